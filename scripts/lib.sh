@@ -1,0 +1,42 @@
+# Shared steps of scripts/run and scripts/test: install what is missing, build.
+# shellcheck shell=bash
+set -euo pipefail
+
+SKARVEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SKARVEL_BUILD="${SKARVEL_BUILD:-$SKARVEL_ROOT/build}"
+
+# Debian packages the build and the tests need.
+SKARVEL_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libgtest-dev libgmock-dev
+  nlohmann-json3-dev
+  fontconfig fonts-dejavu-core
+)
+
+skarvel_install() {
+  local missing=()
+  local pkg
+  for pkg in "${SKARVEL_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Run this script as root, or: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+skarvel_build() {
+  cmake -S "$SKARVEL_ROOT" -B "$SKARVEL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$SKARVEL_BUILD" -j "$(nproc)"
+}

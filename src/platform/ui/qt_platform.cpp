@@ -1,0 +1,251 @@
+#include "platform/ui/qt_platform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QScreen>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace skarvel::platform {
+
+QString ToQt(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::string FromQt(const QString& text) {
+  const QByteArray bytes = text.toLatin1();
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = ToQt(filter).split('|');
+  QStringList out;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    for (QString& p : patterns) {
+      p = p.trimmed();
+      if (!p.contains('*')) p = "*" + p;
+    }
+    QString description = parts[i];
+    if (!description.contains('(')) description += " (" + patterns.join(' ') + ")";
+    else {
+      // Qt takes the patterns from the parentheses: put the real ones there.
+      description = description.left(description.indexOf('(')).trimmed() + " (" + patterns.join(' ') + ")";
+    }
+    out << description;
+  }
+  return out.join(";;");
+}
+
+namespace {
+
+class QtProgress : public ProgressWindow {
+ public:
+  QtProgress(QWidget* parent, const QString& caption, const QString& text, std::int64_t maximum, bool canStop)
+      : dialog_(new QProgressDialog(text, canStop ? QObject::tr("Stop") : QString(), 0,
+                                    static_cast<int>(std::min<std::int64_t>(maximum, 1 << 30)), parent)) {
+    dialog_->setWindowTitle(caption);
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setMinimumDuration(0);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->show();
+    QCoreApplication::processEvents();
+  }
+  ~QtProgress() override { delete dialog_; }
+  void SetPosition(std::int64_t position) override {
+    dialog_->setValue(static_cast<int>(std::min<std::int64_t>(position, dialog_->maximum())));
+    QCoreApplication::processEvents();
+  }
+  void SetText(const std::string& text) override { dialog_->setLabelText(ToQt(text)); }
+  bool StopRequested() override {
+    QCoreApplication::processEvents();
+    return dialog_->wasCanceled();
+  }
+
+ private:
+  QProgressDialog* dialog_;
+};
+
+}  // namespace
+
+QtPlatform::QtPlatform(QWidget* parent) : parent_(parent) {}
+
+QtPlatform::~QtPlatform() {
+  for (auto& [id, process] : processes_) {
+    process->setParent(nullptr);
+    process->deleteLater();
+  }
+}
+
+Answer QtPlatform::Message(const MessageRequest& request) {
+  if (request.beep) QApplication::beep();
+  QMessageBox box(parent_);
+  box.setWindowTitle(ToQt(request.caption));
+  box.setText(ToQt(request.text).replace("\r\n", "\n"));
+  switch (request.icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Error:
+    case Icon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Exclamation:
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+  }
+  switch (request.buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  const int result = box.exec();
+  switch (result) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return request.buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+  }
+}
+
+void QtPlatform::Beep() { QApplication::beep(); }
+
+std::optional<std::vector<std::string>> QtPlatform::OpenFiles(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+  if (!request.fileName.empty() && request.fileName.find('*') == std::string::npos)
+    dialog.selectFile(ToQt(request.fileName));
+  if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(ToQt(request.defaultExtension).remove(0, 1));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& f : dialog.selectedFiles()) files.push_back(FromQt(f));
+  if (files.empty()) return std::nullopt;
+  return files;
+}
+
+std::optional<std::string> QtPlatform::SaveFile(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!request.fileName.empty()) dialog.selectFile(ToQt(request.fileName));
+  if (!request.defaultExtension.empty()) {
+    QString ext = ToQt(request.defaultExtension);
+    if (ext.startsWith('.')) ext.remove(0, 1);
+    dialog.setDefaultSuffix(ext);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return FromQt(dialog.selectedFiles().front());
+}
+
+std::optional<std::string> QtPlatform::ChooseDirectory(const DirectoryRequest& request) {
+  QFileDialog::Options options = QFileDialog::ShowDirsOnly;
+  if (!request.mayCreate) options |= QFileDialog::ReadOnly;
+  const QString dir =
+      QFileDialog::getExistingDirectory(parent_, ToQt(request.title), ToQt(request.directory), options);
+  if (dir.isEmpty()) return std::nullopt;
+  return FromQt(dir);
+}
+
+std::optional<std::string> QtPlatform::PromptText(const TextPromptRequest& request) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parent_, ToQt(request.caption), ToQt(request.prompt),
+                                             QLineEdit::Normal, ToQt(request.initial), &ok);
+  if (!ok) return std::nullopt;
+  return FromQt(text);
+}
+
+void QtPlatform::ProgressNote(const std::string& text) {
+  if (text.empty()) {
+    delete note_;
+    return;
+  }
+  if (note_ == nullptr) {
+    auto* window = new QDialog(parent_, Qt::Tool | Qt::FramelessWindowHint);
+    auto* layout = new QVBoxLayout(window);
+    auto* label = new QLabel(window);
+    label->setObjectName("noteText");
+    layout->addWidget(label);
+    note_ = window;
+  }
+  note_->findChild<QLabel*>("noteText")->setText(ToQt(text));
+  note_->adjustSize();
+  note_->show();
+  QCoreApplication::processEvents();
+}
+
+std::unique_ptr<ProgressWindow> QtPlatform::OpenProgress(const std::string& caption, const std::string& text,
+                                                         std::int64_t maximum, bool canStop) {
+  return std::make_unique<QtProgress>(parent_, ToQt(caption), ToQt(text), maximum, canStop);
+}
+
+void QtPlatform::SetBusy(bool busy) {
+  if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+  else QApplication::restoreOverrideCursor();
+}
+
+bool QtPlatform::OpenWebPage(const std::string& url) { return QDesktopServices::openUrl(QUrl(ToQt(url))); }
+
+ProcessHandle QtPlatform::StartProcess(const std::string& program, const std::vector<std::string>& arguments,
+                                       const std::string& workingDirectory) {
+  QStringList args;
+  for (const auto& a : arguments) args << ToQt(a);
+  QString exe = ToQt(program);
+  if (exe.isEmpty()) exe = "xdg-open";  // the desktop's associated program of the file
+  auto* process = new QProcess();
+  process->setWorkingDirectory(ToQt(workingDirectory));
+  process->start(exe, args);
+  if (!process->waitForStarted(5000)) {
+    delete process;
+    return ProcessHandle{0};
+  }
+  const std::int64_t id = nextProcess_++;
+  processes_[id] = process;
+  return ProcessHandle{id};
+}
+
+bool QtPlatform::ProcessRunning(ProcessHandle handle) {
+  auto it = processes_.find(handle.id);
+  return it != processes_.end() && it->second->state() != QProcess::NotRunning;
+}
+
+HttpResponse QtPlatform::HttpGet(const std::string& url) {
+  QNetworkAccessManager manager;
+  QNetworkRequest request{QUrl(ToQt(url))};
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+  request.setTransferTimeout(60000);
+  QNetworkReply* reply = manager.get(request);
+  QEventLoop loop;
+  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+  loop.exec();
+  HttpResponse response;
+  response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  const QByteArray body = reply->readAll();
+  response.body.assign(body.constData(), static_cast<std::size_t>(body.size()));
+  response.ok = reply->error() == QNetworkReply::NoError && response.status >= 200 && response.status < 300;
+  if (!response.ok) response.error = FromQt(reply->errorString());
+  reply->deleteLater();
+  return response;
+}
+
+Platform::ScreenSize QtPlatform::Screen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {0, 0};
+  const QSize size = screen->size();
+  return {size.width(), size.height()};
+}
+
+}  // namespace skarvel::platform
