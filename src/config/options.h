@@ -1,0 +1,229 @@
+// The options record, its file "ASTROPTS.INI" and the object that keeps it.
+//
+// The options file is binary despite its name: the persisted fields of the
+// record one after the other, 8040 bytes, no keys or checksum. The OptsObj
+// finds the writable working directory, reads the file (or takes the
+// defaults) and writes it with a ".BAK" copy of the previous file.
+//
+// Usage:
+//   1. OptsObj opts("ASTROPTS.INI", "1.330", StorageEnvironment::FromProcess(), ui);
+//   2. if (!opts.Start()) -> the person declined to name writable storage; end the program.
+//   3. read and change opts.Record(); opts.Write(opts.Record().dataDir) to save.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "config/observer_records.h"
+#include "foundations/byte_io.h"
+#include "images/box_record.h"
+#include "images/display_settings.h"
+#include "platform/platform.h"
+
+namespace skarvel {
+
+/// A scrambled access code: up to four groups of 4 complemented bytes and the text length.
+struct AccessCode {
+  std::array<std::uint8_t, 16> groups{};
+  std::uint8_t length = 0;
+  bool operator==(const AccessCode&) const = default;
+};
+
+/// Scrambles a code of at most 16 characters (longer texts are cut): groups of
+/// 4 characters from the start, every byte complemented; the length byte holds
+/// the text length. Bytes beyond the groups used are zero.
+AccessCode Scramble(const std::string& text);
+/// Complements the stored groups again and cuts the result to the stored
+/// length (at most 16).
+std::string Unscramble(const AccessCode& code);
+
+/// Local star catalog choice (`PrimaryCatalog`).
+enum PrimaryCatalogChoice : std::uint8_t { kPrimaryNone = 0, kPrimaryGSC = 1, kPrimaryUCAC2 = 2, kPrimaryUCAC3 = 3 };
+/// Image file type choice (`ImageFileType`).
+enum ImageFileTypeChoice : std::uint8_t { kImageFITS = 0, kImageST4 = 1, kImageSBIG = 2 };
+
+/// Every setting of the program. Field order is the record's order; the
+/// fields marked "not persisted" are never in the file.
+struct OptionsRecord {
+  // Text capacities of the file layout (characters after the length byte).
+  static constexpr std::size_t kShortText = 71;
+  static constexpr std::size_t kLongText = 255;
+  static constexpr std::size_t kLabTable = 4;
+  static constexpr std::size_t kReservedBlock = 28;
+
+  std::string expectedVersion;  ///< not persisted: the version this program accepts
+  std::string fileName;         ///< not persisted: "ASTROPTS.INI"
+  std::string backupName;       ///< not persisted: "ASTROPTS.BAK"
+  std::string version;          ///< text[71]: version of the program that wrote the file
+  std::string programDir;       ///< not persisted: directory of the executable, trailing separator
+  std::string dataDir;          ///< not persisted: writable working directory, trailing separator
+  std::string imagePath;        ///< text[255]: directory images were last loaded from
+  std::string gscPath1;         ///< text[255]: Guide Star Catalog volume 1
+  std::string gscPath2;         ///< text[255]: Guide Star Catalog volume 2
+  std::string bssPath;          ///< text[255]: UCAC-BSS catalog
+  std::string ucac2Path;        ///< text[255]
+  std::string ucac3Path1;       ///< text[255]: UCAC3 side 1
+  std::string ucac3Path2;       ///< text[255]: UCAC3 side 2
+  std::string sa1Path;          ///< text[255]: USNO-SA1.0
+  std::string sa2Path;          ///< text[255]: USNO-SA2.0
+  std::string astorbPath;       ///< text[255]: directory of the Lowell astorb.dat
+  std::string mpcOrbPath;       ///< text[255]: directory of MPCORB.DAT
+  std::string mpcCometPath;     ///< text[255]: directory of COMET.DAT
+  std::string orbitFileArg;     ///< not persisted: TARNE orbit file named on the command line
+  std::string cdromDrive;       ///< not persisted: root of the first CD-ROM drive, or empty
+  std::string logoFile;         ///< text[71]
+  std::string titleFile;        ///< text[71]
+  std::string helpFile;         ///< text[71]
+  std::string toolHelpList;     ///< text[71]
+  std::string userHelpFile;     ///< text[71]
+  std::string reminderFile;     ///< text[71]
+  std::string stationsFile;     ///< text[255]
+  std::string obsCodesFile;     ///< text[255]
+  std::string cameraFile;       ///< text[255]
+  std::string savedOrbitsFile;  ///< text[255]
+  std::string astorbURL;        ///< text[255]
+  std::string mpcOrbURL;        ///< text[255]
+  std::string mpcURL;           ///< text[255]
+  std::string vornURL;          ///< text[255]
+  std::string pPlutoURL;        ///< text[255]
+  std::string usnoStatusURL;    ///< text[255]
+  std::string usnoCatURL;       ///< text[255]: catalogue cone-search query, ending in "?"
+  std::string spreadsheetProgram;  ///< text[255]: empty = the program associated with the file
+  std::string logFile;          ///< text[255]: session log
+  AccessCode accessCode1;       ///< 16 bytes + length
+  AccessCode accessCode2;       ///< 16 bytes + length
+  std::string labTable;         ///< text[4]: laboratory table number
+  std::uint8_t reservedByte = 0;
+  bool administrator = false;   ///< not persisted: option saves also go to the program directory
+  bool optionsAccess = true;
+  bool expertMode = false;
+  bool autoVerifyID = false;
+  bool readSkyForCentroid = true;
+  bool vornFormatGSC = false;
+  bool gscOnACT = false;
+  bool invertRefDisplay = true;
+  bool oldReportFormat = true;
+  bool maximizeBlink = true;
+  bool defaultRefMags = true;
+  bool restoreAllRefs = false;
+  std::uint8_t primaryCatalog = kPrimaryGSC;  ///< 0 none, 1 GSC, 2 UCAC2, 3 UCAC3
+  std::uint8_t supplCatalog = 0;              ///< 0 none, 1 USNO-SA1.0, 2 USNO-SA2.0, 3 UCAC-BSS
+  std::uint8_t webCatalog = 1;                ///< 0 NOMAD, 1 USNO-B1.0, 2 USNO-A2.0
+  std::uint8_t catalogLocation = 1;           ///< 0 local files, 1 web
+  std::uint8_t solutionType = 0;              ///< 0 linear (6), 1 cross-term (8), 2 full quadratic (12)
+  std::uint8_t imageFileType = kImageFITS;    ///< 0 FITS, 1 ST-4, 2 other SBIG
+  std::uint8_t headerTimeType = 0;            ///< 0 start, 1 midpoint, 2 end; 3 stored with ST-4 files
+  UserRecord userRecord;
+  CameraRecord cameraRecord;
+  SiteRecord siteRecord;
+  DisplaySettings displayDefaults;
+  std::array<std::uint8_t, kReservedBlock> reservedBlock{};
+  BoxRecord refBox;
+  BoxRecord unknownBox;
+  float magLimit = 20.0f;   ///< limiting magnitude for catalog stars
+  float fieldSize = 15.0f;  ///< star field size, arc minutes
+
+  bool operator==(const OptionsRecord&) const = default;
+};
+
+/// Size of the persisted fields in the options file, bytes.
+inline constexpr std::size_t kOptionsFileBytes = 8040;
+
+/// Writes the persisted fields in file order (8040 bytes). Text areas after
+/// the text are zero.
+void WriteOptionsFields(ByteWriter& out, const OptionsRecord& r);
+/// Reads the persisted fields after `Version` (the remaining 7968 bytes) into `r`.
+/// Throws IOFailure on a short input.
+void ReadOptionsFieldsAfterVersion(ByteReader& in, OptionsRecord& r);
+
+/// Puts a value that no dialog can produce back to its default: a choice
+/// beyond its last index, a filter code above 8, a measuring box outside
+/// 1..10 pixels (cut-off outside -3..3 sigma), a magnitude limit or field
+/// size that is not a finite number (or a field size not above 0).
+void SanitizeOptions(OptionsRecord& r);
+
+/// The version text cut after the second character following its first "."
+/// (at most 71 characters considered): "1.330" -> "1.33".
+std::string VersionPrefix(const std::string& version);
+
+/// `fileName` with the 4 characters from its first "." removed and ".BAK" appended.
+std::string BackupNameFor(const std::string& fileName);
+
+/// Where the OptsObj looks for storage. `FromProcess` reads the running process.
+struct StorageEnvironment {
+  std::string programDir;         ///< directory of the executable
+  std::string currentDir;         ///< the working directory at start
+  std::string perUserDir;         ///< $XDG_DATA_HOME/VORN/Toolkit (default ~/.local/share/VORN/Toolkit)
+  bool perUserStorage = true;     ///< the per-user rule applies on this system
+  bool changeCurrentDirectory = true;  ///< a directory taken instead of the current one becomes current
+  std::string mountsFile = "/proc/mounts";  ///< mount table searched for the CD-ROM drive
+
+  static StorageEnvironment FromProcess();
+};
+
+/// The mount point (with trailing separator) of the first mounted optical
+/// drive in a mount table in /proc/mounts form, or "" when there is none.
+std::string FindCdromDrive(const std::string& mountsFile);
+
+/// Holder of the options record and its file.
+class OptsObj {
+ public:
+  /// Sets `ExpectedVersion`, `FileName` and `BackupName`. Nothing is read yet.
+  OptsObj(const std::string& fileName, const std::string& version, StorageEnvironment env,
+          platform::Platform& ui);
+  virtual ~OptsObj() = default;
+  OptsObj(const OptsObj&) = delete;
+  OptsObj& operator=(const OptsObj&) = delete;
+
+  /// Finds `ProgramDir`, `DataDir` and `CDROMDrive` and loads the options:
+  /// `DataDir` + file, else `ProgramDir` + file, else the defaults; then
+  /// `Administrator` and `SavedInDataDir` are off. Returns false when no
+  /// writable working directory could be found and the person declined to
+  /// name one: the program must then end.
+  bool Start();
+
+  /// Reads the file at `path` into the record. False (and the record as it
+  /// was) when the file does not exist, cannot be opened, is obsolete
+  /// ("Version Error") or is invalid ("File Error").
+  bool Read(const std::string& path);
+
+  /// Writes directory + `FileName`, after copying an existing file of that
+  /// name to directory + `BackupName`. False with the "Options File Error!"
+  /// message when the backup or the file cannot be created; a failure while
+  /// writing throws IOFailure and leaves the previous file in place.
+  bool Write(const std::string& directory);
+
+  /// The defaults of every persisted field, except `VornFormatGSC`,
+  /// `LabTable`, `ReservedBlock` and the observers and measurers of the user
+  /// record, which keep what they hold.
+  void SetDefaults();
+
+  OptionsRecord& Record() { return record_; }
+  const OptionsRecord& Record() const { return record_; }
+  bool PerUserStorage() const { return perUserStorage_; }
+  bool SavedInDataDir() const { return savedInDataDir_; }
+
+  /// The built-in access codes (before scrambling).
+  static constexpr const char* kDefaultAccessCode1 = "INSTRUCTOR";
+  static constexpr const char* kDefaultAccessCode2 = "ADMINISTRATOR";
+
+ protected:
+  /// Called after the last persisted field has been read, before the
+  /// end-of-file test; a descendant reads its own appended data here.
+  virtual void ReadExtra(ByteReader& /*in*/, OptionsRecord& /*record*/) {}
+  /// Called after the last persisted field has been written.
+  virtual void WriteExtra(ByteWriter& /*out*/) {}
+
+ private:
+  bool FindDataDir();
+
+  OptionsRecord record_;
+  StorageEnvironment env_;
+  platform::Platform& ui_;
+  bool perUserStorage_ = false;
+  bool savedInDataDir_ = false;
+};
+
+}  // namespace skarvel
