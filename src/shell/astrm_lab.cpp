@@ -1,0 +1,330 @@
+#include "shell/astrm_lab.h"
+
+#include <exception>
+
+#include "foundations/file_system.h"
+
+namespace skarvel {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandArguments) {
+  AstrmLabEnvironment env;
+  env.storage = StorageEnvironment::FromProcess();
+  env.commandArguments = commandArguments;
+  return env;
+}
+
+AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env) : ui_(ui), env_(std::move(env)) {
+  DefineCommands();
+}
+
+AstrmLab::~AstrmLab() {
+  if (!closed_ && log_ != nullptr) {
+    try {
+      Close();
+    } catch (const std::exception&) {
+      // A log that fails while the program ends has nobody left to tell.
+    }
+  }
+}
+
+void AstrmLab::DefineCommands() {
+  commands_["MinorPlanetCenter1"] = [this] { OpenWebPage(options_.mpcURL); };
+  commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
+  commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };
+  commands_["USNOOnlineStatusInfo1"] = [this] { OpenWebPage(options_.usnoStatusURL); };
+  commands_["Options1"] = [this] { Preferences(); };
+  commands_["Preferences2"] = [this] { Preferences(); };
+  commands_["SaveUpdates1"] = [this] { SaveUpdates(); };
+  commands_["Exit1"] = [this] {
+    if (views_.closeWindow) views_.closeWindow();
+  };
+  commands_["AboutThisExercise1"] = [this] {
+    if (views_.about) views_.about();
+  };
+}
+
+AstrmLab::StartResult AstrmLab::Create() {
+  // 1. The screen must be at least 800 x 600.
+  const auto screen = ui_.Screen();
+  if (screen.width < kMinScreenWidth || screen.height < kMinScreenHeight) {
+    platform::Tell(ui_,
+                   "You Cannot Run the \"Skarvel\" Software\r\nWith a Screen Resolution of Less Than "
+                   "800x600 Pixels!\r\n\r\nSee Windows Help for information on changing the screen resolution.",
+                   "Screen Resolution Not Adequate!", Icon::Error);
+    return StartResult::ScreenTooSmall;
+  }
+  // 2.-3. Number formats are fixed ("." and "YYYY/MM/DD") throughout; the logo screen first.
+  screenMode_ = kLogoScreen;
+  // 4. The options.
+  opts_ = std::make_unique<OptsObj>(kOptionsFile, kVersion, env_.storage, ui_);
+  if (!opts_->Start()) {
+    opts_.reset();
+    return StartResult::NoStorage;
+  }
+  options_ = opts_->Record();
+  // 6. The shared box settings of the measuring windows.
+  refBox_ = options_.refBox;
+  unknownBox_ = options_.unknownBox;
+  // 7. Help commands.
+  UpdateHelpCommands();
+  // 8. The command line.
+  const CommandLineEffect cl = ParseCommandArguments(env_.commandArguments);
+  if (cl.anyArgument) options_.imagePath = fs::WithTrailingSeparator(env_.storage.currentDir);
+  if (cl.tarne) {
+    options_.orbitFileArg = cl.orbitFileArg;
+    menus_.SetVisible("SearchTARNEOrbitFile1", true);
+    menus_.SetVisible("TARNEOrbitFile1", true);
+  }
+  // 9. Directories.
+  if (!options_.imagePath.empty()) {
+    imageDir = reportDir = lastImageDir = options_.imagePath;
+  } else {
+    imageDir = options_.dataDir;
+    reportDir.clear();
+    lastImageDir.clear();
+  }
+  imageFileName.clear();
+  reportFileName.clear();
+  findOrbDir = options_.dataDir;
+  findOrbFileName.clear();
+  // 12. Flags.
+  closeConfirmed = optionsUnlocked = orbitView = minRefHintShown = false;
+  newFieldNeeded = zoomHintPending = blinkHintPending = true;
+  oldReportVersion = 0;
+  // 13.
+  EnterSession();
+  return StartResult::Running;
+}
+
+void AstrmLab::EnterSession() {
+  if (!login_.Recorded()) {
+    login_ = LoginRecord::Demonstration();
+    screenMode_ = kTitleScreen;
+    Repaint();
+  }
+  if (report_ == nullptr)
+    report_ = std::make_unique<AstromObsObj>(options_.userRecord, options_.cameraRecord, options_.siteRecord);
+  if (options_.optionsAccess) {
+    optionsUnlocked = true;
+    menus_.SetVisible("Preferences1", true);
+    menus_.SetEnabled("Preferences1", true);
+    menus_.SetVisible("PrefSeparator", true);
+  }
+  const bool hasObservations = !report_->Empty();
+  for (const char* name : {"ViewEdit1", "SaveData1", "ClearData1"}) menus_.SetEnabled(name, hasObservations);
+  for (const char* name : {"Report1", "Ephemeris1", "OrbitSearch1"}) {
+    menus_.SetVisible(name, true);
+    menus_.SetEnabled(name, true);
+  }
+  for (const char* name : {"SpreadSheet1", "LoadImages1", "ImageFileType1", "DownloadOrbitDatabase1", "OtherURLs1"})
+    menus_.SetEnabled(name, true);
+  newFieldNeeded = true;
+  for (const char* name : {"MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4"}) menus_.SetChecked(name, false);
+  // One log writer per run: entering the session again after the options
+  // dialog keeps it, so the log shows one Login and one Logout per run.
+  if (log_ == nullptr) {
+    std::string path = options_.logFile;
+    if (!path.empty() && !fs::HasDirectory(path)) path = options_.dataDir + path;
+    log_ = std::make_unique<LogFileObj>(kLogTag, fs::NativePath(path), &login_, env_.clock);
+    log_->WriteLogin();
+  }
+}
+
+void AstrmLab::UpdateHelpCommands() {
+  menus_.SetEnabled("OnHelp1", !options_.helpFile.empty());
+  menus_.SetEnabled("Topics1", !options_.toolHelpList.empty());
+  menus_.SetEnabled("User1", !options_.userHelpFile.empty());
+}
+
+bool AstrmLab::Available(const std::string& name) const {
+  const MenuItem* item = menus_.Find(name);
+  if (item == nullptr || !item->visible || !item->enabled) return false;
+  if (item->IsSubmenu()) return true;
+  if (!HasCommand(name)) return false;
+  if ((name == "Options1" || name == "Preferences2") && optionsUnlocked && !views_.options) return false;
+  return true;
+}
+
+bool AstrmLab::Run(const std::string& name) {
+  if (!Available(name)) return false;
+  try {
+    commands_.at(name)();
+  } catch (const std::exception& failure) {
+    // The program's general error report: the failure's own text.
+    platform::Tell(ui_, failure.what(), kTitle, Icon::Error);
+  }
+  return true;
+}
+
+void AstrmLab::MenuOpened(const std::string& name) {
+  if (name == "ViewEdit1") {
+    for (const char* item : {"ShortFormat1", "LongFormat1", "N15"}) menus_.SetVisible(item, true);
+  } else if (name == "Images1" || name == "ClearImages1" || name == "LoadImages1") {
+    if (orbitView) {
+      orbitView = false;
+      Repaint();
+    }
+  } else if (name == "OrbitSearch1" || name == "Ephemeris1") {
+    if (!orbitView) {
+      orbitView = true;
+      Repaint();
+    }
+  }
+}
+
+void AstrmLab::LockSlot(int slot, bool busy) {
+  if (slot < 0 || slot >= kSlots) return;
+  busy = busy || (blinkRunning && blinkRunning());
+  menus_.SetEnabled("LoadImg" + std::to_string(slot + 1), !busy);
+  menus_.SetEnabled("ImageFileType1", !busy);
+  menus_.SetEnabled("ClearImages1", !busy);
+  menus_.SetEnabled("Preferences1", !busy);
+  menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].loaded);
+}
+
+void AstrmLab::NoteOptionsChanged() {
+  optionsChanged = true;
+  saveAsDefaults = options_.administrator;
+  menus_.SetEnabled("SaveUpdates1", true);
+  SaveUpdates();
+}
+
+void AstrmLab::SaveUpdates() {
+  SaveIntoDataDir();
+  SaveAsDefaultsForAllUsers();
+}
+
+void AstrmLab::SaveIntoDataDir() {
+  if (opts_ == nullptr) return;
+  const bool expert = options_.expertMode;
+  if (expert || platform::Tell(ui_, "Save Updated Parameters in " + options_.dataDir + options_.fileName + "?",
+                               "Save Option Changes?", Icon::Question, Buttons::YesNo) == Answer::Yes) {
+    platform::BusyCursor busy(ui_);
+    opts_->Record() = options_;
+    // A save that failed leaves the changes marked, to be offered again.
+    if (opts_->Write(options_.dataDir)) {
+      optionsChanged = false;
+      menus_.SetEnabled("SaveUpdates1", false);
+    }
+  }
+}
+
+void AstrmLab::SaveAsDefaultsForAllUsers() {
+  if (opts_ == nullptr) return;
+  const bool expert = options_.expertMode;
+  if (saveAsDefaults) {
+    if (expert || platform::Tell(ui_, "Save Updated Parameters in " + options_.programDir + options_.fileName + "?",
+                                 "Use As Defaults for All Users?", Icon::Question, Buttons::YesNo) == Answer::Yes) {
+      opts_->Record() = options_;
+      if (!opts_->Write(options_.programDir)) {
+        options_.administrator = false;
+        opts_->Record().administrator = false;
+      }
+      saveAsDefaults = false;
+    }
+  }
+}
+
+void AstrmLab::Preferences() {
+  if (!optionsUnlocked) {
+    platform::Tell(ui_,
+                   "INSTRUCTOR: Many features of this software are controlled by\r\noption switches and parameters "
+                   "that enable you to tailor the\r\nexercise to your own needs and preferences.\r\n\r\nSee the "
+                   "technical documentation for details and instructions!",
+                   "USER OPTIONS!", Icon::Exclamation);
+    return;
+  }
+  if (!views_.options || opts_ == nullptr) return;
+  const OptionsDialogResult result = views_.options(*opts_);
+  if (result.ok) {
+    options_ = opts_->Record();
+    NoteOptionsChanged();
+    if (result.userChanged) report_->user = options_.userRecord;
+    if (result.cameraChanged) report_->camera = options_.cameraRecord;
+    if (result.siteChanged) report_->site = options_.siteRecord;
+    UpdateHelpCommands();
+    Repaint();
+  }
+  if (views_.releaseReferenceField) views_.releaseReferenceField();
+  EnterSession();
+}
+
+bool AstrmLab::CloseQuery() {
+  if (!closeConfirmed) {
+    Answer answer;
+    if (reportSaved) {
+      answer = platform::Tell(ui_, "Close Astrometry Program Now?", "Verify Exit", Icon::Question, Buttons::YesNo);
+    } else {
+      answer = platform::Tell(ui_,
+                              "You Have Not Saved Your Report Data.\r\nYou Will Lose Measurement Data if You Exit "
+                              "Now!\r\n\r\nClose Program Anyway?",
+                              "New/Modified Data Not Saved!", Icon::Stop, Buttons::YesNo);
+    }
+    closeConfirmed = answer == Answer::Yes;
+    if (!closeConfirmed) return false;
+  }
+  try {
+    if (optionsChanged) {
+      SaveUpdates();
+      optionsChanged = false;
+      saveAsDefaults = false;
+    } else if (saveAsDefaults) {
+      SaveAsDefaultsForAllUsers();
+    }
+  } catch (const std::exception& failure) {
+    platform::Tell(ui_, failure.what(), kTitle, Icon::Error);
+  }
+  return true;
+}
+
+void AstrmLab::Close() {
+  if (closed_) return;
+  closed_ = true;
+  for (auto& slot : slots_) slot = ImageSlot{};
+  if (log_ != nullptr) log_->WriteLogout();
+  log_.reset();
+  opts_.reset();
+  report_.reset();
+}
+
+void AstrmLab::SetScreenMode(int mode) {
+  screenMode_ = mode;
+  Repaint();
+}
+
+void AstrmLab::Repaint() {
+  if (views_.repaint) views_.repaint();
+}
+
+void AstrmLab::OpenWebPage(const std::string& url) {
+  platform::BusyCursor busy(ui_);
+  ui_.OpenWebPage(url);
+}
+
+std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
+                                                  const std::function<int(const std::string&)>& textWidth,
+                                                  int textHeight) const {
+  std::vector<ScreenLine> lines;
+  if (orbitView) return lines;
+  constexpr int kX = 20;                           // left margin, pixels
+  constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels
+  for (int i = 0; i < kSlots; ++i) {
+    const ImageSlot& slot = slots_[static_cast<std::size_t>(i)];
+    if (!slot.loaded) continue;
+    lines.push_back({kX, kSlotY[i], "** Image " + std::to_string(i + 1) + " **"});
+    std::string file = "File Name: " + slot.fullPath;
+    if (kX + textWidth(file) + 20 >= clientWidth) file = "File Name: " + fs::FileNameOf(slot.fullPath);
+    lines.push_back({kX, kSlotY[i] + textHeight + 5, file});
+  }
+  return lines;
+}
+
+AstrmLab::AboutText AstrmLab::About() {
+  return {"About This Software", std::string("Version ") + kVersion, kTitle};
+}
+
+}  // namespace skarvel

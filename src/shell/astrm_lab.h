@@ -1,0 +1,201 @@
+// The session logic of the main window: start-up, Enter session, the menu
+// states, the command table, option saving, the close query and close.
+//
+// The Qt window (shell/ui/t_astrm_lab.h) draws the menus from Menus(), runs
+// Run(name) for a chosen item and paints the client area from ScreenMode()
+// and WorkScreenLines(); everything it decides lives here.
+//
+// Usage:
+//   AstrmLab lab(ui, AstrmLabEnvironment::FromProcess(args));
+//   if (lab.Create() != AstrmLab::StartResult::Running) -> end the program
+//   ... lab.Run("SaveUpdates1"); lab.MenuOpened("ViewEdit1"); ...
+//   if (lab.CloseQuery()) lab.Close();
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "astrometry/astrom_obs.h"
+#include "config/options.h"
+#include "config/session_log.h"
+#include "images/box_record.h"
+#include "platform/platform.h"
+#include "shell/command_line.h"
+#include "shell/menu_model.h"
+
+namespace skarvel {
+
+/// What the main window is started with.
+struct AstrmLabEnvironment {
+  StorageEnvironment storage;
+  /// The command line after the program's name (arguments joined by blanks).
+  std::string commandArguments;
+  /// The clock of the session log.
+  LogFileObj::Clock clock = CurrentDateTimeValue;
+
+  static AstrmLabEnvironment FromProcess(const std::string& commandArguments);
+};
+
+/// One image slot as the main window sees it.
+struct ImageSlot {
+  bool loaded = false;
+  std::string fullPath;  ///< the image file's full path
+};
+
+/// What the options dialog reports back.
+struct OptionsDialogResult {
+  bool ok = false;
+  bool userChanged = false;    ///< the user sub-dialog was confirmed
+  bool cameraChanged = false;  ///< the camera sub-dialog was confirmed
+  bool siteChanged = false;    ///< the site sub-dialog was confirmed
+};
+
+/// Windows and dialogs the session logic asks the GUI to show.
+struct AstrmLabViews {
+  std::function<void()> repaint;
+  std::function<void()> about;
+  std::function<void()> closeWindow;
+  /// The "Software Options" dialog editing the OptsObj's record; absent until it exists.
+  std::function<OptionsDialogResult(OptsObj&)> options;
+  std::function<void()> releaseReferenceField;
+};
+
+/// One line of text of the work screen, in client coordinates.
+struct ScreenLine {
+  int x = 0;
+  int y = 0;
+  std::string text;
+};
+
+class AstrmLab {
+ public:
+  static constexpr int kSlots = 4;                       ///< number of image slots
+  static constexpr const char* kOptionsFile = "ASTROPTS.INI";
+  static constexpr const char* kVersion = "1.330";       ///< program version
+  static constexpr const char* kLogTag = "VORN_AST";     ///< tag of the session log entries
+  static constexpr const char* kTitle = "Skarvel";       ///< application title
+  static constexpr const char* kCaption = "VORN Skarvel";
+  static constexpr int kClientWidth = 634;               ///< client area, pixels
+  static constexpr int kClientHeight = 436;
+  static constexpr int kMinScreenWidth = 800;            ///< smallest usable screen, pixels
+  static constexpr int kMinScreenHeight = 600;
+
+  enum class StartResult { Running, ScreenTooSmall, NoStorage };
+  enum ScreenModes : int { kLogoScreen = 0, kTitleScreen = 1, kWorkScreen = 2 };
+
+  AstrmLab(platform::Platform& ui, AstrmLabEnvironment env);
+  ~AstrmLab();
+  AstrmLab(const AstrmLab&) = delete;
+  AstrmLab& operator=(const AstrmLab&) = delete;
+
+  void SetViews(AstrmLabViews views) { views_ = std::move(views); }
+
+  /// The creation step: screen check, options, box settings, help commands,
+  /// command line, directories, flags, then Enter session.
+  StartResult Create();
+  /// Enters the session (at start and again after the options dialog).
+  void EnterSession();
+
+  // ---- commands ----
+  /// True when the command of that menu component is built.
+  bool HasCommand(const std::string& name) const { return commands_.count(name) != 0; }
+  /// True when the item can be chosen now: shown and enabled in the model and,
+  /// for a command, built and allowed in the present state.
+  bool Available(const std::string& name) const;
+  /// Runs a command. A failure that the command does not handle is shown as
+  /// the program's general error report and the program goes on. False when
+  /// the command is not built or not available.
+  bool Run(const std::string& name);
+  /// A menu or submenu is about to open.
+  void MenuOpened(const std::string& name);
+
+  // ---- operations used by other windows ----
+  void LockSlot(int slot, bool busy);
+  void NoteOptionsChanged();
+  void SaveUpdates();
+  void Preferences();
+  /// Asks before closing; true when closing is allowed (and then saves changed options).
+  bool CloseQuery();
+  /// Releases everything and writes the Logout entry.
+  void Close();
+
+  // ---- state ----
+  MenuModel& Menus() { return menus_; }
+  const MenuModel& Menus() const { return menus_; }
+  OptionsRecord& Options() { return options_; }
+  const OptionsRecord& Options() const { return options_; }
+  OptsObj* Opts() { return opts_.get(); }
+  AstromObsObj* Report() { return report_.get(); }
+  const LoginRecord& Login() const { return login_; }
+  LogFileObj* Log() { return log_.get(); }
+  std::array<ImageSlot, kSlots>& Slots() { return slots_; }
+  int ScreenMode() const { return screenMode_; }
+  void SetScreenMode(int mode);
+  const BoxRecord& SharedRefBox() const { return refBox_; }
+  const BoxRecord& SharedUnknownBox() const { return unknownBox_; }
+  /// Lines of the work screen for a client area `clientWidth` wide, given the
+  /// width and height of a text in the window's font.
+  std::vector<ScreenLine> WorkScreenLines(int clientWidth, const std::function<int(const std::string&)>& textWidth,
+                                          int textHeight) const;
+  /// The About box: caption, version line, exercise line.
+  struct AboutText {
+    std::string caption;
+    std::string version;
+    std::string exercise;
+  };
+  static AboutText About();
+
+  /// The blink window's timer state, asked by LockSlot.
+  std::function<bool()> blinkRunning;
+
+  // Session flags (names as the other windows know them).
+  bool orbitView = false;
+  bool reportSaved = true;
+  bool optionsChanged = false;
+  bool saveAsDefaults = false;
+  bool closeConfirmed = false;
+  bool newFieldNeeded = true;
+  bool optionsUnlocked = false;
+  int oldReportVersion = 0;
+  bool minRefHintShown = false;
+  bool zoomHintPending = true;
+  bool blinkHintPending = true;
+  int measureSlot = 0;
+  std::string imageDir;
+  std::string imageFileName;
+  std::string lastImageDir;
+  std::string reportDir;
+  std::string reportFileName;
+  std::string findOrbDir;
+  std::string findOrbFileName;
+
+ private:
+  void Repaint();
+  void SaveIntoDataDir();            // the first question of Save updates
+  void SaveAsDefaultsForAllUsers();  // the second, while an all-users save is pending
+  void UpdateHelpCommands();
+  void OpenWebPage(const std::string& url);
+  void DefineCommands();
+
+  platform::Platform& ui_;
+  AstrmLabEnvironment env_;
+  AstrmLabViews views_;
+  MenuModel menus_ = MenuModel::Designed();
+  std::unique_ptr<OptsObj> opts_;
+  OptionsRecord options_;
+  std::unique_ptr<AstromObsObj> report_;
+  LoginRecord login_;
+  std::unique_ptr<LogFileObj> log_;
+  std::array<ImageSlot, kSlots> slots_;
+  BoxRecord refBox_;
+  BoxRecord unknownBox_;
+  int screenMode_ = kLogoScreen;
+  bool closed_ = false;
+  std::map<std::string, std::function<void()>> commands_;
+};
+
+}  // namespace skarvel
