@@ -1,0 +1,207 @@
+#include "shell/ui/t_astrm_lab.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "platform/ui/qt_platform.h"
+#include "shell/ui/screen_pictures.h"
+
+namespace skarvel::ui {
+
+using platform::ToQt;
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kYellow(255, 255, 0);
+
+QFont ScreenFont() {
+  QFont font("DejaVu Sans", 10);
+  font.setBold(true);
+  return font;
+}
+
+}  // namespace
+
+TClientArea::TClientArea(AstrmLab& lab, TAstrmLab& window) : QWidget(&window), lab_(lab), window_(window) {
+  setObjectName("clientArea");
+  setFixedSize(AstrmLab::kClientWidth, AstrmLab::kClientHeight);
+  setAutoFillBackground(false);
+  logo_ = LogoPicture(ToQt(lab_.Options().programDir + lab_.Options().logoFile));
+}
+
+void TClientArea::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.fillRect(rect(), kNavy);
+  switch (lab_.ScreenMode()) {
+    case AstrmLab::kLogoScreen:
+      p.drawImage(0, 0, logo_);
+      break;
+    case AstrmLab::kTitleScreen:
+      if (!titleRead_) {
+        title_ = TitlePicture(ToQt(lab_.Options().programDir + lab_.Options().titleFile));
+        titleRead_ = true;
+      }
+      p.drawImage(0, 0, title_);
+      break;
+    default: {
+      title_ = QImage();  // the work screen releases the picture
+      titleRead_ = false;
+      const QFont font = ScreenFont();
+      p.setFont(font);
+      p.setPen(kYellow);
+      const QFontMetrics metrics(font);
+      const auto lines = lab_.WorkScreenLines(
+          width(), [&](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); }, metrics.height());
+      for (const auto& line : lines) p.drawText(line.x, line.y + metrics.ascent(), ToQt(line.text));
+      break;
+    }
+  }
+}
+
+void TClientArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) window_.ShowPopup(event->position().toPoint());
+  QWidget::mouseReleaseEvent(event);
+}
+
+TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      lab_(lab),
+      client_(new TClientArea(lab, *this)) {
+  setObjectName("AstrmLab");
+  setWindowTitle(AstrmLab::kCaption);
+  setCentralWidget(client_);
+  for (const MenuItem& top : lab_.Menus().Bar()) {
+    QMenu* menu = menuBar()->addMenu(ToQt(top.caption));
+    menu->setObjectName(ToQt(top.name));
+    menus_[ToQt(top.name)] = menu;
+    actions_[ToQt(top.name)] = menu->menuAction();
+    const std::string name = top.name;
+    connect(menu, &QMenu::aboutToShow, this, [this, name] {
+      lab_.MenuOpened(name);
+      SyncMenus();
+    });
+    AddItems(menu, top);
+  }
+  popup_ = new QMenu(this);
+  popup_->setObjectName(ToQt(lab_.Menus().Popup().name));
+  AddItems(popup_, lab_.Menus().Popup());
+
+  crossHair_ = CrossHairCursor(ToQt(lab_.Options().programDir + "XPXHAIR.CUR"));
+  AstrmLabViews views;
+  views.repaint = [this] { client_->update(); };
+  views.about = [this] { ShowAbout(); };
+  views.closeWindow = [this] { close(); };
+  lab_.SetViews(views);
+  SyncMenus();
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QCursor CrossHairCursor(const QString& path) {
+  QImage image;
+  if (image.load(path) && !image.isNull())
+    return QCursor(QPixmap::fromImage(image), image.width() / 2, image.height() / 2);
+  return QCursor(Qt::CrossCursor);
+}
+
+void TAstrmLab::AddItems(QMenu* menu, const MenuItem& item) {
+  for (const MenuItem& child : item.children) {
+    const QString name = ToQt(child.name);
+    if (child.separator) {
+      actions_[name] = menu->addSeparator();
+      continue;
+    }
+    if (child.IsSubmenu()) {
+      QMenu* sub = menu->addMenu(ToQt(child.caption));
+      sub->setObjectName(name);
+      menus_[name] = sub;
+      actions_[name] = sub->menuAction();
+      const std::string subName = child.name;
+      connect(sub, &QMenu::aboutToShow, this, [this, subName] {
+        lab_.MenuOpened(subName);
+        SyncMenus();
+      });
+      AddItems(sub, child);
+      continue;
+    }
+    QAction* action = menu->addAction(ToQt(child.caption));
+    action->setObjectName(name);
+    if (!child.hint.empty()) {
+      action->setToolTip(ToQt(child.hint));
+      action->setStatusTip(ToQt(child.hint));
+    }
+    actions_[name] = action;
+    connect(action, &QAction::triggered, this, [this, name] { RunCommand(name); });
+  }
+}
+
+void TAstrmLab::SyncMenus() {
+  lab_.Menus().ForEach([this](const MenuItem& item) {
+    QAction* action = actions_.value(ToQt(item.name), nullptr);
+    if (action == nullptr) return;
+    action->setVisible(item.visible);
+    action->setEnabled(item.separator || item.IsSubmenu() ? item.enabled : lab_.Available(item.name));
+    if (!item.separator && !item.IsSubmenu()) {
+      action->setCheckable(item.checked);
+      action->setChecked(item.checked);
+    }
+  });
+}
+
+void TAstrmLab::RunCommand(const QString& name) {
+  lab_.Run(platform::FromQt(name));
+  SyncMenus();
+  client_->update();
+}
+
+void TAstrmLab::ShowPopup(const QPoint& clientPos) {
+  SyncMenus();
+  popup_->popup(client_->mapToGlobal(clientPos + QPoint(10, 20)));
+}
+
+void TAstrmLab::ShowAbout() {
+  const auto about = AstrmLab::About();
+  QDialog box(this);
+  box.setObjectName("AboutBox");
+  box.setWindowTitle(ToQt(about.caption));
+  auto* layout = new QVBoxLayout(&box);
+  auto* picture = new QLabel(&box);
+  picture->setPixmap(QPixmap::fromImage(LogoPicture(ToQt(lab_.Options().programDir + lab_.Options().logoFile))));
+  layout->addWidget(picture, 0, Qt::AlignCenter);
+  auto* exercise = new QLabel(ToQt(about.exercise), &box);
+  exercise->setObjectName("exerciseLine");
+  QFont big = exercise->font();
+  big.setPointSize(big.pointSize() + 6);
+  big.setBold(true);
+  exercise->setFont(big);
+  layout->addWidget(exercise, 0, Qt::AlignCenter);
+  auto* version = new QLabel(ToQt(about.version), &box);
+  version->setObjectName("versionLine");
+  layout->addWidget(version, 0, Qt::AlignCenter);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+  connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  layout->addWidget(buttons);
+  box.exec();
+}
+
+void TAstrmLab::closeEvent(QCloseEvent* event) {
+  if (lab_.CloseQuery()) {
+    lab_.Close();
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace skarvel::ui

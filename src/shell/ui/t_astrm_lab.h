@@ -1,0 +1,77 @@
+// The main window: menu bar drawn from the session's menu model, the client
+// area (logo, title or work screen) and the pop-up menu.
+#pragma once
+
+#include <QCursor>
+#include <QImage>
+#include <QMainWindow>
+#include <QMap>
+
+#include "shell/astrm_lab.h"
+
+class QAction;
+class QMenu;
+
+namespace skarvel::ui {
+
+class TAstrmLab;
+
+/// The cross-hair cursor of the image and reference windows: the cursor file
+/// when it can be read, else the standard cross.
+QCursor CrossHairCursor(const QString& path);
+
+/// The client area: the logo, the title picture or the work screen.
+class TClientArea : public QWidget {
+  Q_OBJECT
+ public:
+  TClientArea(AstrmLab& lab, TAstrmLab& window);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  AstrmLab& lab_;
+  TAstrmLab& window_;
+  QImage logo_;
+  QImage title_;
+  bool titleRead_ = false;
+};
+
+class TAstrmLab : public QMainWindow {
+  Q_OBJECT
+ public:
+  /// Builds the window around a session that has been created (AstrmLab::Create).
+  explicit TAstrmLab(AstrmLab& lab, QWidget* parent = nullptr);
+
+  /// Applies the model's visible, enabled and checked states to the menus.
+  void SyncMenus();
+  /// The action of a menu component (a submenu's menu action), or null.
+  QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
+  QMenu* Menu(const QString& name) const { return menus_.value(name, nullptr); }
+  QMenu* PopupMenu() const { return popup_; }
+  TClientArea* ClientArea() const { return client_; }
+  /// Shows the pop-up menu for a right-button release at `clientPos`.
+  void ShowPopup(const QPoint& clientPos);
+  /// Runs a menu command as if it had been chosen.
+  void RunCommand(const QString& name);
+  /// The About box.
+  void ShowAbout();
+  /// The cross-hair cursor registered at start for the measuring windows.
+  const QCursor& CrossHair() const { return crossHair_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void AddItems(QMenu* menu, const MenuItem& item);
+
+  AstrmLab& lab_;
+  TClientArea* client_;
+  QMenu* popup_ = nullptr;
+  QMap<QString, QAction*> actions_;
+  QMap<QString, QMenu*> menus_;
+  QCursor crossHair_;
+};
+
+}  // namespace skarvel::ui

@@ -1,0 +1,128 @@
+// The Qt implementation of the platform interface on the offscreen platform.
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/ui/qt_platform.h"
+
+using skarvel::platform::Answer;
+using skarvel::platform::Buttons;
+using skarvel::platform::Icon;
+using skarvel::platform::QtPlatform;
+
+namespace {
+
+// Runs `act` on the next modal dialog once it shows.
+template <typename F>
+void OnNextModal(F act) {
+  QTimer::singleShot(30, [act] {
+    if (QWidget* modal = QApplication::activeModalWidget()) act(modal);
+  });
+}
+
+}  // namespace
+
+class TestQtPlatform : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void latin1TextsKeepTheirBytes() {
+    const std::string degree = "12\xB0 30'";
+    QCOMPARE(skarvel::platform::ToQt(degree), QString::fromUtf8("12\u00B0 30'"));
+    QCOMPARE(skarvel::platform::FromQt(skarvel::platform::ToQt(degree)), degree);
+  }
+
+  void filtersBecomeQtFilters() {
+    QCOMPARE(skarvel::platform::QtFilter("VORN User Parameter File (*.USR)|.USR"),
+             QString("VORN User Parameter File (*.USR)"));
+    QCOMPARE(skarvel::platform::QtFilter("FITS Files|*.fit;*.fits|All Files (*.*)|*.*"),
+             QString("FITS Files (*.fit *.fits);;All Files (*.*)"));
+  }
+
+  void messageBoxShowsTextCaptionIconAndReturnsTheButton() {
+    QtPlatform ui;
+    QString title;
+    QString text;
+    int icon = -1;
+    OnNextModal([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY(box != nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      icon = box->icon();
+      box->button(QMessageBox::No)->click();
+    });
+    const Answer a = ui.Message({"Line 1\r\nLine 2", "Verify Exit", Icon::Question, Buttons::YesNo, false});
+    QCOMPARE(a, Answer::No);
+    QCOMPARE(title, QString("Verify Exit"));
+    QCOMPARE(text, QString("Line 1\nLine 2"));
+    QCOMPARE(icon, static_cast<int>(QMessageBox::Question));
+
+    OnNextModal([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click(); });
+    QCOMPARE(ui.Message({"?", "Duplicate Record Found", Icon::Stop, Buttons::YesNoCancel, false}), Answer::Yes);
+    // Escape on Yes/No/Cancel is Cancel.
+    OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    QCOMPARE(ui.Message({"?", "c", Icon::Warning, Buttons::YesNoCancel, false}), Answer::Cancel);
+    OnNextModal([](QWidget* w) { qobject_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click(); });
+    QCOMPARE(ui.Message({"!", "c", Icon::Error, Buttons::OkCancel, true}), Answer::Ok);
+  }
+
+  void textPromptReturnsTheTypedTextOrNothing() {
+    QtPlatform ui;
+    OnNextModal([](QWidget* w) {
+      auto* edit = w->findChild<QLineEdit*>();
+      QVERIFY(edit != nullptr);
+      edit->setText("E");
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QCOMPARE(ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", ""}),
+             std::optional<std::string>("E"));
+    OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    QVERIFY(!ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", ""}).has_value());
+  }
+
+  void progressWindowReportsTheStopRequest() {
+    QtPlatform ui;
+    auto progress = ui.OpenProgress("Converting", "Records", 100, true);
+    progress->SetPosition(50);
+    QVERIFY(!progress->StopRequested());
+    auto* dialog = QApplication::topLevelWidgets().isEmpty() ? nullptr : [] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == "Converting") return w;
+      return static_cast<QWidget*>(nullptr);
+    }();
+    QVERIFY(dialog != nullptr);
+    auto* stop = dialog->findChild<QPushButton*>();
+    QVERIFY(stop != nullptr);
+    stop->click();
+    QVERIFY(progress->StopRequested());
+  }
+
+  void busyCursorNests() {
+    QtPlatform ui;
+    ui.SetBusy(true);
+    ui.SetBusy(true);
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ui.SetBusy(false);
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    ui.SetBusy(false);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  void startProcessAndAskWhetherItRuns() {
+    QtPlatform ui;
+    const auto handle = ui.StartProcess("/bin/sleep", {"5"}, "/tmp");
+    QVERIFY(handle.id != 0);
+    QVERIFY(ui.ProcessRunning(handle));
+    QCOMPARE(ui.StartProcess("/no/such/program", {}, "/tmp").id, std::int64_t{0});
+    QVERIFY(!ui.ProcessRunning({12345}));
+  }
+};
+
+QTEST_MAIN(TestQtPlatform)
+#include "tst_qt_platform.moc"

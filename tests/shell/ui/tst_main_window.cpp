@@ -1,0 +1,267 @@
+// The main window on the offscreen platform: menus after start-up, the
+// pop-up menu, the About box, the pictures of the client area and closing.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+
+#include "foundations/date_time.h"
+#include "platform/ui/qt_platform.h"
+#include "shell/astrm_lab.h"
+#include "shell/ui/screen_pictures.h"
+#include "shell/ui/t_astrm_lab.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+using skarvel::AstrmLab;
+using skarvel::AstrmLabEnvironment;
+using skarvel::platform::Answer;
+using skarvel::testing::ScriptedPlatform;
+using skarvel::testing::TempDir;
+using skarvel::ui::TAstrmLab;
+
+namespace {
+
+QStringList MenuCaptions(QMenu* menu) {
+  QStringList captions;
+  for (QAction* a : menu->actions()) captions << (a->isSeparator() ? QString("-") : a->text());
+  return captions;
+}
+
+// Counts pixels of a colour, within a tolerance per channel.
+int CountColour(const QImage& image, QColor colour, int tolerance = 40) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+          std::abs(c.blue() - colour.blue()) <= tolerance)
+        ++n;
+    }
+  return n;
+}
+
+// Where the pictures a person would look at are kept: $SKARVEL_SCREENSHOT_DIR when set, else the test's folder.
+QString PicturePath(const TempDir& dir, const QString& name) {
+  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
+  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
+}
+
+// Presses the default button of the next modal dialog once it shows.
+void AcceptNextModal(QString* title, QStringList* labels) {
+  QTimer::singleShot(50, [title, labels] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    if (title) *title = modal->windowTitle();
+    if (labels)
+      for (QLabel* l : modal->findChildren<QLabel*>())
+        if (!l->text().isEmpty()) *labels << l->text();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TempDir> root_;
+  std::unique_ptr<ScriptedPlatform> ui_;
+  std::unique_ptr<AstrmLab> lab_;
+  std::unique_ptr<TAstrmLab> window_;
+  double now_ = 0;
+
+  void Start(bool optionsAccess = true) {
+    root_ = std::make_unique<TempDir>();
+    ui_ = std::make_unique<ScriptedPlatform>();
+    AstrmLabEnvironment env;
+    env.storage.programDir = root_->MakeDir("program");
+    env.storage.currentDir = root_->MakeDir("work");
+    env.storage.perUserDir = root_->Path() + "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root_->Path() + "none";
+    now_ = *skarvel::EncodeDateTime(2026, 12, 9, 20, 0, 0.0L);
+    env.clock = [this] { return now_; };
+    if (!optionsAccess) {
+      ScriptedPlatform quiet;
+      skarvel::OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
+      QVERIFY(opts.Start());
+      opts.Record().optionsAccess = false;
+      QVERIFY(opts.Write(env.storage.currentDir));
+    }
+    lab_ = std::make_unique<AstrmLab>(*ui_, env);
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  void Stop() {
+    if (window_ && window_->isVisible()) {
+      ui_->AnswerNext(Answer::Yes);
+      window_->close();
+    }
+    window_.reset();
+    lab_.reset();
+  }
+
+ private slots:
+  void menuBarAfterStartUp() {
+    Start();
+    QCOMPARE(window_->windowTitle(), QString("VORN Skarvel"));
+    QCOMPARE(window_->ClientArea()->size(), QSize(634, 436));
+    QStringList top;
+    for (QAction* a : window_->menuBar()->actions()) top << a->text();
+    QCOMPARE(top, QStringList({"&File", "&Images", "&Report", "Orbit &Search", "&Ephemeris", "&Help"}));
+    QCOMPARE(MenuCaptions(window_->Menu("File1")),
+             QStringList({"Set Image &File Type...", "&Clear Images/Ref. Fields", "L&oad Image Files", "-",
+                          "Download &Orbit Database", "Other &URLs", "-", "&Preferences...", "-", "&Exit"}));
+    QCOMPARE(MenuCaptions(window_->Menu("LoadImages1")),
+             QStringList({"&Multiple Load", "-", "Image &1", "Image &2", "Image &3", "Image &4"}));
+    QCOMPARE(MenuCaptions(window_->Menu("Preferences1")),
+             QStringList({"&Options and Parameters...", "-", "&Save Updates", "-", "Convert &GSC..."}));
+    QCOMPARE(MenuCaptions(window_->Menu("Report1")),
+             QStringList({"Set &Information Parameters", "&View/Print/Save Text", "-", "&Save Report Data...",
+                          "&Load Report Data...", "Load &Old Report Data", "-", "&Clear Report Data...", "-",
+                          "Compute &Baseline...", "-", "Access &Spreadsheet"}));
+    QCOMPARE(MenuCaptions(window_->Menu("ViewEdit1")),
+             QStringList({"&Short (Electronic) Format...", "&Long (Text) Format...", "-", "&Exercise Format...", "-",
+                          "S&preadsheet Format (.CSV)..."}));
+    QCOMPARE(MenuCaptions(window_->Menu("OrbitSearch1")),
+             QStringList({"Search &Lowell Database...", "Search &MPC Database...", "Search MPC &Comet File...",
+                          "Search &TARNE Orbit File...", "-", "&View/Print/Select Results...", "-",
+                          "Orbit &Statistics (MPC)"}));
+    QCOMPARE(MenuCaptions(window_->Menu("OrbitalElements1")),
+             QStringList({"&Lowell Database...", "&MPC Database...", "MPC &Comet File...", "&TARNE Orbit File...",
+                          "-", "FIND_ORB &File...", "-", "&Edit/Save/Retrieve..."}));
+    QCOMPARE(MenuCaptions(window_->Menu("Ephemeris1")),
+             QStringList({"Orbital &Elements", "-", "&Generate Ephemeris...", "&View/Print/Save Text...", "-",
+                          "Use &Mean Motion...", "-", "Create &Chart..."}));
+    QCOMPARE(MenuCaptions(window_->Menu("Help1")),
+             QStringList({"On &Help", "-", "&Topics...", "-", "&User", "-", "&About..."}));
+    QCOMPARE(MenuCaptions(window_->PopupMenu()), QStringList({"&Preferences..."}));
+    QCOMPARE(window_->Action("LoadData1")->toolTip(), QString("Load data saved from this version."));
+
+    // Visible after Enter session.
+    for (const char* name : {"Preferences1", "PrefSeparator", "Report1", "OrbitSearch1", "Ephemeris1"})
+      QVERIFY2(window_->Action(name)->isVisible(), name);
+    for (const char* name : {"ShortFormat1", "LongFormat1", "SearchTARNEOrbitFile1", "TARNEOrbitFile1"})
+      QVERIFY2(!window_->Action(name)->isVisible(), name);
+    // Enabled: the menus and submenus the session opens, and the commands already built.
+    for (const char* name : {"File1", "LoadImages1", "DownloadOrbitDatabase1", "OtherURLs1",
+                             "Report1", "Preferences1", "MinorPlanetCenter1", "VORNWebsite1", "ProjectPluto1",
+                             "USNOOnlineStatusInfo1", "Exit1", "AboutThisExercise1", "Help1"})
+      QVERIFY2(window_->Action(name)->isEnabled(), name);
+    // Disabled: as designed, or not built yet.
+    for (const char* name : {"ClearImages1", "Images1", "MeasImg1", "Blink1", "SaveUpdates1", "ViewEdit1",
+                             "SaveData1", "ClearData1", "ShowSearchResults1", "GenEphem1", "ViewEphText1",
+                             "LoadImg1", "LoadImg2", "Options1", "ConvertGSC1", "User1", "ImageFileType1"})
+      QVERIFY2(!window_->Action(name)->isEnabled(), name);
+    // Opening the format submenu shows its first entries.
+    emit window_->Menu("ViewEdit1")->aboutToShow();
+    QVERIFY(window_->Action("ShortFormat1")->isVisible());
+    QVERIFY(window_->Action("LongFormat1")->isVisible());
+    Stop();
+  }
+
+  void popupMenuShowsTheInstructorMessageWhenLocked() {
+    Start(false);
+    QVERIFY(!window_->Action("Preferences1")->isVisible());
+    QTest::mouseClick(window_->ClientArea(), Qt::RightButton, {}, QPoint(100, 100));
+    QTRY_VERIFY(window_->PopupMenu()->isVisible());
+    const QPoint expected = window_->ClientArea()->mapToGlobal(QPoint(110, 120));
+    QCOMPARE(window_->PopupMenu()->pos(), expected);
+    window_->Action("Preferences2")->trigger();
+    window_->PopupMenu()->hide();
+    QCOMPARE(ui_->Messages().size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(ui_->Messages()[0].caption), QString("USER OPTIONS!"));
+    QVERIFY(ui_->Messages()[0].text.rfind("INSTRUCTOR: ", 0) == 0);
+    Stop();
+  }
+
+  void webPageItemsOpenTheConfiguredAddresses() {
+    Start();
+    window_->Action("VORNWebsite1")->trigger();
+    window_->Action("USNOOnlineStatusInfo1")->trigger();
+    QCOMPARE(ui_->WebPages().size(), std::size_t{2});
+    QCOMPARE(ui_->WebPages()[0], lab_->Options().vornURL);
+    QCOMPARE(ui_->WebPages()[1], lab_->Options().usnoStatusURL);
+    Stop();
+  }
+
+  void aboutBoxShowsVersionAndExercise() {
+    Start();
+    QString title;
+    QStringList labels;
+    AcceptNextModal(&title, &labels);
+    window_->Action("AboutThisExercise1")->trigger();
+    QCOMPARE(title, QString("About This Software"));
+    QVERIFY(labels.contains("Version 1.330"));
+    QVERIFY(labels.contains("Skarvel"));
+    Stop();
+  }
+
+  void clientAreaPictures() {
+    Start();
+    // Title screen: the drawn title, navy with yellow lettering.
+    QImage title = window_->ClientArea()->grab().toImage();
+    QVERIFY(title.save(PicturePath(*root_, "main-window-title.png")));
+    QCOMPARE(title.size(), QSize(634, 436));
+    QVERIFY(CountColour(title, QColor(0, 0, 128), 10) > 634 * 436 / 2);
+    QVERIFY(CountColour(title, QColor(255, 255, 0), 60) > 500);
+    // Work screen: nothing loaded, only navy.
+    lab_->SetScreenMode(AstrmLab::kWorkScreen);
+    QImage empty = window_->ClientArea()->grab().toImage();
+    QCOMPARE(CountColour(empty, QColor(0, 0, 128), 0), 634 * 436);
+    // A loaded slot writes its two lines in yellow, in the band of slot 2.
+    lab_->Slots()[1] = {true, "/nights/n1/img2.fits"};
+    QImage work = window_->ClientArea()->grab().toImage();
+    QVERIFY(work.save(PicturePath(*root_, "main-window-work.png")));
+    const QImage band = work.copy(0, 70, 634, 50);
+    const QImage above = work.copy(0, 0, 634, 70);
+    QVERIFY(CountColour(band, QColor(255, 255, 0), 80) > 100);
+    QCOMPARE(CountColour(above, QColor(0, 0, 128), 0), 634 * 70);
+    Stop();
+  }
+
+  void drawnPicturesAndInstalledBitmaps() {
+    const QImage logo = skarvel::ui::DrawnLogo();
+    QCOMPARE(logo.size(), QSize(300, 200));
+    QVERIFY(CountColour(logo, QColor(255, 255, 0), 60) > 200);
+    // An installed bitmap is shown as it is.
+    TempDir dir;
+    QImage red(50, 40, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString path = QString::fromStdString(dir.Path() + "LOGO.BMP");
+    QVERIFY(red.save(path, "BMP"));
+    QCOMPARE(skarvel::ui::LogoPicture(path).size(), QSize(50, 40));
+    QCOMPARE(skarvel::ui::LogoPicture(QString::fromStdString(dir.Path() + "missing.bmp")).size(), QSize(300, 200));
+  }
+
+  void closingAsksAndWritesTheLogout() {
+    Start();
+    ui_->AnswerNext(Answer::No);
+    window_->close();
+    QVERIFY(window_->isVisible());
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Verify Exit"));
+    const std::string log = root_->Path() + "work/VORNLOG.LOG";
+    QVERIFY(skarvel::testing::ReadText(log).find("Logout:") == std::string::npos);
+    // "&Exit" runs the same query.
+    ui_->AnswerNext(Answer::Yes);
+    now_ += 1.5 / 24.0;
+    window_->Action("Exit1")->trigger();
+    QVERIFY(!window_->isVisible());
+    const std::string text = skarvel::testing::ReadText(log);
+    QVERIFY(text.find("Elapsed Time:  1:30:00.00\nEndLogout: VORN_AST\n") != std::string::npos);
+    Stop();
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"
