@@ -11,6 +11,7 @@ SKARVEL_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   nlohmann-json3-dev
+  libcfitsio-dev
   fontconfig fonts-dejavu-core
 )
 

@@ -1,0 +1,492 @@
+#include "images/fits_file.h"
+
+#include <sys/stat.h>
+
+#include <bit>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "foundations/date_dialog.h"
+#include "foundations/date_time.h"
+#include "foundations/file_system.h"
+#include "foundations/io_error.h"
+#include "foundations/strings.h"
+
+namespace skarvel {
+
+using platform::Icon;
+
+namespace {
+
+constexpr const char* kFitsError = "FITS File Error!";
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string TrimRight(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+std::string TrimLeft(const std::string& s) {
+  const auto first = s.find_first_not_of(' ');
+  return first == std::string::npos ? std::string() : s.substr(first);
+}
+
+// The keyword table, searched from its end: the first name that begins the
+// card wins (NAXIS3 before NAXIS, FILTERS before FILTER, EXPTIME as EXP).
+// RA, DEC and UT must stand as whole keywords, so that RADESYS or RA_OBS is
+// not read as RA.
+enum Keyword {
+  kSimple, kExtend, kBitpix, kNaxis, kNaxis1, kNaxis2, kNaxis3, kBscale, kBzero, kBlank, kXtension, kPcount,
+  kGcount, kTfields, kRa, kDec, kObject, kOrigin, kEpoch, kEquinox, kObserver, kDateObs, kUt, kTimeObs, kExp,
+  kFilter, kFilters, kEnd, kKeywordCount
+};
+
+constexpr const char* kKeywordNames[kKeywordCount] = {
+    "SIMPLE", "EXTEND", "BITPIX", "NAXIS", "NAXIS1", "NAXIS2", "NAXIS3", "BSCALE", "BZERO", "BLANK",
+    "XTENSION", "PCOUNT", "GCOUNT", "TFIELDS", "RA", "DEC", "OBJECT", "ORIGIN", "EPOCH", "EQUINOX",
+    "OBSERVER", "DATE-OBS", "UT", "TIME-OBS", "EXP", "FILTER", "FILTERS", "END"};
+
+int FindKeyword(const std::string& card) {
+  const std::string field = TrimRight(card.substr(0, 8));
+  for (int i = kKeywordCount - 1; i >= 0; --i) {
+    const std::string name = kKeywordNames[i];
+    if (i == kRa || i == kDec || i == kUt) {
+      if (field == name) return i;
+    } else if (card.compare(0, name.size(), name) == 0) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+// The value text: after a quote in column 11 up to the closing quote (blanks
+// inside kept), else from column 11 up to the next blank.
+std::string ValueText(const std::string& card) {
+  if (card.size() <= 10) return std::string();
+  if (card[10] == '\'') {
+    std::string rest = TrimLeft(card.substr(11));
+    const auto close = rest.find('\'');
+    return close == std::string::npos ? rest : rest.substr(0, close);
+  }
+  std::string rest = TrimLeft(card.substr(10));
+  const auto blank = rest.find(' ');
+  return blank == std::string::npos ? rest : rest.substr(0, blank);
+}
+
+// Reads up to `size` bytes; returns how many came.
+std::size_t ReadSome(std::ifstream& in, std::uint8_t* buffer, std::size_t size) {
+  in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
+  return static_cast<std::size_t>(in.gcount());
+}
+
+// A 32-bit result of rounding half to even, or false when it does not fit.
+bool RoundToInt32(long double x, std::int32_t& out) {
+  if (!(x > -2147483648.5L && x < 2147483647.5L)) return false;  // also NaN
+  const long double r = std::nearbyint(x);                      // the default mode: halves to even
+  if (r < -2147483648.0L || r > 2147483647.0L) return false;
+  out = static_cast<std::int32_t>(r);
+  return true;
+}
+
+}  // namespace
+
+std::optional<long double> ParseSexagesimalCard(const std::string& text, bool declination) {
+  std::string t;
+  for (char c : text)
+    if (c != ' ') t.push_back(c);
+  if (t.empty()) return 0.0L;
+  std::string parts[3];
+  int n = 0;
+  std::string rest = t;
+  while (n < 2) {
+    const auto colon = rest.find(':');
+    if (colon == std::string::npos) break;
+    parts[n++] = rest.substr(0, colon);
+    rest = rest.substr(colon + 1);
+  }
+  parts[n++] = rest;
+  long double v[3] = {0, 0, 0};
+  for (int i = 0; i < n; ++i) {
+    const auto x = ParseDecimal(parts[i]);
+    if (!x) return std::nullopt;
+    v[i] = *x;
+  }
+  if (!declination) return v[0] + v[1] / 60.0L + v[2] / 3600.0L;
+  const long double sign = parts[0].rfind('-', 0) == 0 ? -1.0L : 1.0L;
+  return v[0] + sign * v[1] / 60.0L + sign * v[2] / 3600.0L;
+}
+
+double ObservationDateTime(platform::Platform* ui, const std::string& dateText, const std::string& timeText,
+                           long double exposure, long double timeObsSeconds, std::uint8_t headerTimeType) {
+  const char sep = dateText.find('/') != std::string::npos ? '/' : '-';
+  const std::string d = TrimRight(dateText);
+  bool yearFirst = false;
+  if (d.size() > 8) yearFirst = d.find(sep) == 4;
+  // Split into three numbers in the order the text shows.
+  double date = 0;
+  bool dateOk = false;
+  {
+    std::string fields[3];
+    std::string rest = d;
+    int n = 0;
+    for (; n < 2; ++n) {
+      const auto at = rest.find(sep);
+      if (at == std::string::npos) break;
+      fields[n] = rest.substr(0, at);
+      rest = rest.substr(at + 1);
+    }
+    if (n == 2) {
+      fields[2] = rest;
+      std::string yearText = yearFirst ? fields[0] : fields[2];
+      if (d.size() <= 8 && yearText.size() == 2 && IsIntegerText(yearText))
+        yearText = (std::stoi(yearText) > 79 ? "19" : "20") + yearText;
+      const auto year = ParseInteger(yearText);
+      const auto month = ParseInteger(fields[1]);
+      const auto day = ParseInteger(yearFirst ? fields[2] : fields[0]);
+      if (year && month && day) {
+        if (const auto encoded = EncodeDate(*year, *month, *day)) {
+          date = *encoded;
+          dateOk = true;
+        }
+      }
+    }
+  }
+  if (!dateOk) {
+    if (ui != nullptr) ShowNumericConversionError(*ui, "DATE-OBS", dateText);
+    date = 0;
+  }
+  long double timeOfDay = 0;
+  if (timeText.empty()) {
+    timeOfDay = timeObsSeconds / 86400.0L;
+  } else if (const auto t = ParseTimeField(timeText)) {
+    timeOfDay = *t;
+  } else if (ui != nullptr) {
+    ShowNumericConversionError(*ui, "UT", timeText);
+  }
+  long double correction = 0;  // half the exposure, in days
+  if (headerTimeType == 0) correction = exposure / 172800.0L;
+  else if (headerTimeType == 2) correction = -exposure / 172800.0L;
+  return static_cast<double>(static_cast<long double>(date) + timeOfDay + correction);
+}
+
+FITSFileObj::FITSFileObj(ImageLoadContext context) : GraphicsFileObj(std::move(context)) {
+  fileTypeCode = kFileFITS;
+  block_[kBlockBytes] = 0;
+}
+
+FITSFileObj::~FITSFileObj() = default;
+
+void FITSFileObj::Numeric(const std::string& keyword, const std::string& data) {
+  if (context_.ui != nullptr) ShowNumericConversionError(*context_.ui, keyword, data);
+}
+
+bool FITSFileObj::ReadHeader(const std::string& path) {
+  if (headerTextPresent) ForgetImage();
+  if (in_.is_open()) in_.close();
+  in_.clear();
+  const std::string resolved = fs::Resolve(path);
+  struct stat st {};
+  int openError = 0;
+  if (::stat(resolved.c_str(), &st) != 0) openError = IOCodeFromErrno(errno);
+  else if (!S_ISREG(st.st_mode)) openError = io_code::kAccessDenied;
+  else {
+    in_.open(resolved, std::ios::binary);
+    if (!in_) openError = IOCodeFromErrno(errno == 0 ? EACCES : errno);
+  }
+  if (openError != 0) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "Unable to Open FITS File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
+                         std::to_string(openError),
+                     kFitsError, Icon::Error);
+    return false;
+  }
+  SetNames(path);
+  std::ofstream text(headerTextPath, std::ios::trunc);
+  if (!text) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
+                         std::to_string(IOCodeFromErrno(errno)),
+                     "File Error!", Icon::Error);
+    in_.close();
+    return false;
+  }
+  headerTextPresent = true;
+  header_ = FITSHeader{};
+  dateText_.clear();
+  timeText_.clear();
+  timeObsSeconds_ = 0;
+  text << path << "\n** FITS Header Information **\n\n";
+
+  bool waitingForExtension = false;
+  for (;;) {
+    const std::size_t got = ReadSome(in_, block_.data(), kBlockBytes);
+    const std::size_t cards = got / kCardBytes;
+    if (cards == 0) break;  // end of file
+    bool endSeen = false;
+    for (std::size_t c = 0; c < cards && !endSeen; ++c) {
+      const std::string card(reinterpret_cast<const char*>(block_.data()) + c * kCardBytes, kCardBytes);
+      if (!ReadCard(card, text, path, endSeen)) {
+        text.close();
+        in_.close();
+        return false;
+      }
+    }
+    if (endSeen) {
+      // An empty primary header that announces extensions: the extension's header follows.
+      waitingForExtension = header_.extend && header_.xtension.empty() && header_.naxis == 0;
+      if (!waitingForExtension) break;
+    }
+    if (got < kBlockBytes) break;
+  }
+  text.close();
+
+  if (!dateText_.empty()) {
+    const auto t = dateText_.find('T');
+    if (t != std::string::npos) {
+      timeText_ = dateText_.substr(t + 1);
+      dateText_ = dateText_.substr(0, t);
+    }
+    header_.observationTime = ObservationDateTime(context_.ui, dateText_, timeText_, header_.exposure,
+                                                  timeObsSeconds_, context_.headerTimeType);
+    if (ObsParams* p = context_.obsParams) {
+      if (p->objectName.empty()) p->objectName = header_.object;
+      if (p->observer.empty()) p->observer = header_.observer;
+      p->observationTime = header_.observationTime;
+      if (header_.origin == "VORN Simulation") p->note = kNoteSimulated;
+    }
+  }
+  if (!waitingForExtension) {
+    fileName = path;
+    formatDescription = "FITS (BITPIX = " + std::to_string(header_.bitpix) + ")";
+    width = header_.naxis1;
+    height = header_.naxis2;
+    total = static_cast<std::int32_t>(std::int64_t{width} * height > 2147483647 ? 2147483647
+                                                                                 : std::int64_t{width} * height);
+    minimum = 2147483647;
+    maximum = 0;
+  }
+  if (HeaderValid()) return true;
+  if (context_.ui != nullptr) {
+    context_.ui->Beep();
+    platform::Tell(*context_.ui, "Required FITS Keyword Data is Missing or Faulty!", kFitsError, Icon::Error);
+  }
+  in_.close();
+  return false;
+}
+
+bool FITSFileObj::ReadCard(const std::string& raw, std::ofstream& text, const std::string& path, bool& endSeen) {
+  std::string card = TrimRight(raw.substr(0, 72));
+  if (card.empty()) card = " ";
+  text << card << "\n";
+  if (card.rfind("TELRA   ", 0) == 0) card.replace(0, 8, "RA      ");
+  else if (card.rfind("TELDEC  ", 0) == 0) card.replace(0, 8, "DEC     ");
+  else if (card.rfind("FILTNME", 0) == 0 && card.find("open    ") == std::string::npos) {
+    if (card.size() < 8) card.resize(8, ' ');
+    card.replace(0, 8, "FILTERS ");
+  }
+  const int keyword = FindKeyword(card);
+  if (keyword >= 0) {
+    const std::string value = ValueText(card);
+    const std::string name = kKeywordNames[keyword];
+    auto integer = [&](std::int32_t& field) {
+      if (const auto v = ParseInteger(value)) field = *v;
+      else Numeric(name, value);
+    };
+    auto decimal = [&](long double& field) {
+      if (const auto v = ParseDecimal(value)) field = *v;
+      else Numeric(name, value);
+    };
+    switch (keyword) {
+      case kSimple: header_.simple = !value.empty() && value[0] == 'T'; break;
+      case kExtend: header_.extend = !value.empty() && value[0] == 'T'; break;
+      case kBitpix: integer(header_.bitpix); break;
+      case kNaxis: integer(header_.naxis); break;
+      case kNaxis1: integer(header_.naxis1); break;
+      case kNaxis2: integer(header_.naxis2); break;
+      case kNaxis3: integer(header_.naxis3); break;
+      case kBscale: decimal(header_.bscale); break;
+      case kBzero: decimal(header_.bzero); break;
+      case kBlank: integer(header_.blank); break;
+      case kXtension: header_.xtension = value.substr(0, 8); break;
+      case kPcount: integer(header_.pcount); break;
+      case kGcount: integer(header_.gcount); break;
+      case kTfields: integer(header_.tfields); break;
+      case kRa:
+      case kDec: {
+        const auto v = ParseSexagesimalCard(value, keyword == kDec);
+        if (!v) Numeric(name, value);
+        (keyword == kRa ? header_.ra : header_.dec) = v.value_or(0.0L);
+        break;
+      }
+      case kObject: header_.object = Upper(value.substr(0, 68)); break;
+      case kOrigin: header_.origin = value.substr(0, 68); break;
+      case kEpoch:
+      case kEquinox: decimal(header_.equinox); break;
+      case kObserver: header_.observer = value.substr(0, 68); break;
+      case kDateObs: dateText_ = value; break;
+      case kUt: timeText_ = value; break;
+      case kTimeObs:
+        if (value.find(':') != std::string::npos) timeText_ = value;
+        else decimal(timeObsSeconds_);
+        break;
+      case kExp: decimal(header_.exposure); break;
+      case kFilter:
+      case kFilters: header_.filter = ParseFilterCode(value); break;
+      case kEnd: endSeen = true; break;
+      default: break;
+    }
+  }
+  if (!header_.simple) {
+    if (context_.ui != nullptr) {
+      context_.ui->Beep();
+      platform::Tell(*context_.ui,
+                     "File is Not FITS Format!\r\nFile Name: " + path +
+                         "\r\n\r\nChange the File Type via \"File\" -> \"Image File Type...\"",
+                     kFitsError, Icon::Error);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool FITSFileObj::HeaderValid() {
+  const FITSHeader& h = header_;
+  if (!h.simple) return false;
+  if (h.bitpix != 8 && h.bitpix != 16 && h.bitpix != 32 && h.bitpix != -32 && h.bitpix != -64) return false;
+  if (h.naxis >= 1 && h.naxis1 <= 0) return false;
+  if (h.naxis >= 2 && h.naxis2 <= 0) return false;
+  if (h.naxis >= 3 && h.naxis3 <= 0) return false;
+  return true;
+}
+
+bool FITSFileObj::Load(const std::string& path) {
+  if (!ReadHeader(path)) return false;
+  if (header_.xtension == "TABLE   ") return ReadTable();
+  // An image needs two axes within the pixel store's limits.
+  if (header_.naxis < 2) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui, "Required FITS Keyword Data is Missing or Faulty!", kFitsError, Icon::Error);
+    in_.close();
+    return false;
+  }
+  if (!SizeFits(header_.naxis1, header_.naxis2, kFitsError) || !pixels.Create(width, height)) {
+    in_.close();
+    return false;
+  }
+  const bool ok = ReadPixels();
+  in_.close();
+  if (!ok) {
+    pixels = IntArrayList();
+    return false;
+  }
+  StoreCameraParameters();
+  return true;
+}
+
+bool FITSFileObj::ReadPixels() {
+  const std::int32_t bitpix = header_.bitpix;
+  histogram = HistogramObj(256, bitpix == 8 ? 1.0L : 256.0L);
+  pixels.BeginAppend();
+  const std::size_t bytesPerValue = static_cast<std::size_t>(std::abs(bitpix) / 8);
+  const long double bscale = header_.bscale;
+  const long double bzero = header_.bzero;
+  // With BSCALE 1 and a whole BZERO the scaled value is exact in 64-bit integers.
+  const bool integerScale = bscale == 1.0L && std::nearbyint(bzero) == bzero && std::fabs(bzero) < 4.0e18L;
+  const std::int64_t izero = integerScale ? static_cast<std::int64_t>(bzero) : 0;
+  bool errors = false;
+  std::int64_t remaining = total;
+  auto store = [&](std::int32_t v) {
+    AddPixelValue(v);
+    pixels.AppendValue(v);
+  };
+  auto storeScaled = [&](std::int64_t raw) {
+    std::int32_t v = 0;
+    if (integerScale) {
+      const std::int64_t s = raw + izero;
+      if (s >= -2147483648LL && s <= 2147483647LL) v = static_cast<std::int32_t>(s);
+      else errors = true;
+    } else if (!RoundToInt32(static_cast<long double>(raw) * bscale + bzero, v)) {
+      v = 0;
+      errors = true;
+    }
+    store(v);
+  };
+  auto storeFloat = [&](long double x) {
+    std::int32_t v = 0;
+    // A value that is no number or does not fit is stored as 0 and reported at the end.
+    if (!RoundToInt32(x, v)) {
+      v = 0;
+      errors = true;
+    }
+    store(v);
+  };
+  while (remaining > 0) {
+    const std::size_t got = ReadSome(in_, block_.data(), kBlockBytes);
+    if (in_.bad()) {
+      errors = true;
+      break;
+    }
+    const std::size_t values = got / bytesPerValue;
+    const std::uint8_t* b = block_.data();
+    const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(values)));
+    switch (bitpix) {
+      case 8:
+        for (std::size_t i = 0; i < take; ++i) storeScaled(b[i]);
+        break;
+      case 16:
+        for (std::size_t i = 0; i < take; ++i) {
+          const auto raw = static_cast<std::int16_t>((b[2 * i] << 8) | b[2 * i + 1]);
+          storeScaled(raw);
+        }
+        break;
+      case 32:
+        for (std::size_t i = 0; i < take; ++i) {
+          const std::uint8_t* p = b + 4 * i;
+          const auto raw = static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                                     (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]});
+          storeScaled(raw);
+        }
+        break;
+      case -32:
+        for (std::size_t i = 0; i < take; ++i) {
+          const std::uint8_t* p = b + 4 * i;
+          const std::uint32_t bits = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                     (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+          storeFloat(static_cast<long double>(std::bit_cast<float>(bits)));
+        }
+        break;
+      case -64:
+        for (std::size_t i = 0; i < take; ++i) {
+          std::uint64_t bits = 0;
+          for (int k = 0; k < 8; ++k) bits = (bits << 8) | b[8 * i + static_cast<std::size_t>(k)];
+          storeFloat(static_cast<long double>(std::bit_cast<double>(bits)));
+        }
+        break;
+      default:
+        return false;
+    }
+    remaining -= static_cast<std::int64_t>(take);
+    if (got < kBlockBytes) break;  // end of file: the rows not reached stay 0
+  }
+  pixels.EndAppend();
+  return errors ? ConfirmAfterErrors() : true;
+}
+
+void FITSFileObj::StoreCameraParameters() {
+  if (context_.report == nullptr) return;
+  CameraRecord& camera = context_.report->camera;
+  camera.imageWidth = width;
+  camera.imageHeight = height;
+  if (header_.filter != 8) camera.filter = header_.filter;
+  context_.report->cameraFromImage = true;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,95 @@
+// The FITS reader: primary arrays (or an IMAGE extension after an empty
+// primary) with BITPIX 8, 16, 32, -32 and -64, and the header reader that the
+// GSC regions table reuses for its ASCII table extension.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "images/graphics_file.h"
+
+namespace skarvel {
+
+/// The header fields the reader takes from the cards.
+struct FITSHeader {
+  bool simple = false;
+  bool extend = false;
+  std::int32_t bitpix = 0;
+  std::int32_t naxis = 0;
+  std::int32_t naxis1 = 0;
+  std::int32_t naxis2 = 0;
+  std::int32_t naxis3 = 0;
+  long double bscale = 1.0L;
+  long double bzero = 0.0L;
+  std::int32_t blank = 0;  ///< kept, not used
+  std::string xtension;    ///< up to 8 characters, e.g. "TABLE   "
+  std::int32_t pcount = 0;
+  std::int32_t gcount = 0;
+  std::int32_t tfields = 0;
+  long double ra = 0;       ///< hours
+  long double dec = 0;      ///< degrees
+  long double equinox = 0;  ///< years (EPOCH or EQUINOX, the later card wins)
+  std::string object;       ///< upper case, up to 68 characters
+  std::string origin;       ///< up to 68 characters
+  std::string observer;     ///< up to 68 characters
+  long double exposure = 0; ///< seconds (any keyword beginning EXP)
+  std::uint8_t filter = 8;  ///< FilterCode
+  double observationTime = 0;  ///< date-time value (days since 1899-12-30)
+};
+
+/// The RA (hours) or DEC (degrees) of a header text "h:m:s" / "d:m:s":
+/// blanks removed, at most three parts. The sign of a declination is taken
+/// from a leading "-" of its first part (so "-00:30:00" is -0.5). An empty
+/// text is 0; nullopt when a part is not a number.
+std::optional<long double> ParseSexagesimalCard(const std::string& text, bool declination);
+
+/// The observation time of a header (date-time value): the date text in the
+/// order and separator it shows ("YYYY-MM-DD", "DD/MM/YYYY", two-digit years
+/// before 80 in 20xx), plus the time of day (the time text, or the TIME-OBS
+/// seconds when it is empty), corrected by half the exposure for a header time
+/// at the start (type 0, +) or the end (type 2, -) of the exposure. A date or
+/// time that cannot be read shows the numeric conversion message ("DATE-OBS"
+/// or "UT") and counts as 0.
+double ObservationDateTime(platform::Platform* ui, const std::string& dateText, const std::string& timeText,
+                           long double exposure, long double timeObsSeconds, std::uint8_t headerTimeType);
+
+class FITSFileObj : public GraphicsFileObj {
+ public:
+  static constexpr std::size_t kBlockBytes = 2880;  ///< a FITS record
+  static constexpr std::size_t kCardBytes = 80;
+
+  explicit FITSFileObj(ImageLoadContext context);
+  ~FITSFileObj() override;
+
+  bool Load(const std::string& fileName) override;
+  void StoreCameraParameters() override;
+  /// Reads the header cards (into the header text file too); false after a
+  /// message when the file cannot be opened, is not FITS or lacks required keywords.
+  virtual bool ReadHeader(const std::string& fileName);
+  /// SIMPLE true, BITPIX one of 8, 16, 32, -32, -64, and NAXISn > 0 for every n <= NAXIS.
+  virtual bool HeaderValid();
+  /// The data of a TABLE extension; false here (the GSC regions table reads it).
+  virtual bool ReadTable() { return false; }
+
+  const FITSHeader& Header() const { return header_; }
+
+ protected:
+  /// The open input file, positioned after the header (the table reader continues here).
+  std::ifstream& Input() { return in_; }
+
+ private:
+  bool ReadCard(const std::string& card, std::ofstream& text, const std::string& path, bool& endSeen);
+  bool ReadPixels();
+  void Numeric(const std::string& keyword, const std::string& data);
+
+  FITSHeader header_;
+  std::ifstream in_;
+  std::array<std::uint8_t, kBlockBytes + 1> block_{};
+  std::string dateText_;
+  std::string timeText_;
+  long double timeObsSeconds_ = 0;
+};
+
+}  // namespace skarvel

@@ -1,0 +1,96 @@
+#include "images/histogram.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace skarvel {
+
+void HistogramObj::Create(std::int32_t binCount, long double binWidth) {
+  if (binCount < 1) binCount = 1;
+  if (!(binWidth > 0)) binWidth = 1.0L;
+  bins_.assign(static_cast<std::size_t>(binCount), 0);
+  lastBin_ = binCount - 1;
+  binWidth_ = binWidth;
+  const long double whole = std::floor(binWidth);
+  intBinWidth_ = (whole == binWidth && binWidth <= 2147483647.0L) ? static_cast<std::int32_t>(whole) : 0;
+  Clear();
+}
+
+void HistogramObj::Clear() {
+  std::fill(bins_.begin(), bins_.end(), 0);
+  sampleCount_ = 0;
+  intSum_ = intSumSq_ = 0;
+  sum_ = sumSq_ = 0;
+}
+
+void HistogramObj::Add(long double x) {
+  if (bins_.empty()) Create(1, 1.0L);
+  if (x < 0) x = 0;
+  const long double q = std::trunc(x / binWidth_);
+  const std::int32_t bin = q >= static_cast<long double>(lastBin_) ? lastBin_ : static_cast<std::int32_t>(q);
+  ++bins_[static_cast<std::size_t>(bin)];
+  sum_ += x;
+  sumSq_ += x * x;
+  ++sampleCount_;
+}
+
+void HistogramObj::AddInteger(std::int32_t v) {
+  if (bins_.empty()) Create(1, 1.0L);
+  if (intBinWidth_ == 0) {
+    Add(static_cast<long double>(v));
+    return;
+  }
+  if (v < 0) v = 0;
+  const std::int32_t q = v / intBinWidth_;
+  const std::int32_t bin = q >= lastBin_ ? lastBin_ : q;
+  ++bins_[static_cast<std::size_t>(bin)];
+  intSum_ += v;
+  intSumSq_ += static_cast<Int128>(v) * v;
+  ++sampleCount_;
+}
+
+long double HistogramObj::Sum() const { return sum_ + static_cast<long double>(intSum_); }
+
+long double HistogramObj::SumOfSquares() const { return sumSq_ + static_cast<long double>(intSumSq_); }
+
+std::int32_t HistogramObj::ModeBin(std::int32_t& count) const {
+  std::int32_t best = 0;
+  count = 0;
+  for (std::size_t i = 0; i < bins_.size(); ++i) {
+    if (bins_[i] > count) {
+      count = bins_[i];
+      best = static_cast<std::int32_t>(i);
+    }
+  }
+  return best;
+}
+
+std::int32_t HistogramObj::FirstZeroBin() const {
+  std::int32_t count = 0;
+  const std::int32_t mode = ModeBin(count);
+  for (std::int32_t i = mode + 1; i <= lastBin_; ++i)
+    if (bins_[static_cast<std::size_t>(i)] == 0) return i;
+  return lastBin_ < 0 ? 0 : lastBin_;
+}
+
+long double HistogramObj::Mean() const {
+  return sampleCount_ == 0 ? 0.0L : Sum() / static_cast<long double>(sampleCount_);
+}
+
+long double HistogramObj::StdDev() const {
+  if (sampleCount_ < 2) return 0.0L;
+  const long double n = static_cast<long double>(sampleCount_);
+  long double variance;
+  if (sum_ == 0 && sumSq_ == 0) {
+    // All samples were integers: the numerator is exact in 128-bit arithmetic
+    // when the sums allow it (n * sumSq - sum^2, divided by n later).
+    const long double s = static_cast<long double>(intSum_);
+    variance = (static_cast<long double>(intSumSq_) - s * s / n) / (n - 1);
+  } else {
+    const long double s = Sum();
+    variance = (SumOfSquares() - s * s / n) / (n - 1);
+  }
+  return variance > 0 ? std::sqrt(variance) : 0.0L;
+}
+
+}  // namespace skarvel
