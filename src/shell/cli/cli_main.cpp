@@ -3,6 +3,7 @@
 
 #include "shell/cli/cli.h"
 #include "shell/cli/foundation_commands.h"
+#include "shell/cli/image_commands.h"
 
 namespace skarvel::cli {
 
@@ -12,6 +13,7 @@ const std::vector<Subcommand>& Subcommands() {
       TimeCommand(),
       SunCommand(),
       PrecessCommand(),
+      FitsInfoCommand(),
   };
   return table;
 }
@@ -64,8 +66,3 @@ int Main(const Arguments& args, std::ostream& out, std::ostream& err) {
 }
 
 }  // namespace skarvel::cli
-
-int main(int argc, char** argv) {
-  skarvel::cli::Arguments args(argv + 1, argv + argc);
-  return skarvel::cli::Main(args, std::cout, std::cerr);
-}

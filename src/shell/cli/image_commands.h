@@ -1,0 +1,11 @@
+// The subcommands that read images.
+#pragma once
+
+#include "shell/cli/cli.h"
+
+namespace skarvel::cli {
+
+/// `fits-info`: size, pixel statistics and header facts of a FITS image.
+Subcommand FitsInfoCommand();
+
+}  // namespace skarvel::cli

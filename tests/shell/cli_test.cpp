@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "shell/cli/cli.h"
+#include "support/temp_dir.h"
+
+namespace skarvel {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun Cli(const cli::Arguments& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = cli::Main(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const std::string kSaao = std::string(SKARVEL_TEST_DATA_DIR) + "/images/ccdproc_a8280271_SAAO1m.fits";
+
+TEST(Cli, HelpVersionAndBadUsage) {
+  const CliRun help = Cli({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("  fits-info  "), std::string::npos);
+  EXPECT_NE(help.out.find("  time  "), std::string::npos);
+  const CliRun version = Cli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "skarvel-cli 1.330\n");
+  EXPECT_EQ(Cli({}).status, 2);
+  const CliRun unknown = Cli({"frobnicate"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("unknown subcommand \"frobnicate\""), std::string::npos);
+  const CliRun subHelp = Cli({"fits-info", "--help"});
+  EXPECT_EQ(subHelp.status, 0);
+  EXPECT_EQ(subHelp.out.rfind("Usage: skarvel-cli fits-info FILE", 0), 0u);
+}
+
+TEST(CliFitsInfo, RealFrame) {
+  const CliRun r = Cli({"fits-info", kSaao});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["width"], 536);
+  EXPECT_EQ(j["height"], 520);
+  EXPECT_EQ(j["bitpix"], 16);
+  EXPECT_EQ(j["format"], "FITS (BITPIX = 16)");
+  EXPECT_EQ(j["filter"], 8);
+  EXPECT_EQ(j["obs_date"], "2013/07/13");
+  EXPECT_EQ(j["obs_time"], "00:58:48");  // 00:57:33 + half of 150.04 s
+  EXPECT_NEAR(j["ra_hours"].get<double>(), 22.0 + 4 / 60.0 + 8 / 3600.0, 1e-12);
+  EXPECT_NEAR(j["dec_deg"].get<double>(), -(55 / 60.0 + 31 / 3600.0), 1e-12);
+  // JD of 2013-07-13 00:58:48.02 UT: 2456486.5 + 3528.02 / 86400.
+  EXPECT_NEAR(j["obs_jd"].get<double>(), 2456486.5 + 3528.02 / 86400.0, 1e-8);
+  EXPECT_EQ(j["exposure_s"], 150.04);
+  const double mean = j["mean"];
+  const double sigma = j["sigma"];
+  EXPECT_EQ(j["display_low"], static_cast<int>(std::nearbyint(mean - 0.25 * sigma)));
+  EXPECT_EQ(j["display_high"], static_cast<int>(std::nearbyint(2.0 * sigma + j["display_low"].get<double>())));
+  EXPECT_TRUE(r.err.empty());
+  const auto mid = nlohmann::json::parse(Cli({"fits-info", kSaao, "--header-time", "mid"}).out);
+  EXPECT_EQ(mid["obs_time"], "00:57:33");
+  const auto end = nlohmann::json::parse(Cli({"fits-info", "--header-time=end", kSaao}).out);
+  EXPECT_EQ(end["obs_time"], "00:56:17");  // 00:56:17.98, the fraction dropped
+}
+
+TEST(CliFitsInfo, FailuresAndUsage) {
+  const CliRun missing = Cli({"fits-info", "/no/such/file.fits"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "FITS File Error!: Unable to Open FITS File!\n\nFile Name: /no/such/file.fits\nIOResult = 2\n");
+  EXPECT_TRUE(missing.out.empty());
+  testing::TempDir dir;
+  testing::WriteText(dir / "x.fits", std::string("not a fits file at all") + std::string(200, ' '));
+  const CliRun notFits = Cli({"fits-info", dir / "x.fits"});
+  EXPECT_EQ(notFits.status, 1);
+  EXPECT_NE(notFits.err.find("File is Not FITS Format!"), std::string::npos);
+  EXPECT_EQ(Cli({"fits-info"}).status, 2);
+  EXPECT_EQ(Cli({"fits-info", kSaao, "--header-time", "noon"}).status, 2);
+  EXPECT_EQ(Cli({"fits-info", kSaao, "other.fits"}).status, 2);
+}
+
+}  // namespace
+}  // namespace skarvel
