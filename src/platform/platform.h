@@ -47,6 +47,7 @@ struct FileDialogRequest {
   std::string directory;         ///< start folder
   std::string fileName;          ///< proposed name, may be a pattern such as "*.USR"
   bool multiple = false;         ///< open dialog only: several files may be chosen
+  int filterIndex = 1;           ///< the filter entry shown first, counted from 1
 };
 
 /// A directory chooser.

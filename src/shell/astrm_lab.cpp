@@ -1,8 +1,10 @@
 #include "shell/astrm_lab.h"
 
+#include <cctype>
 #include <exception>
 
 #include "foundations/file_system.h"
+#include "images/image_readers.h"
 
 namespace skarvel {
 
@@ -41,6 +43,18 @@ void AstrmLab::DefineCommands() {
   commands_["SaveUpdates1"] = [this] { SaveUpdates(); };
   commands_["Exit1"] = [this] {
     if (views_.closeWindow) views_.closeWindow();
+  };
+  for (int slot = 0; slot < kSlots; ++slot)
+    commands_["LoadImg" + std::to_string(slot + 1)] = [this, slot] { LoadImage(slot); };
+  commands_["MultipleLoad1"] = [this] { MultipleLoad(); };
+  commands_["Object1"] = [this] { ClearAll(); };
+  commands_["FieldObservationSet1"] = [this] { ClearReferenceFields(); };
+  commands_["ImageFileType1"] = [this] {
+    if (orbitView) {
+      orbitView = false;
+      Repaint();
+    }
+    SetImageFileType();
   };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
@@ -146,6 +160,7 @@ bool AstrmLab::Available(const std::string& name) const {
   if (item->IsSubmenu()) return true;
   if (!HasCommand(name)) return false;
   if ((name == "Options1" || name == "Preferences2") && optionsUnlocked && !views_.options) return false;
+  if (name == "ImageFileType1" && !views_.imageFileType) return false;
   return true;
 }
 
@@ -183,7 +198,7 @@ void AstrmLab::LockSlot(int slot, bool busy) {
   menus_.SetEnabled("ImageFileType1", !busy);
   menus_.SetEnabled("ClearImages1", !busy);
   menus_.SetEnabled("Preferences1", !busy);
-  menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].loaded);
+  menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].Loaded());
 }
 
 void AstrmLab::NoteOptionsChanged() {
@@ -284,7 +299,7 @@ bool AstrmLab::CloseQuery() {
 void AstrmLab::Close() {
   if (closed_) return;
   closed_ = true;
-  for (auto& slot : slots_) slot = ImageSlot{};
+  for (auto& slot : slots_) slot.image.reset();
   if (log_ != nullptr) log_->WriteLogout();
   log_.reset();
   opts_.reset();
@@ -314,13 +329,181 @@ std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
   constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels
   for (int i = 0; i < kSlots; ++i) {
     const ImageSlot& slot = slots_[static_cast<std::size_t>(i)];
-    if (!slot.loaded) continue;
+    if (!slot.Loaded()) continue;
     lines.push_back({kX, kSlotY[i], "** Image " + std::to_string(i + 1) + " **"});
-    std::string file = "File Name: " + slot.fullPath;
-    if (kX + textWidth(file) + 20 >= clientWidth) file = "File Name: " + fs::FileNameOf(slot.fullPath);
+    const std::string& path = slot.image->fileName;
+    std::string file = "File Name: " + path;
+    if (kX + textWidth(file) + 20 >= clientWidth) file = "File Name: " + fs::FileNameOf(path);
     lines.push_back({kX, kSlotY[i] + textHeight + 5, file});
   }
   return lines;
+}
+
+// ---------------------------------------------------------------- image slots
+
+void AstrmLab::NoteImageDirectory(const std::string& chosenFile) {
+  imageDir = fs::DirectoryOf(chosenFile);
+  if (imageDir != options_.imagePath) {
+    options_.imagePath = imageDir;
+    lastImageDir = imageDir;
+    if (reportDir.empty()) reportDir = imageDir;
+    optionsChanged = true;
+    menus_.SetEnabled("SaveUpdates1", true);
+  }
+  imageFileName = fs::FileNameOf(chosenFile);
+}
+
+std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file) {
+  auto image = MakeImageReader(options_.imageFileType,
+                               ImageLoadContext{&ui_, options_.dataDir, options_.headerTimeType, &currentObsParms,
+                                                report_.get()});
+  if (image == nullptr) return nullptr;
+  if (!image->Load(file)) return nullptr;
+  return image;
+}
+
+void AstrmLab::PutImage(int slot, std::unique_ptr<GraphicsFileObj> image) {
+  const auto k = static_cast<std::size_t>(slot);
+  slots_[k].image = std::move(image);
+  Repaint();
+  bool valid = slots_[k].image->HasImage();
+  if (views_.imageLoaded) valid = views_.imageLoaded(slot) && valid;
+  const std::string n = std::to_string(slot + 1);
+  if (slot == 0) {
+    menus_.SetEnabled("MultipleLoad1", false);
+    menus_.SetEnabled("ClearImages1", true);
+    menus_.SetEnabled("Images1", true);
+  }
+  menus_.SetChecked("LoadImg" + n, true);
+  if (slot + 1 < kSlots) menus_.SetEnabled("LoadImg" + std::to_string(slot + 2), true);
+  menus_.SetEnabled("MeasImg" + n, valid);
+  menus_.SetChecked("MeasImg" + n, false);
+  if (slot <= 1) menus_.SetEnabled("Blink1", menus_.At("MeasImg1").enabled && menus_.At("MeasImg2").enabled);
+}
+
+void AstrmLab::LoadImage(int slot) {
+  if (slot < 0 || slot >= kSlots) return;
+  const std::string n = std::to_string(slot + 1);
+  if (!options_.expertMode && menus_.At("LoadImg" + n).checked &&
+      platform::Tell(ui_, "Replace Current Image " + n + " With New Image?", "Confirm", Icon::Question,
+                     Buttons::YesNo) != Answer::Yes)
+    return;
+  SetScreenMode(kWorkScreen);
+  platform::FileDialogRequest request;
+  request.title = "Select Image File for Load (Image " + n + ")";
+  request.filter = kImageFilter;
+  request.filterIndex = options_.imageFileType <= 2 ? options_.imageFileType + 1 : 4;
+  request.directory = imageDir;
+  request.fileName = imageFileName;
+  for (;;) {
+    const auto chosen = ui_.OpenFiles(request);
+    if (!chosen || chosen->empty()) return;
+    const std::string file = chosen->front();
+    NoteImageDirectory(file);
+    request.directory = imageDir;
+    request.fileName = imageFileName;
+    if (options_.imageFileType > 2 || MakeImageReader(options_.imageFileType, {}) == nullptr) {
+      std::string ext;
+      const std::string name = fs::FileNameOf(file);
+      if (const auto dot = name.rfind('.'); dot != std::string::npos) ext = name.substr(dot);
+      for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (platform::Tell(ui_,
+                         "The file type you selected (extension " + ext + ") is not supported!" + "\r\n\r\n" +
+                             "Do you want to change your selection?",
+                         "File Type Not Supported!", Icon::Stop, Buttons::YesNo) != Answer::Yes)
+        return;
+      continue;
+    }
+    platform::BusyCursor busy(ui_);
+    if (auto image = ReadImage(file)) {
+      PutImage(slot, std::move(image));
+      return;
+    }
+  }
+}
+
+void AstrmLab::MultipleLoad() {
+  SetScreenMode(kWorkScreen);
+  platform::FileDialogRequest request;
+  request.title = "Select (n <= 4) Image Files for Load";
+  request.filter = kImageFilter;
+  request.filterIndex = options_.imageFileType <= 2 ? options_.imageFileType + 1 : 4;
+  request.directory = imageDir;
+  request.fileName = imageFileName;
+  request.multiple = true;
+  std::vector<std::string> files;
+  for (;;) {
+    const auto chosen = ui_.OpenFiles(request);
+    if (!chosen || chosen->empty()) return;
+    if (chosen->size() <= static_cast<std::size_t>(kSlots)) {
+      files = *chosen;
+      break;
+    }
+    platform::Tell(ui_, "A Maximum of Four (4) Files May Be Selected.", "Too Many Files!", Icon::Exclamation);
+  }
+  platform::BusyCursor busy(ui_);
+  int slot = 0;
+  for (auto it = files.rbegin(); it != files.rend(); ++it, ++slot) {
+    NoteImageDirectory(*it);
+    if (auto image = ReadImage(*it)) PutImage(slot, std::move(image));
+  }
+}
+
+void AstrmLab::ClearAll() {
+  if (!orbitView && !options_.expertMode &&
+      platform::Tell(ui_, "Clear Current Images, Reference Fields and Parameters?", "Verify Clear", Icon::Question,
+                     Buttons::YesNo) != Answer::Yes)
+    return;
+  if (!reportSaved &&
+      platform::Tell(ui_,
+                     "For safety, you should save your current report data before loading new images.\r\n\r\n"
+                     "Save report data now?",
+                     "Save Current Data?", Icon::Question, Buttons::YesNo) == Answer::Yes &&
+      HasCommand("SaveData1"))
+    commands_.at("SaveData1")();
+  if (views_.imagesCleared) views_.imagesCleared();
+  for (auto& slot : slots_) slot.image.reset();
+  if (views_.releaseReferenceField) views_.releaseReferenceField();
+  newFieldNeeded = true;
+  if (report_ != nullptr) {
+    report_->camera = options_.cameraRecord;
+    report_->cameraFromImage = false;
+  }
+  currentObsParms = ObsParams{};
+  for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "MeasImg2", "MeasImg3",
+                           "MeasImg4", "Blink1", "Images1"})
+    menus_.SetEnabled(name, false);
+  menus_.SetEnabled("MultipleLoad1", true);
+  menus_.SetEnabled("LoadImg1", true);
+  for (const char* name : {"LoadImg1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "MeasImg2", "MeasImg3",
+                           "MeasImg4"})
+    menus_.SetChecked(name, false);
+  minRefHintShown = false;
+  Repaint();
+  menus_.SetEnabled("Preferences1", true);
+  menus_.SetEnabled("Preferences2", true);
+}
+
+void AstrmLab::ClearReferenceFields() {
+  if (!options_.expertMode &&
+      platform::Tell(ui_, "Clear Field and Reference Star Parameters?", "Verify Clear", Icon::Question,
+                     Buttons::YesNo) != Answer::Yes)
+    return;
+  newFieldNeeded = true;
+  for (const char* name : {"MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4"}) menus_.SetChecked(name, false);
+}
+
+void AstrmLab::SetImageFileType() {
+  if (!views_.imageFileType) return;
+  const ImageTypeSelection present{options_.imageFileType, options_.headerTimeType};
+  const auto choice = views_.imageFileType(present);
+  if (!choice) return;
+  ImageTypeSelection next = *choice;
+  if (next.format == kImageST4) next.timeType = 3;
+  if (next.format == present.format && next.timeType == present.timeType) return;  // no change counts as Cancel
+  options_.imageFileType = next.format;
+  options_.headerTimeType = next.timeType;
+  NoteOptionsChanged();
 }
 
 AstrmLab::AboutText AstrmLab::About() {

@@ -16,13 +16,16 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "astrometry/astrom_obs.h"
+#include "astrometry/obs_params.h"
 #include "config/options.h"
 #include "config/session_log.h"
 #include "images/box_record.h"
+#include "images/graphics_file.h"
 #include "platform/platform.h"
 #include "shell/command_line.h"
 #include "shell/menu_model.h"
@@ -40,10 +43,16 @@ struct AstrmLabEnvironment {
   static AstrmLabEnvironment FromProcess(const std::string& commandArguments);
 };
 
-/// One image slot as the main window sees it.
+/// One image slot: the image loaded into it, if any.
 struct ImageSlot {
-  bool loaded = false;
-  std::string fullPath;  ///< the image file's full path
+  std::unique_ptr<GraphicsFileObj> image;
+  bool Loaded() const { return image != nullptr; }
+};
+
+/// The choice of the "Select Image File Type" dialog.
+struct ImageTypeSelection {
+  std::uint8_t format = 0;    ///< 0 FITS, 1 ST-4, 2 other SBIG
+  std::uint8_t timeType = 0;  ///< 0 start, 1 midpoint, 2 end of the exposure; 3 with ST-4
 };
 
 /// What the options dialog reports back.
@@ -62,6 +71,12 @@ struct AstrmLabViews {
   /// The "Software Options" dialog editing the OptsObj's record; absent until it exists.
   std::function<OptionsDialogResult(OptsObj&)> options;
   std::function<void()> releaseReferenceField;
+  /// The "Select Image File Type" dialog on the present choice: the new choice, or nothing when cancelled.
+  std::function<std::optional<ImageTypeSelection>(ImageTypeSelection)> imageFileType;
+  /// A slot received an image: its image window is created or set up; true when it holds a valid image.
+  std::function<bool(int slot)> imageLoaded;
+  /// The images are cleared: every image window is released.
+  std::function<void()> imagesCleared;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -112,6 +127,21 @@ class AstrmLab {
   bool Run(const std::string& name);
   /// A menu or submenu is about to open.
   void MenuOpened(const std::string& name);
+
+  // ---- image slots ----
+  /// "Image &1".."Image &4" of "L&oad Image Files" (slot 0..3).
+  void LoadImage(int slot);
+  /// "&Multiple Load".
+  void MultipleLoad();
+  /// "&Images and Reference Fields".
+  void ClearAll();
+  /// "&Reference Fields Only".
+  void ClearReferenceFields();
+  /// "Set Image &File Type...".
+  void SetImageFileType();
+  /// The open dialog's filter of the image files.
+  static constexpr const char* kImageFilter =
+      "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|SBIG Files (ST4X thru STV)|*.ST*|All Files (*.*)|*.*";
 
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
@@ -165,6 +195,7 @@ class AstrmLab {
   bool zoomHintPending = true;
   bool blinkHintPending = true;
   int measureSlot = 0;
+  ObsParams currentObsParms;
   std::string imageDir;
   std::string imageFileName;
   std::string lastImageDir;
@@ -179,6 +210,10 @@ class AstrmLab {
   void SaveAsDefaultsForAllUsers();  // the second, while an all-users save is pending
   void UpdateHelpCommands();
   void OpenWebPage(const std::string& url);
+  void NoteImageDirectory(const std::string& chosenFile);
+  /// Loads `file` into a new reader; the reader on success, else null (the reader has told why).
+  std::unique_ptr<GraphicsFileObj> ReadImage(const std::string& file);
+  void PutImage(int slot, std::unique_ptr<GraphicsFileObj> image);
   void DefineCommands();
 
   platform::Platform& ui_;

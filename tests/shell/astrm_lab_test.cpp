@@ -5,6 +5,8 @@
 #include <filesystem>
 
 #include "foundations/date_time.h"
+#include "images/fits_file.h"
+#include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -50,6 +52,13 @@ class AstrmLabTest : public ::testing::Test {
     auto lab = std::make_unique<AstrmLab>(ui, Env(args));
     EXPECT_EQ(lab->Create(), AstrmLab::StartResult::Running);
     return lab;
+  }
+
+  std::unique_ptr<GraphicsFileObj> LoadedImage(const std::string& path) {
+    ScriptedPlatform quiet;
+    auto image = std::make_unique<FITSFileObj>(ImageLoadContext{&quiet, dataDir, 0, nullptr, nullptr});
+    EXPECT_TRUE(image->Load(path));
+    return image;
   }
 
   static bool Visible(AstrmLab& lab, const std::string& name) { return lab.Menus().At(name).visible; }
@@ -322,7 +331,8 @@ TEST_F(AstrmLabTest, LockSlotGuardsTheLoadCommands) {
   EXPECT_TRUE(Enabled(*lab, "LoadImg3"));
   EXPECT_TRUE(Enabled(*lab, "MultipleLoad1"));
   // A loaded slot 1 keeps "&Multiple Load" off; a running blink keeps every slot locked.
-  lab->Slots()[0].loaded = true;
+  testing::WriteMiniFits(dataDir + "one.fits", 4, 4);
+  lab->Slots()[0].image = LoadedImage(dataDir + "one.fits");
   lab->LockSlot(0, false);
   EXPECT_FALSE(Enabled(*lab, "MultipleLoad1"));
   EXPECT_TRUE(Enabled(*lab, "LoadImg1"));
@@ -358,20 +368,25 @@ TEST_F(AstrmLabTest, WebPagesOpenWithTheBusyCursor) {
   EXPECT_EQ(ui.BusyDepth(), 0);
   EXPECT_GE(ui.BusyCalls(), 4);
   // Items whose commands are not built cannot be run.
-  EXPECT_FALSE(lab->Run("LoadImg1"));
-  EXPECT_FALSE(lab->Available("LoadImg1"));
+  EXPECT_TRUE(lab->Menus().At("Baseline1").enabled);
+  EXPECT_FALSE(lab->Run("Baseline1"));
+  EXPECT_FALSE(lab->Available("Baseline1"));
 }
 
 TEST_F(AstrmLabTest, WorkScreenListsLoadedSlots) {
   auto lab = Started();
-  lab->Slots()[0] = {true, "/nights/2026-12-09/field_0001.fits"};
-  lab->Slots()[3] = {true, "/a/very/long/path/" + std::string(200, 'x') + "/img4.fit"};
+  const std::string shortPath = root.MakeDir("nights") + "field_0001.fits";
+  const std::string longDir = root.MakeDir("a-very-long-path-" + std::string(150, 'x'));
+  testing::WriteMiniFits(shortPath, 4, 4);
+  testing::WriteMiniFits(longDir + "img4.fit", 4, 4);
+  lab->Slots()[0].image = LoadedImage(shortPath);
+  lab->Slots()[3].image = LoadedImage(longDir + "img4.fit");
   auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
   const auto lines = lab->WorkScreenLines(634, width, 13);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].text, "** Image 1 **");
   EXPECT_EQ(lines[0].y, 20);
-  EXPECT_EQ(lines[1].text, "File Name: /nights/2026-12-09/field_0001.fits");
+  EXPECT_EQ(lines[1].text, "File Name: " + shortPath);
   EXPECT_EQ(lines[1].y, 20 + 13 + 5);
   EXPECT_EQ(lines[2].text, "** Image 4 **");
   EXPECT_EQ(lines[2].y, 185);

@@ -15,6 +15,7 @@
 
 #include "platform/ui/qt_platform.h"
 #include "shell/ui/screen_pictures.h"
+#include "shell/ui/t_image_file_type_dlg.h"
 
 namespace skarvel::ui {
 
@@ -103,6 +104,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.repaint = [this] { client_->update(); };
   views.about = [this] { ShowAbout(); };
   views.closeWindow = [this] { close(); };
+  views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   lab_.SetViews(views);
   SyncMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
