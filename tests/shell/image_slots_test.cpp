@@ -1,0 +1,295 @@
+#include <gtest/gtest.h>
+
+#include "foundations/date_time.h"
+#include "shell/astrm_lab.h"
+#include "support/mini_fits.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace skarvel {
+namespace {
+
+using platform::Answer;
+using platform::Icon;
+using testing::ScriptedPlatform;
+using testing::TempDir;
+
+class ImageSlotsTest : public ::testing::Test {
+ protected:
+  TempDir root;
+  std::string programDir = root.MakeDir("program");
+  std::string dataDir = root.MakeDir("work");
+  std::string nightDir = root.MakeDir("night");
+  ScriptedPlatform ui;
+  std::unique_ptr<AstrmLab> lab;
+
+  void SetUp() override { Start(); }
+
+  void Start(bool expert = false) {
+    AstrmLabEnvironment env;
+    env.storage.programDir = programDir;
+    env.storage.currentDir = dataDir;
+    env.storage.perUserDir = root / "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root / "none";
+    env.clock = [] { return *EncodeDateTime(2026, 12, 9, 22, 0, 0.0L); };
+    if (expert) {
+      ScriptedPlatform quiet;
+      OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
+      ASSERT_TRUE(opts.Start());
+      opts.Record().expertMode = true;
+      ASSERT_TRUE(opts.Write(dataDir));
+    }
+    lab = std::make_unique<AstrmLab>(ui, env);
+    ASSERT_EQ(lab->Create(), AstrmLab::StartResult::Running);
+    ui.ClearRecords();
+  }
+
+  std::string Image(const std::string& name, int base = 100) {
+    const std::string path = nightDir + name;
+    testing::WriteMiniFits(path, 6, 4, base, {"OBJECT  = 'Eros'", "DATE-OBS= '2026-12-09T21:30:00'"});
+    return path;
+  }
+
+  bool Enabled(const std::string& name) { return lab->Menus().At(name).enabled; }
+  bool Checked(const std::string& name) { return lab->Menus().At(name).checked; }
+};
+
+TEST_F(ImageSlotsTest, LoadingSlotsStepByStepSetsTheMenus) {
+  ui.ChooseFilesNext(std::vector<std::string>{Image("a.fits")});
+  ASSERT_TRUE(lab->Run("LoadImg1"));
+  ASSERT_EQ(ui.OpenDialogs().size(), 1u);
+  const auto& dialog = ui.OpenDialogs()[0];
+  EXPECT_EQ(dialog.title, "Select Image File for Load (Image 1)");
+  EXPECT_EQ(dialog.filter,
+            "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|SBIG Files (ST4X thru STV)|*.ST*|All Files "
+            "(*.*)|*.*");
+  EXPECT_EQ(dialog.filterIndex, 1);
+  EXPECT_EQ(dialog.directory, dataDir);
+  EXPECT_FALSE(dialog.multiple);
+  ASSERT_TRUE(lab->Slots()[0].Loaded());
+  EXPECT_EQ(lab->ScreenMode(), AstrmLab::kWorkScreen);
+  EXPECT_FALSE(Enabled("MultipleLoad1"));
+  EXPECT_TRUE(Enabled("ClearImages1"));
+  EXPECT_TRUE(Checked("LoadImg1"));
+  EXPECT_TRUE(Enabled("LoadImg2"));
+  EXPECT_FALSE(Enabled("LoadImg3"));
+  EXPECT_TRUE(Enabled("Images1"));
+  EXPECT_TRUE(Enabled("MeasImg1"));
+  EXPECT_FALSE(Enabled("Blink1"));  // needs images 1 and 2
+  // The directory is remembered as the image path, to be saved.
+  EXPECT_EQ(lab->imageDir, nightDir);
+  EXPECT_EQ(lab->imageFileName, "a.fits");
+  EXPECT_EQ(lab->Options().imagePath, nightDir);
+  EXPECT_EQ(lab->reportDir, nightDir);
+  EXPECT_TRUE(lab->optionsChanged);
+  EXPECT_TRUE(Enabled("SaveUpdates1"));
+  // The header filled the observation parameters and the report's camera.
+  EXPECT_EQ(lab->currentObsParms.objectName, "EROS");
+  EXPECT_EQ(lab->Report()->camera.imageWidth, 6);
+  EXPECT_TRUE(lab->Report()->cameraFromImage);
+
+  ui.ChooseFilesNext(std::vector<std::string>{Image("b.fits")});
+  ASSERT_TRUE(lab->Run("LoadImg2"));
+  EXPECT_EQ(ui.OpenDialogs().back().directory, nightDir);
+  EXPECT_EQ(ui.OpenDialogs().back().fileName, "a.fits");
+  EXPECT_FALSE(Enabled("MultipleLoad1"));
+  EXPECT_TRUE(Checked("LoadImg2"));
+  EXPECT_TRUE(Enabled("LoadImg3"));
+  EXPECT_TRUE(Enabled("MeasImg2"));
+  EXPECT_TRUE(Enabled("Blink1"));
+  EXPECT_TRUE(ui.Messages().empty());
+
+  // Clear all enables "&Multiple Load" again.
+  ui.AnswerNext(Answer::Yes);
+  ASSERT_TRUE(lab->Run("Object1"));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "Clear Current Images, Reference Fields and Parameters?");
+  EXPECT_EQ(ui.Messages()[0].caption, "Verify Clear");
+  EXPECT_TRUE(Enabled("MultipleLoad1"));
+  EXPECT_TRUE(Enabled("LoadImg1"));
+  for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "Blink1", "Images1"})
+    EXPECT_FALSE(Enabled(name)) << name;
+  EXPECT_FALSE(Checked("LoadImg1"));
+  EXPECT_FALSE(lab->Slots()[0].Loaded());
+  EXPECT_FALSE(lab->Slots()[1].Loaded());
+  EXPECT_EQ(lab->currentObsParms, ObsParams{});
+  EXPECT_FALSE(lab->Report()->cameraFromImage);
+  EXPECT_EQ(lab->Report()->camera, lab->Options().cameraRecord);
+  EXPECT_EQ(ui.Unanswered(), 0);
+}
+
+TEST_F(ImageSlotsTest, ReplacingAnImageAsksFirst) {
+  ui.ChooseFilesNext(std::vector<std::string>{Image("a.fits")});
+  lab->Run("LoadImg1");
+  GraphicsFileObj* first = lab->Slots()[0].image.get();
+  ui.AnswerNext(Answer::No);
+  lab->Run("LoadImg1");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "Replace Current Image 1 With New Image?");
+  EXPECT_EQ(ui.Messages()[0].buttons, platform::Buttons::YesNo);
+  EXPECT_EQ(ui.OpenDialogs().size(), 1u);  // no dialog after No
+  EXPECT_EQ(lab->Slots()[0].image.get(), first);
+  ui.AnswerNext(Answer::Yes);
+  ui.ChooseFilesNext(std::vector<std::string>{Image("c.fits", 500)});
+  lab->Run("LoadImg1");
+  EXPECT_NE(lab->Slots()[0].image.get(), first);
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 500);
+}
+
+TEST_F(ImageSlotsTest, AFailedLoadKeepsTheOldImageAndReopensTheDialog) {
+  ui.ChooseFilesNext(std::vector<std::string>{Image("a.fits")});
+  lab->Run("LoadImg1");
+  GraphicsFileObj* first = lab->Slots()[0].image.get();
+  testing::WriteText(nightDir + "broken.fits", std::string(300, 'x'));
+  ui.AnswerNext(Answer::Yes);                                              // replace
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "broken.fits"});  // fails
+  ui.ChooseFilesNext(std::nullopt);                                        // then cancel
+  lab->Run("LoadImg1");
+  EXPECT_EQ(ui.OpenDialogs().size(), 3u);
+  EXPECT_EQ(lab->Slots()[0].image.get(), first);
+  EXPECT_EQ(lab->Slots()[0].image->fileName, nightDir + "a.fits");
+  EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Confirm", "FITS File Error!"}));
+}
+
+TEST_F(ImageSlotsTest, MultipleLoadTakesAtMostFourFilesLastListedFirst) {
+  const std::vector<std::string> five = {Image("1.fits", 1), Image("2.fits", 2), Image("3.fits", 3),
+                                         Image("4.fits", 4), Image("5.fits", 5)};
+  ui.ChooseFilesNext(five);
+  ui.ChooseFilesNext(std::vector<std::string>(five.begin(), five.begin() + 4));
+  ASSERT_TRUE(lab->Run("MultipleLoad1"));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "A Maximum of Four (4) Files May Be Selected.");
+  EXPECT_EQ(ui.Messages()[0].caption, "Too Many Files!");
+  EXPECT_EQ(ui.Messages()[0].icon, Icon::Exclamation);
+  ASSERT_EQ(ui.OpenDialogs().size(), 2u);
+  EXPECT_EQ(ui.OpenDialogs()[0].title, "Select (n <= 4) Image Files for Load");
+  EXPECT_TRUE(ui.OpenDialogs()[0].multiple);
+  // The last-listed file goes to slot 1.
+  for (int slot = 0; slot < 4; ++slot) {
+    ASSERT_TRUE(lab->Slots()[static_cast<std::size_t>(slot)].Loaded());
+    EXPECT_EQ(lab->Slots()[static_cast<std::size_t>(slot)].image->pixels.PixelAt(0, 0), 4 - slot);
+    EXPECT_TRUE(Checked("LoadImg" + std::to_string(slot + 1)));
+    EXPECT_TRUE(Enabled("MeasImg" + std::to_string(slot + 1)));
+  }
+  EXPECT_FALSE(Enabled("MultipleLoad1"));
+  EXPECT_EQ(ui.BusyDepth(), 0);
+}
+
+TEST_F(ImageSlotsTest, MultipleLoadSkipsAFileThatFails) {
+  testing::WriteText(nightDir + "bad.fits", std::string(300, 'x'));
+  ui.ChooseFilesNext(std::vector<std::string>{Image("2.fits", 2), nightDir + "bad.fits", Image("0.fits", 7)});
+  lab->Run("MultipleLoad1");
+  EXPECT_TRUE(lab->Slots()[0].Loaded());
+  EXPECT_FALSE(lab->Slots()[1].Loaded());
+  EXPECT_TRUE(lab->Slots()[2].Loaded());
+  EXPECT_EQ(lab->Slots()[2].image->pixels.PixelAt(0, 0), 2);
+}
+
+TEST_F(ImageSlotsTest, UnsupportedImageTypeAsksToChangeTheSelection) {
+  lab->Options().imageFileType = kImageST4;
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
+  ui.AnswerNext(Answer::Yes);
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
+  ui.AnswerNext(Answer::No);
+  lab->Run("LoadImg1");
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The file type you selected (extension .ST4) is not supported!\r\n\r\nDo you want to change your "
+            "selection?");
+  EXPECT_EQ(ui.Messages()[0].caption, "File Type Not Supported!");
+  EXPECT_EQ(ui.Messages()[0].icon, Icon::Stop);
+  EXPECT_EQ(ui.OpenDialogs()[0].filterIndex, 2);
+  EXPECT_FALSE(lab->Slots()[0].Loaded());
+  // A multiple load skips such files without a message.
+  ui.ClearRecords();
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
+  lab->Run("MultipleLoad1");
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_FALSE(lab->Slots()[0].Loaded());
+}
+
+TEST_F(ImageSlotsTest, ExpertModeSuppressesTheReplaceAndClearQuestions) {
+  Start(true);
+  ui.ChooseFilesNext(std::vector<std::string>{Image("a.fits")});
+  lab->Run("LoadImg1");
+  ui.ChooseFilesNext(std::vector<std::string>{Image("b.fits", 9)});
+  lab->Run("LoadImg1");
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 9);
+  lab->Run("Object1");
+  EXPECT_FALSE(lab->Slots()[0].Loaded());
+  lab->Run("FieldObservationSet1");
+  // Only the saving of the changed image directory was done, without asking.
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(ImageSlotsTest, ClearReferenceFieldsAsks) {
+  lab->newFieldNeeded = false;
+  ui.AnswerNext(Answer::No);
+  lab->Run("FieldObservationSet1");
+  EXPECT_FALSE(lab->newFieldNeeded);
+  ui.AnswerNext(Answer::Yes);
+  lab->Run("FieldObservationSet1");
+  EXPECT_TRUE(lab->newFieldNeeded);
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[1].text, "Clear Field and Reference Star Parameters?");
+  EXPECT_EQ(ui.Messages()[1].caption, "Verify Clear");
+}
+
+TEST_F(ImageSlotsTest, ClearAllOffersToSaveUnsavedReportData) {
+  lab->reportSaved = false;
+  ui.AnswerNext(Answer::Yes);
+  ui.AnswerNext(Answer::No);
+  lab->Run("Object1");
+  EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Verify Clear", "Save Current Data?"}));
+  EXPECT_EQ(ui.Messages()[1].text,
+            "For safety, you should save your current report data before loading new images.\r\n\r\nSave report "
+            "data now?");
+}
+
+TEST_F(ImageSlotsTest, ImageFileTypeDialogChangesTheOptions) {
+  std::vector<ImageTypeSelection> shown;
+  std::optional<ImageTypeSelection> answer;
+  AstrmLabViews views;
+  views.imageFileType = [&](ImageTypeSelection present) {
+    shown.push_back(present);
+    return answer;
+  };
+  lab->SetViews(views);
+  lab->orbitView = true;
+  answer = ImageTypeSelection{0, 0};  // OK without a change counts as Cancel
+  ASSERT_TRUE(lab->Run("ImageFileType1"));
+  EXPECT_FALSE(lab->orbitView);
+  EXPECT_TRUE(ui.Messages().empty());
+  answer = ImageTypeSelection{1, 2};  // ST-4 stores header time type 3
+  ui.AnswerNext(Answer::Yes);
+  lab->Run("ImageFileType1");
+  EXPECT_EQ(lab->Options().imageFileType, 1);
+  EXPECT_EQ(lab->Options().headerTimeType, 3);
+  EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Save Option Changes?"}));
+  answer = ImageTypeSelection{0, 2};
+  ui.AnswerNext(Answer::No);
+  lab->Run("ImageFileType1");
+  EXPECT_EQ(lab->Options().headerTimeType, 2);
+  EXPECT_TRUE(lab->optionsChanged);
+  answer = std::nullopt;
+  lab->Run("ImageFileType1");
+  EXPECT_EQ(lab->Options().imageFileType, 0);
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(shown[2].format, 1);
+  EXPECT_EQ(shown[2].timeType, 3);
+}
+
+TEST_F(ImageSlotsTest, LockSlotDuringMeasuringKeepsTheSlotsLoadItemOff) {
+  ui.ChooseFilesNext(std::vector<std::string>{Image("a.fits")});
+  lab->Run("LoadImg1");
+  lab->LockSlot(0, true);
+  EXPECT_FALSE(lab->Available("LoadImg1"));
+  EXPECT_FALSE(lab->Run("LoadImg1"));
+  lab->LockSlot(0, false);
+  EXPECT_TRUE(lab->Available("LoadImg1"));
+  EXPECT_FALSE(Enabled("MultipleLoad1"));  // slot 1 is loaded
+}
+
+}  // namespace
+}  // namespace skarvel
