@@ -25,6 +25,7 @@ TImageFileTypeDlg::TImageFileTypeDlg(ImageTypeSelection present, QWidget* parent
   timeGroup_ = new QGroupBox("File Header Time is:", this);
   auto* timeLayout = new QVBoxLayout(timeGroup_);
   auto* timeButtons = new QButtonGroup(this);
+  timeButtons_ = timeButtons;
   const char* times[3] = {"&Start of Exposure", "&Midpoint of Exp.", "&End of Exposure"};
   for (int i = 0; i < 3; ++i) {
     time_[i] = new QRadioButton(times[i], timeGroup_);
@@ -52,11 +53,9 @@ void TImageFileTypeDlg::FormatChanged() {
   // ST-4 files carry their own time convention: the time group is cleared and disabled.
   const bool st4 = format_[1]->isChecked();
   if (st4) {
-    for (QRadioButton* b : time_) {
-      b->setAutoExclusive(false);
-      b->setChecked(false);
-      b->setAutoExclusive(true);
-    }
+    timeButtons_->setExclusive(false);
+    for (QRadioButton* b : time_) b->setChecked(false);
+    timeButtons_->setExclusive(true);
   } else if (!time_[0]->isChecked() && !time_[1]->isChecked() && !time_[2]->isChecked()) {
     time_[0]->setChecked(true);
   }

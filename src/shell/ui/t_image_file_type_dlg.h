@@ -7,6 +7,7 @@
 
 class QRadioButton;
 class QGroupBox;
+class QButtonGroup;
 
 namespace skarvel::ui {
 
@@ -25,6 +26,7 @@ class TImageFileTypeDlg : public QDialog {
   QRadioButton* format_[3];
   QRadioButton* time_[3];
   QGroupBox* timeGroup_;
+  QButtonGroup* timeButtons_;
 };
 
 }  // namespace skarvel::ui
