@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
+#include "foundations/byte_io.h"
+#include "foundations/extended_float.h"
+#include "foundations/io_error.h"
 #include "foundations/reference_table.h"
 
 namespace skarvel {
@@ -243,6 +247,33 @@ TEST(GeneralPrecession, AgreesWithLieskeWithinThreeCenturies) {
     const double lieske = 5029.0966 * t + 1.11113 * t * t - 0.000006 * t * t * t;
     EXPECT_NEAR(D(GeneralPrecession(kJD_J2000 + 36525.0L * t) / kArcsec), lieske, 1e-6 + 0.0012 * t * t) << t;
   }
+}
+
+TEST(SkyCoordRecord, StoredFieldByFieldIn33Bytes) {
+  SkyCoord c;
+  InitFrame(c, CoordMode::kTrue, CoordFrame::kEcliptic, EquinoxKind::kBesselian, kJD_B1950);
+  c.angle1 = -0.123456789012345678L;
+  c.angle2 = 6.2L;
+  ByteWriter w;
+  WriteSkyCoord(w, c);
+  ASSERT_EQ(w.Size(), kSkyCoordBytes);
+  const auto& b = w.Buffer();
+  EXPECT_EQ(b[0], 1);  // mode
+  EXPECT_EQ(b[1], 0);  // frame
+  EXPECT_EQ(b[2], 0);  // equinox kind
+  ExtendedBytes jd{};
+  std::copy(b.begin() + 3, b.begin() + 13, jd.begin());
+  EXPECT_EQ(DecodeExtended(jd), kJD_B1950);
+  ByteReader r(b.data(), b.size());
+  const SkyCoord back = ReadSkyCoord(r);
+  EXPECT_EQ(back.mode, CoordMode::kTrue);
+  EXPECT_EQ(back.frame, CoordFrame::kEcliptic);
+  EXPECT_EQ(back.equinoxKind, EquinoxKind::kBesselian);
+  EXPECT_EQ(back.equinoxJD, kJD_B1950);
+  EXPECT_EQ(back.angle1, c.angle1);  // extended precision survives
+  EXPECT_EQ(back.angle2, c.angle2);
+  ByteReader shortInput(b.data(), 20);
+  EXPECT_THROW(ReadSkyCoord(shortInput), IOFailure);
 }
 
 TEST(CentralBodies, GravitationalParameters) {

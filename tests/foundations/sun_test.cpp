@@ -72,9 +72,11 @@ TEST(SunPosition, AtJ2000AndTheRecordItFills) {
   EXPECT_EQ(sun.coord.equinoxJD, 2451545.0L);
   EXPECT_EQ(sun.coord.mode, CoordMode::kMean);
   EXPECT_EQ(sun.coord.angle1, 0);
-  EXPECT_EQ(kSunLongitudeTerms, 50u);
-  EXPECT_EQ(kSunDistanceTerms, 50u);
-  EXPECT_EQ(kSunLatitudeTerms, 0u);
+  const SunObj opposition(CoordMode::kTrue);
+  EXPECT_EQ(opposition.LongitudeTerms(), 50u);
+  EXPECT_EQ(opposition.DistanceTerms(), 50u);
+  EXPECT_EQ(opposition.LatitudeTerms(), 0u);
+  EXPECT_EQ(opposition.Position(2451545.0L).coord.angle2, SunPosition(2451545.0L, CoordMode::kTrue).coord.angle2);
 }
 
 // The apparent longitude adds the nutation in longitude (checked against the
