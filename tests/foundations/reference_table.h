@@ -1,7 +1,9 @@
 // Reads the reference tables under tests/data/foundations/: comment lines
 // start with "#", then a header line of column names and rows of numbers.
+// Also the angle helpers the reference comparisons share.
 #pragma once
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -35,6 +37,18 @@ inline ReferenceTable ReadReferenceTable(const std::string& name) {
     t.rows.push_back(row);
   }
   return t;
+}
+
+/// One arc second in radians.
+inline constexpr double kArcsec = 4.84813681109536e-6;
+
+/// a - b (radians) reduced to -pi..pi.
+inline double AngleDiff(long double a, long double b) {
+  constexpr long double kTwoPiL = 6.283185307179586476925286766559005768L;
+  long double d = std::fmod(a - b, kTwoPiL);
+  if (d > kTwoPiL / 2) d -= kTwoPiL;
+  if (d < -kTwoPiL / 2) d += kTwoPiL;
+  return static_cast<double>(d);
 }
 
 }  // namespace skarvel::testing

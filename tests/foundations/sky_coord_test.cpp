@@ -17,20 +17,12 @@
 namespace skarvel {
 namespace {
 
-constexpr double kArcsec = 4.84813681109536e-6;  // radians
-
+using testing::AngleDiff;
+using testing::kArcsec;
 using testing::ReadReferenceTable;
 
 double D(long double v) {
   return static_cast<double>(v);
-}
-
-/// Difference of two angles (radians), reduced to -pi..pi.
-double AngleDiff(long double a, long double b) {
-  long double d = std::fmod(a - b, kTwoPi);
-  if (d > kPi) d -= kTwoPi;
-  if (d < -kPi) d += kTwoPi;
-  return D(d);
 }
 
 TEST(MeanObliquity, AtJ2000) {

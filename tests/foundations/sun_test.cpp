@@ -13,17 +13,11 @@
 namespace skarvel {
 namespace {
 
-constexpr double kArcsec = 4.84813681109536e-6;  // radians
+using testing::AngleDiff;
+using testing::kArcsec;
 
 double D(long double v) {
   return static_cast<double>(v);
-}
-
-double AngleDiff(long double a, long double b) {
-  long double d = std::fmod(a - b, kTwoPi);
-  if (d > kPi) d -= kTwoPi;
-  if (d < -kPi) d += kTwoPi;
-  return D(d);
 }
 
 // Bretagnon and Simon give the series as good to 0.0006 deg (2.2") in
