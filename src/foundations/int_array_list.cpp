@@ -1,8 +1,77 @@
 #include "foundations/int_array_list.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace skarvel {
+
+namespace {
+
+// Blocks from 1 MiB on are mapped; huge pages are 2 MiB on x86-64.
+constexpr std::size_t kMapFromBytes = std::size_t{1} << 20;
+
+}  // namespace
+
+PixelBuffer::PixelBuffer(std::size_t count) : size_(count) {
+  if (count == 0) return;
+  const std::size_t bytes = count * sizeof(std::int32_t);
+  if (bytes >= kMapFromBytes) {
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(p, bytes, MADV_HUGEPAGE);  // a hint; without huge pages the block still works
+    data_ = static_cast<std::int32_t*>(p);
+    mapped_ = true;
+  } else {
+    data_ = new std::int32_t[count]();
+  }
+}
+
+PixelBuffer::~PixelBuffer() { Release(); }
+
+void PixelBuffer::Release() {
+  if (data_ != nullptr) {
+    if (mapped_) ::munmap(data_, size_ * sizeof(std::int32_t));
+    else delete[] data_;
+  }
+  data_ = nullptr;
+  size_ = 0;
+  mapped_ = false;
+}
+
+PixelBuffer::PixelBuffer(const PixelBuffer& other) : PixelBuffer(other.size_) {
+  if (size_ > 0) std::memcpy(data_, other.data_, size_ * sizeof(std::int32_t));
+}
+
+PixelBuffer& PixelBuffer::operator=(const PixelBuffer& other) {
+  if (this != &other) {
+    PixelBuffer copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+PixelBuffer::PixelBuffer(PixelBuffer&& other) noexcept
+    : data_(other.data_), size_(other.size_), mapped_(other.mapped_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+  other.mapped_ = false;
+}
+
+PixelBuffer& PixelBuffer::operator=(PixelBuffer&& other) noexcept {
+  if (this != &other) {
+    Release();
+    data_ = other.data_;
+    size_ = other.size_;
+    mapped_ = other.mapped_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.mapped_ = false;
+  }
+  return *this;
+}
 
 bool IntArrayList::Create(std::int32_t width, std::int32_t height) {
   width_ = 0;
@@ -11,12 +80,12 @@ bool IntArrayList::Create(std::int32_t width, std::int32_t height) {
   appendColumn_ = 0;
   appendRow_ = 0;
   rowBuffer_.clear();
-  pixels_.clear();
+  pixels_ = PixelBuffer();
   if (width < 1 || width > kMaxWidth || height < 0 || height > kMaxHeight) return false;
   width_ = width;
   height_ = height;
   rowBuffer_.assign(static_cast<std::size_t>(width), 0);
-  pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+  pixels_ = PixelBuffer(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
   return true;
 }
 

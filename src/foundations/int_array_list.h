@@ -12,6 +12,30 @@
 
 namespace skarvel {
 
+/// Zeroed storage for many 32-bit values. Large blocks are mapped from the
+/// system directly, asking for huge pages, so that a big image costs few page
+/// faults; the pages come zeroed from the system.
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  explicit PixelBuffer(std::size_t count);
+  ~PixelBuffer();
+  PixelBuffer(const PixelBuffer& other);
+  PixelBuffer& operator=(const PixelBuffer& other);
+  PixelBuffer(PixelBuffer&& other) noexcept;
+  PixelBuffer& operator=(PixelBuffer&& other) noexcept;
+
+  std::int32_t* data() { return data_; }
+  const std::int32_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  void Release();
+  std::int32_t* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool mapped_ = false;
+};
+
 class IntArrayList {
  public:
   /// The widest row: a row is a record of at most 65535 bytes.
@@ -69,7 +93,7 @@ class IntArrayList {
   std::int32_t appendColumn_ = 0;
   std::int32_t appendRow_ = 0;
   std::vector<std::int32_t> rowBuffer_;
-  std::vector<std::int32_t> pixels_;
+  PixelBuffer pixels_;
 };
 
 }  // namespace skarvel

@@ -391,10 +391,50 @@ bool FITSFileObj::Load(const std::string& path) {
   return true;
 }
 
+namespace {
+
+// Puts values into the pixel store row after row, as its sequential filling
+// does: a partly supplied last row keeps, in its remaining columns, what the
+// row buffer held from the row before (that row's values, or 0 for the first).
+class RowFiller {
+ public:
+  explicit RowFiller(IntArrayList& pixels) : pixels_(pixels) {}
+
+  void Put(const std::int32_t* values, std::size_t count) {
+    const auto width = static_cast<std::size_t>(pixels_.Width());
+    while (count > 0 && row_ < pixels_.Height()) {
+      const std::size_t n = std::min(count, width - column_);
+      const auto row = pixels_.Row(row_);
+      std::copy(values, values + n, row.begin() + static_cast<std::ptrdiff_t>(column_));
+      column_ += n;
+      values += n;
+      count -= n;
+      if (column_ == width) {
+        ++row_;
+        column_ = 0;
+      }
+    }
+  }
+
+  void Finish() {
+    if (column_ == 0 || row_ >= pixels_.Height() || row_ == 0) return;
+    const auto previous = pixels_.Row(row_ - 1);
+    const auto row = pixels_.Row(row_);
+    std::copy(previous.begin() + static_cast<std::ptrdiff_t>(column_), previous.end(),
+              row.begin() + static_cast<std::ptrdiff_t>(column_));
+  }
+
+ private:
+  IntArrayList& pixels_;
+  std::int32_t row_ = 0;
+  std::size_t column_ = 0;
+};
+
+}  // namespace
+
 bool FITSFileObj::ReadPixels() {
   const std::int32_t bitpix = header_.bitpix;
   histogram = HistogramObj(256, bitpix == 8 ? 1.0L : 256.0L);
-  pixels.BeginAppend();
   const std::size_t bytesPerValue = static_cast<std::size_t>(std::abs(bitpix) / 8);
   const long double bscale = header_.bscale;
   const long double bzero = header_.bzero;
@@ -403,80 +443,62 @@ bool FITSFileObj::ReadPixels() {
   const std::int64_t izero = integerScale ? static_cast<std::int64_t>(bzero) : 0;
   bool errors = false;
   std::int64_t remaining = total;
-  auto store = [&](std::int32_t v) {
-    AddPixelValue(v);
-    pixels.AppendValue(v);
-  };
-  auto storeScaled = [&](std::int64_t raw) {
-    std::int32_t v = 0;
-    if (integerScale) {
-      const std::int64_t s = raw + izero;
-      if (s >= -2147483648LL && s <= 2147483647LL) v = static_cast<std::int32_t>(s);
-      else errors = true;
-    } else if (!RoundToInt32(static_cast<long double>(raw) * bscale + bzero, v)) {
-      v = 0;
-      errors = true;
-    }
-    store(v);
-  };
-  auto storeFloat = [&](long double x) {
-    std::int32_t v = 0;
-    // A value that is no number or does not fit is stored as 0 and reported at the end.
-    if (!RoundToInt32(x, v)) {
-      v = 0;
-      errors = true;
-    }
-    store(v);
-  };
+  RowFiller filler(pixels);
+
+  // The file is read in runs of 8 records into one reused buffer.
+  constexpr std::size_t kRecordsPerRead = 8;
+  std::vector<std::uint8_t> buffer(kBlockBytes * kRecordsPerRead);
+  std::vector<std::int32_t> values(buffer.size() / bytesPerValue);
+  std::vector<std::int64_t> raw(values.size());
+  std::vector<long double> real(values.size());
+  const bool fastInt16 = bitpix == 16 && integerScale && izero >= -2147450880LL && izero <= 2147450879LL;
+
   while (remaining > 0) {
-    const std::size_t got = ReadSome(in_, block_.data(), kBlockBytes);
+    in_.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    const auto got = static_cast<std::size_t>(in_.gcount());
     if (in_.bad()) {
       errors = true;
       break;
     }
-    const std::size_t values = got / bytesPerValue;
-    const std::uint8_t* b = block_.data();
-    const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(values)));
-    switch (bitpix) {
-      case 8:
-        for (std::size_t i = 0; i < take; ++i) storeScaled(b[i]);
-        break;
-      case 16:
-        for (std::size_t i = 0; i < take; ++i) {
-          const auto raw = static_cast<std::int16_t>((b[2 * i] << 8) | b[2 * i + 1]);
-          storeScaled(raw);
+    const std::uint8_t* b = buffer.data();
+    const std::size_t take =
+        static_cast<std::size_t>(std::min<std::int64_t>(remaining, static_cast<std::int64_t>(got / bytesPerValue)));
+    std::int32_t* v = values.data();
+    if (fastInt16) {
+      // Every 16-bit value plus this zero fits in 32 bits.
+      DecodeInt16PlusZero(b, take, static_cast<std::int32_t>(izero), v);
+    } else if (bitpix > 0) {
+      if (bitpix == 8) DecodeUInt8(b, take, raw.data());
+      else if (bitpix == 16) DecodeInt16(b, take, raw.data());
+      else DecodeInt32(b, take, raw.data());
+      for (std::size_t i = 0; i < take; ++i) {
+        v[i] = 0;
+        if (integerScale) {
+          const std::int64_t s = raw[i] + izero;
+          if (s >= -2147483648LL && s <= 2147483647LL) v[i] = static_cast<std::int32_t>(s);
+          else errors = true;
+        } else if (!RoundToInt32(static_cast<long double>(raw[i]) * bscale + bzero, v[i])) {
+          v[i] = 0;
+          errors = true;
         }
-        break;
-      case 32:
-        for (std::size_t i = 0; i < take; ++i) {
-          const std::uint8_t* p = b + 4 * i;
-          const auto raw = static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                                                     (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]});
-          storeScaled(raw);
+      }
+    } else {
+      // Floating-point data ignore BSCALE and BZERO; a value that is no number
+      // or does not fit is stored as 0 and reported at the end.
+      if (bitpix == -32) DecodeFloat32(b, take, real.data());
+      else DecodeFloat64(b, take, real.data());
+      for (std::size_t i = 0; i < take; ++i)
+        if (!RoundToInt32(real[i], v[i])) {
+          v[i] = 0;
+          errors = true;
         }
-        break;
-      case -32:
-        for (std::size_t i = 0; i < take; ++i) {
-          const std::uint8_t* p = b + 4 * i;
-          const std::uint32_t bits = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-                                     (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
-          storeFloat(static_cast<long double>(std::bit_cast<float>(bits)));
-        }
-        break;
-      case -64:
-        for (std::size_t i = 0; i < take; ++i) {
-          std::uint64_t bits = 0;
-          for (int k = 0; k < 8; ++k) bits = (bits << 8) | b[8 * i + static_cast<std::size_t>(k)];
-          storeFloat(static_cast<long double>(std::bit_cast<double>(bits)));
-        }
-        break;
-      default:
-        return false;
     }
+    AddPixelValues(v, take);
+    filler.Put(v, take);
     remaining -= static_cast<std::int64_t>(take);
-    if (got < kBlockBytes) break;  // end of file: the rows not reached stay 0
+    if (got < buffer.size()) break;  // end of file: the rows not reached stay 0
   }
-  pixels.EndAppend();
+  filler.Finish();
   return errors ? ConfirmAfterErrors() : true;
 }
 

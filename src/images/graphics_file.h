@@ -10,6 +10,7 @@
 #include "astrometry/obs_params.h"
 #include "foundations/int_array_list.h"
 #include "images/histogram.h"
+#include "images/pixel_decode.h"
 #include "platform/platform.h"
 
 namespace skarvel {
@@ -59,6 +60,11 @@ class GraphicsFileObj {
     if (v > maximum) maximum = v;
     if (v < minimum) minimum = v;
     histogram.AddInteger(v);
+  }
+  /// AddPixelValue for each of a run of values.
+  void AddPixelValues(const std::int32_t* values, std::size_t count) {
+    MinMax(values, count, minimum, maximum);
+    histogram.AddIntegers(values, count);
   }
   /// "File Errors Detected!": true when the person chose OK.
   bool ConfirmAfterErrors();

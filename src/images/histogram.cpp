@@ -1,5 +1,7 @@
 #include "images/histogram.h"
 
+#include "images/pixel_decode.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -13,6 +15,9 @@ void HistogramObj::Create(std::int32_t binCount, long double binWidth) {
   binWidth_ = binWidth;
   const long double whole = std::floor(binWidth);
   intBinWidth_ = (whole == binWidth && binWidth <= 2147483647.0L) ? static_cast<std::int32_t>(whole) : 0;
+  binShift_ = -1;
+  for (int shift = 0; shift < 31 && intBinWidth_ > 0; ++shift)
+    if (intBinWidth_ == (1 << shift)) binShift_ = shift;
   Clear();
 }
 
@@ -47,6 +52,56 @@ void HistogramObj::AddInteger(std::int32_t v) {
   intSum_ += v;
   intSumSq_ += static_cast<Int128>(v) * v;
   ++sampleCount_;
+}
+
+void HistogramObj::AddIntegers(const std::int32_t* values, std::size_t count) {
+  if (bins_.empty()) Create(1, 1.0L);
+  if (binShift_ < 0) {
+    for (std::size_t i = 0; i < count; ++i) AddInteger(values[i]);
+    return;
+  }
+  // Runs of 1024 values are summed in 64 bits when none reaches 2^24: their
+  // squares then stay below 2^58. (Negative values count as 0.)
+  constexpr std::size_t kRun = 1024;
+  const std::int32_t last = lastBin_;
+  const int shift = binShift_;
+  std::int32_t* bins = bins_.data();
+  const std::size_t stride = bins_.size();
+  std::vector<std::int32_t> partial(4 * stride, 0);
+  for (std::size_t start = 0; start < count; start += kRun) {
+    const std::size_t n = std::min(count - start, kRun);
+    const std::int32_t* v = values + start;
+    std::uint64_t sum = 0;
+    std::uint64_t sumSq = 0;
+    std::int32_t top = 0;
+    SumsOfRun(v, n, sum, sumSq, top);
+    if (top < (1 << 24)) {
+      intSum_ += static_cast<Int128>(sum);
+      intSumSq_ += static_cast<Int128>(sumSq);
+    } else {
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::int32_t x = v[i] < 0 ? 0 : v[i];
+        intSum_ += x;
+        intSumSq_ += static_cast<Int128>(x) * x;
+      }
+    }
+    // Four interleaved partial histograms: pixel values of a sky background
+    // fall into few bins, and one array would wait on its own last increment.
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      for (std::size_t k = 0; k < 4; ++k) {
+        const std::int32_t q = (v[i + k] < 0 ? 0 : v[i + k]) >> shift;
+        ++partial[k * stride + static_cast<std::size_t>(q >= last ? last : q)];
+      }
+    }
+    for (; i < n; ++i) {
+      const std::int32_t q = (v[i] < 0 ? 0 : v[i]) >> shift;
+      ++bins[q >= last ? last : q];
+    }
+  }
+  for (std::size_t k = 0; k < 4; ++k)
+    for (std::size_t b = 0; b < stride; ++b) bins[b] += partial[k * stride + b];
+  sampleCount_ += static_cast<std::int32_t>(count);
 }
 
 long double HistogramObj::Sum() const { return sum_ + static_cast<long double>(intSum_); }

@@ -1,6 +1,7 @@
 // The histogram of an image's pixel values, filled while the image loads.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,8 @@ class HistogramObj {
   void Add(long double x);
   /// Counts an integer pixel value; the same result as Add, faster, with exact sums.
   void AddInteger(std::int32_t v);
+  /// Counts every value of a run of integer pixel values, as AddInteger each.
+  void AddIntegers(const std::int32_t* values, std::size_t count);
 
   /// The bin with the largest count, the lowest index winning ties; an empty
   /// histogram gives bin 0 with count 0.
@@ -58,6 +61,7 @@ class HistogramObj {
   long double sum_ = 0;
   long double sumSq_ = 0;
   std::int32_t intBinWidth_ = 0;  ///< the bin width when it is a positive integer, else 0
+  int binShift_ = -1;             ///< log2 of the bin width when it is a power of two, else -1
 };
 
 }  // namespace skarvel
