@@ -173,7 +173,9 @@ ListMenu ListMenu::Designed() {
   ListMenuItem saveText = Item("SaveText1", "Save &Text");
   saveText.checkable = true;
   saveText.children.push_back(Item("AsDisplayed1", "As &Displayed..."));
-  saveText.children.push_back(Item("CommaDelimit", "&Comma Delimit (for Spreadsheet)..."));
+  ListMenuItem comma = Item("CommaDelimit", "&Comma Delimit (for Spreadsheet)...");
+  comma.enabled = false;  // the report window enables it
+  saveText.children.push_back(std::move(comma));
   list.children.push_back(std::move(saveText));
   list.children.push_back(Separator("N2"));
   list.children.push_back(Item("Close1", "&Close"));

@@ -167,6 +167,13 @@ struct ListMenuItem {
   bool checked = false;
   std::vector<ListMenuItem> children;  ///< a submenu (or top-level menu) when not empty
   bool IsSubmenu() const { return !children.empty(); }
+  /// A visible, enabled command item.
+  static ListMenuItem Command(std::string itemName, std::string itemCaption) {
+    ListMenuItem item;
+    item.name = std::move(itemName);
+    item.caption = std::move(itemCaption);
+    return item;
+  }
 };
 
 /// The menu bar of a list window as data. Top-level entries are menus
