@@ -78,7 +78,12 @@ TInfoListForm1::TInfoListForm1(InfoList& list, platform::Platform& ui, SearchDia
     QPrintDialog dialog(&printer, this);
     return dialog.exec() == QDialog::Accepted;
   };
-  connect(box_, &QListWidget::currentRowChanged, this, [this](int row) { list_.Select(row); });
+  // The selection, not the current row: the list box makes its first row
+  // current when it takes the focus, which selects nothing.
+  connect(box_, &QListWidget::itemSelectionChanged, this, [this] {
+    const QList<QListWidgetItem*> items = box_->selectedItems();
+    list_.Select(items.isEmpty() ? -1 : box_->row(items.front()));
+  });
   connect(box_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     const int row = box_->row(item);
     list_.Select(row);
@@ -186,7 +191,7 @@ void TInfoListForm1::Refresh() {
       box_->setCurrentRow(-1);
       box_->clearSelection();
     } else if (box_->currentRow() != selected || !box_->item(selected)->isSelected()) {
-      box_->setCurrentRow(selected);
+      box_->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
     }
     if (selected >= 0) box_->scrollToItem(box_->item(selected));
   }
