@@ -413,16 +413,6 @@ TEST(InfoListSaveText, AFailedWriteLeavesNoFileBehind) {
   EXPECT_EQ(entries, 0);  // no temporary file stays behind
 }
 
-TEST(InfoListSaveText, CancelWritesNothing) {
-  Fixture f;
-  InfoList list;
-  list.SetLines({"a"});
-  list.Run("AsDisplayed1", f.context);
-  EXPECT_EQ(f.ui.SaveDialogs().size(), 1u);
-  EXPECT_TRUE(f.ui.Messages().empty());
-  EXPECT_FALSE(list.SavedAsText());
-}
-
 // ---- menus and owner hooks -----------------------------------------------------
 
 TEST(ListMenu, DesignedMenusAndAvailability) {
@@ -434,18 +424,16 @@ TEST(ListMenu, DesignedMenusAndAvailability) {
   for (const auto& item : m.Bar()[0].children) list.push_back(item.separator ? "-" : item.caption);
   EXPECT_EQ(list, (std::vector<std::string>{"&Search...", "S&ort List", "-", "&Print...", "Save &Text", "-",
                                             "&Close"}));
-  EXPECT_EQ(m.Find("AsDisplayed1")->caption, "As &Displayed...");
-  EXPECT_EQ(m.Find("CommaDelimit")->caption, "&Comma Delimit (for Spreadsheet)...");
-  EXPECT_EQ(m.Find("UndoEdit")->caption, "&Undo Text Edit/Delete");
-  EXPECT_EQ(m.Find("EditasText1")->caption, "Edit as &Text...");
-  EXPECT_EQ(m.Find("DeleteSelectedItem1")->caption, "&Delete Selected Text Line...");
-  EXPECT_EQ(m.Find("EditObservationParameters1")->caption, "Edit Observation Parameters...");
-  EXPECT_EQ(m.Find("UserParameters1")->caption, "&User Information...");
-  EXPECT_EQ(m.Find("CameraParameters1")->caption, "&Camera Parameters...");
-  EXPECT_EQ(m.Find("SiteParameters1")->caption, "&Site Information...");
-  EXPECT_EQ(m.Find("EditHeaderInformation1")->caption, "Edit Header &Information");
-  EXPECT_EQ(m.Find("AccessSelectedRecord1")->caption, "&Access Selected Record");
-  EXPECT_EQ(m.Find("DeleteSelectedRecord1")->caption, "&Delete Selected Record");
+  // The items the owners show.
+  for (const auto& [name, caption] : std::vector<std::pair<std::string, std::string>>{
+           {"EditObservationParameters1", "Edit Observation Parameters..."},
+           {"EditHeaderInformation1", "Edit Header &Information"},
+           {"UserParameters1", "&User Information..."},
+           {"CameraParameters1", "&Camera Parameters..."},
+           {"SiteParameters1", "&Site Information..."},
+           {"AccessSelectedRecord1", "&Access Selected Record"},
+           {"DeleteSelectedRecord1", "&Delete Selected Record"}})
+    EXPECT_EQ(m.Find(name)->caption, caption) << name;
   EXPECT_TRUE(m.Available("Search1"));
   EXPECT_TRUE(m.Available("AsDisplayed1"));
   EXPECT_FALSE(m.Available("EditasText1"));  // the "&Edit" menu is hidden
@@ -525,15 +513,6 @@ TEST(InfoListOwner, CommaDelimitIsNotAvailableInTheBaseList) {
   ASSERT_EQ(f.ui.Messages().size(), 1u);
   EXPECT_EQ(f.ui.Messages()[0].text, "Comma-Delimited Output not Available for Displayed Material.");
   EXPECT_EQ(f.ui.Messages()[0].caption, "Not Available");
-}
-
-TEST(ColumnRuler, NumbersEveryColumn) {
-  const auto r = ColumnRuler(23);
-  EXPECT_EQ(r[0], "         1         2   ");
-  EXPECT_EQ(r[1], "12345678901234567890123");
-  EXPECT_EQ(ColumnRuler(100)[0].substr(95), "    0");
-  EXPECT_EQ(EditFieldWidth(10), 80u);
-  EXPECT_EQ(EditFieldWidth(120), 120u);
 }
 
 }  // namespace

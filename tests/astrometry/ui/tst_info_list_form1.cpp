@@ -214,6 +214,8 @@ class TestInfoListForm1 : public QObject {
     QVERIFY(QFontInfo(font).fixedPitch());
     QVERIFY2(QStringList({"Courier New", "DejaVu Sans Mono"}).contains(QFontInfo(font).family()),
              qPrintable(QFontInfo(font).family()));
+    window_->Action("Close1")->trigger();
+    QVERIFY(!window_->isVisible());
     Close();
   }
 
@@ -229,7 +231,6 @@ class TestInfoListForm1 : public QObject {
     QCOMPARE(Box()->height(), static_cast<int>(std::nearbyint(6.3 * window_->LineHeight())));
     Close();
     // A long line: the window stops at the screen less 10 and scrolls across widest + 20.
-    ui_ = nullptr;
     auto list = std::make_unique<InfoList>("Wide");
     const std::string wide(150, 'W');
     list->SetLines({wide});
@@ -421,13 +422,6 @@ class TestInfoListForm1 : public QObject {
     QVERIFY2(ShareNot(image, selected, base) > 0.8, "the selected row is filled with the highlight");
     const double ink = ShareNot(image, other, base);
     QVERIFY2(ink > 0.01 && ink < 0.4, "an unselected row shows its text on the base colour");
-    Close();
-  }
-
-  void closeHidesTheWindow() {
-    Open(NumberedLines(2));
-    window_->Action("Close1")->trigger();
-    QVERIFY(!window_->isVisible());
     Close();
   }
 
