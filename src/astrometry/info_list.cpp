@@ -324,6 +324,7 @@ void InfoList::SaveAsText(ListCommandContext& context) {
       "Text Files (*.TXT) | *.TXT|Image Header Text (*.HDR)|*.HDR|Image Display Info (*.IMG)|*.IMG|"
       "Astrometric Solution Text (*.SLN)|*.SLN|Reference Field Info (*.RFL)|*.RFL|All Files (*.*)|*.*";
   request.defaultExtension = ".TXT";
+  request.filterIndex = saveFilterIndex_;
   request.directory = textDir_.empty() ? context.reportDir : textDir_;
   request.fileName = textFileName_;
   std::string path;

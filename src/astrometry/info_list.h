@@ -258,6 +258,10 @@ class InfoList {
   const std::string& TextDir() const { return textDir_; }
   /// Defaults of the text save dialog (a file name without folder, and a folder).
   void SetTextFile(std::string fileName, std::string dir);
+  /// The entry of the save dialog's filter list shown first (counted from 1):
+  /// 1 text, 2 image header text, 3 image display info, 4 solution, 5 reference field.
+  void SetSaveFilterIndex(int index) { saveFilterIndex_ = index; }
+  int SaveFilterIndex() const { return saveFilterIndex_; }
   bool UndoAvailable() const { return Menu().Find("UndoEdit")->enabled; }
   const std::string& UndoText() const { return undoText_; }
   int UndoLine() const { return undoLine_; }
@@ -371,6 +375,7 @@ class InfoList {
   bool printed_ = false;
   bool savedAsText_ = false;
   std::string textFileName_;
+  int saveFilterIndex_ = 1;
   std::string textDir_;
   std::string undoText_;
   int undoLine_ = -1;

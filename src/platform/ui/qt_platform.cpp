@@ -34,10 +34,15 @@ QString QtFilter(const std::string& filter) {
   QStringList out;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
-    for (QString& p : patterns) {
+    QStringList both;
+    for (QString p : patterns) {
       p = p.trimmed();
       if (!p.contains('*')) p = "*" + p;
+      // File names on Linux keep their case: "*.FIT" also shows "m31.fit".
+      both << p;
+      if (p.toLower() != p && p != "*.*") both << p.toLower();
     }
+    patterns = both;
     QString description = parts[i];
     if (!description.contains('(')) description += " (" + patterns.join(' ') + ")";
     else {
@@ -123,8 +128,19 @@ Answer QtPlatform::Message(const MessageRequest& request) {
 
 void QtPlatform::Beep() { QApplication::beep(); }
 
+namespace {
+
+void SelectFilter(QFileDialog& dialog, const FileDialogRequest& request) {
+  const QStringList filters = QtFilter(request.filter).split(";;");
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
+}
+
+}  // namespace
+
 std::optional<std::vector<std::string>> QtPlatform::OpenFiles(const FileDialogRequest& request) {
   QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  SelectFilter(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
   if (!request.fileName.empty() && request.fileName.find('*') == std::string::npos)
@@ -139,6 +155,7 @@ std::optional<std::vector<std::string>> QtPlatform::OpenFiles(const FileDialogRe
 
 std::optional<std::string> QtPlatform::SaveFile(const FileDialogRequest& request) {
   QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  SelectFilter(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   if (!request.fileName.empty()) dialog.selectFile(ToQt(request.fileName));

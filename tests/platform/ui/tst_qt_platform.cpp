@@ -1,5 +1,6 @@
 // The Qt implementation of the platform interface on the offscreen platform.
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -38,9 +39,29 @@ class TestQtPlatform : public QObject {
 
   void filtersBecomeQtFilters() {
     QCOMPARE(skarvel::platform::QtFilter("VORN User Parameter File (*.USR)|.USR"),
-             QString("VORN User Parameter File (*.USR)"));
+             QString("VORN User Parameter File (*.USR *.usr)"));
     QCOMPARE(skarvel::platform::QtFilter("FITS Files|*.fit;*.fits|All Files (*.*)|*.*"),
              QString("FITS Files (*.fit *.fits);;All Files (*.*)"));
+    QCOMPARE(skarvel::platform::QtFilter("FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4"),
+             QString("FITS Files (*.FIT *.fit *.FTS *.fts);;ST-4 Files (*.ST4 *.st4)"));
+  }
+
+  void fileDialogsStartOnTheRequestedFilter() {
+    QtPlatform ui;
+    QString selected;
+    OnNextModal([&](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      QVERIFY(dialog != nullptr);
+      selected = dialog->selectedNameFilter();
+      dialog->reject();
+    });
+    skarvel::platform::FileDialogRequest request;
+    request.title = "Select Image File for Load (Image 1)";
+    request.filter = "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|All Files (*.*)|*.*";
+    request.filterIndex = 2;
+    request.directory = "/tmp";
+    QVERIFY(!ui.OpenFiles(request).has_value());
+    QCOMPARE(selected, QString("ST-4 Files (*.ST4 *.st4)"));
   }
 
   void messageBoxShowsTextCaptionIconAndReturnsTheButton() {
