@@ -85,3 +85,41 @@ TEST(CliFitsInfo, FailuresAndUsage) {
 
 }  // namespace
 }  // namespace skarvel
+
+#include "support/mini_fits.h"
+
+namespace skarvel {
+namespace {
+
+TEST(CliCentroid, FindsAStarAndReportsItsFluxAndSky) {
+  testing::TempDir dir;
+  // A 40 x 30 ramp, value 100 + x + 10 y: no star stands out of its own sky frame.
+  std::vector<std::string> none;
+  testing::WriteMiniFits(dir / "ramp.fits", 40, 30, 100, none);
+  const CliRun plain = Cli({"centroid", dir / "ramp.fits", "--at", "20,15"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  const auto j = nlohmann::json::parse(plain.out);
+  EXPECT_FALSE(j["found"].get<bool>());
+  EXPECT_EQ(j["x"], 20.0);
+  // The frame of 25 x 25 less 17 x 17 pixels around (20, 15), clipped at row 27..29 and column 32..39: all inside.
+  EXPECT_EQ(j["sky_pixels"], 25 * 25 - 17 * 17);
+  EXPECT_NEAR(j["sky_mean"].get<double>(), 100 + 20 + 150, 1e-9);
+  // With the threshold from the whole image the upper corner of the peak box is bright enough:
+  // the centroid moves up the ramp.
+  const CliRun global = Cli({"centroid", dir / "ramp.fits", "--at", "20,15", "--no-read-sky"});
+  const auto g = nlohmann::json::parse(global.out);
+  EXPECT_TRUE(g["found"].get<bool>());
+  EXPECT_GT(g["x"].get<double>(), 20.0);
+  EXPECT_GT(g["y"].get<double>(), 15.0);
+  const CliRun outside = Cli({"centroid", dir / "ramp.fits", "--at=45,10"});
+  ASSERT_EQ(outside.status, 0);
+  const auto o = nlohmann::json::parse(outside.out);
+  EXPECT_FALSE(o["found"].get<bool>());
+  EXPECT_EQ(o["x"], 45.0);
+  EXPECT_EQ(Cli({"centroid", dir / "ramp.fits"}).status, 2);
+  EXPECT_EQ(Cli({"centroid", dir / "ramp.fits", "--at", "1,2", "--box", "8,8,4,9"}).status, 2);
+  EXPECT_EQ(Cli({"centroid", dir / "missing.fits", "--at", "1,2"}).status, 1);
+}
+
+}  // namespace
+}  // namespace skarvel

@@ -14,6 +14,7 @@ const std::vector<Subcommand>& Subcommands() {
       SunCommand(),
       PrecessCommand(),
       FitsInfoCommand(),
+      CentroidCommand(),
   };
   return table;
 }

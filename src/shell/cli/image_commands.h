@@ -7,5 +7,7 @@ namespace skarvel::cli {
 
 /// `fits-info`: size, pixel statistics and header facts of a FITS image.
 Subcommand FitsInfoCommand();
+/// `centroid`: the centroid, flux and sky of a star in a FITS image.
+Subcommand CentroidCommand();
 
 }  // namespace skarvel::cli

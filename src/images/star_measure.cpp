@@ -1,0 +1,160 @@
+#include "images/star_measure.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace skarvel {
+
+namespace {
+
+std::int32_t ToInt(long double x) {
+  if (!(x > -2147483648.0L)) return -2147483647 - 1;
+  if (!(x < 2147483647.0L)) return 2147483647;
+  return static_cast<std::int32_t>(x);
+}
+
+struct Square {
+  std::int32_t x0, x1, y0, y1;  // inclusive, clipped
+};
+
+Square Clipped(const GraphicsFileObj& image, std::int32_t cx, std::int32_t cy, std::int64_t half) {
+  const auto h = static_cast<std::int32_t>(std::clamp<std::int64_t>(half, 0, 1 << 30));
+  return {std::max(cx - h, 0), std::min(cx + h, image.width - 1), std::max(cy - h, 0),
+          std::min(cy + h, image.height - 1)};
+}
+
+bool Inside(const Square& s, std::int32_t x, std::int32_t y) {
+  return x >= s.x0 && x <= s.x1 && y >= s.y0 && y <= s.y1;
+}
+
+// Sums over the inner square and over the frame between it and the outer square.
+struct BoxSums {
+  long double inner = 0;
+  std::int64_t innerCount = 0;
+  long double frame = 0;
+  long double frameSq = 0;
+  std::int64_t frameCount = 0;
+};
+
+BoxSums SumBox(GraphicsFileObj& image, const BoxRecord& box, std::int32_t x, std::int32_t y) {
+  BoxSums s;
+  const std::int64_t p = box.peakHalfWidth;
+  const Square inner = Clipped(image, x, y, p);
+  const Square outer = Clipped(image, x, y, p + box.skyBorder);
+  for (std::int32_t row = outer.y0; row <= outer.y1; ++row)
+    for (std::int32_t col = outer.x0; col <= outer.x1; ++col) {
+      const long double v = image.pixels.PixelAt(col, row);
+      if (Inside(inner, col, row)) {
+        s.inner += v;
+        ++s.innerCount;
+      } else {
+        s.frame += v;
+        s.frameSq += v * v;
+        ++s.frameCount;
+      }
+    }
+  return s;
+}
+
+}  // namespace
+
+long double RoundEven(long double x) { return std::nearbyint(x); }
+
+ScreenPoint Reflect(const MeasureView& view, long double x, long double y) {
+  const GraphicsFileObj& image = *view.image;
+  return {view.mirrorLeftRight ? image.width - x : x, view.mirrorUpDown ? image.height - y : y};
+}
+
+SkyStats SkyLevel(GraphicsFileObj& image, const BoxRecord& box, std::int32_t x, std::int32_t y) {
+  const BoxSums s = SumBox(image, box, x, y);
+  SkyStats sky;
+  sky.count = s.frameCount;
+  if (s.frameCount == 0) return sky;
+  const long double n = static_cast<long double>(s.frameCount);
+  sky.mean = s.frame / n;
+  if (s.frameCount > 1) {
+    const long double variance = (s.frameSq - s.frame * s.frame / n) / (n - 1);
+    sky.sigma = variance > 0 ? std::sqrt(variance) : 0;
+  }
+  return sky;
+}
+
+long double BoxSum(const MeasureView& view, const BoxRecord& box, long double screenX, long double screenY,
+                   bool subtractSky) {
+  const std::int32_t x = ToInt(RoundEven(screenX / view.scale));
+  const std::int32_t y = ToInt(RoundEven(screenY / view.scale));
+  const BoxSums s = SumBox(*view.image, box, x, y);
+  if (!subtractSky || s.frameCount == 0) return s.inner;
+  return s.inner - static_cast<long double>(s.innerCount) * s.frame / static_cast<long double>(s.frameCount);
+}
+
+std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                    long double screenY, bool anywhere) {
+  GraphicsFileObj& image = *view.image;
+  if (!image.HasImage() || !(view.scale > 0)) return std::nullopt;
+  if (!anywhere && (screenX >= view.clientWidth || screenY >= view.clientHeight)) return std::nullopt;
+  // 1. The click in file coordinates.
+  const ScreenPoint file = Reflect(view, RoundEven(screenX / view.scale), RoundEven(screenY / view.scale));
+  const std::int32_t x0 = ToInt(file.x);
+  const std::int32_t y0 = ToInt(file.y);
+  // 2. The threshold.
+  long double threshold;
+  if (view.readSkyForCentroid) {
+    const SkyStats sky = SkyLevel(image, box, x0, y0);
+    threshold = sky.mean + sky.sigma * box.skyCutoff;
+  } else {
+    threshold = image.histogram.StdDev() + image.displayLow;
+  }
+  // 3. The brightest pixel of the peak box, which follows the box on the screen.
+  const auto h = static_cast<std::int64_t>(RoundEven(box.peakHalfWidth / view.scale));
+  const Square peakBox = Clipped(image, x0, y0, h);
+  long double best = 0;
+  std::int32_t px = -1;
+  std::int32_t py = -1;
+  for (std::int32_t row = peakBox.y0; row <= peakBox.y1; ++row)
+    for (std::int32_t col = peakBox.x0; col <= peakBox.x1; ++col) {
+      const long double d = image.pixels.PixelAt(col, row) - threshold;
+      if (d > best) {
+        best = d;
+        px = col;
+        py = row;
+      }
+    }
+  if (px < 0) return std::nullopt;
+  // 4. Weighted passes over the round centroid region.
+  const std::int32_t r = box.centroidRadius;
+  long double cx = px;
+  long double cy = py;
+  for (int pass = 1; pass <= 10; ++pass) {
+    const Square region = Clipped(image, px, py, r);
+    long double sw = 0;
+    long double swx = 0;
+    long double swy = 0;
+    for (std::int32_t row = region.y0; row <= region.y1; ++row)
+      for (std::int32_t col = region.x0; col <= region.x1; ++col) {
+        const long double dx = col - px;
+        const long double dy = row - py;
+        if (RoundEven(std::sqrt(dx * dx + dy * dy)) > r) continue;
+        const long double v = image.pixels.PixelAt(col, row);
+        if (!(v > threshold)) continue;
+        const long double t = 1000.0L * (v - threshold);
+        const long double w = t * t * t;
+        sw += w;
+        swx += w * col;
+        swy += w * row;
+      }
+    if (sw <= 1e-5L) return std::nullopt;
+    cx = swx / sw;
+    cy = swy / sw;
+    const std::int32_t rx = ToInt(RoundEven(cx));
+    const std::int32_t ry = ToInt(RoundEven(cy));
+    if ((rx == px && ry == py) || pass == 10) break;
+    px = rx;
+    py = ry;
+  }
+  // 5. Back to display and screen coordinates.
+  const ScreenPoint display = Reflect(view, cx, cy);
+  return ScreenPoint{display.x * view.scale, display.y * view.scale};
+}
+
+}  // namespace skarvel

@@ -1,0 +1,73 @@
+// Star measurement: the centroid of the brightest object near a click, the
+// sky level around a point and the sky-subtracted sum in a square box.
+//
+// Coordinates: screen coordinates are pixels of the window's client area,
+// image coordinate = screen coordinate / scale. Display coordinates are image
+// coordinates in the orientation shown: with mirror left-right, file column k
+// is shown at x = width - k; with mirror up-down, file row j at y = height - j.
+// Pixel centres lie on integer coordinates.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "images/box_record.h"
+#include "images/graphics_file.h"
+
+namespace skarvel {
+
+/// How an image is shown in the window that measures it.
+struct MeasureView {
+  GraphicsFileObj* image = nullptr;
+  long double scale = 1.0L;       ///< client width / image width
+  bool mirrorLeftRight = false;
+  bool mirrorUpDown = false;
+  std::int32_t clientWidth = 0;   ///< pixels of the client area
+  std::int32_t clientHeight = 0;
+  bool readSkyForCentroid = true; ///< the option "Read Sky for Centroid"
+};
+
+/// Mean and sample standard deviation of a sky frame, and its pixel count.
+struct SkyStats {
+  long double mean = 0;
+  long double sigma = 0;
+  std::int64_t count = 0;
+};
+
+/// A position in screen coordinates.
+struct ScreenPoint {
+  long double x = 0;
+  long double y = 0;
+};
+
+/// Round half to even, as every "round" of the measurement.
+long double RoundEven(long double x);
+
+/// The sky frame around file pixel (x, y): the square x +- (p + b), y +- (p + b)
+/// without the square x +- p, y +- p (p peak half-width, b sky border, image
+/// pixels), both clipped to the image. With fewer than two pixels sigma is 0;
+/// with none the mean is 0 too.
+SkyStats SkyLevel(GraphicsFileObj& image, const BoxRecord& box, std::int32_t x, std::int32_t y);
+
+/// The sum of the inner square around the file pixel nearest screen position
+/// / scale (no reflection: the caller reflects first), less the inner pixel
+/// count times the mean of the sky frame when `subtractSky`.
+long double BoxSum(const MeasureView& view, const BoxRecord& box, long double screenX, long double screenY,
+                   bool subtractSky);
+
+/// The centroid near a click, in screen coordinates; nothing when the click
+/// lies right of or below the client area (unless `anywhere`), when no pixel
+/// of the peak box exceeds the threshold, or when the weights sum to nothing.
+/// Threshold: mean sky + cut-off x sigma of the sky frame with "Read Sky for
+/// Centroid", else the image's standard deviation + its display low. The peak
+/// box follows the box drawn on the screen (half-width / scale); up to ten
+/// passes of weights (1000 (v - T))^3 over the round centroid region.
+std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                    long double screenY, bool anywhere);
+
+/// A display coordinate reflected to file coordinates (and back: the
+/// reflection is its own inverse): width - x with mirror left-right, height - y
+/// with mirror up-down.
+ScreenPoint Reflect(const MeasureView& view, long double x, long double y);
+
+}  // namespace skarvel
