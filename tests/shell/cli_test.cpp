@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <cmath>
+#include <cstdio>
 #include <sstream>
 
 #include "shell/cli/cli.h"
@@ -119,6 +121,55 @@ TEST(CliCentroid, FindsAStarAndReportsItsFluxAndSky) {
   EXPECT_EQ(Cli({"centroid", dir / "ramp.fits"}).status, 2);
   EXPECT_EQ(Cli({"centroid", dir / "ramp.fits", "--at", "1,2", "--box", "8,8,4,9"}).status, 2);
   EXPECT_EQ(Cli({"centroid", dir / "missing.fits", "--at", "1,2"}).status, 1);
+}
+
+}  // namespace
+}  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+TEST(CliSolve, SolvesPairsAndRefusesTooFew) {
+  testing::TempDir dir;
+  // A plate of 1 arc second per pixel, x toward the west, y north, centred at 5h 30m, +22 deg:
+  // pairs written with the inverse gnomonic projection.
+  const long double ra0 = 5.5L * 15 * 0.017453292519943295769L;
+  const long double dec0 = 22.0L * 0.017453292519943295769L;
+  std::string csv = "x,y,ra_hours,dec_deg,use\n";
+  const double pts[6][2] = {{100, 100}, {900, 120}, {500, 700}, {150, 650}, {820, 760}, {480, 300}};
+  for (const auto& p : pts) {
+    const long double X = (p[0] - 512) / 206264.806L;
+    const long double Y = (p[1] - 384) / 206264.806L;
+    const long double da = std::atan2(-X, std::cos(dec0) - Y * std::sin(dec0));
+    const long double dec = std::atan((std::sin(dec0) + Y * std::cos(dec0)) * std::cos(da) / (std::cos(dec0) - Y * std::sin(dec0)));
+    char row[200];
+    std::snprintf(row, sizeof row, "%.1f,%.1f,%.15Lf,%.15Lf,1\n", p[0], p[1], (ra0 + da) / 0.017453292519943295769L / 15,
+                  dec / 0.017453292519943295769L);
+    csv += row;
+  }
+  testing::WriteText(dir / "pairs.csv", csv);
+  const CliRun r = Cli({"solve", "--pairs", dir / "pairs.csv", "--center", "5.5,22", "--target", "512,384",
+                        "--image-size", "1024,768"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_TRUE(j["solved"].get<bool>());
+  EXPECT_EQ(j["model"], "linear");
+  ASSERT_EQ(j["constants"].size(), 6u);
+  EXPECT_NEAR(j["constants"][0].get<double>(), 1 / 206264.806, 1e-12);  // a: X grows with x
+  ASSERT_EQ(j["stars"].size(), 6u);
+  for (const auto& s : j["stars"]) EXPECT_LT(s["res_total"].get<double>(), 1e-3);
+  EXPECT_NEAR(j["target"]["ra_hours"].get<double>(), 5.5, 1e-9);
+  EXPECT_NEAR(j["target"]["dec_deg"].get<double>(), 22.0, 1e-9);
+  EXPECT_NEAR(j["center"]["x"].get<double>(), 512, 1e-12);
+  // Two pairs do not fix a linear plate.
+  testing::WriteText(dir / "two.csv", "x,y,ra_hours,dec_deg\n1,2,5.5,22\n3,4,5.51,22.01\n");
+  const CliRun few = Cli({"solve", "--pairs", dir / "two.csv", "--center", "5.5,22"});
+  EXPECT_EQ(few.status, 1);
+  EXPECT_EQ(few.err, "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n");
+  EXPECT_EQ(Cli({"solve", "--pairs", dir / "pairs.csv"}).status, 2);
+  EXPECT_EQ(Cli({"solve", "--pairs", dir / "pairs.csv", "--center", "5.5,22", "--model", "cubic"}).status, 2);
+  testing::WriteText(dir / "bad.csv", "x,y,ra_hours,dec_deg\n1,2,abc,4\n");
+  EXPECT_EQ(Cli({"solve", "--pairs", dir / "bad.csv", "--center", "5.5,22"}).status, 1);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "shell/cli/cli.h"
+#include "shell/cli/astrometry_commands.h"
 #include "shell/cli/foundation_commands.h"
 #include "shell/cli/image_commands.h"
 
@@ -15,6 +16,7 @@ const std::vector<Subcommand>& Subcommands() {
       PrecessCommand(),
       FitsInfoCommand(),
       CentroidCommand(),
+      SolveCommand(),
   };
   return table;
 }

@@ -1,0 +1,184 @@
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <sstream>
+
+#include "astrometry/plate_solution.h"
+#include "foundations/file_system.h"
+#include "foundations/strings.h"
+#include "shell/cli/astrometry_commands.h"
+
+namespace skarvel::cli {
+
+namespace {
+
+constexpr const char* kSolveHelp =
+    "Usage: skarvel-cli solve --pairs FILE.csv --center RA,DEC [--model linear|cross|quadratic]\n"
+    "                         [--target X,Y] [--image-size W,H]\n\n"
+    "Solves the plate from reference pairs as the image window does: standard\n"
+    "coordinates about the field centre (RA hours, Dec degrees), plate constants\n"
+    "by least squares, fitted positions and residuals. The CSV has a header line\n"
+    "and the columns x,y,ra_hours,dec_deg and optionally use (1/0: used for the\n"
+    "position). --model chooses the plate model (default linear, as the\n"
+    "SolutionType option's default). The image centre is the mean of the pairs'\n"
+    "x and y unless --image-size gives the image's width and height.\n\n"
+    "JSON keys: solved, model, constants (a, b, c, ...), stars (fit_ra_hours,\n"
+    "fit_dec_deg, res_ra, res_dec, res_total in arc seconds, in input order),\n"
+    "center {ra_hours, dec_deg, x, y}, target {ra_hours, dec_deg, sigma_ra,\n"
+    "sigma_dec, sigma} with --target.\n"
+    "Exit status 1 with \"Not Enough Reference Stars for Selected Solution Type!\"\n"
+    "when the pairs do not fix the model.\n";
+
+std::optional<std::vector<long double>> Numbers(const std::string& text, std::size_t count) {
+  std::vector<long double> values;
+  std::stringstream in(text);
+  std::string part;
+  while (std::getline(in, part, ',')) {
+    std::string t = part;
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\r')) t.pop_back();
+    while (!t.empty() && t.front() == ' ') t.erase(0, 1);
+    const auto v = ParseDecimal(t);
+    if (!v) return std::nullopt;
+    values.push_back(*v);
+  }
+  if (count != 0 && values.size() != count) return std::nullopt;
+  return values;
+}
+
+int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
+  std::map<std::string, std::string> flags;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      err << "skarvel-cli solve: unexpected argument \"" << a << "\" (see skarvel-cli solve --help)\n";
+      return kExitUsage;
+    }
+    std::string value;
+    if (const auto eq = a.find('='); eq != std::string::npos) {
+      value = a.substr(eq + 1);
+      a = a.substr(0, eq);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    }
+    flags[a.substr(2)] = value;
+  }
+  for (const auto& [name, value] : flags)
+    if (name != "pairs" && name != "center" && name != "model" && name != "target" && name != "image-size") {
+      err << "skarvel-cli solve: unknown flag --" << name << "\n";
+      return kExitUsage;
+    }
+  if (!flags.count("pairs") || !flags.count("center")) {
+    err << "skarvel-cli solve: --pairs and --center are needed (see skarvel-cli solve --help)\n";
+    return kExitUsage;
+  }
+  const auto centre = Numbers(flags["center"], 2);
+  if (!centre) {
+    err << "skarvel-cli solve: --center needs RA,DEC\n";
+    return kExitUsage;
+  }
+  std::uint8_t type = 0;
+  const std::string model = flags.count("model") ? flags["model"] : "linear";
+  if (model == "cross") type = 1;
+  else if (model == "quadratic") type = 2;
+  else if (model != "linear") {
+    err << "skarvel-cli solve: --model is linear, cross or quadratic\n";
+    return kExitUsage;
+  }
+  std::optional<std::vector<long double>> target;
+  if (flags.count("target") && !(target = Numbers(flags["target"], 2))) {
+    err << "skarvel-cli solve: --target needs X,Y\n";
+    return kExitUsage;
+  }
+  std::optional<std::vector<long double>> size;
+  if (flags.count("image-size") && !(size = Numbers(flags["image-size"], 2))) {
+    err << "skarvel-cli solve: --image-size needs W,H\n";
+    return kExitUsage;
+  }
+  std::ifstream in(fs::Resolve(fs::NativePath(flags["pairs"])));
+  if (!in) {
+    err << "Unable to open " << flags["pairs"] << "\n";
+    return kExitFailed;
+  }
+  std::vector<ReferenceStar> stars;
+  std::string line;
+  std::getline(in, line);  // the header
+  int lineNo = 1;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    if (line.find_first_not_of(" \r\t") == std::string::npos) continue;
+    const auto v = Numbers(line, 0);
+    if (!v || (v->size() != 4 && v->size() != 5)) {
+      err << "skarvel-cli solve: line " << lineNo << " of " << flags["pairs"] << " is not x,y,ra_hours,dec_deg[,use]\n";
+      return kExitFailed;
+    }
+    ReferenceStar r;
+    r.number = static_cast<std::int32_t>(stars.size() + 1);
+    r.imageX = (*v)[0];
+    r.imageY = (*v)[1];
+    r.catRA = (*v)[2];
+    r.catDec = (*v)[3];
+    r.usePos = v->size() == 4 || (*v)[4] != 0;
+    stars.push_back(r);
+  }
+  PlateSolnObj plate;
+  plate.StartSolution((*centre)[0], (*centre)[1]);
+  for (const auto& r : stars) plate.AddPair(r);
+  if (!plate.SolvePlate(type)) {
+    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
+    return kExitFailed;
+  }
+  for (auto& r : stars) plate.ApplySolution(r, type);
+  ReferenceStar centreRecord;
+  if (size) {
+    centreRecord.imageX = (*size)[0] / 2;
+    centreRecord.imageY = (*size)[1] / 2;
+  } else {
+    for (const auto& r : stars) {
+      centreRecord.imageX += r.imageX / static_cast<long double>(stars.size());
+      centreRecord.imageY += r.imageY / static_cast<long double>(stars.size());
+    }
+  }
+  plate.ApplySolution(centreRecord, type);
+  nlohmann::ordered_json j;
+  j["solved"] = true;
+  j["model"] = model;
+  nlohmann::ordered_json constants = nlohmann::ordered_json::array();
+  for (long double c : plate.PlateConstants(type)) constants.push_back(static_cast<double>(c));
+  j["constants"] = constants;
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const auto& r : stars)
+    list.push_back({{"fit_ra_hours", static_cast<double>(r.fitRA)},
+                    {"fit_dec_deg", static_cast<double>(r.fitDec)},
+                    {"res_ra", static_cast<double>(r.resRA)},
+                    {"res_dec", static_cast<double>(r.resDec)},
+                    {"res_total", static_cast<double>(r.resTotal)},
+                    {"used", r.usePos}});
+  j["stars"] = list;
+  j["center"] = {{"ra_hours", static_cast<double>(centreRecord.fitRA)},
+                 {"dec_deg", static_cast<double>(centreRecord.fitDec)},
+                 {"x", static_cast<double>(centreRecord.imageX)},
+                 {"y", static_cast<double>(centreRecord.imageY)}};
+  if (target) {
+    ReferenceStar t;
+    t.imageX = (*target)[0];
+    t.imageY = (*target)[1];
+    plate.ApplySolution(t, type);
+    const auto e = plate.ErrorEstimates(type);
+    j["target"] = {{"ra_hours", static_cast<double>(t.fitRA)},
+                   {"dec_deg", static_cast<double>(t.fitDec)},
+                   {"sigma_ra", static_cast<double>(e.ra)},
+                   {"sigma_dec", static_cast<double>(e.dec)},
+                   {"sigma", static_cast<double>(e.total)}};
+  }
+  out << j.dump(2) << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+Subcommand SolveCommand() {
+  return {"solve", "plate solution from reference pairs", kSolveHelp, RunSolve};
+}
+
+}  // namespace skarvel::cli
