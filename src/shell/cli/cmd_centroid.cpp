@@ -10,6 +10,7 @@
 #include "images/fits_file.h"
 #include "images/star_measure.h"
 #include "shell/cli/cli_platform.h"
+#include "shell/cli/cli_support.h"
 #include "shell/cli/image_commands.h"
 
 namespace skarvel::cli {
@@ -29,35 +30,6 @@ constexpr const char* kCentroidHelp =
     "found), flux (sky-subtracted box sum at the rounded position), sky_mean,\n"
     "sky_sigma (of the sky frame there), sky_pixels.\n";
 
-std::optional<std::vector<long double>> Numbers(const std::string& text, std::size_t count) {
-  std::vector<long double> values;
-  std::stringstream in(text);
-  std::string part;
-  while (std::getline(in, part, ',')) {
-    const auto v = ParseDecimal(part);
-    if (!v) return std::nullopt;
-    values.push_back(*v);
-  }
-  if (values.size() != count) return std::nullopt;
-  return values;
-}
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "skarvel-cli-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 int RunCentroid(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::string file;
   std::optional<std::vector<long double>> at;
@@ -75,14 +47,14 @@ int RunCentroid(const Arguments& args, std::ostream& out, std::ostream& err) {
       readSky = false;
     } else if (a.rfind("--at", 0) == 0) {
       const auto v = value(i, "--at");
-      at = v ? Numbers(*v, 2) : std::nullopt;
+      at = v ? NumberList(*v, 2) : std::nullopt;
       if (!at) {
         err << "skarvel-cli centroid: --at needs X,Y\n";
         return kExitUsage;
       }
     } else if (a.rfind("--box", 0) == 0) {
       const auto v = value(i, "--box");
-      const auto b = v ? Numbers(*v, 4) : std::nullopt;
+      const auto b = v ? NumberList(*v, 4) : std::nullopt;
       if (!b || (*b)[0] < 1 || (*b)[0] > 10 || (*b)[1] < 1 || (*b)[1] > 10 || (*b)[2] < 1 || (*b)[2] > 10 ||
           (*b)[3] < -3 || (*b)[3] > 3) {
         err << "skarvel-cli centroid: --box needs PEAK,RADIUS,BORDER,CUTOFF (1-10, 1-10, 1-10, -3..3)\n";

@@ -9,6 +9,7 @@
 #include "images/display_range.h"
 #include "images/fits_file.h"
 #include "shell/cli/cli_platform.h"
+#include "shell/cli/cli_support.h"
 #include "shell/cli/image_commands.h"
 #include "shell/cli/json_text.h"
 
@@ -28,23 +29,6 @@ constexpr const char* kFitsInfoHelp =
     "observer, filter (0-8), exposure_s, obs_jd, obs_date, obs_time, ra_hours,\n"
     "dec_deg, mode_bin, first_zero_bin, display_low, display_high, equinox.\n"
     "A question of the reader (errors while converting pixels) is answered OK.\n";
-
-// A private folder for the header text file, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "skarvel-cli-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 int RunFitsInfo(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::string file;

@@ -8,6 +8,7 @@
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "shell/cli/astrometry_commands.h"
+#include "shell/cli/cli_support.h"
 
 namespace skarvel::cli {
 
@@ -29,22 +30,6 @@ constexpr const char* kSolveHelp =
     "sigma_dec, sigma} with --target.\n"
     "Exit status 1 with \"Not Enough Reference Stars for Selected Solution Type!\"\n"
     "when the pairs do not fix the model.\n";
-
-std::optional<std::vector<long double>> Numbers(const std::string& text, std::size_t count) {
-  std::vector<long double> values;
-  std::stringstream in(text);
-  std::string part;
-  while (std::getline(in, part, ',')) {
-    std::string t = part;
-    while (!t.empty() && (t.back() == ' ' || t.back() == '\r')) t.pop_back();
-    while (!t.empty() && t.front() == ' ') t.erase(0, 1);
-    const auto v = ParseDecimal(t);
-    if (!v) return std::nullopt;
-    values.push_back(*v);
-  }
-  if (count != 0 && values.size() != count) return std::nullopt;
-  return values;
-}
 
 int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::map<std::string, std::string> flags;
@@ -72,7 +57,7 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     err << "skarvel-cli solve: --pairs and --center are needed (see skarvel-cli solve --help)\n";
     return kExitUsage;
   }
-  const auto centre = Numbers(flags["center"], 2);
+  const auto centre = NumberList(flags["center"], 2);
   if (!centre) {
     err << "skarvel-cli solve: --center needs RA,DEC\n";
     return kExitUsage;
@@ -86,12 +71,12 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
   std::optional<std::vector<long double>> target;
-  if (flags.count("target") && !(target = Numbers(flags["target"], 2))) {
+  if (flags.count("target") && !(target = NumberList(flags["target"], 2))) {
     err << "skarvel-cli solve: --target needs X,Y\n";
     return kExitUsage;
   }
   std::optional<std::vector<long double>> size;
-  if (flags.count("image-size") && !(size = Numbers(flags["image-size"], 2))) {
+  if (flags.count("image-size") && !(size = NumberList(flags["image-size"], 2))) {
     err << "skarvel-cli solve: --image-size needs W,H\n";
     return kExitUsage;
   }
@@ -107,7 +92,7 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
   while (std::getline(in, line)) {
     ++lineNo;
     if (line.find_first_not_of(" \r\t") == std::string::npos) continue;
-    const auto v = Numbers(line, 0);
+    const auto v = NumberList(line, 0);
     if (!v || (v->size() != 4 && v->size() != 5)) {
       err << "skarvel-cli solve: line " << lineNo << " of " << flags["pairs"] << " is not x,y,ra_hours,dec_deg[,use]\n";
       return kExitFailed;
