@@ -2,12 +2,17 @@
 #include <ostream>
 
 #include "shell/cli/cli.h"
+#include "shell/cli/foundation_commands.h"
 
 namespace skarvel::cli {
 
 const std::vector<Subcommand>& Subcommands() {
   // Subcommands are added here as their computations are built.
-  static const std::vector<Subcommand> table = {};
+  static const std::vector<Subcommand> table = {
+      TimeCommand(),
+      SunCommand(),
+      PrecessCommand(),
+  };
   return table;
 }
 
