@@ -152,8 +152,7 @@ long double PackedEpochJD(std::string_view packed) {
   return DateJD(year, static_cast<int>(month) + 1, static_cast<int>(day) + 1, "epoch");
 }
 
-void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& el, OrbitCodes& codes) {
-  if (record.size() < 181) throw OrbitRecordError("Record too short");
+void ParseLowellNames(std::string_view record, bool sevenChar, OrbitElements& el) {
   const std::string_view number = Trim(Columns(record, 1, 6));
   el.name = std::string(Trim(Columns(record, 8, 25)));
   if (!number.empty()) {
@@ -163,6 +162,11 @@ void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& e
   } else {
     el.designation = PackDesignation(el.name, kMinorPlanetKind, sevenChar);
   }
+}
+
+void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& el, OrbitCodes& codes) {
+  ParseLowellNames(record, sevenChar, el);
+  if (record.size() < 181) throw OrbitRecordError("Record too short");
   el.H = RequireNumber(Columns(record, 43, 47), "H");
   el.G = RequireNumber(Columns(record, 49, 53), "G");
   el.epoch = CompactDateJD(Columns(record, 107, 114), "epoch");
@@ -185,9 +189,9 @@ void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& e
   FinishFromA(el);
 }
 
-bool ParseMpcorbLine(std::string_view line, OrbitElements& el, OrbitCodes& codes) {
-  if (line.size() < 103) throw OrbitRecordError("Record too short");
+void ParseMpcorbNames(std::string_view line, OrbitElements& el) {
   const std::string_view id = Columns(line, 1, 7);
+  if (id.size() < 6) throw OrbitRecordError("Record too short");
   const bool numbered = id[5] == ' ';
   if (numbered) {
     const auto number = UnpackNumber(id.substr(0, 5));
@@ -202,7 +206,11 @@ bool ParseMpcorbLine(std::string_view line, OrbitElements& el, OrbitCodes& codes
     if (close != std::string_view::npos) name.remove_prefix(close + 1);
   }
   el.name = std::string(Trim(name));
+}
 
+bool ParseMpcorbLine(std::string_view line, OrbitElements& el, OrbitCodes& codes) {
+  ParseMpcorbNames(line, el);
+  if (line.size() < 103) throw OrbitRecordError("Record too short");
   const std::string_view hField = Columns(line, 9, 13);
   const bool hPresent = !Trim(hField).empty();
   el.H = hPresent ? RequireNumber(hField, "H") : kMpcDefaultH;

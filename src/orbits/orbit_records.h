@@ -51,6 +51,14 @@ void SetCometDefaults(OrbitElements& el);
 ///         or a not above 0.
 void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& el, OrbitCodes& codes);
 
+/// The number, name and designation of a Lowell record (as ParseLowellRecord).
+/// @throws OrbitRecordError for a number that is not digits.
+void ParseLowellNames(std::string_view record, bool sevenChar, OrbitElements& el);
+
+/// The name and designation of an MPCORB line (as ParseMpcorbLine).
+/// @throws OrbitRecordError for a short line or a bad packed number.
+void ParseMpcorbNames(std::string_view line, OrbitElements& el);
+
 /// Reads one MPCORB line (1-based columns): designation 1-7 (a packed number
 /// when column 6 is blank, else the packed provisional designation), H 9-13
 /// (blank: 14.0, no magnitude), G 15-19 (blank: 0.15), packed epoch 21-25,

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "foundations/file_system.h"
+#include "orbits/convert_commands.h"
 
 namespace skarvel {
 
@@ -36,6 +37,8 @@ void AstrmLab::DefineCommands() {
   commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
   commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };
   commands_["USNOOnlineStatusInfo1"] = [this] { OpenWebPage(options_.usnoStatusURL); };
+  commands_["ConvertLowell"] = [this] { ConvertLowell(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.astorbPath = dir; NoteOptionsChanged(); }); };
+  commands_["ConvertMPC"] = [this] { ConvertMPC(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.mpcOrbPath = dir; NoteOptionsChanged(); }); };
   commands_["Options1"] = [this] { Preferences(); };
   commands_["Preferences2"] = [this] { Preferences(); };
   commands_["SaveUpdates1"] = [this] { SaveUpdates(); };

@@ -3,6 +3,7 @@
 
 #include "shell/cli/cli.h"
 #include "shell/cli/foundation_commands.h"
+#include "shell/cli/orbit_commands.h"
 
 namespace skarvel::cli {
 
@@ -12,6 +13,8 @@ const std::vector<Subcommand>& Subcommands() {
       TimeCommand(),
       SunCommand(),
       PrecessCommand(),
+      DesignationCommand(),
+      ConvertOrbitsCommand(),
   };
   return table;
 }
