@@ -6,6 +6,7 @@
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
 #include "foundations/strings.h"
+#include "orbits/fast_math.h"
 
 namespace skarvel {
 
@@ -31,31 +32,6 @@ long double ReduceSymmetric(long double x) {
   long double m = NormalizeRadians(x);
   if (m > kPi) m -= kTwoPi;
   return m;
-}
-
-/// The precession angles eta, Pi and p (radians) from the equinox jd0 to jd,
-/// by Lieske et al. (1977) in the form of Meeus, Astronomical Algorithms,
-/// eq. 21.5; the same angles as PrecessEcliptic uses for positions.
-struct PrecessionAngles {
-  long double eta;
-  long double bigPi;
-  long double p;
-};
-PrecessionAngles EclipticPrecessionAngles(long double jd0, long double jd) {
-  const long double bigT = (jd0 - kJD_J2000) / kJulianCenturyDays;
-  const long double t = (jd - jd0) / kJulianCenturyDays;
-  PrecessionAngles a{};
-  a.eta = ((47.0029L - 0.06603L * bigT + 0.000598L * bigT * bigT) * t + (-0.03302L + 0.000598L * bigT) * t * t +
-           0.000060L * t * t * t) *
-          kRadiansPerArcsec;
-  a.bigPi = (174.876384L + (3289.4789L * bigT + 0.60622L * bigT * bigT - (869.8089L + 0.50491L * bigT) * t +
-                            0.03536L * t * t) /
-                               3600.0L) *
-            kRadiansPerDegree;
-  a.p = ((5029.0966L + 2.22226L * bigT - 0.000042L * bigT * bigT) * t + (1.11113L - 0.000042L * bigT) * t * t -
-         0.000006L * t * t * t) *
-        kRadiansPerArcsec;
-  return a;
 }
 
 /// The third-order correction of f(x) = 0 with f', f'' and f'''.
@@ -88,17 +64,24 @@ KeplerSolution Bisect(F f, long double lo, long double hi, long double* root) {
   return s;
 }
 
-KeplerSolution SolveElliptic(long double e, long double meanAnomaly) {
+/// The elliptic equation; sinEcc and cosEcc are sin e and cos e (for sin(M + e)).
+KeplerSolution SolveElliptic(long double e, long double sinEcc, long double cosEcc, long double meanAnomaly,
+                             bool wantAngle) {
   const long double m = ReduceSymmetric(meanAnomaly);
-  long double E = m + e * std::sin(m) / (1 - std::sin(m + e) + std::sin(m));
+  long double sinM;
+  long double cosM;
+  fastmath::SinCos(m, sinM, cosM);
+  const long double sinMe = sinM * cosEcc + cosM * sinEcc;  // sin(M + e)
+  long double E = m + e * sinM / (1 - sinMe + sinM);
   if (std::fabs(E) > kTwoPi) E = std::fmod(E, kTwoPi);
   if (!std::isfinite(E)) E = m;
   KeplerSolution s;
   long double f = 0;
+  long double sinE = 0;
+  long double cosE = 1;
   bool converged = false;
   for (int k = 0;; ++k) {
-    const long double sinE = std::sin(E);
-    const long double cosE = std::cos(E);
+    fastmath::SinCos(E, sinE, cosE);
     f = E - e * sinE - m;
     if (std::fabs(f) <= kKeplerTolerance) {
       converged = true;
@@ -111,8 +94,13 @@ KeplerSolution SolveElliptic(long double e, long double meanAnomaly) {
     // f(E) = E - e sin E - m increases on [-pi, pi] from -pi - m <= 0 to pi - m >= 0.
     s = Bisect([&](long double x) { return x - e * std::sin(x) - m; }, -kPi, kPi, &E);
     if (s.error) return s;
+    fastmath::SinCos(E, sinE, cosE);
   }
-  s.trueAnomaly = 2 * std::atan(std::sqrt((1 + e) / (1 - e)) * std::tan(E / 2));
+  // v = 2 atan(sqrt((1 + e) / (1 - e)) tan(E / 2)), through its cosine and sine.
+  const long double den = 1 - e * cosE;
+  s.cosV = (cosE - e) / den;
+  s.sinV = std::sqrt((1 - e) * (1 + e)) * sinE / den;
+  if (wantAngle) s.trueAnomaly = fastmath::Atan2(s.sinV, s.cosV);
   return s;
 }
 
@@ -144,7 +132,8 @@ KeplerSolution SolveHyperbolic(long double e, long double meanAnomaly) {
     s = Bisect([&](long double x) { return e * std::sinh(x) - x - m; }, -bound, bound, &H);
     if (s.error) return s;
   }
-  s.trueAnomaly = 2 * std::atan(std::sqrt((e + 1) / (e - 1)) * std::tanh(H / 2));
+  s.trueAnomaly = 2 * fastmath::Atan(std::sqrt((e + 1) / (e - 1)) * std::tanh(H / 2));
+  fastmath::SinCos(s.trueAnomaly, s.sinV, s.cosV);
   return s;
 }
 
@@ -221,11 +210,31 @@ KeplerSolution SolveNearParabolic(const OrbitElements& el, long double dt) {
       return out;
     }
   }
-  out.trueAnomaly = 2 * std::atan(s);
+  out.trueAnomaly = 2 * fastmath::Atan(s);
+  // cos v and sin v from s = tan(v / 2).
+  out.cosV = (1 - s * s) / (1 + s * s);
+  out.sinV = 2 * s / (1 + s * s);
   return out;
 }
 
 }  // namespace
+
+PrecessionAngles EclipticPrecessionAngles(long double jd0, long double jd) {
+  const long double bigT = (jd0 - kJD_J2000) / kJulianCenturyDays;
+  const long double t = (jd - jd0) / kJulianCenturyDays;
+  PrecessionAngles a{};
+  a.eta = ((47.0029L - 0.06603L * bigT + 0.000598L * bigT * bigT) * t + (-0.03302L + 0.000598L * bigT) * t * t +
+           0.000060L * t * t * t) *
+          kRadiansPerArcsec;
+  a.bigPi = (174.876384L + (3289.4789L * bigT + 0.60622L * bigT * bigT - (869.8089L + 0.50491L * bigT) * t +
+                            0.03536L * t * t) /
+                               3600.0L) *
+            kRadiansPerDegree;
+  a.p = ((5029.0966L + 2.22226L * bigT - 0.000042L * bigT * bigT) * t + (1.11113L - 0.000042L * bigT) * t * t -
+         0.000006L * t * t * t) *
+        kRadiansPerArcsec;
+  return a;
+}
 
 OrbitKind OrbitType(const OrbitElements& el) {
   if (el.e == 0) return OrbitKind::kCircular;
@@ -257,7 +266,7 @@ void MeanMotion(OrbitElements& el) {
   if (OrbitType(el) == OrbitKind::kNearParabolic)
     el.n = std::sqrt((1 + el.e) * *gm / (4 * el.q * el.q * el.q));
   else
-    el.n = std::sqrt(*gm / std::pow(std::fabs(el.a), 3.0L));
+    el.n = std::sqrt(*gm / (std::fabs(el.a) * el.a * el.a));
 }
 
 void TFromM(OrbitElements& el) {
@@ -327,23 +336,38 @@ void PrecessElements(OrbitElements& el, EquinoxKind kind, long double jd) {
   el.frame.equinoxJD = jd;
 }
 
-KeplerSolution SolveKepler(const OrbitElements& el, long double t) {
+namespace {
+
+/// SolveKepler with sin e and cos e given; the true anomaly itself is only
+/// computed when `wantAngle` (its cosine and sine always are).
+KeplerSolution Solve(const OrbitElements& el, long double t, long double sinEcc, long double cosEcc,
+                     bool wantAngle) {
   const long double dt = t - el.T;
   const long double m = el.n * kDay * dt;
   switch (OrbitType(el)) {
     case OrbitKind::kCircular: {
       KeplerSolution s;
       s.trueAnomaly = m;
+      fastmath::SinCos(m, s.sinV, s.cosV);
       return s;
     }
     case OrbitKind::kElliptic:
-      return SolveElliptic(el.e, m);
+      return SolveElliptic(el.e, sinEcc, cosEcc, m, wantAngle);
     case OrbitKind::kHyperbolic:
       return SolveHyperbolic(el.e, m);
     case OrbitKind::kNearParabolic:
       return SolveNearParabolic(el, dt);
   }
   return {};
+}
+
+}  // namespace
+
+KeplerSolution SolveKepler(const OrbitElements& el, long double t) {
+  long double sinEcc;
+  long double cosEcc;
+  fastmath::SinCos(el.e, sinEcc, cosEcc);
+  return Solve(el, t, sinEcc, cosEcc, true);
 }
 
 std::string KeplerErrorText(const OrbitElements& el, long double residual) {
@@ -371,12 +395,10 @@ void ReportKeplerError(const KeplerErrorReporter& reporter, const OrbitElements&
 }
 
 OrbitOrientation Orientation(const OrbitElements& el) {
-  const long double cn = std::cos(el.node);
-  const long double sn = std::sin(el.node);
-  const long double cw = std::cos(el.peri);
-  const long double sw = std::sin(el.peri);
-  const long double ci = std::cos(el.i);
-  const long double si = std::sin(el.i);
+  long double sn, cn, sw, cw, si, ci;
+  fastmath::SinCos(el.node, sn, cn);
+  fastmath::SinCos(el.peri, sw, cw);
+  fastmath::SinCos(el.i, si, ci);
   OrbitOrientation o;
   o.P = {cn * cw - ci * sn * sw, sn * cw + ci * cn * sw, sw * si};
   o.Q = {-cn * sw - ci * sn * cw, -sn * sw + ci * cn * cw, cw * si};
@@ -385,17 +407,17 @@ OrbitOrientation Orientation(const OrbitElements& el) {
 
 namespace {
 
-StateVector StateFromAnomaly(const OrbitElements& el, long double gm, const OrbitOrientation& pq, long double v) {
+StateVector StateFromAnomaly(const OrbitElements& el, long double gm, const OrbitOrientation& pq, long double cv,
+                             long double sv, bool withVelocity) {
   const long double p = (1 + el.e) * el.q;
-  const long double cv = std::cos(v);
-  const long double sv = std::sin(v);
-  const long double r = p / (1 + el.e * cv);
-  const long double vr = std::sqrt(gm / p) * el.e * sv;
-  const long double vt = std::sqrt(gm * p) / r;
   StateVector s;
+  const long double r = p / (1 + el.e * cv);
   const long double px = r * cv;
   const long double qx = r * sv;
   s.position = {px * pq.P.x + qx * pq.Q.x, px * pq.P.y + qx * pq.Q.y, px * pq.P.z + qx * pq.Q.z};
+  if (!withVelocity) return s;
+  const long double vr = std::sqrt(gm / p) * el.e * sv;
+  const long double vt = std::sqrt(gm * p) / r;
   const long double pv = vr * cv - vt * sv;
   const long double qv = vr * sv + vt * cv;
   s.velocity = {pv * pq.P.x + qv * pq.Q.x, pv * pq.P.y + qv * pq.Q.y, pv * pq.P.z + qv * pq.Q.z};
@@ -403,16 +425,17 @@ StateVector StateFromAnomaly(const OrbitElements& el, long double gm, const Orbi
 }
 
 StateVector PropagateWith(const OrbitElements& el, long double t, std::optional<long double> gm,
-                          const OrbitOrientation& pq, const KeplerErrorReporter* reporter) {
+                          const OrbitOrientation& pq, long double sinEcc, long double cosEcc,
+                          const KeplerErrorReporter* reporter, bool withVelocity = true) {
   StateVector failed;
   failed.error = true;
   if (!gm) return failed;
-  const KeplerSolution k = SolveKepler(el, t);
+  const KeplerSolution k = Solve(el, t, sinEcc, cosEcc, false);
   if (k.error) {
     if (reporter != nullptr) ReportKeplerError(*reporter, el, k.residual);
     return failed;
   }
-  StateVector s = StateFromAnomaly(el, *gm, pq, k.trueAnomaly);
+  StateVector s = StateFromAnomaly(el, *gm, pq, k.cosV, k.sinV, withVelocity);
   const bool finite = std::isfinite(s.position.x) && std::isfinite(s.position.y) && std::isfinite(s.position.z) &&
                       std::isfinite(s.velocity.x) && std::isfinite(s.velocity.y) && std::isfinite(s.velocity.z);
   return finite ? s : failed;
@@ -421,7 +444,10 @@ StateVector PropagateWith(const OrbitElements& el, long double t, std::optional<
 }  // namespace
 
 StateVector ElementsToState(const OrbitElements& el, long double t, const KeplerErrorReporter* reporter) {
-  return PropagateWith(el, t, GravityOf(el), Orientation(el), reporter);
+  long double sinEcc;
+  long double cosEcc;
+  fastmath::SinCos(el.e, sinEcc, cosEcc);
+  return PropagateWith(el, t, GravityOf(el), Orientation(el), sinEcc, cosEcc, reporter);
 }
 
 OrbitElements StateToElements(const Vec3& rv, const Vec3& vv, long double epoch, const OrbitElements& templ) {
@@ -498,11 +524,20 @@ KeplerPropagator::KeplerPropagator(const OrbitElements& el, KeplerErrorReporter 
   const auto gm = GravityOf(el);
   gmKnown_ = gm.has_value();
   gm_ = gm.value_or(0);
+  fastmath::SinCos(el.e, sinEcc_, cosEcc_);
 }
 
 StateVector KeplerPropagator::PositionVelocity(long double t) {
   const StateVector s =
-      PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_, &reporter_);
+      PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_, sinEcc_, cosEcc_,
+                    &reporter_);
+  error_ = s.error;
+  return s;
+}
+
+StateVector KeplerPropagator::PositionAt(long double t) {
+  const StateVector s = PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_,
+                                      sinEcc_, cosEcc_, &reporter_, false);
   error_ = s.error;
   return s;
 }

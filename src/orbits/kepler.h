@@ -71,6 +71,18 @@ long double MeanLongitude(const OrbitElements& el);
 /// Sets omega := varpi - node and M := L - varpi, each raised by 2 pi while negative.
 void SetFromLongitudes(OrbitElements& el, long double meanLongitude, long double longPerihelion);
 
+/// The ecliptic precession angles (radians) from the equinox jd0 to jd:
+/// eta (inclination of the ecliptic of jd on that of jd0), Pi (longitude of
+/// its node on the ecliptic of jd0) and p (general precession in longitude),
+/// by Lieske et al. (1977) in the form of Meeus, Astronomical Algorithms,
+/// eq. 21.5 -- the angles PrecessEcliptic uses for positions.
+struct PrecessionAngles {
+  long double eta = 0;
+  long double bigPi = 0;
+  long double p = 0;
+};
+PrecessionAngles EclipticPrecessionAngles(long double jd0, long double jd);
+
 /// Precesses ecliptic elements from the header's equinox to `jd` (the rigorous
 /// method with the precession angles eta, Pi and p of Lieske et al. 1977, in
 /// the form of Meeus, Astronomical Algorithms, ch. 24): node, inclination and
@@ -81,6 +93,8 @@ void PrecessElements(OrbitElements& el, EquinoxKind kind, long double jd);
 /// Result of Kepler's equation.
 struct KeplerSolution {
   long double trueAnomaly = 0;  ///< rad
+  long double cosV = 1;         ///< cos and sin of the true anomaly
+  long double sinV = 0;
   bool error = false;           ///< no convergence: no position for this instant
   long double residual = 0;     ///< the last |f| (or series term |U|) when error is set
 };
@@ -152,6 +166,8 @@ class KeplerPropagator {
 
   /// The heliocentric state at Julian date t; sets Error().
   virtual StateVector PositionVelocity(long double t);
+  /// PositionVelocity without the velocity (left zero); sets Error().
+  StateVector PositionAt(long double t);
   /// Moves the epoch to t: M := M + 86400 n (t - epoch) reduced to [0, 2 pi).
   virtual void AdvanceTo(long double t);
 
@@ -164,6 +180,8 @@ class KeplerPropagator {
   long double gm_ = 0;
   bool gmKnown_ = false;
   OrbitOrientation pq_;
+  long double sinEcc_ = 0;  ///< sin e and cos e, for the elliptic start value
+  long double cosEcc_ = 1;
   KeplerErrorReporter reporter_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
+#include "orbits/fast_math.h"
 
 namespace skarvel {
 
@@ -24,6 +25,33 @@ Vec3 EarthObj::Rectangular(long double jd) {
   cachedJD_ = jd;
   cached_ = true;
   return cachedVector_;
+}
+
+const std::array<Vec3, 3>& EarthObj::PrecessionFromJ2000(long double jd) {
+  if (rotationCached_ && jd == rotationJD_) return rotation_;
+  const PrecessionAngles a = EclipticPrecessionAngles(kJD_J2000, jd);
+  long double sp, cp, se, ce, sq, cq;
+  fastmath::SinCos(a.bigPi, sp, cp);
+  fastmath::SinCos(a.eta, se, ce);
+  fastmath::SinCos(a.bigPi + a.p, sq, cq);
+  // Rz(-Pi): longitudes counted from the node of the ecliptic of date.
+  const std::array<Vec3, 3> first = {Vec3{cp, sp, 0}, Vec3{-sp, cp, 0}, Vec3{0, 0, 1}};
+  // Tilt by eta about that node.
+  const std::array<Vec3, 3> tilt = {Vec3{1, 0, 0}, Vec3{0, ce, se}, Vec3{0, -se, ce}};
+  // Rz(Pi + p): back to longitudes from the equinox of date.
+  const std::array<Vec3, 3> last = {Vec3{cq, -sq, 0}, Vec3{sq, cq, 0}, Vec3{0, 0, 1}};
+  const auto multiply = [](const std::array<Vec3, 3>& m, const std::array<Vec3, 3>& n) {
+    std::array<Vec3, 3> out{};
+    const Vec3 c0{n[0].x, n[1].x, n[2].x};
+    const Vec3 c1{n[0].y, n[1].y, n[2].y};
+    const Vec3 c2{n[0].z, n[1].z, n[2].z};
+    for (std::size_t r = 0; r < 3; ++r) out[r] = Vec3{VecDot(m[r], c0), VecDot(m[r], c1), VecDot(m[r], c2)};
+    return out;
+  };
+  rotation_ = multiply(last, multiply(tilt, first));
+  rotationJD_ = jd;
+  rotationCached_ = true;
+  return rotation_;
 }
 
 namespace {
@@ -73,7 +101,8 @@ GeocentricPlace MinorBody::Geocentric(long double t) {
   Vec3 g;
   long double firstDelta = 0;
   for (int pass = 0;; ++pass) {
-    x = StateVectorAt(t - tau).position;
+    x = propagator_.PositionAt(t - tau).position;
+    error_ = propagator_.Error();
     if (error_) {
       out.error = true;
       return out;
@@ -87,17 +116,24 @@ GeocentricPlace MinorBody::Geocentric(long double t) {
     tau = next;
     if (done) break;
   }
-  const PolarRec polar = ToPolar(g);
   out.coord = frame_.header;
-  out.coord.angle1 = kPi / 2 - polar.theta;
-  out.coord.angle2 = polar.phi;
   out.deltaAu = firstDelta;
   lastJD_ = t;
   computed_ = true;
   earthSun_ = VecNorm(earth) / kAstronomicalUnitKm;
   sunDistance_ = VecNorm(x) / kAstronomicalUnitKm;
   delta_ = firstDelta;
-  PrecessEcliptic(out.coord, EquinoxKind::kOfDate, t);
+  // The J2000 ecliptic place turned into the ecliptic and equinox of date.
+  const std::array<Vec3, 3>& p = earth_->PrecessionFromJ2000(t);
+  const Vec3 d{VecDot(p[0], g), VecDot(p[1], g), VecDot(p[2], g)};
+  out.coord.angle1 = fastmath::Atan2(d.z, std::sqrt(d.x * d.x + d.y * d.y));
+  long double lambda = fastmath::Atan2(d.y, d.x);
+  if (lambda < 0) lambda += kTwoPi;
+  out.coord.angle2 = lambda;
+  if (t != kJD_J2000) {
+    out.coord.equinoxKind = EquinoxKind::kOfDate;
+    out.coord.equinoxJD = t;
+  }
   return out;
 }
 
@@ -108,13 +144,16 @@ long double MinorBody::Magnitude(long double t) {
   const long double bigR = earthSun_;
   if (magModel_ == kMagModelAsteroid) {
     const long double cosPhase = (r * r + delta * delta - bigR * bigR) / (2 * r * delta);
-    const long double phase = ArcCosClamped(cosPhase);
-    const long double tau = std::fabs(std::tan(phase / 2));
-    const long double phi1 = std::exp(-3.33L * std::pow(tau, 0.63L));
-    const long double phi2 = std::exp(-1.87L * std::pow(tau, 1.22L));
-    return h_ + 5 * std::log10(r * delta) - 2.5L * std::log10((1 - g_) * phi1 + g_ * phi2);
+    // tan(beta / 2) from cos beta; beta = ArcCosClamped(cos beta).
+    const long double c = cosPhase > 1 ? 1 : (cosPhase < -1 ? -1 : cosPhase);
+    const long double tau = std::sqrt((1 - c) / (1 + c));
+    const long double phi1 = fastmath::Exp(-3.33L * fastmath::Pow(tau, 0.63L));
+    const long double phi2 = fastmath::Exp(-1.87L * fastmath::Pow(tau, 1.22L));
+    // 5 log10(r Delta) - 2.5 log10((1 - G) phi1 + G phi2), as one logarithm.
+    const long double rd = r * delta;
+    return h_ + 2.5L * fastmath::Log10(rd * rd / ((1 - g_) * phi1 + g_ * phi2));
   }
-  if (magModel_ == kMagModelComet) return h_ + 5 * std::log10(delta) + 2.5L * g_ * std::log10(r);
+  if (magModel_ == kMagModelComet) return h_ + 5 * fastmath::Log10(delta) + 2.5L * g_ * fastmath::Log10(r);
   return kUnknownMagnitude;
 }
 

@@ -9,6 +9,7 @@
 //   if (!body.Error()) { long double mag = body.Magnitude(jd); ... }
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -45,10 +46,19 @@ class EarthObj {
   /// well as moving the equinox), at distance R x 149597870.66 km.
   virtual Vec3 Rectangular(long double jd);
 
+  /// The rotation from the mean ecliptic and equinox of J2000 to those of jd
+  /// (rows of a 3x3 matrix): the rigorous ecliptic precession of
+  /// PrecessEcliptic as a rotation, Rz(Pi + p) Rx(eta) Rz(-Pi) with the angles
+  /// of EclipticPrecessionAngles(2451545.0, jd). Cached for the last jd.
+  const std::array<Vec3, 3>& PrecessionFromJ2000(long double jd);
+
  private:
   bool cached_ = false;
   long double cachedJD_ = 0;
   Vec3 cachedVector_;
+  bool rotationCached_ = false;
+  long double rotationJD_ = 0;
+  std::array<Vec3, 3> rotation_{};
 };
 
 /// The geocentric place of a body.
@@ -87,7 +97,9 @@ class MinorBody {
   /// Geocentric astrometric place at t: the body at t - tau, tau the light
   /// time of the previous pass (from 0, until it changes by at most 1e-5 d),
   /// minus the Earth at t; the J2000 ecliptic place precessed to the equinox
-  /// of date. Stores t, R, r and the first-pass (geometric) distance.
+  /// of date (the rotation of EarthObj::PrecessionFromJ2000, which agrees with
+  /// PrecessEcliptic to 1e-15 rad). Stores t, R, r and the first-pass
+  /// (geometric) distance.
   virtual GeocentricPlace Geocentric(long double t);
 
   /// Heliocentric state (km, km/s, J2000 ecliptic) at t; sets Error().
