@@ -63,7 +63,10 @@ std::optional<long double> ParseTimeField(std::string_view text) {
   const auto seconds = part(' ');
   if (!seconds) return std::nullopt;
   long double h = *hours;
-  if (rest == "PM" && h >= 1 && h < 12) h += 12;
+  if (rest == "PM") {
+    if (h >= 13) return std::nullopt;  // "13:00 PM" names no time
+    if (h < 12) h += 12;               // 12 PM is noon
+  }
   if (!(h >= 0 && h < 24 && *minutes >= 0 && *minutes < 60 && *seconds >= 0 && *seconds < 60)) return std::nullopt;
   return (h + (*minutes + *seconds / 60) / 60) / 24;
 }

@@ -40,7 +40,8 @@ std::optional<double> ParseDateField(std::string_view text, std::int32_t current
 /// blank or the end, each skipping leading blanks and separators; each may
 /// carry a decimal fraction. A missing minutes or seconds part (and an empty
 /// field) counts as 0. When what remains after the seconds is exactly "PM",
-/// the hours 1 to 11 get 12 added (12 PM is noon).
+/// hours below 12 get 12 added; 12 PM stays noon and hours of 13 or more with
+/// "PM" are refused.
 /// @return days, 0 <= value < 1; nullopt when a part is not a number, or the
 ///         hours are not in 0..23, the minutes or seconds not in [0, 60).
 std::optional<long double> ParseTimeField(std::string_view text);

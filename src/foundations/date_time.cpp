@@ -5,6 +5,8 @@
 #include <ctime>
 
 #include "foundations/angles.h"
+#include "foundations/astro_constants.h"
+#include "foundations/sky_coord.h"
 #include "foundations/strings.h"
 
 namespace skarvel {
@@ -170,16 +172,11 @@ std::string TimeText(const TimeOfDayObj& t, int decimals, std::string_view sep1,
 }
 
 long double TenMillennia(long double jd) {
-  return (jd - kJ2000) / 3652500.0L;
+  return (jd - kJD_J2000) / 3652500.0L;
 }
 
 long double LocalSiderealTime(long double jd, long double longitudeEast) {
-  const long double d = jd - kJ2000;
-  const long double t = d / 36525.0L;
-  const long double thetaDeg = 280.46061837L + 360.98564736629L * d + t * t * (0.000387933L - t / 38710000.0L);
-  long double theta = 360.0L * (thetaDeg / 360.0L - std::trunc(thetaDeg / 360.0L)) * kRadiansPerDegree;
-  if (theta < 0) theta += kTwoPi;
-  long double lst = (theta + longitudeEast) * 24.0L / kTwoPi;
+  long double lst = (SiderealAngle(CoordMode::kMean, jd) + longitudeEast) * 24.0L / kTwoPi;
   if (lst < 0) lst += 24;
   if (lst > 24) lst -= 24;
   return lst;

@@ -23,10 +23,7 @@ namespace skarvel {
 /// fixes this offset once; it never changes while the program runs.
 inline constexpr long double kJulianDateOffset = 2415018.5L;
 
-/// Julian date of J2000.0, 2000-01-01 12:00 (days).
-inline constexpr long double kJ2000 = 2451545.0L;
-
-/// Seconds, minutes and milliseconds per day.
+/// Seconds and minutes per day.
 inline constexpr long double kSecondsPerDay = 86400.0L;
 inline constexpr long double kMinutesPerDay = 1440.0L;
 
@@ -117,10 +114,12 @@ std::string TimeText(const TimeOfDayObj& t, int decimals, std::string_view sep1,
 long double TenMillennia(long double jd);
 
 /// Local mean sidereal time (hours, 0 <= LST <= 24) at Julian date `jd` for a
-/// longitude in radians east. Mean sidereal angle
+/// longitude in radians east: (SiderealAngle(kMean, jd) + longitude) 24 / 2 pi,
+/// brought into 0..24 by one turn. The mean angle is the IAU 1982 expression
 /// 280.46061837 + 360.98564736629 d + T^2 (0.000387933 - T / 38710000) degrees,
-/// d = jd - 2451545, T = d / 36525 (IAU 1982 expression in the form of Meeus,
-/// Astronomical Algorithms, eq. 12.4); no equation of the equinoxes.
+/// d = jd - 2451545, T = d / 36525 (Meeus, Astronomical Algorithms, eq. 12.4);
+/// no equation of the equinoxes. A longitude beyond one turn east or west of
+/// Greenwich leaves the result outside 0..24.
 long double LocalSiderealTime(long double jd, long double longitudeEast);
 
 /// "MM/DD/YYYY" of a date: month and day two digits, the year a plain integer

@@ -25,18 +25,24 @@ ExtendedBytes Pack(bool negative, std::uint32_t exponent, std::uint64_t signific
   return b;
 }
 
-/// An integer-valued long double 0 <= v < 2^64 as an unsigned integer. Split in
-/// two 32-bit halves so that it stays exact whatever the width of long double.
+/// An integer-valued long double 0 <= v < 2^64 as an unsigned integer (exact:
+/// the value is representable).
 std::uint64_t ToUnsigned(long double v) {
-  const long double high = std::floor(std::ldexp(v, -32));
-  const long double low = v - std::ldexp(high, 32);
-  return (static_cast<std::uint64_t>(high) << 32) | static_cast<std::uint64_t>(low);
+  return static_cast<std::uint64_t>(v);
 }
 
-/// An unsigned integer as long double (exact when long double has 64 bits of significand).
+/// An unsigned integer as long double: exact with a 64-bit significand, else
+/// rounded to nearest once.
 long double FromUnsigned(std::uint64_t v) {
-  return std::ldexp(static_cast<long double>(v >> 32), 32) + static_cast<long double>(v & 0xFFFFFFFFULL);
+  return static_cast<long double>(v);
 }
+
+/// True when long double holds every 64-bit significand exactly, so that the
+/// scaled significands need no rounding.
+constexpr long double kTwo63 = 9223372036854775808.0L;
+constexpr long double kTwo64 = 18446744073709551616.0L;
+
+constexpr bool kExactSignificand = std::numeric_limits<long double>::digits <= 64;
 
 long double QuietNaN(bool negative) {
   const long double nan = std::numeric_limits<long double>::quiet_NaN();
@@ -54,17 +60,19 @@ ExtendedBytes EncodeExtended(long double x) {
   const long double m = std::frexp(std::fabs(x), &e);  // |x| = m 2^e, 0.5 <= m < 1
   long double biased = static_cast<long double>(e) - 1 + kExponentBias;
   if (biased >= 1) {
-    long double s = std::nearbyint(std::ldexp(m, 64));  // in [2^63, 2^64]
-    if (s >= std::ldexp(1.0L, 64)) {                    // rounding carried (wider long double only)
-      s = std::ldexp(1.0L, 63);
+    long double s = m * kTwo64;  // in [2^63, 2^64), exact
+    if constexpr (!kExactSignificand) s = std::nearbyint(s);
+    if (s >= kTwo64) {  // rounding carried (wider long double only)
+      s = kTwo63;
       biased += 1;
     }
     if (biased >= kMaxExponent) return Pack(negative, kMaxExponent, kIntegerBit);
     return Pack(negative, static_cast<std::uint32_t>(biased), ToUnsigned(s));
   }
   // Subnormal: significand = |x| 2^16445, below 2^63 (a carry to 2^63 is the smallest normal).
-  const long double s = std::nearbyint(std::ldexp(std::fabs(x), kSubnormalScale));
-  if (s >= std::ldexp(1.0L, 63)) return Pack(negative, 1, kIntegerBit);
+  long double s = std::ldexp(std::fabs(x), kSubnormalScale);
+  if constexpr (!kExactSignificand) s = std::nearbyint(s);
+  if (s >= kTwo63) return Pack(negative, 1, kIntegerBit);
   return Pack(negative, 0, ToUnsigned(s));
 }
 

@@ -17,6 +17,7 @@
 // exactly as those of a doubly linked list walked from the current node.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -43,15 +44,26 @@ class RecordList {
   RecordList(const RecordList& other) { *this = other; }
   RecordList& operator=(const RecordList& other) {
     if (this == &other) return *this;
-    nodes_.clear();
+    Clear();
     nodes_.reserve(other.nodes_.size());
-    for (const auto& node : other.nodes_) nodes_.push_back(std::make_unique<Record>(*node));
+    for (const Record* node : other.nodes_) {
+      auto copy = std::make_unique<Record>(*node);
+      nodes_.push_back(copy.get());
+      copy.release();
+    }
     current_ = other.current_;
     return *this;
   }
-  RecordList(RecordList&&) noexcept = default;
-  RecordList& operator=(RecordList&&) noexcept = default;
-  ~RecordList() = default;
+  RecordList(RecordList&& other) noexcept { *this = std::move(other); }
+  RecordList& operator=(RecordList&& other) noexcept {
+    if (this == &other) return *this;
+    Clear();
+    nodes_.swap(other.nodes_);
+    current_ = other.current_;
+    other.current_ = -1;
+    return *this;
+  }
+  ~RecordList() { Clear(); }
 
   /// 0-based index of the current record; -1 when there is none.
   std::int32_t CurrentIndex() const { return current_; }
@@ -62,26 +74,20 @@ class RecordList {
 
   /// Removes every record: no current record, both indices -1.
   void Clear() {
+    for (Record* node : nodes_) delete node;
     nodes_.clear();
     current_ = -1;
   }
 
   /// Inserts a copy of `record` before the first record; it becomes current
   /// (index 0). Returns the stored record.
-  Record* InsertFirst(const Record& record) {
-    nodes_.insert(nodes_.begin(), std::make_unique<Record>(record));
-    current_ = 0;
-    return nodes_.front().get();
-  }
+  Record* InsertFirst(const Record& record) { return InsertAt(0, record); }
 
   /// Inserts a copy of `record` after the current record (InsertFirst when
   /// there is none); it becomes current and the current index goes up by one.
   Record* InsertAfterCurrent(const Record& record) {
     if (current_ < 0) return InsertFirst(record);
-    const auto at = static_cast<std::size_t>(current_) + 1;
-    nodes_.insert(nodes_.begin() + static_cast<std::ptrdiff_t>(at), std::make_unique<Record>(record));
-    ++current_;
-    return nodes_[at].get();
+    return InsertAt(current_ + 1, record);
   }
 
   /// Appends a copy of `record` after the last record; it becomes current.
@@ -94,6 +100,7 @@ class RecordList {
   /// current, or no record when it was the first (index -1).
   void DeleteCurrent() {
     if (current_ < 0) return;
+    delete nodes_[static_cast<std::size_t>(current_)];
     nodes_.erase(nodes_.begin() + current_);
     --current_;
   }
@@ -129,7 +136,7 @@ class RecordList {
   }
 
   /// The current record or null.
-  Record* Current() const { return current_ < 0 ? nullptr : nodes_[static_cast<std::size_t>(current_)].get(); }
+  Record* Current() const { return current_ < 0 ? nullptr : nodes_[static_cast<std::size_t>(current_)]; }
 
   /// Makes the last record current (no current record when empty).
   void GoLast() { current_ = LastIndex(); }
@@ -183,7 +190,16 @@ class RecordList {
  private:
   const Record& At(std::int32_t i) const { return *nodes_[static_cast<std::size_t>(i)]; }
 
-  std::vector<std::unique_ptr<Record>> nodes_;
+  /// Stores a copy of `record` at index `at`, which becomes current.
+  Record* InsertAt(std::int32_t at, const Record& record) {
+    auto node = std::make_unique<Record>(record);
+    nodes_.push_back(node.get());
+    std::rotate(nodes_.begin() + at, nodes_.end() - 1, nodes_.end());
+    current_ = at;
+    return node.release();
+  }
+
+  std::vector<Record*> nodes_;  ///< owned; one allocation per record keeps the pointers stable
   std::int32_t current_ = -1;
 };
 

@@ -4,6 +4,9 @@
 
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
+#include "foundations/byte_io.h"
+#include "foundations/date_time.h"
+#include "foundations/extended_float.h"
 
 namespace skarvel {
 
@@ -19,6 +22,26 @@ bool SameJD(long double a, long double b) {
 }
 
 }  // namespace
+
+void WriteSkyCoord(ByteWriter& out, const SkyCoord& coord) {
+  out.U8(static_cast<std::uint8_t>(coord.mode));
+  out.U8(static_cast<std::uint8_t>(coord.frame));
+  out.U8(static_cast<std::uint8_t>(coord.equinoxKind));
+  WriteExtended(out, coord.equinoxJD);
+  WriteExtended(out, coord.angle1);
+  WriteExtended(out, coord.angle2);
+}
+
+SkyCoord ReadSkyCoord(ByteReader& in) {
+  SkyCoord coord;
+  coord.mode = static_cast<CoordMode>(in.U8());
+  coord.frame = static_cast<CoordFrame>(in.U8());
+  coord.equinoxKind = static_cast<EquinoxKind>(in.U8());
+  coord.equinoxJD = ReadExtended(in);
+  coord.angle1 = ReadExtended(in);
+  coord.angle2 = ReadExtended(in);
+  return coord;
+}
 
 EquinoxHeader EquinoxOf(EquinoxChoice choice, long double instantJD) {
   const EquinoxEntry& e = kEquinoxChoices[static_cast<std::size_t>(choice)];
@@ -66,14 +89,14 @@ long double MeanObliquity(long double jd) {
 }
 
 long double NutationLongitude(long double jd) {
-  const long double u = (jd - kJD_J2000) / 3652500.0L;
+  const long double u = TenMillennia(jd);
   const long double node = 2.18L - 3375.7L * u + 0.36L * u * u;
   const long double sun = 3.51L + 125666.39L * u + 0.10L * u * u;
   return (-834.0L * std::sin(node) - 64.0L * std::sin(sun)) * 1e-7L;
 }
 
 long double NutationObliquity(long double jd) {
-  const long double u = (jd - kJD_J2000) / 3652500.0L;
+  const long double u = TenMillennia(jd);
   const long double node = 2.18L - 3375.7L * u + 0.36L * u * u;
   const long double sun = 3.51L + 125666.39L * u + 0.10L * u * u;
   return (446.0L * std::cos(node) + 28.0L * std::cos(sun)) * 1e-7L;

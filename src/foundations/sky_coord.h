@@ -7,13 +7,18 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "foundations/astro_constants.h"
 #include "foundations/vec3.h"
 
 namespace skarvel {
+
+class ByteReader;
+class ByteWriter;
 
 /// 0 mean place (no nutation), 1 true place (nutation applied).
 enum class CoordMode : std::uint8_t { kMean = 0, kTrue = 1 };
@@ -31,10 +36,21 @@ struct SkyCoord {
   CoordMode mode = CoordMode::kMean;
   CoordFrame frame = CoordFrame::kEquatorial;
   EquinoxKind equinoxKind = EquinoxKind::kJulian;
-  long double equinoxJD = 2451545.0L;  ///< Julian date of the equinox (days)
-  long double angle1 = 0;              ///< ecliptic: beta; equatorial: alpha (radians)
-  long double angle2 = 0;              ///< ecliptic: lambda; equatorial: delta (radians)
+  long double equinoxJD = kJD_J2000;  ///< Julian date of the equinox (days)
+  long double angle1 = 0;             ///< ecliptic: beta; equatorial: alpha (radians)
+  long double angle2 = 0;             ///< ecliptic: lambda; equatorial: delta (radians)
 };
+
+/// Bytes of a stored SkyCoord: the 13-byte header and two 80-bit angles.
+inline constexpr std::size_t kSkyCoordBytes = 33;
+
+/// Writes a SkyCoord field by field: mode, frame and equinoxKind (one byte
+/// each), equinoxJD, angle1 and angle2 (80-bit extended floats).
+void WriteSkyCoord(ByteWriter& out, const SkyCoord& coord);
+
+/// Reads what WriteSkyCoord wrote. The three codes are taken as stored.
+/// Throws IOFailure (100 "EOF!") when the bytes run out.
+SkyCoord ReadSkyCoord(ByteReader& in);
 
 /// The equinoxes offered by every dialog that asks for one, in list order.
 enum class EquinoxChoice : std::uint8_t { kB1900 = 0, kB1950 = 1, kJ2000 = 2, kJ2050 = 3, kOfDate = 4 };
@@ -47,10 +63,10 @@ struct EquinoxEntry {
 
 /// B1900, B1950, J2000, J2050, Of Date.
 inline constexpr std::array<EquinoxEntry, 5> kEquinoxChoices = {{
-    {"B1900", EquinoxKind::kBesselian, 2415020.3135L},
-    {"B1950", EquinoxKind::kBesselian, 2433282.4235L},
-    {"J2000", EquinoxKind::kJulian, 2451545.0L},
-    {"J2050", EquinoxKind::kJulian, 2469807.5L},
+    {"B1900", EquinoxKind::kBesselian, kJD_B1900},
+    {"B1950", EquinoxKind::kBesselian, kJD_B1950},
+    {"J2000", EquinoxKind::kJulian, kJD_J2000},
+    {"J2050", EquinoxKind::kJulian, kJD_J2050},
     {"Of Date", EquinoxKind::kOfDate, 0.0L},
 }};
 

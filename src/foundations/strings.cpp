@@ -120,6 +120,7 @@ std::string FormatExp(int digits, long double x) {
   if (digits > kSignificantDigits) digits = kSignificantDigits;
   DecimalDigits d = ToDecimal(x);
   RoundDigits(d, digits);
+  d.digits.resize(static_cast<std::size_t>(digits), '0');  // a carry added a digit in front
   if (x == 0) d.exponent = 0;
   std::string text;
   if (d.negative && !AllZeroDigits(d.digits)) text.push_back('-');

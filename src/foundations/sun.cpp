@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "foundations/angles.h"
+#include "foundations/astro_constants.h"
+#include "foundations/date_time.h"
 
 namespace skarvel {
 
@@ -45,7 +47,7 @@ constexpr std::array<double, 50> kSunNu = {
 }  // namespace
 
 SunPlace SunPosition(long double jd, CoordMode mode) {
-  const long double u = (jd - 2451545.0L) / 3652500.0L;
+  const long double u = TenMillennia(jd);
   long double sumL = 0;
   long double sumR = 0;
   for (std::size_t i = 0; i < kSunLongitudeTerms; ++i) {

@@ -31,4 +31,20 @@ struct SunPlace {
 /// The coordinate record carries `mode`.
 SunPlace SunPosition(long double jd, CoordMode mode);
 
+/// The Sun as an object that keeps its mode (the opposition search creates it
+/// with kTrue) and its term counts.
+class SunObj {
+ public:
+  explicit SunObj(CoordMode mode) : mode_(mode) {}
+  CoordMode Mode() const { return mode_; }
+  std::size_t LongitudeTerms() const { return kSunLongitudeTerms; }
+  std::size_t DistanceTerms() const { return kSunDistanceTerms; }
+  std::size_t LatitudeTerms() const { return kSunLatitudeTerms; }
+  /// SunPosition(jd, Mode()).
+  SunPlace Position(long double jd) const { return SunPosition(jd, mode_); }
+
+ private:
+  CoordMode mode_;
+};
+
 }  // namespace skarvel

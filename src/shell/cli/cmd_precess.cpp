@@ -40,7 +40,8 @@ int RunPrecess(const Arguments& args, std::ostream& out, std::ostream& err) {
   coord.angle2 = *lambda * kRadiansPerDegree;
   PrecessEcliptic(coord, EquinoxKind::kJulian, *toJD);
   nlohmann::ordered_json j;
-  j["lambda_deg"] = static_cast<double>(coord.angle2 * kDegreesPerRadian);
+  // Equal equinoxes leave the input as it is; the output is always 0..360.
+  j["lambda_deg"] = static_cast<double>(NormalizeRadians(coord.angle2) * kDegreesPerRadian);
   j["beta_deg"] = static_cast<double>(coord.angle1 * kDegreesPerRadian);
   out << j.dump(2) << "\n";
   return kExitOk;

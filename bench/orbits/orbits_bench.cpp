@@ -3,11 +3,11 @@
 // Targets on the development machine: converting a 1.5-million-line MPCORB
 // file in under 6 s, and at least 500,000 full evaluations (the geocentric
 // place and the magnitude at one instant, in extended precision) per second
-// per core. For comparison bench/pyephem_rate.py measures PyEphem on the same
+// per core. For comparison bench/orbits/pyephem_rate.py measures PyEphem on the same
 // objects and the speed of a plain Python parser of MPCORB lines.
 //
 //   cmake -S . -B build -DSKARVEL_BUILD_BENCH=ON && cmake --build build
-//   build/bench/orbits_bench
+//   build/bench/bench_orbits
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -112,4 +112,4 @@ BENCHMARK(BM_GeocentricAndMagnitude);
 }  // namespace
 }  // namespace skarvel::bench
 
-BENCHMARK_MAIN();
+
