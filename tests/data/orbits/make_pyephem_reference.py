@@ -3,6 +3,7 @@
 
 Produces pyephem_nea_positions.csv and pyephem_comet_positions.csv with
 PyEphem 4.1.4 (Debian python3-ephem, libastro by E. C. Downey), and
+pyephem_sun.csv (the Sun seen from the Earth, 2000-2031), and
 exact_conic_comet_distances.csv, the heliocentric distances of the comets
 with e < 1 from Kepler's equation solved in double precision by Newton's
 method (libastro's own solution loses up to 0.03 AU for the long-period
@@ -135,6 +136,20 @@ def comets():
             write_rows(w, line_no, b, epoch)
 
 
+def sun():
+    """The geometric direction of the Sun from the Earth (astrometric J2000 RA, Dec) and distance."""
+    with open("pyephem_sun.csv", "w", newline="") as out:
+        w = csv.writer(out, lineterminator="\n")
+        w.writerow(["jd", "ra_deg", "dec_deg", "distance_au"])
+        for k in range(40):
+            jd = 2451545.0 + k * 365.25 * 0.8 + 17.3
+            s = ephem.Sun()
+            s.compute(ephem_date_for(jd), epoch=ephem.J2000)
+            w.writerow(["%.6f" % jd, "%.10f" % math.degrees(s.a_ra), "%.10f" % math.degrees(s.a_dec),
+                        "%.12f" % s.earth_distance])
+
+
 if __name__ == "__main__":
     asteroids()
     comets()
+    sun()
