@@ -147,8 +147,10 @@ long double MinorBody::Magnitude(long double t) {
     // tan(beta / 2) from cos beta; beta = ArcCosClamped(cos beta).
     const long double c = cosPhase > 1 ? 1 : (cosPhase < -1 ? -1 : cosPhase);
     const long double tau = std::sqrt((1 - c) / (1 + c));
-    const long double phi1 = fastmath::Exp(-3.33L * fastmath::Pow(tau, 0.63L));
-    const long double phi2 = fastmath::Exp(-1.87L * fastmath::Pow(tau, 1.22L));
+    // tau^0.63 and tau^1.22 from one logarithm (tau = 0 at opposition gives 0).
+    const long double logTau = tau > 0 ? fastmath::Log2(tau) : 0;
+    const long double phi1 = tau > 0 ? fastmath::Exp(-3.33L * fastmath::Exp2(0.63L * logTau)) : 1;
+    const long double phi2 = tau > 0 ? fastmath::Exp(-1.87L * fastmath::Exp2(1.22L * logTau)) : 1;
     // 5 log10(r Delta) - 2.5 log10((1 - G) phi1 + G phi2), as one logarithm.
     const long double rd = r * delta;
     return h_ + 2.5L * fastmath::Log10(rd * rd / ((1 - g_) * phi1 + g_ * phi2));
