@@ -328,6 +328,8 @@ ConversionStats ConvertOrbitFile(const std::string& source, const std::string& t
   else
     ConvertMpcLines(in, converter, skipHead);
   sink.Flush();
+  if (callbacks.accept && !callbacks.accept(converter.Stats()))
+    throw ConversionCancelled("Conversion result refused: " + std::to_string(converter.Stats().records) + " records");
   out->Commit();
   CopyFileTime(source, target);
   converter.ReportProgress();

@@ -60,6 +60,10 @@ struct ConversionCallbacks {
   std::function<void(int percent)> progress;
   /// Where Kepler failures are reported (null: silently written as zeros).
   const KeplerErrorReporter* kepler = nullptr;
+  /// Asked once every record has been handled, before the target is
+  /// replaced: false cancels (ConversionCancelled, the target stays as it
+  /// was). Absent: accept.
+  std::function<bool(const ConversionStats& stats)> accept;
 };
 
 /// Converts a source file into a converted file of 162-byte records.

@@ -347,6 +347,14 @@ TEST(ConvertOrbitFile, HostileSources) {
   EXPECT_EQ(stats.records, 1);
   EXPECT_EQ(stats.skipped, 0);
 
+  // A result refused before it replaces the target leaves the old target.
+  testing::WriteText(target, "previous");
+  ConversionCallbacks refuse;
+  refuse.accept = [](const ConversionStats& st) { return st.records > 0; };
+  EXPECT_THROW(ConvertOrbitFile(dir / "SHORT.DAT", target, OrbitSourceFormat::kMpcorb, true, MpcHeader::kAuto, refuse),
+               ConversionCancelled);
+  EXPECT_EQ(ReadText(target), "previous");
+
   // Missing source, and a target that cannot be replaced (a directory).
   EXPECT_THROW(ConvertOrbitFile(dir / "NONE.DAT", target, OrbitSourceFormat::kMpcorb, true, MpcHeader::kAuto, {}),
                IOFailure);

@@ -23,7 +23,7 @@ constexpr const char* kConvertHelp =
     "MPCORB lines). An MPCORB head (the lines up to the first one starting with \"-\")\n"
     "is skipped when one is present, so header-less files such as NEA.txt convert too.\n"
     "Records that cannot be read are skipped and counted (the GUI asks instead);\n"
-    "the conversion fails when the first 1000 records are all unreadable.\n"
+    "the conversion fails (and OUTPUT.CMO is not written) when no record can be read.\n"
     "--nine: pack unnumbered Lowell designations in the nine-character form (the\n"
     "new report format); default the seven-character form (the OldReportFormat default).\n"
     "The output replaces OUTPUT.CMO only when the conversion succeeds and takes the\n"
@@ -88,12 +88,13 @@ int RunConvert(const Arguments& args, std::ostream& out, std::ostream& err) {
     ++skipped;
     return converted > 0 || skipped < kGiveUpAfter;
   };
+  callbacks.accept = [](const ConversionStats& stats) { return stats.records > 0 || stats.skipped == 0; };
   const auto start = std::chrono::steady_clock::now();
   try {
     counts = ConvertOrbitFile(source, target, lowell ? OrbitSourceFormat::kLowell : OrbitSourceFormat::kMpcorb, !nine,
                               MpcHeader::kAuto, callbacks);
   } catch (const ConversionCancelled&) {
-    err << "No orbit records in " << source << " (the first " << kGiveUpAfter << " records are unreadable)\n";
+    err << "No orbit records in " << source << " (no record could be read); " << target << " was not written\n";
     return kExitFailed;
   } catch (const IOFailure& f) {
     err << "File Conversion Error!: " << f.what() << "\n";
