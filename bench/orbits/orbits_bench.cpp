@@ -111,5 +111,3 @@ BENCHMARK(BM_GeocentricAndMagnitude);
 
 }  // namespace
 }  // namespace skarvel::bench
-
-

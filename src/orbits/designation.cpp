@@ -14,9 +14,15 @@ constexpr std::string_view kBase62 = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef
 constexpr std::int64_t kTildeBase = 620000;
 constexpr std::int64_t kTildeSpan = 62LL * 62 * 62 * 62;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool IsLower(char c) {
+  return c >= 'a' && c <= 'z';
+}
 
 /// Value of a base-62 digit, or -1.
 int Base62Value(char c) {

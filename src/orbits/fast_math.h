@@ -55,7 +55,9 @@ inline long double Atan2(long double y, long double x) {
   return r;
 }
 
-inline long double Atan(long double x) { return Atan2(x, 1.0L); }
+inline long double Atan(long double x) {
+  return Atan2(x, 1.0L);
+}
 
 inline long double Tan(long double x) {
   long double s;
@@ -92,13 +94,27 @@ inline void SinCos(long double x, long double& s, long double& c) {
   s = std::sin(x);
   c = std::cos(x);
 }
-inline long double Sin(long double x) { return std::sin(x); }
-inline long double Cos(long double x) { return std::cos(x); }
-inline long double Atan2(long double y, long double x) { return std::atan2(y, x); }
-inline long double Atan(long double x) { return std::atan(x); }
-inline long double Tan(long double x) { return std::tan(x); }
-inline long double Log2(long double x) { return std::log2(x); }
-inline long double Exp2(long double x) { return std::exp2(x); }
+inline long double Sin(long double x) {
+  return std::sin(x);
+}
+inline long double Cos(long double x) {
+  return std::cos(x);
+}
+inline long double Atan2(long double y, long double x) {
+  return std::atan2(y, x);
+}
+inline long double Atan(long double x) {
+  return std::atan(x);
+}
+inline long double Tan(long double x) {
+  return std::tan(x);
+}
+inline long double Log2(long double x) {
+  return std::log2(x);
+}
+inline long double Exp2(long double x) {
+  return std::exp2(x);
+}
 
 #endif
 
@@ -106,10 +122,16 @@ inline long double Exp2(long double x) { return std::exp2(x); }
 inline constexpr long double kLog2E = 1.442695040888963407359924681001892137L;
 inline constexpr long double kLog10Of2 = 0.301029995663981195213738894724493027L;
 
-inline long double Exp(long double x) { return Exp2(x * kLog2E); }
-inline long double Log10(long double x) { return Log2(x) * kLog10Of2; }
+inline long double Exp(long double x) {
+  return Exp2(x * kLog2E);
+}
+inline long double Log10(long double x) {
+  return Log2(x) * kLog10Of2;
+}
 /// x^y for x > 0.
-inline long double Pow(long double x, long double y) { return x == 0 ? 0 : Exp2(y * Log2(x)); }
+inline long double Pow(long double x, long double y) {
+  return x == 0 ? 0 : Exp2(y * Log2(x));
+}
 
 /// acos(x) with x clamped to [-1, 1].
 inline long double ArcCosClamped(long double x) {

@@ -23,9 +23,13 @@ constexpr long double kJulianCenturyDays = 36525.0L;
 constexpr int kCubicMaxIterations = 200;
 constexpr int kBisectionSteps = 200;
 
-long double Frac(long double x) { return x - std::trunc(x); }
+long double Frac(long double x) {
+  return x - std::trunc(x);
+}
 
-std::optional<long double> GravityOf(const OrbitElements& el) { return CentralBodyGM(el.centralBody); }
+std::optional<long double> GravityOf(const OrbitElements& el) {
+  return CentralBodyGM(el.centralBody);
+}
 
 /// x reduced to (-pi, pi] through [0, 2 pi).
 long double ReduceSymmetric(long double x) {
@@ -226,10 +230,10 @@ PrecessionAngles EclipticPrecessionAngles(long double jd0, long double jd) {
   a.eta = ((47.0029L - 0.06603L * bigT + 0.000598L * bigT * bigT) * t + (-0.03302L + 0.000598L * bigT) * t * t +
            0.000060L * t * t * t) *
           kRadiansPerArcsec;
-  a.bigPi = (174.876384L + (3289.4789L * bigT + 0.60622L * bigT * bigT - (869.8089L + 0.50491L * bigT) * t +
-                            0.03536L * t * t) /
-                               3600.0L) *
-            kRadiansPerDegree;
+  a.bigPi =
+      (174.876384L +
+       (3289.4789L * bigT + 0.60622L * bigT * bigT - (869.8089L + 0.50491L * bigT) * t + 0.03536L * t * t) / 3600.0L) *
+      kRadiansPerDegree;
   a.p = ((5029.0966L + 2.22226L * bigT - 0.000042L * bigT * bigT) * t + (1.11113L - 0.000042L * bigT) * t * t -
          0.000006L * t * t * t) *
         kRadiansPerArcsec;
@@ -282,7 +286,9 @@ void MFromT(OrbitElements& el) {
   el.M = m;
 }
 
-long double PeriodYears(const OrbitElements& el) { return kTwoPi / el.n / kTropicalYearSeconds; }
+long double PeriodYears(const OrbitElements& el) {
+  return kTwoPi / el.n / kTropicalYearSeconds;
+}
 
 long double LongPerihelion(const OrbitElements& el) {
   long double w = el.peri + el.node;
@@ -340,8 +346,7 @@ namespace {
 
 /// SolveKepler with sin e and cos e given; the true anomaly itself is only
 /// computed when `wantAngle` (its cosine and sine always are).
-KeplerSolution Solve(const OrbitElements& el, long double t, long double sinEcc, long double cosEcc,
-                     bool wantAngle) {
+KeplerSolution Solve(const OrbitElements& el, long double t, long double sinEcc, long double cosEcc, bool wantAngle) {
   const long double dt = t - el.T;
   const long double m = el.n * kDay * dt;
   switch (OrbitType(el)) {
@@ -351,12 +356,9 @@ KeplerSolution Solve(const OrbitElements& el, long double t, long double sinEcc,
       fastmath::SinCos(m, s.sinV, s.cosV);
       return s;
     }
-    case OrbitKind::kElliptic:
-      return SolveElliptic(el.e, sinEcc, cosEcc, m, wantAngle);
-    case OrbitKind::kHyperbolic:
-      return SolveHyperbolic(el.e, m);
-    case OrbitKind::kNearParabolic:
-      return SolveNearParabolic(el, dt);
+    case OrbitKind::kElliptic: return SolveElliptic(el.e, sinEcc, cosEcc, m, wantAngle);
+    case OrbitKind::kHyperbolic: return SolveHyperbolic(el.e, m);
+    case OrbitKind::kNearParabolic: return SolveNearParabolic(el, dt);
   }
   return {};
 }
@@ -528,16 +530,15 @@ KeplerPropagator::KeplerPropagator(const OrbitElements& el, KeplerErrorReporter 
 }
 
 StateVector KeplerPropagator::PositionVelocity(long double t) {
-  const StateVector s =
-      PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_, sinEcc_, cosEcc_,
-                    &reporter_);
+  const StateVector s = PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_, sinEcc_,
+                                      cosEcc_, &reporter_);
   error_ = s.error;
   return s;
 }
 
 StateVector KeplerPropagator::PositionAt(long double t) {
-  const StateVector s = PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_,
-                                      sinEcc_, cosEcc_, &reporter_, false);
+  const StateVector s = PropagateWith(el_, t, gmKnown_ ? std::optional<long double>(gm_) : std::nullopt, pq_, sinEcc_,
+                                      cosEcc_, &reporter_, false);
   error_ = s.error;
   return s;
 }

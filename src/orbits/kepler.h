@@ -95,8 +95,8 @@ struct KeplerSolution {
   long double trueAnomaly = 0;  ///< rad
   long double cosV = 1;         ///< cos and sin of the true anomaly
   long double sinV = 0;
-  bool error = false;           ///< no convergence: no position for this instant
-  long double residual = 0;     ///< the last |f| (or series term |U|) when error is set
+  bool error = false;        ///< no convergence: no position for this instant
+  long double residual = 0;  ///< the last |f| (or series term |U|) when error is set
 };
 
 /// Solves Kepler's equation at Julian date t for the true anomaly.

@@ -63,14 +63,14 @@ class EarthObj {
 
 /// The geocentric place of a body.
 struct GeocentricPlace {
-  SkyCoord coord;            ///< ecliptic (beta, lambda) of the mean equinox of date t
-  long double deltaAu = 0;   ///< geometric geocentric distance at t (AU)
-  bool error = false;        ///< no position at this instant
+  SkyCoord coord;           ///< ecliptic (beta, lambda) of the mean equinox of date t
+  long double deltaAu = 0;  ///< geometric geocentric distance at t (AU)
+  bool error = false;       ///< no position at this instant
 };
 
 /// The heliocentric place of a body in the ecliptic of date.
 struct HeliocentricPlace {
-  SkyCoord coord;           ///< ecliptic, equinox of date t (mode 0, kind 2)
+  SkyCoord coord;            ///< ecliptic, equinox of date t (mode 0, kind 2)
   long double radiusAu = 0;  ///< heliocentric distance (AU)
   bool error = false;
 };
@@ -111,8 +111,8 @@ class MinorBody {
   virtual long double Magnitude(long double t);
 
   bool Error() const { return error_; }
-  long double DeltaAu() const { return delta_; }       ///< last geocentric distance (AU)
-  long double EarthSunAu() const { return earthSun_; } ///< last Earth-Sun distance (AU)
+  long double DeltaAu() const { return delta_; }              ///< last geocentric distance (AU)
+  long double EarthSunAu() const { return earthSun_; }        ///< last Earth-Sun distance (AU)
   long double SunDistanceAu() const { return sunDistance_; }  ///< last heliocentric distance (AU)
   const OrbitElements& Elements() const { return propagator_.Elements(); }
   const SkyCoord& Frame() const { return frame_.header; }

@@ -46,7 +46,9 @@ void WriteCmoHeader(ByteWriter& out, const CmoHeader& header) {
   out.Text(header.designation, kOrbitDesignationChars);
 }
 
-CmoHeader HeaderOf(const CmoRecord& rec) { return CmoHeader{rec.objectKind, rec.name, rec.designation}; }
+CmoHeader HeaderOf(const CmoRecord& rec) {
+  return CmoHeader{rec.objectKind, rec.name, rec.designation};
+}
 
 void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec) {
   WriteCmoHeader(out, HeaderOf(rec));

@@ -41,25 +41,25 @@ inline constexpr std::uint8_t kOriginPlanet = 2;
 /// 2451545.0), central body 0 (the Sun) and equinoxIndex 2 (J2000).
 struct OrbitElements {
   SkyCoord frame{CoordMode::kMean, CoordFrame::kEcliptic, EquinoxKind::kJulian, 2451545.0L, 0, 0};  ///< header only
-  std::uint8_t objectKind = 0;  ///< 0 minor planet, 1 comet
-  std::string name;             ///< up to 40 characters: the name, or the readable designation when unnamed
-  std::string designation;      ///< up to 8 characters: the number as digits, or the packed designation
-  long double a = 0;            ///< semi-major axis (km), negative for hyperbolic orbits
-  long double q = 0;            ///< perihelion distance (km)
-  long double e = 0;            ///< eccentricity
-  long double i = 0;            ///< inclination (rad)
-  long double node = 0;         ///< longitude of the ascending node (rad)
-  long double peri = 0;         ///< argument of perihelion (rad)
-  long double n = 0;            ///< mean motion (rad/s)
-  long double M = 0;            ///< mean anomaly at the epoch (rad)
-  long double T = 0;            ///< Julian date of perihelion passage
-  long double epoch = 0;        ///< Julian date of osculation
+  std::uint8_t objectKind = 0;   ///< 0 minor planet, 1 comet
+  std::string name;              ///< up to 40 characters: the name, or the readable designation when unnamed
+  std::string designation;       ///< up to 8 characters: the number as digits, or the packed designation
+  long double a = 0;             ///< semi-major axis (km), negative for hyperbolic orbits
+  long double q = 0;             ///< perihelion distance (km)
+  long double e = 0;             ///< eccentricity
+  long double i = 0;             ///< inclination (rad)
+  long double node = 0;          ///< longitude of the ascending node (rad)
+  long double peri = 0;          ///< argument of perihelion (rad)
+  long double n = 0;             ///< mean motion (rad/s)
+  long double M = 0;             ///< mean anomaly at the epoch (rad)
+  long double T = 0;             ///< Julian date of perihelion passage
+  long double epoch = 0;         ///< Julian date of osculation
   std::uint8_t centralBody = 0;  ///< index into kCentralBodyGM (0 = Sun)
   std::uint8_t magModel = kMagModelAsteroid;  ///< 1 asteroid (H, G), 2 comet (g, k)
-  long double H = 0;             ///< absolute magnitude (comets: g)
-  long double G = 0;             ///< slope parameter (comets: k)
-  std::uint8_t origin = kOriginMinorPlanet;  ///< 0 minor planet, 1 comet, 2 planet
-  std::uint8_t equinoxIndex = 2;  ///< B1900, B1950, J2000, J2050, Of Date (0-4)
+  long double H = 0;                          ///< absolute magnitude (comets: g)
+  long double G = 0;                          ///< slope parameter (comets: k)
+  std::uint8_t origin = kOriginMinorPlanet;   ///< 0 minor planet, 1 comet, 2 planet
+  std::uint8_t equinoxIndex = 2;              ///< B1900, B1950, J2000, J2050, Of Date (0-4)
 };
 
 /// The six orbit codes carried with each converted record (codes 1-6 at

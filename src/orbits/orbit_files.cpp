@@ -285,7 +285,9 @@ void ConvertMpcLines(SourceFile& source, Converter& converter, bool skipHead) {
   }
 }
 
-std::string FolderOf(const std::string& path) { return fs::DirectoryOf(path); }
+std::string FolderOf(const std::string& path) {
+  return fs::DirectoryOf(path);
+}
 
 }  // namespace
 
@@ -305,8 +307,8 @@ bool CopyFileTime(const std::string& source, const std::string& target) {
 
 ConversionStats ConvertOrbitFile(const std::string& source, const std::string& target, OrbitSourceFormat format,
                                  bool sevenChar, MpcHeader header, const ConversionCallbacks& callbacks) {
-  const bool skipHead = format == OrbitSourceFormat::kMpcorb &&
-                        (header == MpcHeader::kSkipToDashes || HasDashedHead(source));
+  const bool skipHead =
+      format == OrbitSourceFormat::kMpcorb && (header == MpcHeader::kSkipToDashes || HasDashedHead(source));
   SourceFile in(source);
   std::unique_ptr<fs::AtomicFile> out;
   try {
@@ -349,8 +351,8 @@ bool CmoFileReader::Next(CmoRecord& record) {
   if (read_ >= count_) return false;
   if (at_ + kCmoRecordBytes > filled_) {
     const std::int64_t left = count_ - read_;
-    const std::size_t records = left < static_cast<std::int64_t>(kRecordsPerRead) ? static_cast<std::size_t>(left)
-                                                                                 : kRecordsPerRead;
+    const std::size_t records =
+        left < static_cast<std::int64_t>(kRecordsPerRead) ? static_cast<std::size_t>(left) : kRecordsPerRead;
     buffer_.resize(records * kCmoRecordBytes);
     in_.read(reinterpret_cast<char*>(buffer_.data()), static_cast<std::streamsize>(buffer_.size()));
     filled_ = static_cast<std::size_t>(in_.gcount());
@@ -457,8 +459,8 @@ void OrbFileObj::Convert() {
                           "Record Converstion Error!", Icon::Error, Buttons::OkCancel) == Answer::Ok;
   };
   try {
-    ConvertOrbitFile(sourceName_, convertedName_, Format(), context_.options.oldReportFormat,
-                     MpcHeader::kSkipToDashes, callbacks);
+    ConvertOrbitFile(sourceName_, convertedName_, Format(), context_.options.oldReportFormat, MpcHeader::kSkipToDashes,
+                     callbacks);
   } catch (const ConversionCancelled&) {
     progress.reset();
     convertedValid_ = false;
@@ -509,7 +511,9 @@ bool OrbFileObj::OpenConverted() {
   return true;
 }
 
-bool OrbFileObj::NextRecord(CmoRecord& record) { return reader_ != nullptr && reader_->Next(record); }
+bool OrbFileObj::NextRecord(CmoRecord& record) {
+  return reader_ != nullptr && reader_->Next(record);
+}
 
 ASTFileObj::ASTFileObj(OrbitFileContext context) : OrbFileObj(std::move(context)) {
   SetAsteroidDefaults(working_);
@@ -521,7 +525,9 @@ MPCFileObj::MPCFileObj(OrbitFileContext context) : OrbFileObj(std::move(context)
   Locate(OrbitDatabase::kMpc);
 }
 
-void MPCFileObj::ParseRecord(std::string_view record) { hPresent_ = ParseMpcorbLine(record, working_, codes_); }
+void MPCFileObj::ParseRecord(std::string_view record) {
+  hPresent_ = ParseMpcorbLine(record, working_, codes_);
+}
 
 TARNEFileObj::TARNEFileObj(OrbitFileContext context) : OrbFileObj(std::move(context)) {
   convertedName_ = fs::Resolve(fs::NativePath(context_.options.orbitFileArg));
@@ -686,8 +692,8 @@ std::string OrbitFiles::FindNameByNumber(const std::string& numberText) {
 
 namespace {
 
-void ConvertDatabase(platform::Platform& ui, const OptionsRecord& options,
-                     SaveFolderFn saveFolder, OrbitDatabase database) {
+void ConvertDatabase(platform::Platform& ui, const OptionsRecord& options, SaveFolderFn saveFolder,
+                     OrbitDatabase database) {
   OrbitFiles files(OrbitFileContext{ui, options, std::move(saveFolder)});
   const bool lowell = database == OrbitDatabase::kLowell;
   if (lowell)
@@ -697,8 +703,9 @@ void ConvertDatabase(platform::Platform& ui, const OptionsRecord& options,
   OrbFileObj* file = lowell ? static_cast<OrbFileObj*>(files.Lowell()) : static_cast<OrbFileObj*>(files.Mpc());
   if (file->SourcePresent()) {
     if (file->ConvertedValid())
-      platform::Tell(ui, lowell ? "ASTORB.DAT already converted to ASTORB.CMO" : "MPCORB.DAT already converted to MPCORB.CMO",
-                     "No Conversion Necessary", Icon::Information);
+      platform::Tell(
+          ui, lowell ? "ASTORB.DAT already converted to ASTORB.CMO" : "MPCORB.DAT already converted to MPCORB.CMO",
+          "No Conversion Necessary", Icon::Information);
     if (lowell)
       files.OpenLowell();
     else
@@ -722,13 +729,11 @@ void ConvertDatabase(platform::Platform& ui, const OptionsRecord& options,
 
 }  // namespace
 
-void ConvertLowell(platform::Platform& ui, const OptionsRecord& options,
-                   SaveFolderFn saveFolder) {
+void ConvertLowell(platform::Platform& ui, const OptionsRecord& options, SaveFolderFn saveFolder) {
   ConvertDatabase(ui, options, std::move(saveFolder), OrbitDatabase::kLowell);
 }
 
-void ConvertMPC(platform::Platform& ui, const OptionsRecord& options,
-                SaveFolderFn saveFolder) {
+void ConvertMPC(platform::Platform& ui, const OptionsRecord& options, SaveFolderFn saveFolder) {
   ConvertDatabase(ui, options, std::move(saveFolder), OrbitDatabase::kMpc);
 }
 

@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "config/options.h"
-#include "orbits/convert_commands.h"
 #include "foundations/record_list.h"
+#include "orbits/convert_commands.h"
 #include "orbits/kepler.h"
 #include "orbits/orbit_elements.h"
 #include "platform/platform.h"

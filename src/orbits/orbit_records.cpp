@@ -15,8 +15,12 @@ namespace skarvel {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -33,7 +37,7 @@ std::string_view Columns(std::string_view record, std::size_t first, std::size_t
 }
 
 /// Powers of ten that long double holds exactly (up to 10^27, as 5^27 < 2^64).
-constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+constexpr long double kPow10[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L, 1e9L,
                                   1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L};
 
 /// A decimal number in a fixed-width field: blanks around an optional sign,
@@ -226,7 +230,8 @@ bool ParseMpcorbLine(std::string_view line, OrbitElements& el, OrbitCodes& codes
 
   const std::string_view u = Columns(line, 106, 106);
   const char uChar = u.empty() ? ' ' : u[0];
-  codes[1] = static_cast<std::uint8_t>((uChar == 'E' ? kCodeEccentricityAssumed : 0) | (hPresent ? 0 : kCodeNoMagnitude));
+  codes[1] =
+      static_cast<std::uint8_t>((uChar == 'E' ? kCodeEccentricityAssumed : 0) | (hPresent ? 0 : kCodeNoMagnitude));
   codes[5] = static_cast<std::uint8_t>(IsDigit(uChar) ? uChar - '0' : 0);
   const std::string_view flags = Columns(line, 162, 165);
   unsigned value = 0;

@@ -19,11 +19,13 @@ namespace {
 constexpr long double kAu = 149597870.66L;
 constexpr long double kGmSun = 132712440000.0L;  // km^3/s^2
 
-double D(long double x) { return static_cast<double>(x); }
+double D(long double x) {
+  return static_cast<double>(x);
+}
 
 /// Elements of a solar orbit given by q, e and T, with the epoch at `epoch`.
-OrbitElements Orbit(long double qAu, long double e, long double i, long double node, long double peri,
-                    long double T, long double epoch) {
+OrbitElements Orbit(long double qAu, long double e, long double i, long double node, long double peri, long double T,
+                    long double epoch) {
   OrbitElements el;
   SetAsteroidDefaults(el);
   el.name = "Test body  ";
@@ -239,7 +241,9 @@ TEST(SolveKepler, SeriesFailureIsReportedWithItsText) {
 }
 
 /// Relative difference of two vectors.
-double RelDiff(const Vec3& a, const Vec3& b) { return D(VecNorm(VecAdd(a, VecNegate(b))) / VecNorm(a)); }
+double RelDiff(const Vec3& a, const Vec3& b) {
+  return D(VecNorm(VecAdd(a, VecNegate(b))) / VecNorm(a));
+}
 
 TEST(StateVectors, RoundTripThroughElementsForEveryConic) {
   // Relative 1e-12 for the elliptic and hyperbolic equations. The
@@ -251,10 +255,10 @@ TEST(StateVectors, RoundTripThroughElementsForEveryConic) {
     long double q, e, i, node, peri, dt;
   };
   const Case cases[] = {
-      {2.3L, 0.08L, 0.2L, 1.1L, 4.0L, 300},     {0.9L, 0.6L, 1.4L, 5.5L, 0.3L, -80},
-      {1.0L, 0.97L, 2.9L, 0.1L, 2.0L, 4},       {0.5L, 0.99L, 0.7L, 3.0L, 5.0L, -40},   // series
-      {1.2L, 1.0L, 0.9L, 2.2L, 1.0L, 900},      {1.2L, 1.00000005L, 0.9L, 2.2L, 1.0L, 90},  // parabolic branch
-      {1.4L, 1.5L, 0.5L, 4.4L, 3.3L, 2000},     {0.3L, 3.0L, 2.0L, 0.5L, 0.7L, -5000},  // far from perihelion
+      {2.3L, 0.08L, 0.2L, 1.1L, 4.0L, 300}, {0.9L, 0.6L, 1.4L, 5.5L, 0.3L, -80},
+      {1.0L, 0.97L, 2.9L, 0.1L, 2.0L, 4},   {0.5L, 0.99L, 0.7L, 3.0L, 5.0L, -40},       // series
+      {1.2L, 1.0L, 0.9L, 2.2L, 1.0L, 900},  {1.2L, 1.00000005L, 0.9L, 2.2L, 1.0L, 90},  // parabolic branch
+      {1.4L, 1.5L, 0.5L, 4.4L, 3.3L, 2000}, {0.3L, 3.0L, 2.0L, 0.5L, 0.7L, -5000},      // far from perihelion
       {1.0L, 0.3L, 1e-3L, 0.0L, 1.0L, 50},
   };
   for (const Case& c : cases) {

@@ -18,7 +18,9 @@ namespace {
 constexpr long double kAu = 149597870.66L;
 constexpr double kArcsec = 4.84813681109536e-6;  // rad
 
-double D(long double x) { return static_cast<double>(x); }
+double D(long double x) {
+  return static_cast<double>(x);
+}
 
 OrbitElements Orbit(long double aAu, long double e, long double i, long double node, long double peri, long double M,
                     long double epoch) {

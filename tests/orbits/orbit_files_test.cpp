@@ -32,7 +32,9 @@ using testing::ReadText;
 using testing::ScriptedPlatform;
 using testing::TempDir;
 
-std::string Fixture(const char* name) { return ReadText(std::string(SKARVEL_TEST_DATA_DIR "/orbits/") + name); }
+std::string Fixture(const char* name) {
+  return ReadText(std::string(SKARVEL_TEST_DATA_DIR "/orbits/") + name);
+}
 
 /// The NEA excerpt behind a head ending in a dashed line, as MPCORB.DAT has it.
 std::string MpcorbText() {
@@ -180,13 +182,13 @@ TEST(OrbitFiles, LookUpsStopAtTheFirstUnnumberedRecord) {
   EXPECT_EQ(files.Current(), nullptr);  // the files are closed after a look-up
   EXPECT_EQ(files.FindNameByNumber("  719"), "Albert");
   EXPECT_EQ(files.FindNameByNumber("100004"), "1983 VA");  // packed A0004
-  EXPECT_EQ(files.FindNameByNumber("198752"), "");          // after the first unnumbered record
+  EXPECT_EQ(files.FindNameByNumber("198752"), "");         // after the first unnumbered record
   EXPECT_EQ(files.FindNameByNumber("Eros"), "");
   EXPECT_EQ(files.FindDesignationByName("eros"), "433");
   EXPECT_EQ(files.FindDesignationByName("GANYMED"), "1036");
-  EXPECT_EQ(files.FindDesignationByName("1992SK"), "10115");      // a blank put after the year
+  EXPECT_EQ(files.FindDesignationByName("1992SK"), "10115");         // a blank put after the year
   EXPECT_EQ(files.FindDesignationByName("1992 SK_extra"), "10115");  // cut at "_"
-  EXPECT_EQ(files.FindDesignationByName("1979 XB"), "");  // unnumbered
+  EXPECT_EQ(files.FindDesignationByName("1979 XB"), "");             // unnumbered
   EXPECT_EQ(files.FindDesignationByName("2005 EA60"), "");
 }
 
@@ -359,9 +361,9 @@ TEST(ConvertOrbitFile, HostileSources) {
   EXPECT_THROW(ConvertOrbitFile(dir / "NONE.DAT", target, OrbitSourceFormat::kMpcorb, true, MpcHeader::kAuto, {}),
                IOFailure);
   const std::string blocked = dir.MakeDir("BLOCKED.CMO");
-  EXPECT_THROW(ConvertOrbitFile(dir / "CUT.DAT", dir / "BLOCKED.CMO", OrbitSourceFormat::kLowell, true,
-                                MpcHeader::kAuto, {}),
-               IOFailure);
+  EXPECT_THROW(
+      ConvertOrbitFile(dir / "CUT.DAT", dir / "BLOCKED.CMO", OrbitSourceFormat::kLowell, true, MpcHeader::kAuto, {}),
+      IOFailure);
   EXPECT_TRUE(std::filesystem::is_directory(blocked));
   for (const std::string& name : DirectoryEntries(dir.Path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }

@@ -30,7 +30,9 @@ constexpr double kDeg = 0.017453292519943295769;
 /// Tolerance of angles read from 5-decimal degree columns (rad): far below their last digit.
 constexpr double kAngleTol = 1e-15;
 
-double D(long double x) { return static_cast<double>(x); }
+double D(long double x) {
+  return static_cast<double>(x);
+}
 
 OrbitElements ParseMpc(const std::string& line, OrbitCodes& codes, bool* hPresent = nullptr) {
   OrbitElements el;
@@ -124,10 +126,10 @@ TEST(MpcorbLine, HostileLinesRaiseRecordErrors) {
   };
   rejects("");
   rejects("00433");
-  rejects(eros.substr(0, 100));                           // cut inside a
-  rejects(std::string(eros).replace(26, 9, "  84.x719"));  // garbage in M
-  rejects(std::string(eros).replace(20, 5, "X1972"));      // bad epoch century
-  rejects(std::string(eros).replace(20, 5, "K19D2"));      // month 13
+  rejects(eros.substr(0, 100));                             // cut inside a
+  rejects(std::string(eros).replace(26, 9, "  84.x719"));   // garbage in M
+  rejects(std::string(eros).replace(20, 5, "X1972"));       // bad epoch century
+  rejects(std::string(eros).replace(20, 5, "K19D2"));       // month 13
   rejects(std::string(eros).replace(70, 9, " 1.2227385"));  // e >= 1
   rejects(std::string(eros).replace(92, 11, "       -1.0"));
   rejects(std::string(eros).replace(0, 5, "#0433"));
@@ -220,8 +222,7 @@ TEST(LowellRecord, HostileRecordsRaiseRecordErrors) {
   EXPECT_THROW(ParseLowellRecord("", true, el, codes), OrbitRecordError);
   EXPECT_THROW(ParseLowellRecord(lines[0].substr(0, 175), true, el, codes), OrbitRecordError);
   EXPECT_THROW(ParseLowellRecord(std::string(268, '\0'), true, el, codes), OrbitRecordError);
-  EXPECT_THROW(ParseLowellRecord(std::string(lines[0]).replace(106, 8, "19961327"), true, el, codes),
-               OrbitRecordError);
+  EXPECT_THROW(ParseLowellRecord(std::string(lines[0]).replace(106, 8, "19961327"), true, el, codes), OrbitRecordError);
   EXPECT_THROW(ParseLowellRecord(std::string(lines[0]).replace(70, 4, "  x0"), true, el, codes), OrbitRecordError);
   EXPECT_THROW(ParseLowellRecord(std::string(lines[0]).replace(0, 6, "   1a "), true, el, codes), OrbitRecordError);
 }
@@ -265,11 +266,11 @@ TEST(CometLine, FieldsOfHaleBoppAndFragments) {
   EXPECT_EQ(OrbitType(el), OrbitKind::kHyperbolic);
   EXPECT_LT(el.a, 0);
 
-  for (const std::string& bad : {std::string(""), std::string("   CJ95O010  1997"),
-                                 std::string("CJ95O010  1997 03 29.0299  x.922046  0.994905  130.6979"),
-                                 std::string("CJ95O010  1997 13 29.0299  0.922046  0.994905  1 2 3 20260531 1 2 N"),
-                                 std::string("CJ95O010  1997 03 29.0299  -0.92  0.99  1 2 3 20260531 1 2 N"),
-                                 std::string(200, '\xff')}) {
+  for (const std::string& bad :
+       {std::string(""), std::string("   CJ95O010  1997"),
+        std::string("CJ95O010  1997 03 29.0299  x.922046  0.994905  130.6979"),
+        std::string("CJ95O010  1997 13 29.0299  0.922046  0.994905  1 2 3 20260531 1 2 N"),
+        std::string("CJ95O010  1997 03 29.0299  -0.92  0.99  1 2 3 20260531 1 2 N"), std::string(200, '\xff')}) {
     EXPECT_THROW(ParseCometLine(bad, el), OrbitRecordError) << bad;
   }
 }

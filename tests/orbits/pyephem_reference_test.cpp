@@ -82,8 +82,8 @@ double Percentile(std::vector<double> v, double p) {
 
 struct Comparison {
   std::vector<double> separations;
-  double worstFar = 0;       ///< largest separation of the places beyond 0.4 AU (arc seconds)
-  double worstScaled = 0;    ///< largest separation times the distance (arc seconds x AU)
+  double worstFar = 0;     ///< largest separation of the places beyond 0.4 AU (arc seconds)
+  double worstScaled = 0;  ///< largest separation times the distance (arc seconds x AU)
   double worstDeltaRel = 0;
   double worstMag = 0;
   int errors = 0;
