@@ -9,7 +9,7 @@
 namespace skarvel {
 
 SunPlace EarthObj::Position(long double jd) {
-  SunPlace sun = SunPosition(jd, CoordMode::kMean);
+  SunPlace sun = sun_.Position(jd);
   sun.coord.angle2 = NormalizeRadians(sun.coord.angle2 + kPi);
   sun.coord.angle1 = 0;
   return sun;

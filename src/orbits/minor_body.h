@@ -29,8 +29,8 @@ inline constexpr long double kLightTimeTolerance = 1e-5L;
 /// Magnitude reported for an unknown magnitude model.
 inline constexpr long double kUnknownMagnitude = 100;
 
-/// The Earth as the solar series gives it (geometric, mean equinox of date),
-/// with the last computed instant cached so that bodies evaluated at one
+/// The Earth as the solar series gives it: a Sun object of mode 0 (geometric,
+/// mean equinox of date, 50 + 50 terms), with the last computed instant cached so that bodies evaluated at one
 /// instant share one solar computation.
 class EarthObj {
  public:
@@ -53,6 +53,7 @@ class EarthObj {
   const std::array<Vec3, 3>& PrecessionFromJ2000(long double jd);
 
  private:
+  SunObj sun_{CoordMode::kMean};
   bool cached_ = false;
   long double cachedJD_ = 0;
   Vec3 cachedVector_;
