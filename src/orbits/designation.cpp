@@ -128,7 +128,8 @@ std::optional<std::int64_t> UnpackNumber(std::string_view packed) {
     return kTildeBase + value;
   }
   if (!AllDigits(packed.substr(1))) return std::nullopt;
-  const std::int64_t low = std::stoll(std::string(packed.substr(1)));
+  std::int64_t low = 0;
+  for (char c : packed.substr(1)) low = low * 10 + (c - '0');
   if (IsDigit(packed[0])) return (packed[0] - '0') * 10000LL + low;
   if (IsUpper(packed[0]) || IsLower(packed[0])) return Base62Value(packed[0]) * 10000LL + low;
   return std::nullopt;

@@ -1,17 +1,12 @@
 #include "orbits/orbit_elements.h"
 
+#include <cmath>
+
 #include "foundations/extended_float.h"
 
 namespace skarvel {
 
 namespace {
-
-void WriteFrameHeader(ByteWriter& out, const SkyCoord& frame) {
-  out.U8(static_cast<std::uint8_t>(frame.mode));
-  out.U8(static_cast<std::uint8_t>(frame.frame));
-  out.U8(static_cast<std::uint8_t>(frame.equinoxKind));
-  WriteExtended(out, frame.equinoxJD);
-}
 
 SkyCoord ReadFrameHeader(ByteReader& in) {
   SkyCoord frame;
@@ -38,6 +33,20 @@ Vec3 ReadVector(ByteReader& in) {
   return v;
 }
 
+/// Writes x through the codec, or the remembered bytes when x is the slot's value.
+void WriteCached(ByteWriter& out, long double x, CmoWriteCache::Slot* slot) {
+  if (slot == nullptr) {
+    WriteExtended(out, x);
+    return;
+  }
+  if (!slot->valid || !(slot->value == x) || std::signbit(slot->value) != std::signbit(x)) {
+    slot->bytes = EncodeExtended(x);
+    slot->value = x;
+    slot->valid = true;
+  }
+  out.Bytes(slot->bytes.data(), slot->bytes.size());
+}
+
 }  // namespace
 
 void WriteCmoHeader(ByteWriter& out, const CmoHeader& header) {
@@ -50,16 +59,21 @@ CmoHeader HeaderOf(const CmoRecord& rec) {
   return CmoHeader{rec.objectKind, rec.name, rec.designation};
 }
 
-void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec) {
-  WriteCmoHeader(out, HeaderOf(rec));
-  WriteExtended(out, rec.epoch);
+void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec, CmoWriteCache* cache) {
+  out.U8(rec.objectKind);
+  out.Text(rec.name, kOrbitNameChars);
+  out.Text(rec.designation, kOrbitDesignationChars);
+  WriteCached(out, rec.epoch, cache != nullptr ? &cache->epoch : nullptr);
   WriteVector(out, rec.position);
   WriteVector(out, rec.velocity);
   out.U8(rec.centralBody);
   out.U8(rec.magModel);
-  WriteExtended(out, rec.H);
-  WriteExtended(out, rec.G);
-  WriteFrameHeader(out, rec.frame);
+  WriteCached(out, rec.H, cache != nullptr ? &cache->h : nullptr);
+  WriteCached(out, rec.G, cache != nullptr ? &cache->g : nullptr);
+  out.U8(static_cast<std::uint8_t>(rec.frame.mode));
+  out.U8(static_cast<std::uint8_t>(rec.frame.frame));
+  out.U8(static_cast<std::uint8_t>(rec.frame.equinoxKind));
+  WriteCached(out, rec.frame.equinoxJD, cache != nullptr ? &cache->equinoxJD : nullptr);
   out.Bytes(rec.codes.data(), rec.codes.size());
 }
 

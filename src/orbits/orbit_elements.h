@@ -97,8 +97,22 @@ struct CmoHeader {
   std::string designation;
 };
 
+/// Remembers the last encoding of the fields that repeat from record to record
+/// in a conversion (epoch, H, G and the frame's Julian date), so that a file
+/// of a million records does not encode the same value a million times.
+struct CmoWriteCache {
+  struct Slot {
+    bool valid = false;
+    long double value = 0;
+    std::array<std::uint8_t, 10> bytes{};
+  };
+  Slot epoch, h, g, equinoxJD;
+};
+
 /// Appends the 162 bytes of `rec` (texts longer than their capacity are cut).
-void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec);
+/// With a cache, repeated values take the bytes remembered for them; the
+/// result is the same byte for byte.
+void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec, CmoWriteCache* cache = nullptr);
 
 /// Reads one 162-byte record. Length bytes above a text's capacity are taken
 /// as the capacity; any byte value of the header is accepted as it stands.

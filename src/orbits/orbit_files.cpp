@@ -102,7 +102,7 @@ class RecordSink {
  public:
   explicit RecordSink(fs::AtomicFile& file) : file_(file) {}
   void Add(const CmoRecord& rec) {
-    WriteCmoRecord(writer_, rec);
+    WriteCmoRecord(writer_, rec, &cache_);
     if (writer_.Size() >= kWriteChunk) Flush();
   }
   void Flush() {
@@ -114,6 +114,7 @@ class RecordSink {
  private:
   fs::AtomicFile& file_;
   ByteWriter writer_;
+  CmoWriteCache cache_;
 };
 
 /// The conversion of one record after another, with progress and the bad-record question.

@@ -327,6 +327,20 @@ TEST(CmoRecord, ByteLayoutAndRoundTrip) {
   EXPECT_EQ(b[60], 0x40);
   EXPECT_EQ(b[58], 0x96);
 
+  // Written with the conversion's cache of repeated values: the same bytes,
+  // also after a remembered value changes.
+  CmoWriteCache cache;
+  CmoRecord other = rec;
+  other.H = 7.5L;
+  other.G = -0.0L;
+  for (const CmoRecord* r : {&rec, &rec, &other, &rec}) {
+    ByteWriter plain;
+    WriteCmoRecord(plain, *r);
+    ByteWriter cached;
+    WriteCmoRecord(cached, *r, &cache);
+    EXPECT_EQ(plain.Buffer(), cached.Buffer());
+  }
+
   ByteReader r(b.data(), b.size());
   const CmoRecord back = ReadCmoRecord(r);
   EXPECT_EQ(back.name, rec.name);
