@@ -5,6 +5,7 @@
 #include "shell/cli/astrometry_commands.h"
 #include "shell/cli/foundation_commands.h"
 #include "shell/cli/image_commands.h"
+#include "shell/cli/orbit_commands.h"
 
 namespace skarvel::cli {
 
@@ -17,6 +18,8 @@ const std::vector<Subcommand>& Subcommands() {
       FitsInfoCommand(),
       CentroidCommand(),
       SolveCommand(),
+      DesignationCommand(),
+      ConvertOrbitsCommand(),
   };
   return table;
 }
