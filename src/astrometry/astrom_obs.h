@@ -1,12 +1,46 @@
-// The report: the user, camera and site records that go into its header, and
-// its list of observation records.
+// The report: the user, camera and site records that go into its header, the
+// catalogs used, the acknowledgement, and its observation records in time order.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
 
+#include "astrometry/obs_params.h"
+#include "astrometry/reference_star.h"
 #include "config/observer_records.h"
 
 namespace skarvel {
+
+struct OptionsRecord;
+
+/// One observation: the image's observation parameters and its target record (343 bytes).
+struct ObservationRecord {
+  static constexpr std::size_t kBytes = ObsParams::kBytes + ReferenceStar::kBytes;
+  ObsParams params;
+  ReferenceStar target;
+  bool operator==(const ObservationRecord&) const = default;
+};
+
+void WriteObservationRecord(ByteWriter& out, const ObservationRecord& r);
+/// Reads 343 bytes. Throws IOFailure on a short input.
+ObservationRecord ReadObservationRecord(ByteReader& in);
+
+/// The catalogs the observations were reduced with, as the report headers name them.
+struct CatalogsUsed {
+  bool gsc = false;
+  bool ucac2 = false;
+  bool ucac3 = false;
+  bool sa1 = false;
+  bool sa2 = false;
+  bool bss = false;
+  bool nomad = false;
+  bool usnoB1 = false;
+  bool usnoA2 = false;
+  bool gscOnACT = false;  ///< the GSC was on the ACT system
+  bool operator==(const CatalogsUsed&) const = default;
+};
 
 /// The report of a session. The main window creates it once, at the first
 /// session start, with the records of the options working copy.
@@ -20,13 +54,34 @@ class AstromObsObj {
   SiteRecord site;
   /// The camera record was last filled from an image header.
   bool cameraFromImage = false;
+  /// Set while the report window rebuilds its text after an edit: the
+  /// acknowledgement is then not renewed.
+  bool quietRefresh = false;
+  /// The next report text is the short (electronic) form.
+  bool shortForm = true;
+  CatalogsUsed catalogs;
+  std::string ackMessage;   ///< at most 76 characters
+  std::string ackEmail;     ///< at most 76 characters
+  bool ackEmailTyped = false;
 
   /// Number of observation records in the report.
-  std::size_t Count() const { return count_; }
-  bool Empty() const { return count_ == 0; }
+  std::size_t Count() const { return observations_.size(); }
+  bool Empty() const { return observations_.empty(); }
+  const std::vector<ObservationRecord>& Observations() const { return observations_; }
+  std::vector<ObservationRecord>& Observations() { return observations_; }
 
- protected:
-  std::size_t count_ = 0;
+  /// Copies the records given; a camera record clears the camera-from-image
+  /// flag; `clearList` empties the observations. Always clears the quiet refresh.
+  void SetRecords(const UserRecord* newUser, const CameraRecord* newCamera, bool clearList,
+                  const SiteRecord* newSite);
+  /// Inserts an observation in time order (after those of the same time) and
+  /// records the catalogs the options select. Returns its index.
+  std::size_t AddObservation(const ObsParams& params, const ReferenceStar& target, const OptionsRecord& options);
+  /// Removes observation `index` (nothing outside the list).
+  void DeleteObservation(std::size_t index);
+
+ private:
+  std::vector<ObservationRecord> observations_;
 };
 
 }  // namespace skarvel
