@@ -37,6 +37,7 @@ std::size_t AstromObsObj::AddObservation(const ObsParams& params, const Referenc
   const auto index = static_cast<std::size_t>(at - observations_.begin());
   observations_.insert(at, ObservationRecord{params, target});
   if (options.catalogLocation == 0) {
+    catalogs.noPrimary = options.primaryCatalog == kPrimaryNone;
     catalogs.gsc = options.primaryCatalog == kPrimaryGSC;
     catalogs.ucac2 = options.primaryCatalog == kPrimaryUCAC2;
     catalogs.ucac3 = options.primaryCatalog == kPrimaryUCAC3;

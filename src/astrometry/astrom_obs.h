@@ -29,6 +29,7 @@ ObservationRecord ReadObservationRecord(ByteReader& in);
 
 /// The catalogs the observations were reduced with, as the report headers name them.
 struct CatalogsUsed {
+  bool noPrimary = false;
   bool gsc = false;
   bool ucac2 = false;
   bool ucac3 = false;
@@ -38,6 +39,7 @@ struct CatalogsUsed {
   bool nomad = false;
   bool usnoB1 = false;
   bool usnoA2 = false;
+  bool usnoA1 = false;   ///< kept with old report files; no reader of this program uses it
   bool gscOnACT = false;  ///< the GSC was on the ACT system
   bool operator==(const CatalogsUsed&) const = default;
 };
