@@ -57,6 +57,11 @@ class GSCRgnsTblObj : public FITSFileObj {
   bool Loaded() const { return loaded_; }
   /// Entry n is region n; entry 0 is the all-zero placeholder.
   RecordList<SearchWindow>& Regions() { return regions_; }
+  /// Region n's box; the all-zero window for n outside the table.
+  SearchWindow Region(std::uint32_t n) {
+    const SearchWindow* r = regions_.GetAt(static_cast<std::int32_t>(n));
+    return r != nullptr ? *r : SearchWindow{};
+  }
   /// The number of regions held (entries after the placeholder).
   std::uint16_t RegionCount() const;
   /// The catalog root under which the table was found (with a trailing separator).
