@@ -29,7 +29,9 @@ scatter of at most 0.3" and 0.04 mag around the true values, position errors
 0.2-0.6" with some 0.0, magnitude errors 0.20-0.40 with some 0.00). The
 converted files hold the merge of those entries (1/error weights, 10 for an
 error of 0, right ascension averaged relative to the first entry across 0 h),
-magnitude limit 20. One region file holds a blank record in the middle.
+magnitude limit 20. One region file holds a blank record in the middle. Every region within a
+degree of a star has its file, empty (a header and no record) when no star
+falls in it.
 
 Usage: make_gsc_catalog.py OUT STARLIST.csv [STARLIST.csv ...]
 """
@@ -259,6 +261,18 @@ def main():
                 keep = order[idx[0]]
                 entries[:] = [e for e in entries if e["number"] != number or e is keep]
 
+    # Every region within a degree of a star gets its file (empty when it holds
+    # no star), so that the fields around the stars find all their regions.
+    margin = 1.0
+    for ra_h, dec, *_ in stars + [(0.0, 3.0)]:
+        dra = 24.0 if abs(dec) + margin >= 90 else margin / 15.0 / math.cos(math.radians(abs(dec) + margin))
+        for n in range(1, 9538):
+            lo, hi, dlo, dhi = boxes[n]
+            if dlo > dec + margin or dhi < dec - margin:
+                continue
+            if dra >= 12 or any(lo < ra_h + dra + s and hi > ra_h - dra + s for s in (-24.0, 0.0, 24.0)):
+                by_region.setdefault(n, [])
+
     def write(path, data):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
@@ -288,7 +302,7 @@ def main():
         zone = regions[n][0]
         zdir = "GSC/%s/" % ZONES[zone - 1][0]
         records = [gsc_record(e) for e in entries]
-        if not blank_done and len(records) > 4:
+        if not blank_done and len(records) > 4 and n > 1000:
             records.insert(len(records) // 2, " " * 45)  # a record to skip
             blank_done = True
         data = "".join(records).encode("ascii")
