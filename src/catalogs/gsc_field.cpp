@@ -105,6 +105,7 @@ GSCFieldObj::GSCFieldObj(const OptionsRecord& options, platform::Platform& ui, G
 
 void GSCFieldObj::BeginField() {
   stars_.Clear();
+  regionsRequested_ = RegionList{};
   starCount_ = 0;
   nonStellarCount_ = 0;
   brightestMag_ = 25;
@@ -165,6 +166,7 @@ bool GSCFieldObj::LoadGSCField(const SearchWindow& window, const RegionList& reg
   starCount_ = 0;
   nonStellarCount_ = 0;
   readComplete_ = true;
+  regionsRequested_ = regions;
   const std::uint16_t count = std::min<std::uint16_t>(regions.count, RegionList::kMaxRegions);
   for (std::uint16_t i = 0; i < count && readComplete_; ++i) {
     const std::uint16_t region = regions.regions[i];

@@ -100,6 +100,8 @@ class GSCFieldObj {
     volumePath1_ = path1;
     volumePath2_ = path2;
   }
+  /// The regions the last LoadGSCField was asked to read.
+  const RegionList& RegionsRequested() const { return regionsRequested_; }
   /// False when the last LoadGSCField stopped at a region it could not read.
   bool ReadComplete() const { return readComplete_; }
 
@@ -124,6 +126,7 @@ class GSCFieldObj {
   std::ifstream regionFile_;
   int zone_ = 0;
   bool readComplete_ = true;
+  RegionList regionsRequested_;
 };
 
 }  // namespace skarvel

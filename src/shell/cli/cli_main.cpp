@@ -1,6 +1,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "shell/cli/catalog_commands.h"
 #include "shell/cli/cli.h"
 #include "shell/cli/foundation_commands.h"
 #include "shell/cli/image_commands.h"
@@ -14,6 +15,7 @@ const std::vector<Subcommand>& Subcommands() {
       SunCommand(),
       PrecessCommand(),
       FitsInfoCommand(),
+      CatalogCommand(),
   };
   return table;
 }
