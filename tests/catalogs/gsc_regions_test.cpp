@@ -375,5 +375,43 @@ TEST(RegionsTableLoad, ConvertedTableFailures) {
   }
 }
 
+TEST(RegionsTableLoad, RowsNeverCrossABlockAndTheConverterNamesItsFile) {
+  // 50-character rows: 57 per 2880-byte block, the last 30 bytes of each block unused.
+  const std::vector<std::uint8_t> good = testing::ReadAll(testing::kVol1 + "TABLES/REGIONS.TBL");
+  std::string header(2880, ' ');
+  const std::string cards[] = {"SIMPLE  =                    T", "BITPIX  =                    8",
+                               "NAXIS   =                    0", "EXTEND  =                    T", "END"};
+  for (std::size_t i = 0; i < 5; ++i) header.replace(i * 80, cards[i].size(), cards[i]);
+  std::string ext(2880, ' ');
+  const std::string extCards[] = {"XTENSION= 'TABLE   '", "BITPIX  =                    8",
+                                  "NAXIS   =                    2", "NAXIS1  =                   50",
+                                  "NAXIS2  =                  100", "END"};
+  for (std::size_t i = 0; i < 6; ++i) ext.replace(i * 80, extCards[i].size(), extCards[i]);
+  std::string data;
+  for (int row = 0; row < 100; ++row) {
+    if (row % 57 == 0 && row > 0) data += std::string(30, 'Z');
+    data += std::string(good.begin() + 14400 + row * 48, good.begin() + 14400 + (row + 1) * 48) + "  ";
+  }
+  data.resize(2 * 2880, 'Z');
+  TempDir scratch;
+  const std::string file = scratch / "ODD.TBL";
+  testing::WriteText(file, header + ext + data);
+  OptionsRecord o = CdromOptions(scratch);
+  o.gscPath1 = scratch / "nowhere/";
+  ScriptedPlatform ui;
+  GSCRgnsTblObj table(o, ui);
+  table.SetFileName(file);
+  table.LoadRegions(false);  // the converter's call: no prompt, the file as named
+  ASSERT_TRUE(table.Loaded());
+  EXPECT_TRUE(ui.TextPrompts().empty());
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(table.RegionCount(), 100);
+  GSCRgnsTblObj full(o, ui);
+  full.SetFileName(testing::kVol1 + "TABLES/REGIONS.TBL");
+  full.LoadRegions(false);
+  ASSERT_TRUE(full.Loaded());
+  for (std::uint32_t n = 1; n <= 100; ++n) EXPECT_EQ(table.Region(n), full.Region(n)) << n;
+}
+
 }  // namespace
 }  // namespace skarvel
