@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "catalogs/catalog_star.h"
 #include "catalogs/gsc_zones.h"
 #include "foundations/io_error.h"
 #include "gsc_fixture.h"
@@ -147,20 +146,6 @@ TEST(FieldParametersReset, FollowsTheCatalogChoice) {
   EXPECT_EQ(r.colourChoice, 1);
 }
 
-TEST(CatalogCodes, NamesShownForCodesAndBands) {
-  EXPECT_EQ(CatalogName(kCatalogGSC, false), "STSI Guide Star Catalog");
-  EXPECT_EQ(CatalogName(kCatalogGSC, true), "ACT-Corrected GSC");
-  EXPECT_EQ(CatalogName(kCatalogUCACBSS, true), "UCAC-BSS");
-  EXPECT_EQ(CatalogName(kCatalogNOMAD, false), "NOMAD");
-  EXPECT_EQ(CatalogName(0, false), "");
-  EXPECT_EQ(CatalogName(11, false), "");
-  EXPECT_EQ(FilterShortName(kBandNone), "NONE");
-  EXPECT_EQ(FilterShortName(kBandUnknown), "X");
-  EXPECT_EQ(FilterShortName(200), "X");
-  EXPECT_EQ(FilterLongName(kBandR), "  Red");
-  EXPECT_EQ(FilterLongName(kBandUnknown), "Unknown");
-}
-
 TEST(GSCZones, RegionNumbersFindTheirZoneVolumeAndFileName) {
   EXPECT_EQ(GSCZoneOfRegion(0), 0);
   EXPECT_EQ(GSCZoneOfRegion(1), 1);
@@ -172,10 +157,6 @@ TEST(GSCZones, RegionNumbersFindTheirZoneVolumeAndFileName) {
   EXPECT_TRUE(GSCZoneOnVolumeII(GSCZoneOfRegion(5260)));
   EXPECT_EQ(GSCZoneOfRegion(9537), 24);
   EXPECT_EQ(GSCZoneOfRegion(9538), 0);
-  EXPECT_EQ(GSCZoneDirectory(1), "GSC\\N0000\\");
-  EXPECT_EQ(GSCZoneDirectory(13), "GSC\\S0000\\");
-  EXPECT_EQ(GSCZoneDirectory(24), "GSC\\S8230\\");
-  EXPECT_EQ(GSCZoneDirectory(25), "");
   EXPECT_EQ(GSCRegionFileName(42, ".GSC"), "0042.GSC");
   EXPECT_EQ(GSCRegionFileName(9537, ".BIN"), "9537.BIN");
   EXPECT_EQ(GSCRegionPrefix(42), "00042");

@@ -88,18 +88,6 @@ TEST(CliCatalog, FailuresAndBadUsage) {
                  "--mag-limit", "15"})
                 .status,
             2);
-  EXPECT_EQ(Cli({"catalog", "--catalog", "gsc", "--path", "x", "--center", "24,1", "--size-arcmin", "20",
-                 "--mag-limit", "15"})
-                .status,
-            2);
-  EXPECT_EQ(Cli({"catalog", "--catalog", "gsc", "--path", "x", "--center", "1", "--size-arcmin", "20",
-                 "--mag-limit", "15"})
-                .status,
-            2);
-  EXPECT_EQ(Cli({"catalog", "--catalog", "gsc", "--path", "x", "--center", "1,1", "--size-arcmin", "0",
-                 "--mag-limit", "15"})
-                .status,
-            2);
   EXPECT_EQ(Cli({"catalog", "--catalog", "gsc", "--center", "1,1", "--size-arcmin", "20", "--mag-limit", "15"})
                 .status,
             2);
