@@ -1,6 +1,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "shell/cli/catalog_commands.h"
 #include "shell/cli/cli.h"
 #include "shell/cli/astrometry_commands.h"
 #include "shell/cli/foundation_commands.h"
@@ -17,6 +18,7 @@ const std::vector<Subcommand>& Subcommands() {
       PrecessCommand(),
       FitsInfoCommand(),
       CentroidCommand(),
+      CatalogCommand(),
       SolveCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),

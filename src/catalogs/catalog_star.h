@@ -1,0 +1,81 @@
+// The catalog star record shared by every catalog reader, and its code tables.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace skarvel {
+
+/// The catalog a star came from (the `Catalog` byte of a CatalogStar).
+enum CatalogCode : std::uint8_t {
+  kCatalogGSC = 1,
+  kCatalogUCACBSS = 2,
+  kCatalogUSNOA1 = 3,
+  kCatalogUSNOA2 = 4,
+  kCatalogUSNOSA1 = 5,
+  kCatalogUSNOSA2 = 6,
+  kCatalogUCAC2 = 7,
+  kCatalogUCAC3 = 8,
+  kCatalogUSNOB1 = 9,
+  kCatalogNOMAD = 10,
+};
+
+/// The name shown for a catalog code: 1 "STSI Guide Star Catalog" (or
+/// "ACT-Corrected GSC" when `gscOnACT`), 2 "UCAC-BSS", 3 "USNO-A1.0",
+/// 4 "USNO-A2.0", 5 "USNO-SA1.0", 6 "USNO-SA2.0", 7 "UCAC2", 8 "UCAC3",
+/// 9 "USNO-B1.0", 10 "NOMAD"; "" for any other code.
+std::string CatalogName(std::uint8_t code, bool gscOnACT);
+
+/// FilterCode of a catalog magnitude band (shared with images and observations).
+enum FilterCodeValue : std::uint8_t {
+  kBandB = 0, kBandV = 1, kBandR = 2, kBandI = 3, kBandJ = 4, kBandH = 5, kBandK = 6,
+  kBandNone = 7, kBandUnknown = 8,
+};
+
+/// Short name of a filter code: "B", "V", "R", "I", "J", "H", "K", "NONE",
+/// "X" for 0..8; codes above 8 count as 8 ("X").
+std::string FilterShortName(std::uint8_t code);
+/// Long name (star information): "  Blue", "  V-band", "  Red", "  I-band",
+/// "  J-band", "  H-band", "  K-band", "  None", "Unknown" for 0..8; codes
+/// above 8 count as 8.
+std::string FilterLongName(std::uint8_t code);
+
+/// Capacity of the `Id` short string, characters.
+inline constexpr std::size_t kStarIdCapacity = 18;
+
+/// One catalog star. Readers fill `catalog` through `entries` and leave the
+/// picture fields (`fieldX` .. `symbol`) zero; the reference-field window fills them.
+struct CatalogStar {
+  std::uint8_t catalog = 0;   ///< CatalogCode
+  std::string id;             ///< short string, at most 18 characters, as shown to the user
+  long double ra = 0;         ///< hours, J2000 (at the observation epoch where proper motion applies)
+  long double dec = 0;        ///< degrees, J2000
+  float pmRA = 0;             ///< proper motion in RA (0 for the GSC)
+  float pmDec = 0;            ///< proper motion in Dec (0 for the GSC)
+  float posErr = 0;           ///< position error, arc seconds; 0 = not available
+  bool usePos = true;         ///< default of "Use &Position"; 1 from every reader
+  float mag = 0;              ///< magnitude in the selected band
+  float magErr = 0;           ///< magnitude error; 0 = not available
+  bool useMag = true;         ///< default of "Use &Magnitude" (the `DefaultRefMags` option)
+  std::uint8_t band = kBandUnknown;  ///< FilterCode of the magnitude
+  std::uint8_t starClass = 0; ///< 0 star, any other value a non-stellar object
+  std::uint8_t entries = 0;   ///< catalog entries merged (GSC plates) or observations; 0 = not available
+  long double fieldX = 0;     ///< x in the reference-field picture
+  long double fieldY = 0;     ///< y in the reference-field picture
+  std::int32_t screenX = 0;   ///< x in window pixels after zoom and mirroring
+  std::int32_t screenY = 0;   ///< y in window pixels
+  std::int32_t symbol = 0;    ///< drawing level 0..10, 99 for a non-stellar object
+
+  bool operator==(const CatalogStar&) const = default;
+};
+
+/// Key class of the field star lists: sorted by RA ascending, ties by Dec
+/// ascending. No two stars share a key (SameKey is never used).
+struct CatalogStarOrder {
+  static bool SameKey(const CatalogStar&, const CatalogStar&) { return false; }
+  static bool ComesAfter(const CatalogStar& a, const CatalogStar& b) {
+    return a.ra > b.ra || (!(a.ra < b.ra) && a.dec > b.dec);
+  }
+};
+
+}  // namespace skarvel
