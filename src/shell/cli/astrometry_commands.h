@@ -7,5 +7,7 @@ namespace skarvel::cli {
 
 /// `solve`: the plate solution from reference pairs.
 Subcommand SolveCommand();
+/// `report`: the report text of a report data file.
+Subcommand ReportCommand();
 
 }  // namespace skarvel::cli

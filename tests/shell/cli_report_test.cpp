@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "astrometry/report_file.h"
+#include "config/options.h"
+#include "foundations/date_time.h"
+#include "shell/cli/cli.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+namespace skarvel {
+namespace {
+
+TEST(CliReport, PrintsTheFormsOfAReportFile) {
+  testing::TempDir dir;
+  testing::ScriptedPlatform ui;
+  UserRecord user;
+  user.contactName = "Ann Smith";
+  user.observers = "Ann Smith";
+  AstromObsObj report(user, CameraRecord{}, DefaultSiteRecord());
+  OptionsRecord options;
+  ObsParams p;
+  p.objectName = "Eros";
+  p.number = "433";
+  p.observationTime = *EncodeDateTime(2010, 1, 5, 6, 0, 0.0L);
+  ReferenceStar t;
+  t.fitRA = 5.5L;
+  t.fitDec = 22.25L;
+  report.AddObservation(p, t, options);
+  ASSERT_TRUE(WriteReportFile(dir / "N1.RPT", report, ui));
+  std::ostringstream out;
+  std::ostringstream err;
+  ASSERT_EQ(cli::Main({"report", dir / "N1.RPT", "--form", "short"}, out, err), 0) << err.str();
+  const std::string text = out.str();
+  EXPECT_EQ(text.rfind("COD 695\n", 0), 0u);
+  EXPECT_NE(text.find("\nOBS A. Smith\n"), std::string::npos);
+  EXPECT_NE(text.find("\n00433         C2010 01 05.25000 05 30 00.00 +22 15 00.0"), std::string::npos);
+  std::ostringstream csv;
+  ASSERT_EQ(cli::Main({"report", dir / "N1.RPT", "--form=csv"}, csv, err), 0);
+  EXPECT_NE(csv.str().find("Eros,01/05/2010,6:00:00,"), std::string::npos);
+  std::ostringstream split;
+  ASSERT_EQ(cli::Main({"report", dir / "N1.RPT", "--form", "long", "--layout", "split"}, split, err), 0);
+  EXPECT_NE(split.str().find("    Observatory Code: 0695\n"), std::string::npos);
+  EXPECT_NE(split.str().find("\nCNT 1\n"), std::string::npos);
+  std::ostringstream o2, e2;
+  EXPECT_EQ(cli::Main({"report", dir / "N1.RPT"}, o2, e2), 2);
+  EXPECT_EQ(cli::Main({"report", dir / "MISSING.RPT", "--form", "short"}, o2, e2), 1);
+  EXPECT_NE(e2.str().find("Unable to Open Report Data File!"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace skarvel
