@@ -5,22 +5,13 @@
 #include <sstream>
 
 #include "shell/cli/cli.h"
+#include "shell/cli_run.h"
 
 namespace skarvel {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun Cli(const cli::Arguments& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = cli::Main(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::Cli;
+using testing::CliRun;
 
 const std::string kCatalogs = std::string(SKARVEL_TEST_DATA_DIR) + "/catalogs/";
 
