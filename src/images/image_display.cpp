@@ -54,6 +54,13 @@ std::int32_t ImageDisplayObj::DisplayIndex(std::int32_t v) const {
   return map.Index(v);
 }
 
+std::int32_t ImageDisplayObj::BitmapIndex(std::int32_t v) const {
+  DisplayMap map;
+  map.low = static_cast<std::int64_t>(std::llround(displayOffset_));
+  map.span = static_cast<std::int64_t>(std::llround(displaySpan_));
+  return map.Index(v);
+}
+
 bool ImageDisplayObj::BuildDisplay(GraphicsFileObj& image, bool takeNewSettings, const DisplayBuildContext& context) {
   // 1. A new bitmap; the old one (and its file) goes first.
   image.displayBitmap.reset();

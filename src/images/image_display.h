@@ -39,6 +39,8 @@ class ImageDisplayObj {
 
   /// The palette index of a pixel value with the present palette bounds.
   std::int32_t DisplayIndex(std::int32_t v) const;
+  /// The index the bitmap holds for a pixel value (the build bounds 64 ... 127).
+  std::int32_t BitmapIndex(std::int32_t v) const;
 
   /// The palette from the settings' palette low and high into the bitmap's
   /// file (RewriteInfo) and into `bitmap`. False when the file could not be

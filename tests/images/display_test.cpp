@@ -287,7 +287,7 @@ TEST(DisplayBuild, MirrorOrders) {
     ASSERT_EQ(b.height, 2);
     for (int y = 0; y < 2; ++y)
       for (int x = 0; x < 3; ++x)
-        EXPECT_EQ(b.At(x, y), display.DisplayIndex(c.shown[static_cast<std::size_t>(y * 3 + x)]))
+        EXPECT_EQ(b.At(x, y), display.BitmapIndex(c.shown[static_cast<std::size_t>(y * 3 + x)]))
             << c.lr << c.ud << " at " << x << "," << y;
     EXPECT_NE(b.At(0, 0), b.At(2, 1));
   }
@@ -357,7 +357,7 @@ TEST(DisplayBuild, HotPixelsRepairedFromDiagonalNeighboursAndWrittenBack) {
   EXPECT_EQ(image.pixels.PixelAt(2, 0), 2350);
   EXPECT_EQ(image.pixels.PixelAt(3, 1), 1686);  // (2350 + 1022) / 2
   EXPECT_EQ(image.pixels.PixelAt(1, 2), 1011);  // (1010 + 1012) / 2
-  EXPECT_EQ(display.Bitmap().At(0, 0), display.DisplayIndex(1011));
+  EXPECT_EQ(display.Bitmap().At(0, 0), display.BitmapIndex(1011));
 }
 
 TEST(DisplayBuild, RepairAtCornersAndSinglePixelImages) {

@@ -39,6 +39,8 @@ constexpr int kInitialClient = 512;  ///< client side before the first image, pi
 constexpr int kScreenDpi = 96;       ///< the screen resolution the print scale is proportional to
 
 QRect ToQRect(const ScreenRect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)); }
+/// The rectangle whose 1-pixel outline runs through both corners.
+QRect OutlineRect(const ScreenRect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 }  // namespace
 
@@ -350,7 +352,7 @@ void TImageForm1::Paint(QPainter& p) {
     const QColor c = factor >= 1 ? mark : kScale;
     p.setPen(c);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(ToQRect(zoomSquare));
+    p.drawRect(OutlineRect(zoomSquare));
     p.drawText(zoomSquare.left, zoomSquare.top - 2, ToQt(MagnificationText(factor)));
   }
   for (const ImageMarker& m : markers)
@@ -368,10 +370,10 @@ void TImageForm1::DrawMarker(QPainter& p, const ImageMarker& marker, int y, int 
   const MarkerLayout m = LayoutMarker(marker.label, refBox, unknownBox, y, x);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(marker.colour, 1));
-  p.drawRect(ToQRect(m.box));
+  p.drawRect(OutlineRect(m.box));
   if (marker.withSkyBorder) {
     p.setPen(QPen(marker.colour, 1, Qt::DotLine));
-    p.drawRect(ToQRect(m.skyBox));
+    p.drawRect(OutlineRect(m.skyBox));
   }
   p.setPen(marker.colour);
   p.drawText(m.labelX, m.labelTop + p.fontMetrics().ascent(), ToQt(m.label));
