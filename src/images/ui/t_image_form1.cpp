@@ -282,6 +282,7 @@ void TImageForm1::BuildDisplay(bool takeNewSettings) {
   context.dataDir = host_.options->dataDir;
   context.ui = host_.ui;
   display_.BuildDisplay(*image, takeNewSettings, context);
+  ++buildCount_;
   FitWindow();
   canvas_->update();
 }
@@ -340,7 +341,13 @@ void TImageForm1::Paint(QPainter& p) {
       p.drawImage(QRectF(canvas_->rect()), image, source);
       magnification = sizing_.clientWidth / (s.right - s.left);
     } else {
-      p.drawImage(client, image);
+      if (scaledBuild_ != buildCount_ || scaledSize_ != client.size()) {
+        scaledIndex_ = image.scaled(client.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        scaledBuild_ = buildCount_;
+        scaledSize_ = client.size();
+      }
+      scaledIndex_.setColorTable(image.colorTable());
+      p.drawImage(client.topLeft(), scaledIndex_);
     }
   }
   const QColor mark = MarkColour();

@@ -236,6 +236,12 @@ class TImageForm1 : public QMainWindow {
   int heightBeforeZoom_ = 0;
   bool valid_ = false;
   bool cursorUpdates_ = true;  ///< cleared while the picture is grabbed
+  // The index image resampled to the client size once per build or resize, so
+  // that a palette change recolours only client-sized pixels.
+  QImage scaledIndex_;
+  int scaledBuild_ = -1;
+  QSize scaledSize_;
+  int buildCount_ = 0;
   std::unique_ptr<TImageTextWindow> headerWindow_;
   std::unique_ptr<TImageTextWindow> dataWindow_;
 };

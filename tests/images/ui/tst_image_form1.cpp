@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "foundations/date_time.h"
+#include "images/display_mapping.h"
 #include "images/fits_file.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_img_adjst_dlg.h"
@@ -303,6 +304,13 @@ class TestImageForm1 : public QObject {
     form_->ResizeImage();
     QCOMPARE(form_->Canvas()->size(), QSize(100, 75));
     QCOMPARE(static_cast<double>(form_->Sizing().scale), 100.0 / kW);
+    // A palette change shows on the resampled picture too: brighter everywhere but at white.
+    const QColor before = form_->Picture().pixelColor(50, 40);
+    QVERIFY(before.red() > 0 && before.red() < 255);
+    form_->Display().settings.brightness = 30;
+    skarvel::UpdatePaletteBounds(form_->Display().settings);
+    form_->RewritePalette();
+    QVERIFY(form_->Picture().pixelColor(50, 40).red() > before.red());
 
     // Zoom: the one-time hint, then a right-drag of 40 by 25 gives a 40 x 40 square.
     form_->ZoomImage();
