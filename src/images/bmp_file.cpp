@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
 
@@ -34,7 +36,13 @@ BMPFileObj::BMPFileObj(std::string path, platform::Platform& ui)
 BMPFileObj::~BMPFileObj() {
   CloseFile();
   std::remove(tempPath_.c_str());
-  std::remove(path_.c_str());
+  if (finished_ && StillOurs()) std::remove(path_.c_str());
+}
+
+bool BMPFileObj::StillOurs() const {
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) != 0) return false;
+  return static_cast<std::uint64_t>(st.st_dev) == device_ && static_cast<std::uint64_t>(st.st_ino) == inode_;
 }
 
 void BMPFileObj::CloseFile() {
@@ -124,12 +132,19 @@ bool BMPFileObj::Finish() {
     std::remove(tempPath_.c_str());
     return false;
   }
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0) {
+    device_ = static_cast<std::uint64_t>(st.st_dev);
+    inode_ = static_cast<std::uint64_t>(st.st_ino);
+  }
   finished_ = true;
   return true;
 }
 
 bool BMPFileObj::RewriteInfo() {
   if (!finished_) return false;
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0 && !StillOurs()) return true;  // another image's bitmap now: leave it
   errno = 0;
   std::FILE* f = std::fopen(path_.c_str(), "r+b");
   if (f == nullptr) {

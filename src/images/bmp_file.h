@@ -22,6 +22,10 @@ using GreyPalette = std::array<std::uint8_t, 256>;
 /// The rows go to a temporary file beside the path that Finish renames into
 /// place, so a failed build never leaves a half bitmap under the path.
 /// Destroying the object closes an unfinished file and deletes both files.
+/// Two images of the same file name (from different folders) share one
+/// bitmap path: the object remembers the file it put in place (device and
+/// inode) and neither deletes nor rewrites a file that another object has
+/// since put there.
 class BMPFileObj {
  public:
   static constexpr std::int32_t kFileHeaderBytes = 14;  ///< "BM" file header
@@ -70,6 +74,8 @@ class BMPFileObj {
  private:
   void ShowFailure(const std::string& text, int code);
   void CloseFile();
+  /// True when the file under the path is the one Finish put there.
+  bool StillOurs() const;
 
   std::array<std::uint8_t, kInfoBytes> info_{};
   std::string path_;
@@ -84,6 +90,8 @@ class BMPFileObj {
   std::int64_t imageBytes_ = 0;
   std::int64_t bytesWritten_ = 0;
   bool finished_ = false;
+  std::uint64_t device_ = 0;  ///< of the finished file
+  std::uint64_t inode_ = 0;
   platform::Platform& ui_;
 };
 

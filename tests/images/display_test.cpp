@@ -261,6 +261,32 @@ TEST(BitmapFile, FailuresAreReportedAndLeaveNoFile) {
   EXPECT_EQ(ui.Messages()[1].caption, "BMP File Error!");
 }
 
+TEST(BitmapFile, TwoImagesOfTheSameNameDoNotDeleteEachOthersBitmap) {
+  ScriptedPlatform ui;
+  TempDir dir;
+  const std::string path = dir.Path() + "m31.BMP";
+  const std::uint8_t row[4] = {1, 2, 3, 4};
+  auto write = [&](BMPFileObj& bmp, const GreyPalette& grey) {
+    ASSERT_TRUE(bmp.BeginFile(4, 1));
+    bmp.SetPalette(grey);
+    ASSERT_TRUE(bmp.WriteInfo());
+    ASSERT_TRUE(bmp.WriteRow(row, 4));
+    ASSERT_TRUE(bmp.Finish());
+  };
+  auto first = std::make_unique<BMPFileObj>(path, ui);
+  write(*first, PaletteRamp(0, 255));
+  BMPFileObj second(path, ui);
+  write(second, PaletteRamp(64, 127));
+  first->SetPalette(PaletteRamp(200, 255));
+  EXPECT_TRUE(first->RewriteInfo());  // the file is the second's now: left as it is
+  first.reset();
+  ASSERT_TRUE(fs::FileExists(path));
+  GreyPalette back{};
+  ASSERT_TRUE(ReadBitmapPalette(path, back));
+  EXPECT_EQ(back, PaletteRamp(64, 127));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
 // ---------------------------------------------------------------- build
 
 // value(x, y) = 10 x + 100 y on a 3 x 2 image, with the mapping made trivial to read.
