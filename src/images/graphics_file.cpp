@@ -1,5 +1,7 @@
 #include "images/graphics_file.h"
 
+#include "images/bmp_file.h"
+
 #include <cctype>
 #include <fstream>
 
@@ -35,6 +37,7 @@ std::string WithoutExtension(const std::string& name) {
 GraphicsFileObj::GraphicsFileObj(ImageLoadContext context) : context_(std::move(context)) {}
 
 GraphicsFileObj::~GraphicsFileObj() {
+  displayBitmap.reset();
   if (headerTextPresent) fs::RemoveFile(headerTextPath);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "platform/platform.h"
 
 namespace skarvel {
+
+class BMPFileObj;
 
 /// What a reader is loaded with: the person to tell, where its temporary files
 /// go, the header-time option, and where the header's facts are copied.
@@ -96,6 +99,8 @@ class GraphicsFileObj {
   std::int32_t headerBackground = 0;
   std::int32_t headerRangeTop = 0;
   std::string headerTextPath;
+  /// The temporary display bitmap (made by the first display build, deleted with the image).
+  std::unique_ptr<BMPFileObj> displayBitmap;
 
  protected:
   /// Forgets a previous image: pixels freed, header text file deleted.

@@ -70,6 +70,7 @@ void AstrmLab::DefineCommands() {
     }
     SetImageFileType();
   };
+  commands_["ViewAdjust1"] = [this] { ViewImages(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -460,6 +461,23 @@ void AstrmLab::MultipleLoad() {
   for (auto it = files.rbegin(); it != files.rend(); ++it, ++slot) {
     NoteImageDirectory(*it);
     if (auto image = ReadImage(*it)) PutImage(slot, std::move(image));
+  }
+}
+
+void AstrmLab::ViewImages() {
+  if (!views_.selectImages) return;
+  std::array<bool, kSlots> valid{};
+  for (int k = 0; k < kSlots; ++k) valid[static_cast<std::size_t>(k)] = views_.imageValid && views_.imageValid(k);
+  const auto ticked = views_.selectImages(valid);
+  if (!ticked) return;
+  int m = 0;
+  for (int k = 0; k < kSlots; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    const bool chosen = ((*ticked)[i] && valid[i]) || (views_.imageWindowNormal && views_.imageWindowNormal(k));
+    if (!chosen) continue;
+    LockSlot(k, true);
+    if (views_.viewImage) views_.viewImage(k, m);
+    ++m;
   }
 }
 

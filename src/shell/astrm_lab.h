@@ -77,6 +77,14 @@ struct AstrmLabViews {
   std::function<bool(int slot)> imageLoaded;
   /// The images are cleared: every image window is released.
   std::function<void()> imagesCleared;
+  /// "&View/Adjust...": whether a slot's image window holds a valid image,
+  /// whether it is visible in the normal window state, the "Select Image(s)"
+  /// dialog (ticked boxes in, chosen boxes out, nothing when cancelled), and
+  /// showing a slot's window for viewing as the m-th one (m from 0).
+  std::function<bool(int slot)> imageValid;
+  std::function<bool(int slot)> imageWindowNormal;
+  std::function<std::optional<std::array<bool, 4>>(std::array<bool, 4>)> selectImages;
+  std::function<void(int slot, int m)> viewImage;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -139,6 +147,8 @@ class AstrmLab {
   void ClearReferenceFields();
   /// "Set Image &File Type...".
   void SetImageFileType();
+  /// "&View/Adjust...": the image selection dialog, then the chosen windows shown for viewing.
+  void ViewImages();
   /// The open dialog's filter of the image files.
   static constexpr const char* kImageFilter =
       "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|SBIG Files (ST4X thru STV)|*.ST*|All Files (*.*)|*.*";
@@ -154,6 +164,8 @@ class AstrmLab {
   void Close();
 
   // ---- state ----
+  /// The platform the session talks through (the image windows use it too).
+  platform::Platform& Ui() { return ui_; }
   MenuModel& Menus() { return menus_; }
   const MenuModel& Menus() const { return menus_; }
   OptionsRecord& Options() { return options_; }

@@ -15,7 +15,9 @@
 
 #include "platform/ui/qt_platform.h"
 #include "shell/ui/screen_pictures.h"
+#include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
+#include "shell/ui/t_image_select_dlg.h"
 
 namespace skarvel::ui {
 
@@ -105,9 +107,60 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.about = [this] { ShowAbout(); };
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
+  SetImageWindowViews(views);
   lab_.SetViews(views);
   SyncMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+TAstrmLab::~TAstrmLab() = default;
+
+void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
+  views.imageLoaded = [this](int slot) {
+    auto& window = imageWindows_[static_cast<std::size_t>(slot)];
+    if (window == nullptr) {
+      ImageWindowHost host;
+      host.ui = &lab_.Ui();
+      host.options = &lab_.Options();
+      host.image = [this, slot] { return lab_.Slots()[static_cast<std::size_t>(slot)].image.get(); };
+      host.noteOptionsChanged = [this] {
+        lab_.NoteOptionsChanged();
+        SyncMenus();
+      };
+      host.search = &search_;
+      host.zoomHintPending = &lab_.zoomHintPending;
+      host.userName = [this] { return lab_.Options().userRecord.contactName; };
+      host.closed = [this](TImageForm1& form) {
+        lab_.LockSlot(form.Slot(), false);
+        SyncMenus();
+      };
+      window = std::make_unique<TImageForm1>(slot, std::move(host));
+    }
+    return window->ShowImage(slot);
+  };
+  views.imagesCleared = [this] {
+    for (auto& window : imageWindows_) window.reset();
+  };
+  views.imageValid = [this](int slot) {
+    const TImageForm1* w = ImageWindow(slot);
+    return w != nullptr && w->HasValidImage();
+  };
+  views.imageWindowNormal = [this](int slot) {
+    const TImageForm1* w = ImageWindow(slot);
+    return w != nullptr && w->HasValidImage() && w->isVisible() &&
+           (w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0;
+  };
+  views.selectImages = [this](std::array<bool, 4> valid) { return TImageSelectDlg(valid, this).Run(); };
+  views.viewImage = [this](int slot, int m) {
+    TImageForm1* w = ImageWindow(slot);
+    if (w == nullptr) return;
+    w->SetZoomCommandsVisible(true);
+    if (w->isMinimized()) w->showNormal();
+    w->move(20 * m, 20 * m);
+    w->show();
+    w->raise();
+    w->activateWindow();
+  };
 }
 
 QCursor CrossHairCursor(const QString& path) {

@@ -7,6 +7,10 @@
 #include <QMainWindow>
 #include <QMap>
 
+#include <array>
+#include <memory>
+
+#include "astrometry/info_list.h"
 #include "shell/astrm_lab.h"
 
 class QAction;
@@ -15,6 +19,7 @@ class QMenu;
 namespace skarvel::ui {
 
 class TAstrmLab;
+class TImageForm1;
 
 /// The cross-hair cursor of the image and reference windows: the cursor file
 /// when it can be read, else the standard cross.
@@ -43,6 +48,7 @@ class TAstrmLab : public QMainWindow {
  public:
   /// Builds the window around a session that has been created (AstrmLab::Create).
   explicit TAstrmLab(AstrmLab& lab, QWidget* parent = nullptr);
+  ~TAstrmLab() override;
 
   /// Applies the model's visible, enabled and checked states to the menus.
   void SyncMenus();
@@ -59,12 +65,15 @@ class TAstrmLab : public QMainWindow {
   void ShowAbout();
   /// The cross-hair cursor registered at start for the measuring windows.
   const QCursor& CrossHair() const { return crossHair_; }
+  /// The image window of a slot (0..3), or null before its first image.
+  TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void AddItems(QMenu* menu, const MenuItem& item);
+  void SetImageWindowViews(AstrmLabViews& views);
 
   AstrmLab& lab_;
   TClientArea* client_;
@@ -72,6 +81,8 @@ class TAstrmLab : public QMainWindow {
   QMap<QString, QAction*> actions_;
   QMap<QString, QMenu*> menus_;
   QCursor crossHair_;
+  SearchDialogState search_;
+  std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
 };
 
 }  // namespace skarvel::ui

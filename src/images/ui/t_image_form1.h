@@ -1,0 +1,249 @@
+// The image window of one slot, its size dialog, the magnifier window and
+// its region dialog. Decisions live in images/image_view.h and
+// images/image_display.h; this layer draws and routes events.
+#pragma once
+
+#include <QDialog>
+#include <QMainWindow>
+#include <QMap>
+#include <QPoint>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "astrometry/info_list.h"
+#include "config/options.h"
+#include "images/image_adjust.h"
+#include "images/image_display.h"
+#include "images/image_view.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QScrollBar;
+class QSpinBox;
+
+namespace skarvel::ui {
+
+class TImageForm1;
+class TImageTextWindow;
+
+/// What an image window takes from the main window.
+struct ImageWindowHost {
+  platform::Platform* ui = nullptr;
+  OptionsRecord* options = nullptr;              ///< the options working copy
+  std::function<GraphicsFileObj*()> image;       ///< the slot's image (may be null)
+  std::function<void()> noteOptionsChanged;      ///< "&Use Settings as Defaults"
+  SearchDialogState* search = nullptr;           ///< shared by the text-list windows
+  bool* zoomHintPending = nullptr;               ///< the one-time zoom hint
+  std::function<std::string()> userName;         ///< for the printout
+  std::function<void()> repaintBlink;            ///< after an adjust (may be empty)
+  std::function<void(TImageForm1&)> closed;      ///< the window was closed
+};
+
+/// "Adjust Image n Display Size": width scroll bar from 100 to W with a read-out.
+class TImgSizeDlg : public QDialog {
+  Q_OBJECT
+ public:
+  TImgSizeDlg(int slot, const ImageSizing& sizing, QWidget* parent = nullptr);
+  /// The chosen width when OK, nothing when cancelled.
+  std::optional<int> Run();
+  QScrollBar* WidthBar() const { return bar_; }
+
+ private:
+  QScrollBar* bar_;
+  QLabel* readOut_;
+};
+
+/// "Set Magnify Region": an even width 2 ... 100.
+class TMagnRgnDlg : public QDialog {
+  Q_OBJECT
+ public:
+  TMagnRgnDlg(int width, int defaultWidth, QWidget* parent = nullptr);
+  std::optional<int> Run();
+  QSpinBox* Width() const { return spin_; }
+
+ private:
+  QSpinBox* spin_;
+};
+
+/// "Cursor Region": a 151 x 151 tool window magnifying the square of the
+/// magnify region around a point of the current image window.
+class TCursorWindow : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kClientSide = 151;  ///< client pixels
+  static constexpr int kCrossHalf = 20;    ///< half length of the cross, pixels
+
+  TCursorWindow(const BoxRecord& refBox, QWidget* parent = nullptr);
+  /// Shows the region of `form` around (x, y) (client pixels of its picture).
+  void MoveTo(TImageForm1* form, int x, int y, const QString& caption = QString());
+  int Region() const { return region_; }
+  void SetRegion(int width) { region_ = ClampMagnifyRegion(width); update(); }
+  /// "Set Region &Size...".
+  void SetRegionSize();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  TImageForm1* form_ = nullptr;
+  QPoint point_;
+  int region_;
+  int defaultRegion_;
+};
+
+/// The client area of an image window.
+class TImageCanvas : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TImageCanvas(TImageForm1& form);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  TImageForm1& form_;
+};
+
+/// A marker to draw over the picture (reference stars, target, sky spot).
+struct ImageMarker {
+  std::string label;
+  QColor colour;
+  bool showInMagnifier = false;
+  bool withSkyBorder = true;
+  long double imageX = 0;  ///< image pixels
+  long double imageY = 0;
+};
+
+class TImageForm1 : public QMainWindow {
+  Q_OBJECT
+ public:
+  /// Colours of the window (red, green, blue).
+  static inline const QColor kCurrentReference{255, 255, 0};
+  static inline const QColor kCross{255, 0, 255};
+  static inline const QColor kMarkGreen{0, 255, 0};
+  static inline const QColor kMarkBlue{0, 0, 255};
+  static inline const QColor kScale{255, 255, 0};
+  static constexpr int kCrossHalf = 15;  ///< half length of the click cross, pixels
+
+  TImageForm1(int slot, ImageWindowHost host, QWidget* parent = nullptr);
+  ~TImageForm1() override;
+
+  /// After a load: caption, display build with new settings, palette, size.
+  /// True when the window holds a valid image.
+  bool ShowImage(int slot);
+  bool HasValidImage() const { return valid_; }
+  int Slot() const { return slot_; }
+  std::string CaptionPrefix() const { return ImageCaptionPrefix(slot_); }
+
+  // ---- the display ----
+  ImageDisplayObj& Display() { return display_; }
+  const ImageSizing& Sizing() const { return sizing_; }
+  /// Rebuilds the display (orientation or range changed).
+  void BuildDisplay(bool takeNewSettings);
+  /// Palette from the settings into the bitmap and the screen.
+  void RewritePalette();
+  /// Window size from the image size and the screen.
+  void FitWindow();
+  TImageCanvas* Canvas() const { return canvas_; }
+  /// The picture as drawn now (markers included).
+  QImage Picture();
+  QColor MarkColour() const { return display_.settings.invert ? kMarkBlue : kMarkGreen; }
+
+  // ---- commands ----
+  /// "&Adjust Image...": the adjust dialog loop. `dialog` runs one showing
+  /// (tests replace it); by default the modal TImgAdjstDlg.
+  void AdjustImage();
+  std::function<ImageAdjustModel::Ending(ImageAdjustModel&)> runAdjustDialog;
+  void ResizeImage();
+  void ZoomImage();
+  void ClearZoom();
+  /// Zoom commands shown (viewing) or hidden with the zoom cleared (measuring, blink).
+  void SetZoomCommandsVisible(bool visible);
+  void ShowHeaderWindow();
+  void ShowImageDataWindow();
+  /// "&Print Image...": the printer dialog, then PrintAll.
+  void PrintImage();
+  std::function<bool(QPrinter&)> printDialog;
+  QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
+  QMenu* ContextMenu() const { return context_; }
+
+  // ---- operations of the derived windows ----
+  virtual bool RecordCrsr(int x, int y);
+  virtual void ClearMark();
+  /// Prints header, info lines and picture; false when the printer could not start.
+  virtual bool PrintAll(QPrinter& printer);
+  virtual int PrintHeader(QPainter& p, int margin, int lineHeight);
+  virtual int PrintInfo(QPainter& p, int margin, int lineHeight, int row);
+  virtual void PrintPicture(QPainter& p, int row, int lineHeight);
+  /// The text lines PrintInfo writes.
+  std::vector<PrintLine> InfoLines() const;
+  virtual void DrawMarker(QPainter& p, const ImageMarker& marker, int y, int x);
+
+  std::vector<ImageMarker> markers;  ///< drawn when not zoomed
+  bool canClose = true;
+  bool measuring = false;
+  bool zoomMode = false;
+  bool zoomed = false;
+  ScreenRect zoomSquare;
+  ScreenRect previousZoomSquare;
+  long double registrationX = 0, registrationY = 0;
+  const CursorMark& Mark() const { return mark_; }
+  bool CrossShown() const { return crossShown_; }
+  TCursorWindow* CursorWindow() const { return cursorWindow_; }
+  TImageTextWindow* HeaderWindow() const { return headerWindow_.get(); }
+  TImageTextWindow* ImageDataWindow() const { return dataWindow_.get(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend class TImageCanvas;
+  void Paint(QPainter& p);
+  void Press(QMouseEvent* e);
+  void Move(QMouseEvent* e);
+  void Release(QMouseEvent* e);
+  void DoubleClick(QMouseEvent* e);
+  void BuildMenus();
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run);
+  void ApplySize();
+  GraphicsFileObj* Image() const { return host_.image ? host_.image() : nullptr; }
+  QImage IndexImage() const;
+
+  int slot_;
+  ImageWindowHost host_;
+  ImageDisplayObj display_;
+  ImageSizing sizing_;
+  TImageCanvas* canvas_;
+  TCursorWindow* cursorWindow_;
+  QMenu* context_ = nullptr;
+  QMap<QString, QAction*> actions_;
+  CursorMark mark_;
+  bool crossShown_ = false;
+  bool tracking_ = false;
+  bool rightDrag_ = false;
+  bool zoomDrawing_ = false;
+  int heightBeforeZoom_ = 0;
+  bool valid_ = false;
+  bool cursorUpdates_ = true;  ///< cleared while the picture is grabbed
+  // The index image resampled to the client size once per build or resize, so
+  // that a palette change recolours only client-sized pixels.
+  QImage scaledIndex_;
+  int scaledBuild_ = -1;
+  QSize scaledSize_;
+  int buildCount_ = 0;
+  std::unique_ptr<TImageTextWindow> headerWindow_;
+  std::unique_ptr<TImageTextWindow> dataWindow_;
+};
+
+}  // namespace skarvel::ui
