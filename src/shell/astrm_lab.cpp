@@ -4,7 +4,11 @@
 #include <exception>
 
 #include "foundations/file_system.h"
+<<<<<<< HEAD
 #include "images/image_readers.h"
+=======
+#include "orbits/convert_commands.h"
+>>>>>>> orbits
 
 namespace skarvel {
 
@@ -38,6 +42,8 @@ void AstrmLab::DefineCommands() {
   commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
   commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };
   commands_["USNOOnlineStatusInfo1"] = [this] { OpenWebPage(options_.usnoStatusURL); };
+  commands_["ConvertLowell"] = [this] { ConvertLowell(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.astorbPath = dir; NoteOptionsChanged(); }); };
+  commands_["ConvertMPC"] = [this] { ConvertMPC(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.mpcOrbPath = dir; NoteOptionsChanged(); }); };
   commands_["Options1"] = [this] { Preferences(); };
   commands_["Preferences2"] = [this] { Preferences(); };
   commands_["SaveUpdates1"] = [this] { SaveUpdates(); };

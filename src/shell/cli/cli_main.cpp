@@ -4,6 +4,7 @@
 #include "shell/cli/cli.h"
 #include "shell/cli/foundation_commands.h"
 #include "shell/cli/image_commands.h"
+#include "shell/cli/orbit_commands.h"
 
 namespace skarvel::cli {
 
@@ -14,6 +15,8 @@ const std::vector<Subcommand>& Subcommands() {
       SunCommand(),
       PrecessCommand(),
       FitsInfoCommand(),
+      DesignationCommand(),
+      ConvertOrbitsCommand(),
   };
   return table;
 }
