@@ -4,11 +4,8 @@
 #include <exception>
 
 #include "foundations/file_system.h"
-<<<<<<< HEAD
 #include "images/image_readers.h"
-=======
 #include "orbits/convert_commands.h"
->>>>>>> orbits
 
 namespace skarvel {
 
