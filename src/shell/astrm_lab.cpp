@@ -41,6 +41,9 @@ void AstrmLab::DefineCommands() {
   commands_["USNOOnlineStatusInfo1"] = [this] { OpenWebPage(options_.usnoStatusURL); };
   commands_["ConvertLowell"] = [this] { ConvertLowell(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.astorbPath = dir; NoteOptionsChanged(); }); };
   commands_["ConvertMPC"] = [this] { ConvertMPC(ui_, options_, [this](OrbitDatabase, const std::string& dir) { options_.mpcOrbPath = dir; NoteOptionsChanged(); }); };
+  commands_["UserInformation1"] = [this] { UserInformation(); };
+  commands_["CameraParameters1"] = [this] { CameraParameters(); };
+  commands_["SiteInformation1"] = [this] { SiteInformation(); };
   commands_["Options1"] = [this] { Preferences(); };
   commands_["Preferences2"] = [this] { Preferences(); };
   commands_["SaveUpdates1"] = [this] { SaveUpdates(); };
@@ -472,7 +475,7 @@ void AstrmLab::ClearAll() {
     report_->camera = options_.cameraRecord;
     report_->cameraFromImage = false;
   }
-  currentObsParms = ObsParams{};
+  ClearObsParams(currentObsParms, verifiedIds);
   for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "MeasImg2", "MeasImg3",
                            "MeasImg4", "Blink1", "Images1"})
     menus_.SetEnabled(name, false);
