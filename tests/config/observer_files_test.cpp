@@ -9,6 +9,14 @@
 namespace skarvel {
 namespace {
 
+/// Record `i` of a list; a missing record fails the test with an exception.
+template <typename List>
+auto& At(List& list, std::int32_t i) {
+  auto* r = list.GetAt(i);
+  if (r == nullptr) throw std::out_of_range("no record " + std::to_string(i));
+  return *r;
+}
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
@@ -61,7 +69,8 @@ TEST(UserFile, SaveAndFindRoundTripWithTheDialogsAsked) {
   const std::vector<std::uint8_t> bytes = ReadAll(dir / "ASmith.USR");
   ASSERT_EQ(bytes.size(), 758u);
   EXPECT_EQ(bytes[0], 13);  // length byte of the contact name
-  EXPECT_EQ(bytes[1 + 40 + 41 * 4], 4);  // country, after five text[40] fields
+  EXPECT_EQ(bytes[41 * 4], 4);  // length byte of the country, after four text[40] fields
+  EXPECT_EQ(bytes[41 * 4 + 1], 'U');
 
   ui.ChooseFilesNext(std::vector<std::string>{dir / "ASmith.USR"});
   const std::optional<UserRecord> found = FindUserData(ui, dir.Path());
@@ -174,7 +183,7 @@ TEST(RecordFiles, CameraFileSortedRoundTripAndDuplicates) {
   // Yes replaces in place; Cancel leaves the list as it was.
   ui.AnswerNext(Answer::Yes);
   EXPECT_EQ(MergeRecord(ui, back, Camera("Alpha", 42)), SaveOutcome::Replaced);
-  EXPECT_FLOAT_EQ(back.GetAt(0)->apertureMm, 42.0f);
+  EXPECT_FLOAT_EQ(At(back, 0).apertureMm, 42.0f);
   EXPECT_EQ(back.Size(), 5u);
   ui.AnswerNext(Answer::Cancel);
   EXPECT_EQ(MergeRecord(ui, back, Camera("beta", 1)), SaveOutcome::Cancelled);
@@ -199,7 +208,7 @@ TEST(RecordFiles, CorruptFilesGiveTheSystemsMessages) {
   WriteAll(dir / "S2.DAT", std::vector<std::uint8_t>(172, 0xFF));
   SiteList sites = ReadSiteFile(dir / "S2.DAT");
   ASSERT_EQ(sites.Size(), 1u);
-  EXPECT_EQ(sites.GetAt(0)->name.size(), 40u);
+  EXPECT_EQ(At(sites, 0).name.size(), 40u);
 }
 
 TEST(ScopeCodes, LetterCodesExpand) {

@@ -10,6 +10,14 @@
 namespace skarvel {
 namespace {
 
+/// Record `i` of a list; a missing record fails the test with an exception.
+template <typename List>
+auto& At(List& list, std::int32_t i) {
+  auto* r = list.GetAt(i);
+  if (r == nullptr) throw std::out_of_range("no record " + std::to_string(i));
+  return *r;
+}
+
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
@@ -170,8 +178,8 @@ TEST(CameraDialog, SaveFromProgramDirWritesIntoDataDirAndDuplicateNoKeepsTwo) {
   EXPECT_EQ(ReadAll(program + "ASTCAMS.DAT"), programBytes);  // program copy untouched
   CameraList saved = ReadCameraFile(data + "ASTCAMS.DAT");
   ASSERT_EQ(saved.Size(), 3u);
-  EXPECT_EQ(saved.GetAt(1)->name, "ST-8");
-  EXPECT_EQ(saved.GetAt(2)->name, "ST-8");
+  EXPECT_EQ(At(saved, 1).name, "ST-8");
+  EXPECT_EQ(At(saved, 2).name, "ST-8");
 
   // No to the confirmation writes nothing at all.
   ui.ClearRecords();
@@ -390,7 +398,7 @@ TEST(SiteDialog, SaveFindAndDeleteSites) {
   EXPECT_EQ(dlg.fields.code, "703");
   SiteList left = ReadSiteFile(dir / "ASTSITES.DAT");
   ASSERT_EQ(left.Size(), 1u);
-  EXPECT_EQ(left.GetAt(0)->name, "Catalina");
+  EXPECT_EQ(At(left, 0).name, "Catalina");
 }
 
 }  // namespace
