@@ -19,7 +19,7 @@ class TableLookup : public ObjectLookup {
  public:
   std::map<std::string, std::string> names = {{"433", "Eros"}, {"1", "Ceres"}, {"2040", "Chant"}};
   std::map<std::string, std::string> designations = {
-      {"Eros", "00433"}, {"Ceres", "00001"}, {"Chant", "02040"}, {"1998 SS162", "1998 SS162"}};
+      {"Eros", "00433"}, {"Ceres", "00001"}, {"Chant", "02040"}};
   int byNumber = 0;
   int byName = 0;
   std::string FindNameByNumber(const std::string& n) override {
@@ -115,7 +115,8 @@ TEST(ObsParamsDialog, DesignationField) {
   dlg.VerifyObjectID(IdField::Designation);
   EXPECT_EQ(dlg.fields.name, "1998 SS162");
   EXPECT_EQ(dlg.fields.number, "");  // the look-up gave no number
-  EXPECT_EQ(dlg.fields.designation, "1998 SS162");
+  EXPECT_EQ(dlg.fields.designation, "J98SG2S");
+  EXPECT_FALSE(dlg.fields.discoveryEnabled);
   EXPECT_EQ(f.lookup.byName, 1);
 
   // A packed designation that is a number in the database.
@@ -160,7 +161,8 @@ TEST(ObsParamsDialog, NamesAreVerifiedOnceAndPackedNamesUnpacked) {
   packed.fields.name = "J98SG2S";
   packed.VerifyObjectID(IdField::Name);
   EXPECT_EQ(packed.fields.name, "1998 SS162");
-  EXPECT_EQ(packed.fields.designation, "1998 SS162");  // the database's answer
+  EXPECT_EQ(packed.fields.designation, "J98SG2S");
+  EXPECT_EQ(packed.fields.objectType, 0);
 
   // A number typed as the name, a name unknown everywhere, a periodic comet.
   Fixture q;
