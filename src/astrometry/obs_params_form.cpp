@@ -162,6 +162,11 @@ void ObsParamsLogic::VerifyName() {
     fields.name = name;
   }
   if (IsNumberText(name, 0)) {
+    // "(433)" is a number too; the field takes the number without its brackets.
+    std::string number = Trim(name);
+    if (!number.empty() && number.front() == '(') number.erase(0, 1);
+    if (!number.empty() && number.back() == ')') number.pop_back();
+    name = Trim(number);
     fields.number = name;
     fields.designation.clear();
     fields.name = fields.objectType == kMinorPlanetKind ? lookup_.FindNameByNumber(Trim(name)) : std::string();

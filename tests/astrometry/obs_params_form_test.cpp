@@ -171,6 +171,10 @@ TEST(ObsParamsDialog, NamesAreVerifiedOnceAndPackedNamesUnpacked) {
   other.VerifyObjectID(IdField::Name);
   EXPECT_EQ(other.fields.number, "2040");
   EXPECT_EQ(other.fields.name, "Chant");
+  other.fields.name = "(433)";
+  other.VerifyObjectID(IdField::Name);
+  EXPECT_EQ(other.fields.number, "433");
+  EXPECT_EQ(other.fields.name, "Eros");
   other.fields.name = "Nowhere Rock";
   other.VerifyObjectID(IdField::Name);
   EXPECT_EQ(other.fields.number, "");

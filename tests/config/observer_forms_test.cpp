@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundations/byte_io.h"
+#include "foundations/io_error.h"
 #include "support/scripted_list_runner.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -238,6 +239,26 @@ TEST(CameraDialog, FindAccessesAndDeletesThroughTheList) {
   dlg.fields.name = "typed";
   dlg.FindCamera(runner);
   EXPECT_EQ(dlg.fields.name, "typed");
+}
+
+TEST(CameraDialog, DeleteWhoseRewriteFailsKeepsTheRecord) {
+  ScriptedPlatform ui;
+  ScriptedListRunner runner(ui);
+  CameraList list;
+  list.InsertSorted(Camera("Alpha", 1));
+  list.InsertSorted(Camera("Beta", 2));
+  CamListForm form(list, "/no/such/dir/ASTCAMS.DAT");
+  SearchDialogState search;
+  ListCommandContext context{ui, runner, search, "", "Skarvel"};
+  form.Select(0);
+  EXPECT_THROW(form.Run("DeleteSelectedRecord1", context), IOFailure);
+  EXPECT_EQ(list.Size(), 2u);
+  EXPECT_EQ(form.Lines(), (std::vector<std::string>{"Alpha", "Beta"}));
+  // No to the question deletes nothing and writes nothing.
+  ui.AnswerNext(Answer::No);
+  form.Select(1);
+  form.Run("DeleteSelectedRecord1", context);
+  EXPECT_EQ(list.Size(), 2u);
 }
 
 TEST(SiteDialog, LongitudeAndLatitudeBounds) {
