@@ -25,7 +25,9 @@ std::string TrimLeft(std::string s) {
   return i == std::string::npos ? std::string() : s.substr(i);
 }
 
-std::string Trim(std::string s) { return TrimLeft(TrimRight(std::move(s))); }
+std::string Trim(std::string s) {
+  return TrimLeft(TrimRight(std::move(s)));
+}
 
 std::string StripLeadingZeros(std::string s) {
   s = Trim(std::move(s));
@@ -38,7 +40,9 @@ std::string Lower(std::string s) {
   return s;
 }
 
-std::string Cut(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
+std::string Cut(const std::string& s, std::size_t n) {
+  return s.size() > n ? s.substr(0, n) : s;
+}
 
 }  // namespace
 
@@ -175,8 +179,7 @@ void ObsParamsLogic::VerifyName() {
   if (NameNumberCheck(name)) return;
   fields.number.clear();
   if (name.size() >= 2 && (name[0] == 'P' || name[0] == 'p') && name[1] == '/') fields.objectType = kCometKind;
-  const std::string found =
-      fields.objectType == kMinorPlanetKind ? lookup_.FindDesignationByName(name) : std::string();
+  const std::string found = fields.objectType == kMinorPlanetKind ? lookup_.FindDesignationByName(name) : std::string();
   if (found.empty()) {
     fields.designation = PackDesignation(name, fields.objectType, sevenChar);
     if (!fields.designation.empty()) fields.name = UnpackDesignation(fields.designation, fields.objectType).readable;
@@ -199,12 +202,10 @@ void ObsParamsLogic::VerifyObjectID(IdField field) {
     case IdField::Designation:
       if (!VerifyDesignation()) return;
       break;
-    case IdField::Name:
-      VerifyName();
-      break;
+    case IdField::Name: VerifyName(); break;
   }
-  fields.discoveryEnabled = fields.number.empty() &&
-                            !ValidatePacked(fields.designation, settings_.oldReportFormat).valid && !Simulated();
+  fields.discoveryEnabled =
+      fields.number.empty() && !ValidatePacked(fields.designation, settings_.oldReportFormat).valid && !Simulated();
   if (!fields.discoveryEnabled) fields.discovery = false;
   verified_.name = fields.name;
   verified_.number = fields.number;
@@ -255,12 +256,11 @@ bool ObsParamsLogic::Ok() {
     else if (discovery && result.designation.empty())
       message = "Discoveries should include a Temporary Designation.";
     if (!message.empty() &&
-        platform::Tell(ui_,
-                       message + "\r\n\r\n" +
-                           "Select \"OK\" to Continue with Current Entries, \"Cancel\" to Return to Dialog." +
-                           "  (You can edit the report later.)",
-                       "** See \"Guide to Minor-Body Astrometry\" **", Icon::Stop, Buttons::OkCancel,
-                       true) != Answer::Ok)
+        platform::Tell(
+            ui_,
+            message + "\r\n\r\n" + "Select \"OK\" to Continue with Current Entries, \"Cancel\" to Return to Dialog." +
+                "  (You can edit the report later.)",
+            "** See \"Guide to Minor-Body Astrometry\" **", Icon::Stop, Buttons::OkCancel, true) != Answer::Ok)
       return false;
   }
   record_ = result;

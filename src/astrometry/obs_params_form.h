@@ -44,9 +44,7 @@ class OrbitFilesLookup : public ObjectLookup {
  public:
   explicit OrbitFilesLookup(OrbitFiles& files) : files_(files) {}
   std::string FindNameByNumber(const std::string& number) override { return files_.FindNameByNumber(number); }
-  std::string FindDesignationByName(const std::string& name) override {
-    return files_.FindDesignationByName(name);
-  }
+  std::string FindDesignationByName(const std::string& name) override { return files_.FindDesignationByName(name); }
 
  private:
   OrbitFiles& files_;
@@ -83,8 +81,8 @@ class ObsParamsLogic {
  public:
   /// @param mode the caption's mode: "Verify/Complete", "Edit Parameters" or an image file name.
   /// @param checkOnOk the report warnings run on OK.
-  ObsParamsLogic(ObsParams& record, std::string mode, bool checkOnOk, ObsParamsSettings settings,
-                 VerifiedIds& verified, ObjectLookup& lookup, platform::Platform& ui);
+  ObsParamsLogic(ObsParams& record, std::string mode, bool checkOnOk, ObsParamsSettings settings, VerifiedIds& verified,
+                 ObjectLookup& lookup, platform::Platform& ui);
 
   ObsParamsFields fields;
 

@@ -10,9 +10,13 @@ using platform::Icon;
 
 namespace {
 
-std::string Cut(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
+std::string Cut(const std::string& s, std::size_t n) {
+  return s.size() > n ? s.substr(0, n) : s;
+}
 
-bool AllBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
+bool AllBlank(const std::string& s) {
+  return s.find_first_not_of(' ') == std::string::npos;
+}
 
 void NonNumeric(platform::Platform& ui) {
   platform::Tell(ui, "Input String Contains Non-Numeric Characters!", "Numeric Conversion Error!", Icon::Error,
@@ -182,7 +186,9 @@ SiteFields SiteFieldsOf(const SiteRecord& r) {
   return f;
 }
 
-bool IsRovingObserverCode(const std::string& code) { return code == "247" || code == "0247"; }
+bool IsRovingObserverCode(const std::string& code) {
+  return code == "247" || code == "0247";
+}
 
 SiteParmsLogic::SiteParmsLogic(SiteRecord& handed, platform::Platform& ui, RecordFileSettings stations,
                                std::string obsCodesFile)
@@ -286,8 +292,7 @@ void SiteParmsLogic::FindScopeId(ListWindowRunner& runner) {
 }
 
 void SiteParmsLogic::SaveSite() {
-  if (platform::Tell(ui_, "Write Current Site Data to File?", "Confirm", Icon::Question, Buttons::YesNo) !=
-      Answer::Yes)
+  if (platform::Tell(ui_, "Write Current Site Data to File?", "Confirm", Icon::Question, Buttons::YesNo) != Answer::Yes)
     return;
   if (!StoreFields(handed_)) return;
   const RecordFilePaths paths = LocateRecordFile(stations_.fileOption, stations_.dataDir, stations_.programDir);

@@ -140,8 +140,7 @@ bool IsRovingObserverCode(const std::string& code);
 /// `TSiteParmsDlg` "Observatory (Site) Information".
 class SiteParmsLogic {
  public:
-  SiteParmsLogic(SiteRecord& handed, platform::Platform& ui, RecordFileSettings stations,
-                 std::string obsCodesFile);
+  SiteParmsLogic(SiteRecord& handed, platform::Platform& ui, RecordFileSettings stations, std::string obsCodesFile);
 
   SiteFields fields;
 

@@ -64,7 +64,9 @@ CamListForm::CamListForm(CameraList& list, std::string writePath)
   Rebuild();
 }
 
-void CamListForm::Rebuild() { SetLines(NamesOf(records_)); }
+void CamListForm::Rebuild() {
+  SetLines(NamesOf(records_));
+}
 
 void CamListForm::DeleteChosen(int index, ListCommandContext& context) {
   DeleteAndRewrite(records_, index, "Delete Camera Record ", writePath_, context, WriteCameraFile);
@@ -76,7 +78,9 @@ SiteListForm::SiteListForm(SiteList& list, std::string writePath)
   Rebuild();
 }
 
-void SiteListForm::Rebuild() { SetLines(NamesOf(records_)); }
+void SiteListForm::Rebuild() {
+  SetLines(NamesOf(records_));
+}
 
 void SiteListForm::DeleteChosen(int index, ListCommandContext& context) {
   DeleteAndRewrite(records_, index, "Delete Record for Site ", writePath_, context, WriteSiteFile);
@@ -89,6 +93,8 @@ ScopeListForm::ScopeListForm(const std::string& code, std::vector<std::string> l
   Menu().SetEnabled("DeleteSelectedRecord1", false);
 }
 
-void ScopeListForm::Activated() { Menu().SetEnabled("DeleteSelectedRecord1", false); }
+void ScopeListForm::Activated() {
+  Menu().SetEnabled("DeleteSelectedRecord1", false);
+}
 
 }  // namespace skarvel

@@ -18,8 +18,7 @@ using testing::ScriptedPlatform;
 class TableLookup : public ObjectLookup {
  public:
   std::map<std::string, std::string> names = {{"433", "Eros"}, {"1", "Ceres"}, {"2040", "Chant"}};
-  std::map<std::string, std::string> designations = {
-      {"Eros", "00433"}, {"Ceres", "00001"}, {"Chant", "02040"}};
+  std::map<std::string, std::string> designations = {{"Eros", "00433"}, {"Ceres", "00001"}, {"Chant", "02040"}};
   int byNumber = 0;
   int byName = 0;
   std::string FindNameByNumber(const std::string& n) override {
@@ -220,8 +219,9 @@ TEST(ObsParamsDialog, ReportWarningsOnOk) {
       {"x", "J99X12Y", "00433", false,
        "Observations should not include BOTH an Object Number and a Provisional/Temporary Designation."},
       {"x", "", "00433", true, "Numbered Objects should not be reported as Discoveries."},
-      {"Nowhere Rock", "", "", true, "Observations reported to the Minor Planet Center must include either an "
-                                      "Object Number or a Provisional/Temporary Designation."},
+      {"Nowhere Rock", "", "", true,
+       "Observations reported to the Minor Planet Center must include either an "
+       "Object Number or a Provisional/Temporary Designation."},
   };
   for (const Case& c : cases) {
     Fixture f;

@@ -68,7 +68,7 @@ TEST(UserFile, SaveAndFindRoundTripWithTheDialogsAsked) {
   EXPECT_EQ(save.fileName, "ASmith.USR");
   const std::vector<std::uint8_t> bytes = ReadAll(dir / "ASmith.USR");
   ASSERT_EQ(bytes.size(), 758u);
-  EXPECT_EQ(bytes[0], 13);  // length byte of the contact name
+  EXPECT_EQ(bytes[0], 13);      // length byte of the contact name
   EXPECT_EQ(bytes[41 * 4], 4);  // length byte of the country, after four text[40] fields
   EXPECT_EQ(bytes[41 * 4 + 1], 'U');
 
@@ -97,8 +97,8 @@ TEST(UserFile, MissingNameAsksAgainAndTruncatedFileIsReported) {
   EXPECT_EQ(ui.Messages()[0].text, "Unable to open " + missing + "\r\n\r\nFile Does Not Exist!");
   EXPECT_EQ(ui.Messages()[0].caption, "Can't Find File!");
   EXPECT_EQ(ui.Messages()[0].buttons, Buttons::OkCancel);
-  EXPECT_EQ(ui.Messages()[1].text, "Unable to Open User Parameters File!\r\n\r\nFile Name: " + dir / "Short.USR" +
-                                       "\r\nIOResult = 100");
+  EXPECT_EQ(ui.Messages()[1].text,
+            "Unable to Open User Parameters File!\r\n\r\nFile Name: " + dir / "Short.USR" + "\r\nIOResult = 100");
   EXPECT_EQ(ui.Messages()[1].caption, "File Load Error!");
   EXPECT_EQ(ui.Messages()[1].icon, Icon::Error);
   EXPECT_EQ(ui.OpenDialogs().size(), 2u);
@@ -120,9 +120,8 @@ TEST(UserFile, SaveFailureNamesTheFile) {
   EXPECT_FALSE(SaveUserData(ui, UserRecord{}, dir.Path()));
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "File Creation Error!");
-  EXPECT_EQ(ui.Messages()[0].text.rfind("Unable to Save User Parameters File!\r\n\r\nFile Name: " + bad +
-                                            "\r\nIOResult = ",
-                                        0),
+  EXPECT_EQ(ui.Messages()[0].text.rfind(
+                "Unable to Save User Parameters File!\r\n\r\nFile Name: " + bad + "\r\nIOResult = ", 0),
             0u);
 }
 

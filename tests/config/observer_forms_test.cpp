@@ -175,7 +175,7 @@ TEST(CameraDialog, SaveFromProgramDirWritesIntoDataDirAndDuplicateNoKeepsTwo) {
   EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Confirm", "Duplicate Record Found"}));
   EXPECT_EQ(ui.Messages()[0].text, "Write Current Camera Data to File?");
   EXPECT_EQ(ui.Messages()[0].buttons, Buttons::YesNo);
-  EXPECT_FLOAT_EQ(handed.apertureMm, 305.0f);  // the fields went into the handed record
+  EXPECT_FLOAT_EQ(handed.apertureMm, 305.0f);                 // the fields went into the handed record
   EXPECT_EQ(ReadAll(program + "ASTCAMS.DAT"), programBytes);  // program copy untouched
   CameraList saved = ReadCameraFile(data + "ASTCAMS.DAT");
   ASSERT_EQ(saved.Size(), 3u);
@@ -212,9 +212,7 @@ TEST(CameraDialog, FindAccessesAndDeletesThroughTheList) {
   CamParmsLogic dlg(handed, nullptr, true, ui, {"ASTCAMS.DAT", dir.Path(), ""});
 
   // No selection, then delete "Alpha" (Yes), then access line 1 ("Zeta") by double click.
-  runner.Next({Step{-1, "AccessSelectedRecord1"},
-               Step{-1, "DeleteSelectedRecord1"},
-               Step{0, "DeleteSelectedRecord1"},
+  runner.Next({Step{-1, "AccessSelectedRecord1"}, Step{-1, "DeleteSelectedRecord1"}, Step{0, "DeleteSelectedRecord1"},
                Step{1, "", true}});
   ui.AnswerNext(Answer::Yes);
   dlg.FindCamera(runner);

@@ -15,8 +15,8 @@ namespace skarvel::testing {
 class ScriptedListRunner : public ListWindowRunner, public ListDialogs {
  public:
   struct Step {
-    int select = -1;          ///< line to select first (-1: none)
-    std::string command;      ///< menu component to run ("" with doubleClick)
+    int select = -1;           ///< line to select first (-1: none)
+    std::string command;       ///< menu component to run ("" with doubleClick)
     bool doubleClick = false;  ///< double-click the selected line instead
   };
   explicit ScriptedListRunner(platform::Platform& ui) : ui_(ui) {}

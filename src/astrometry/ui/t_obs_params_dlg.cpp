@@ -15,8 +15,12 @@ namespace skarvel::ui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QLineEdit* e) { return e->text().toLatin1().toStdString(); }
+QString Q(const std::string& s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string S(const QLineEdit* e) {
+  return e->text().toLatin1().toStdString();
+}
 
 QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, const char* hint = nullptr) {
   auto* e = new QLineEdit(parent);
@@ -61,8 +65,7 @@ TObsParamsDlg::TObsParamsDlg(ObsParams& record, const std::string& mode, bool ch
   when->addWidget(date_);
   when->addWidget(time_);
   form->addRow("Observation Date/Time:", when);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help,
-                                       this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
@@ -112,8 +115,9 @@ void TObsParamsDlg::Store() {
 
 bool TObsParamsDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonDblClick) {
-    const IdField field = watched == name_ ? IdField::Name : watched == designation_ ? IdField::Designation
-                                                                                    : IdField::Number;
+    const IdField field = watched == name_          ? IdField::Name
+                          : watched == designation_ ? IdField::Designation
+                                                    : IdField::Number;
     Store();
     logic_->VerifyObjectID(field);
     Load();

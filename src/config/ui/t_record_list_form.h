@@ -12,8 +12,7 @@ namespace skarvel::ui {
 /// A text-list window that tells when it closes.
 class TRecordListForm : public TInfoListForm1 {
  public:
-  TRecordListForm(RecordChoiceList& list, platform::Platform& ui, SearchDialogState& search,
-                  QWidget* parent = nullptr);
+  TRecordListForm(RecordChoiceList& list, platform::Platform& ui, SearchDialogState& search, QWidget* parent = nullptr);
   /// Called once the window has closed.
   void SetOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
 

@@ -18,8 +18,12 @@ namespace skarvel::ui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-std::string S(const QLineEdit* e) { return e->text().toLatin1().toStdString(); }
+QString Q(const std::string& s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string S(const QLineEdit* e) {
+  return e->text().toLatin1().toStdString();
+}
 
 QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, const char* hint = nullptr) {
   auto* e = new QLineEdit(parent);
@@ -69,9 +73,9 @@ TUsrParmsDlg::TUsrParmsDlg(UserRecord& record, platform::Platform& ui, const std
     : QDialog(parent), logic_(std::make_unique<UsrParmsLogic>(record, ui, dataDir)) {
   setObjectName("UsrParmsDlg");
   setWindowTitle("User Information");
-  const char* labels[8] = {"Contact Name:", "Institution:", "Street:",       "City-State-Zip:",
+  const char* labels[8] = {"Contact Name:", "Institution:", "Street:",      "City-State-Zip:",
                            "Country:",      "E-Mail:",      "Observer(s):", "Measurer(s):"};
-  const char* names[8] = {"ContactName", "Institution", "Street", "CityStateZip",
+  const char* names[8] = {"ContactName", "Institution", "Street",    "CityStateZip",
                           "Country",     "EMail",       "Observers", "Measurers"};
   const char* hints[8] = {nullptr,
                           nullptr,
@@ -137,14 +141,12 @@ void TUsrParmsDlg::accept() {
 // ---------------------------------------------------------------------------
 
 TCamParmsDlg::TCamParmsDlg(CameraRecord& record, const CameraRecord* current, bool oldReportFormat,
-                           platform::Platform& ui, RecordFileSettings files, ListWindowRunner& lists,
-                           QWidget* parent)
-    : QDialog(parent),
-      logic_(std::make_unique<CamParmsLogic>(record, current, oldReportFormat, ui, std::move(files))) {
+                           platform::Platform& ui, RecordFileSettings files, ListWindowRunner& lists, QWidget* parent)
+    : QDialog(parent), logic_(std::make_unique<CamParmsLogic>(record, current, oldReportFormat, ui, std::move(files))) {
   setObjectName("CamParmsDlg");
   setWindowTitle("Camera Parameters");
-  const char* names[8] = {"CameraName", "PixelWidth", "PixelHeight", "ImageWidth",
-                          "ImageHeight", "Aperture",  "FocalLength", "TimingError"};
+  const char* names[8] = {"CameraName",  "PixelWidth", "PixelHeight", "ImageWidth",
+                          "ImageHeight", "Aperture",   "FocalLength", "TimingError"};
   const char* hints[8] = {nullptr,
                           "Pixel Width in Microns (1.0E-6m)",
                           "Pixel Height in Microns (1.0E-6m)",
@@ -241,8 +243,8 @@ TCamParmsDlg::~TCamParmsDlg() = default;
 void TCamParmsDlg::Load() {
   loading_ = true;
   const CameraFields& f = logic_->fields;
-  const std::string* texts[8] = {&f.name,       &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
-                                 &f.imageHeight, &f.aperture,  &f.focalLength, &f.timingError};
+  const std::string* texts[8] = {&f.name,        &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
+                                 &f.imageHeight, &f.aperture,   &f.focalLength, &f.timingError};
   for (int i = 0; i < 8; ++i) edits_[i]->setText(Q(*texts[i]));
   inverted_->setChecked(f.inverted);
   filters_[f.filter <= 8 ? f.filter : 8]->setChecked(true);
@@ -252,8 +254,8 @@ void TCamParmsDlg::Load() {
 
 void TCamParmsDlg::Store() {
   CameraFields& f = logic_->fields;
-  std::string* texts[8] = {&f.name,       &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
-                           &f.imageHeight, &f.aperture,  &f.focalLength, &f.timingError};
+  std::string* texts[8] = {&f.name,        &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
+                           &f.imageHeight, &f.aperture,   &f.focalLength, &f.timingError};
   for (int i = 0; i < 8; ++i) *texts[i] = S(edits_[i]);
   f.inverted = inverted_->isChecked();
   for (std::uint8_t i = 0; i < 9; ++i)
@@ -321,9 +323,9 @@ TSiteParmsDlg::TSiteParmsDlg(SiteRecord& record, platform::Platform& ui, RecordF
   other->addRow("Altitude:", edits_[9]);
   other->addRow("Time Zone:", edits_[10]);
 
-  auto* file = MakeFileButton(this, fileMenu_,
-                              {{"FindSite1", "&Find Site..."}, {"FindScopeID1", "Find Scope &ID..."},
-                               {"SaveSite1", "&Save Site Data"}});
+  auto* file = MakeFileButton(
+      this, fileMenu_,
+      {{"FindSite1", "&Find Site..."}, {"FindScopeID1", "Find Scope &ID..."}, {"SaveSite1", "&Save Site Data"}});
   connect(fileMenu_->actions()[0], &QAction::triggered, this, [this, &ui, &lists] {
     Store();
     Guarded(ui, [this, &lists] { logic_->FindSite(lists); });
@@ -368,9 +370,8 @@ void TSiteParmsDlg::Load() {
 
 void TSiteParmsDlg::Store() {
   SiteFields& f = logic_->fields;
-  std::string* texts[12] = {&f.name,       &f.code,       &f.telescope,  &f.lonDegrees,
-                            &f.lonMinutes, &f.lonSeconds, &f.latDegrees, &f.latMinutes,
-                            &f.latSeconds, &f.altitude,   &f.timeZone,   &f.telescopeId};
+  std::string* texts[12] = {&f.name,       &f.code,       &f.telescope,  &f.lonDegrees, &f.lonMinutes, &f.lonSeconds,
+                            &f.latDegrees, &f.latMinutes, &f.latSeconds, &f.altitude,   &f.timeZone,   &f.telescopeId};
   for (int i = 0; i < 12; ++i) *texts[i] = S(edits_[i]);
   f.west = west_->isChecked();
   f.north = north_->isChecked();

@@ -48,7 +48,7 @@ template <typename Fn>
 void OnListWindow(Fn fn) {
   QTimer::singleShot(0, [fn] {
     auto* form = dynamic_cast<ui::TRecordListForm*>(QApplication::activeModalWidget());
-    
+
     QVERIFY(form != nullptr);
     fn(*form);
   });
