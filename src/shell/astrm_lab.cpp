@@ -52,6 +52,9 @@ void AstrmLab::DefineCommands() {
       NoteOptionsChanged();
     });
   };
+  commands_["UserInformation1"] = [this] { UserInformation(); };
+  commands_["CameraParameters1"] = [this] { CameraParameters(); };
+  commands_["SiteInformation1"] = [this] { SiteInformation(); };
   commands_["Options1"] = [this] { Preferences(); };
   commands_["Preferences2"] = [this] { Preferences(); };
   commands_["SaveUpdates1"] = [this] { SaveUpdates(); };
@@ -501,7 +504,7 @@ void AstrmLab::ClearAll() {
     report_->camera = options_.cameraRecord;
     report_->cameraFromImage = false;
   }
-  currentObsParms = ObsParams{};
+  ClearObsParams(currentObsParms, verifiedIds);
   for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "MeasImg2", "MeasImg3",
                            "MeasImg4", "Blink1", "Images1"})
     menus_.SetEnabled(name, false);

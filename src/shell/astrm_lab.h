@@ -22,6 +22,7 @@
 
 #include "astrometry/astrom_obs.h"
 #include "astrometry/obs_params.h"
+#include "astrometry/obs_params_form.h"
 #include "config/options.h"
 #include "config/session_log.h"
 #include "images/box_record.h"
@@ -85,6 +86,12 @@ struct AstrmLabViews {
   std::function<bool(int slot)> imageWindowNormal;
   std::function<std::optional<std::array<bool, 4>>(std::array<bool, 4>)> selectImages;
   std::function<void(int slot, int m)> viewImage;
+  /// The record dialogs of "Set &Information Parameters", each on the record
+  /// handed (the camera dialog also on the camera last filled from an image,
+  /// or null): true on OK.
+  std::function<bool(UserRecord&)> userInformation;
+  std::function<bool(CameraRecord&, const CameraRecord* current)> cameraParameters;
+  std::function<bool(SiteRecord&)> siteInformation;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -153,6 +160,14 @@ class AstrmLab {
   static constexpr const char* kImageFilter =
       "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|SBIG Files (ST4X thru STV)|*.ST*|All Files (*.*)|*.*";
 
+  // ---- "Set &Information Parameters" (astrm_lab_records.cpp) ----
+  /// The user, camera or site dialog on the report's record; OK copies the
+  /// record into the options working copy and runs NoteOptionsChanged. Nothing
+  /// without a report or without the dialog's view.
+  void UserInformation();
+  void CameraParameters();
+  void SiteInformation();
+
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
   void NoteOptionsChanged();
@@ -208,6 +223,8 @@ class AstrmLab {
   bool blinkHintPending = true;
   int measureSlot = 0;
   ObsParams currentObsParms;
+  /// The name, number and designation the observation parameters dialog last verified.
+  VerifiedIds verifiedIds;
   std::string imageDir;
   std::string imageFileName;
   std::string lastImageDir;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/qt_platform.h"
+#include "shell/ui/record_dialog_views.h"
 #include "shell/ui/screen_pictures.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
@@ -108,6 +109,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
+  InstallRecordDialogs(views, lab_, this);
   lab_.SetViews(views);
   SyncMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
