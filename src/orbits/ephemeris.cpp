@@ -92,10 +92,14 @@ bool GenerateEphemeris(const OrbitElements& elements, const SiteRecord& site, co
       break;
     }
     const long double mag = body.Magnitude(t);
+    // Altitude and azimuth belong to the equator of date: the place of the
+    // chosen equinox would tilt the horizon by the precession since that
+    // equinox (0.3 deg for J2000 in 2026).
+    const SkyCoord ofDate = Topocentric(EclipticToEquatorial(g.coord), g.deltaAu * kEphemerisAuKm, where, t);
+    const HorizontalPlace horizon = Horizontal(ofDate, where, t);
     PrecessEcliptic(g.coord, params.equinoxKind, params.equinoxJD);
     const SkyCoord geocentric = EclipticToEquatorial(g.coord);
     const SkyCoord topo = Topocentric(geocentric, g.deltaAu * kEphemerisAuKm, where, t);
-    const HorizontalPlace horizon = Horizontal(topo, where, t);
     EphemerisRecord rec;
     rec.dateTime = DaysToDateTime(t - kJulianDateOffset);
     long double ra = topo.angle1 * 12 / kPi;

@@ -94,8 +94,9 @@ SiteLocation SiteLocationOf(const SiteRecord& site);
 /// (params.equinoxKind, params.equinoxJD) and turned into mean equatorial
 /// coordinates with that equinox's mean obliquity, the topocentric parallax
 /// for the site (mean sidereal angle, distance Delta x 149597870.66 km), and
-/// altitude and azimuth of the topocentric place (apparent sidereal angle, no
-/// refraction). `table` is replaced; its selection is reset.
+/// altitude and azimuth (apparent sidereal angle, no refraction) of the
+/// topocentric place in the mean equator and equinox of date, whatever the
+/// chosen equinox (the horizon is fixed to the equator of date). `table` is replaced; its selection is reset.
 /// @return false when Kepler's equation failed at a point (reported through
 ///         `reporter`, which should not be silenced by ExpertMode during a
 ///         generation); the points before it are kept.

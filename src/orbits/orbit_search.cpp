@@ -212,11 +212,11 @@ struct Evaluator {
       ra = at.ra;
       if (done) break;
     }
-    SkyCoord coord;
-    InitFrame(coord, CoordMode::kMean, CoordFrame::kEquatorial, EquinoxKind::kJulian, kJD_J2000);
-    coord.angle1 = at.ra;
-    coord.angle2 = at.dec;
-    return Horizontal(coord, where, tPrime).altitude >= prepared.minAltitude;
+    // The altitude from the place of date: the J2000 place would tilt the
+    // horizon by the precession since 2000 (0.14 deg in declination by 2026).
+    const GeocentricPlace g = body.Geocentric(tPrime);
+    if (g.error || body.Error()) return false;
+    return Horizontal(EclipticToEquatorial(g.coord), where, tPrime).altitude >= prepared.minAltitude;
   }
 
   /// The test of TestObject without its side effects: fills `out` when accepted.

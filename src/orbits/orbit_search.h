@@ -186,7 +186,8 @@ class TAstOrbFlSrch {
   /// The transit test of an object whose J2000 RA at the instant is `raRad`:
   /// the hour angle from the local mean sidereal time gives the time t' of
   /// upper culmination, iterated until the RA at t' changes by less than 36";
-  /// passes when the altitude there (Horizontal) is at least the minimum.
+  /// passes when the altitude there (Horizontal, of the place in the mean
+  /// equator and equinox of t') is at least the minimum.
   /// False also when a position fails.
   bool TransitTest(const OrbitElements& el, long double raRad, const std::shared_ptr<EarthObj>& earth);
 
