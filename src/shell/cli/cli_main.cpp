@@ -20,6 +20,8 @@ const std::vector<Subcommand>& Subcommands() {
       SolveCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),
+      OrbitSearchCommand(),
+      EphemerisCommand(),
   };
   return table;
 }
