@@ -14,13 +14,13 @@
 namespace skarvel {
 namespace {
 
-struct Run {
+struct CliRun {
   int status;
   std::string out;
   std::string err;
 };
 
-Run Cli(const cli::Arguments& args) {
+CliRun Cli(const cli::Arguments& args) {
   std::ostringstream out;
   std::ostringstream err;
   const int status = cli::Main(args, out, err);
@@ -37,7 +37,7 @@ std::string FirstLine() {
 }
 
 TEST(CliEphemeris, RowsAreTheCoreTableAndTextIsTheReport) {
-  const Run r = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "3", "--step-days",
+  const CliRun r = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "3", "--step-days",
                      "0.5", "--site", "248.4,31.96,2096", "--equinox", "date"});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);
@@ -47,8 +47,8 @@ TEST(CliEphemeris, RowsAreTheCoreTableAndTextIsTheReport) {
   OrbitCodes codes{};
   ParseMpcorbLine(FirstLine(), el, codes);
   SiteRecord site;
-  site.longitudeDeg = 248.4f - 360;
-  site.latitudeDeg = 31.96f;
+  site.longitudeDeg = static_cast<float>(248.4L - 360);  // as the CLI stores it
+  site.latitudeDeg = static_cast<float>(31.96L);
   site.altitudeM = 2096;
   EphemerisParams p;
   p.start.SetJD(2458666.5L);
@@ -69,7 +69,7 @@ TEST(CliEphemeris, RowsAreTheCoreTableAndTextIsTheReport) {
     EXPECT_DOUBLE_EQ(row["mag"].get<double>(), static_cast<double>(e->magnitude));
     EXPECT_DOUBLE_EQ(row["delta_au"].get<double>(), static_cast<double>(e->deltaAu));
   }
-  const Run text = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1",
+  const CliRun text = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1",
                         "--step-days", "1", "--site", "-111.6,31.96,2096", "--text"});
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_EQ(text.out.rfind("Body: (433) Eros\n", 0), 0u);
@@ -98,7 +98,7 @@ TEST(CliEphemeris, BadUsage) {
 TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
   testing::TempDir dir;
   ASSERT_EQ(Cli({"convert-orbits", kNea, dir / "NEA.CMO"}).status, 0);
-  const Run r = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint", "16"});
+  const CliRun r = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint", "16"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("Search Completed!: 305 Orbits Analyzed."), std::string::npos);
   const auto j = nlohmann::json::parse(r.out);
@@ -113,17 +113,17 @@ TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
   }
   EXPECT_EQ(j["objects"][0]["name"], "Eros");
   // Both scans give the same JSON objects.
-  const Run plain = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint",
+  const CliRun plain = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint",
                          "16", "--straightforward"});
   EXPECT_EQ(nlohmann::json::parse(plain.out)["objects"], j["objects"]);
   // The ephemeris of a record found by number agrees with the search's J2000 place at the geocentre.
-  const Run e = Cli({"ephemeris", "--cmo", dir / "NEA.CMO", "--object", "433", "--start", "2458666.5", "--count", "1",
+  const CliRun e = Cli({"ephemeris", "--cmo", dir / "NEA.CMO", "--object", "433", "--start", "2458666.5", "--count", "1",
                      "--step-days", "1", "--site", "0,0,-6378140"});
   ASSERT_EQ(e.status, 0) << e.err;
   const auto row = nlohmann::json::parse(e.out)["rows"][0];
   EXPECT_NEAR(row["ra_hours"].get<double>(), j["objects"][0]["ra_hours"].get<double>(), 1e-9);
   EXPECT_NEAR(row["dec_deg"].get<double>(), j["objects"][0]["dec_deg"].get<double>(), 1e-9);
-  const Run text = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--center", "12.2,-16.5", "--size-deg",
+  const CliRun text = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--center", "12.2,-16.5", "--size-deg",
                         "1", "--text"});
   ASSERT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("\n(433) Eros"), std::string::npos);
