@@ -304,6 +304,7 @@ struct PreLimits {
   double earthAu = 1;
   double cosEps = 1, sinEps = 0;  ///< mean obliquity of J2000
   double decMin = 0, decMax = 0;
+  double sinDecMin = -1, sinDecMax = 1;  ///< sines of the Dec limits
   double raLo = 0, raLength = 0;  ///< the RA window as an arc from raLo of raLength (rad)
   double bright = 0, faint = 0, nearAu = 0, farAu = 0;
 };
@@ -313,6 +314,7 @@ struct PreLimits {
 /// v_max tau, tau <= 499.005 s per AU of distance (+ the 1e-5 d tolerance of
 /// the light-time loop), so the direction differs by at most about
 /// v_max x 3.34e-6 rad per km/s; three times that is the angular margin.
+constexpr double kPiD = 3.14159265358979323846;
 constexpr double kLightSecondsPerKm = 499.004784 / 149597870.66;
 constexpr double kAngleMarginFactor = 3.0;
 constexpr double kAngleMarginFloor = 1e-9;    ///< rad, double rounding
@@ -341,30 +343,35 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
   const double e = std::hypot(eCosE0, eSinE0);
   if (!(e < kPreFilterMaxE)) return true;
   const double n = std::sqrt(gm * invA * invA * invA);
-  // Kepler's equation in difference form: dM = x - eCosE0 sin x + eSinE0 (1 - cos x).
-  const double dM = std::remainder(n * (L.jd - epoch) * 86400.0, 2 * 3.14159265358979323846);
-  double lo = dM - 3;
-  double hi = dM + 3;
-  double x = dM;
+  constexpr double kTwoPiD = 2 * 3.14159265358979323846;
+  // Kepler's equation E - e sin E = M at the instant, from the start value
+  // M + e sin M / (1 - sin(M + e) + sin M), by Newton's method (e < 0.97:
+  // quadratic convergence from that start in two to four steps).
+  const double e0 = std::atan2(eSinE0, eCosE0);
+  const double m0 = e0 - eSinE0;
+  const double dM = std::remainder(n * (L.jd - epoch) * 86400.0, kTwoPiD);
+  const double m = std::remainder(m0 + dM, kTwoPiD);
+  double sm, cm;
+  ::sincos(m, &sm, &cm);
+  double x = m + e * sm / (1 - std::sin(m + e) + sm);
   bool converged = false;
-  for (int k = 0; k < 60; ++k) {
-    const double s = std::sin(x);
-    const double c = std::cos(x);
-    const double f = x - eCosE0 * s + eSinE0 * (1 - c) - dM;
-    if (f > 0) hi = x; else lo = x;
-    const double fp = 1 - eCosE0 * c + eSinE0 * s;
-    double next = x - f / fp;
-    if (!(next > lo && next < hi)) next = 0.5 * (lo + hi);
-    if (std::fabs(next - x) < 1e-14) {
-      x = next;
+  for (int k = 0; k < 40; ++k) {
+    double s, c;
+    ::sincos(x, &s, &c);
+    const double step = (x - e * s - m) / (1 - e * c);
+    x -= step;
+    if (std::fabs(step) < 1e-13) {
       converged = true;
       break;
     }
-    x = next;
   }
-  if (!converged) return true;
-  const double fF = 1 - a / r * (1 - std::cos(x));
-  const double gF = (dM - (x - std::sin(x))) / n;
+  if (!converged || !std::isfinite(x)) return true;
+  // The change of the eccentric anomaly that belongs to dM (|dE - dM| <= 2e < pi).
+  const double dE = dM + std::remainder((x - e0) - dM, kTwoPiD);
+  double sdE, cdE;
+  ::sincos(dE, &sdE, &cdE);
+  const double fF = 1 - a / r * (1 - cdE);
+  const double gF = (dM - (dE - sdE)) / n;
   double g[3];
   double X[3];
   for (int k = 0; k < 3; ++k) {
@@ -376,6 +383,31 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
   const double delta = deltaKm / au;
   const double dTol = kDistanceMarginRel * (1 + delta);
   if (delta < L.nearAu - dTol || delta > L.farAu + dTol) return false;
+  // The J2000 box with the light-time margin: the declination through its
+  // sine (sin is 1-Lipschitz, so sin(dec) beyond sin(limit) -+ margin puts dec
+  // beyond limit -+ margin), the right ascension only for what is left.
+  const double q = a * (1 - e);
+  const double vMax = std::sqrt(gm * (1 + e) / q);
+  const double margin = kAngleMarginFactor * vMax * kLightSecondsPerKm + kAngleMarginFloor + 1e-12 / delta;
+  const double y = g[1] * L.cosEps - g[2] * L.sinEps;
+  const double z = g[1] * L.sinEps + g[2] * L.cosEps;
+  const double sinDec = z / deltaKm;
+  if (sinDec < L.sinDecMin - margin || sinDec > L.sinDecMax + margin) return false;
+  const double dec = std::asin(std::clamp(sinDec, -1.0, 1.0));
+  if (dec < L.decMin - margin || dec > L.decMax + margin) return false;
+  if (L.raLength < 2 * 3.14159265358979323846) {
+    const double cosDec = std::cos(dec);
+    const double sinMargin = std::sin(margin);
+    if (sinMargin < cosDec) {
+      const double raMargin = std::asin(sinMargin / cosDec) * 1.0001 + 1e-12;
+      if (L.raLength + 2 * raMargin < 2 * 3.14159265358979323846) {
+        const double ra = std::atan2(y, g[0]);
+        const double from = std::remainder(ra - (L.raLo - raMargin), 2 * 3.14159265358979323846);
+        const double along = from < 0 ? from + 2 * 3.14159265358979323846 : from;
+        if (along > L.raLength + 2 * raMargin) return false;
+      }
+    }
+  }
   // Magnitude.
   const double rAu = std::sqrt(X[0] * X[0] + X[1] * X[1] + X[2] * X[2]) / au;
   const std::uint8_t model = p[122];
@@ -395,26 +427,7 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
   } else if (model == kMagModelComet) {
     mag = Ext(p + 123) + 5 * std::log10(delta) + 2.5 * Ext(p + 133) * std::log10(rAu);
   }
-  if (magKnown && std::isfinite(mag) && (mag < L.bright - kMagnitudeMargin || mag > L.faint + kMagnitudeMargin))
-    return false;
-  // The J2000 box with the light-time margin.
-  const double q = a * (1 - e);
-  const double vMax = std::sqrt(gm * (1 + e) / q);
-  const double margin = kAngleMarginFactor * vMax * kLightSecondsPerKm + kAngleMarginFloor + 1e-12 / delta;
-  const double y = g[1] * L.cosEps - g[2] * L.sinEps;
-  const double z = g[1] * L.sinEps + g[2] * L.cosEps;
-  const double dec = std::atan2(z, std::hypot(g[0], y));
-  if (dec < L.decMin - margin || dec > L.decMax + margin) return false;
-  if (L.raLength >= 2 * 3.14159265358979323846) return true;
-  const double cosDec = std::cos(dec);
-  const double sinMargin = std::sin(margin);
-  if (sinMargin >= cosDec) return true;
-  const double raMargin = std::asin(sinMargin / cosDec) * 1.0001 + 1e-12;
-  if (L.raLength + 2 * raMargin >= 2 * 3.14159265358979323846) return true;
-  const double ra = std::atan2(y, g[0]);
-  const double from = std::remainder(ra - (L.raLo - raMargin), 2 * 3.14159265358979323846);
-  const double along = from < 0 ? from + 2 * 3.14159265358979323846 : from;
-  return along <= L.raLength + 2 * raMargin;
+  return !(magKnown && std::isfinite(mag) && (mag < L.bright - kMagnitudeMargin || mag > L.faint + kMagnitudeMargin));
 }
 
 /// One event of a scan, replayed in record order on the caller's thread.
@@ -682,6 +695,8 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
   limits.sinEps = static_cast<double>(std::sin(eps));
   limits.decMin = static_cast<double>(prepared_.decMin);
   limits.decMax = static_cast<double>(prepared_.decMax);
+  limits.sinDecMin = std::sin(std::clamp(limits.decMin, -kPiD / 2, kPiD / 2));
+  limits.sinDecMax = std::sin(std::clamp(limits.decMax, -kPiD / 2, kPiD / 2));
   limits.raLo = static_cast<double>(prepared_.raMin);
   const long double length =
       prepared_.raMin <= prepared_.raMax ? prepared_.raMax - prepared_.raMin : prepared_.raMax - prepared_.raMin + kTwoPi;
