@@ -200,9 +200,11 @@ class TAstOrbFlSrch {
   bool SearchFile(const std::string& path, ElementSource source, double databaseDateTime,
                   ScanStrategy strategy = ScanStrategy::kFast);
 
-  /// Search for source 0, 1 or 3 through the session's orbit files: opens the
-  /// converted file, shows the "No ... Orbit Database!" message when it cannot
-  /// be used, else SearchFile. `tarneName` is the TARNE file name (progress title).
+  /// Search for source 0, 1 or 3: `usable` tells whether the session's orbit
+  /// file object (OpenLowell, OpenMPC, OpenTARNE) found a usable converted
+  /// file at `convertedPath`; when it did not, or the file cannot be read, the
+  /// "No ... Orbit Database!" message is shown (error icon) and false returned;
+  /// else SearchFile.
   bool Search(const std::string& convertedPath, bool usable, ElementSource source, double databaseDateTime,
               ScanStrategy strategy = ScanStrategy::kFast);
 
