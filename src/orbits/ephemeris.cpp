@@ -161,7 +161,7 @@ std::vector<std::string> OrbitNotes(ElementSource source, const OrbitCodes& code
     static constexpr std::array<std::string_view, 5> kCode1 = {
         kAten, kApollo, kAmor, "Crosses Mars Orbit (1.3 < q < 1.6660 AU).", "Crosses Outer-Planet Orbit."};
     for (std::size_t b = 0; b < kCode1.size(); ++b)
-      if ((codes[0] >> b) & 1U) notes.emplace_back(kCode1[b]);
+      if ((static_cast<unsigned>(codes[0]) >> b) & 1U) notes.emplace_back(kCode1[b]);
     static constexpr std::array<std::string_view, 8> kCode2 = {
         "Orbit derived from uncertainly (erroneously?) linked observations.",
         kEccentricityAssumed,
@@ -172,7 +172,7 @@ std::vector<std::string> OrbitNotes(ElementSource source, const OrbitCodes& code
         kHUnknown,
         "Asteroid sought, but not found."};
     for (std::size_t b = 0; b < kCode2.size(); ++b)
-      if ((codes[1] >> b) & 1U) notes.emplace_back(kCode2[b]);
+      if ((static_cast<unsigned>(codes[1]) >> b) & 1U) notes.emplace_back(kCode2[b]);
     static constexpr std::array<std::string_view, 6> kCritical = {
         "Lost Asteroid!",
         "Observed at Only Two Apparitions!",
