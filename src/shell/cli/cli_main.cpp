@@ -23,6 +23,8 @@ const std::vector<Subcommand>& Subcommands() {
       ReportCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),
+      OrbitSearchCommand(),
+      EphemerisCommand(),
   };
   return table;
 }

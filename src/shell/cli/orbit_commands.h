@@ -9,5 +9,9 @@ namespace skarvel::cli {
 Subcommand DesignationCommand();
 /// `convert-orbits`: converts an MPCORB or Lowell file into a converted orbit file.
 Subcommand ConvertOrbitsCommand();
+/// `ephemeris`: the topocentric ephemeris of one object for a site.
+Subcommand EphemerisCommand();
+/// `orbit-search`: the objects of a converted orbit file in a field at an instant.
+Subcommand OrbitSearchCommand();
 
 }  // namespace skarvel::cli

@@ -1,0 +1,141 @@
+// `skarvel-cli ephemeris` and `skarvel-cli orbit-search` against the core they call.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "orbits/ephemeris.h"
+#include "orbits/orbit_records.h"
+#include "shell/cli/cli.h"
+#include "support/temp_dir.h"
+
+namespace skarvel {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun Cli(const cli::Arguments& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = cli::Main(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+const std::string kNea = std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/MPCORB_format_NEA_excerpt.txt";
+
+std::string FirstLine() {
+  std::ifstream in(kNea);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+TEST(CliEphemeris, RowsAreTheCoreTableAndTextIsTheReport) {
+  const CliRun r = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "3", "--step-days",
+                     "0.5", "--site", "248.4,31.96,2096", "--equinox", "date"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j["rows"].size(), 3u);
+  OrbitElements el;
+  SetAsteroidDefaults(el);
+  OrbitCodes codes{};
+  ParseMpcorbLine(FirstLine(), el, codes);
+  SiteRecord site;
+  site.longitudeDeg = static_cast<float>(248.4L - 360);  // as the CLI stores it
+  site.latitudeDeg = static_cast<float>(31.96L);
+  site.altitudeM = 2096;
+  EphemerisParams p;
+  p.start.SetJD(2458666.5L);
+  p.points = 3;
+  p.stepDays = 0.5L;
+  p.SetEquinox(EquinoxChoice::kOfDate);
+  RecordList<EphemerisRecord> table;
+  ASSERT_TRUE(GenerateEphemeris(el, site, p, table));
+  for (std::int32_t k = 0; k < 3; ++k) {
+    const EphemerisRecord* e = table.GetAt(k);
+    ASSERT_NE(e, nullptr);
+    const auto& row = j["rows"][static_cast<std::size_t>(k)];
+    EXPECT_DOUBLE_EQ(row["jd"].get<double>(), 2458666.5 + 0.5 * k);
+    EXPECT_DOUBLE_EQ(row["ra_hours"].get<double>(), static_cast<double>(e->raHours));
+    EXPECT_DOUBLE_EQ(row["dec_deg"].get<double>(), static_cast<double>(e->decDeg));
+    EXPECT_DOUBLE_EQ(row["alt_deg"].get<double>(), static_cast<double>(e->altitudeDeg));
+    EXPECT_DOUBLE_EQ(row["az_deg"].get<double>(), static_cast<double>(e->azimuthDeg));
+    EXPECT_DOUBLE_EQ(row["mag"].get<double>(), static_cast<double>(e->magnitude));
+    EXPECT_DOUBLE_EQ(row["delta_au"].get<double>(), static_cast<double>(e->deltaAu));
+  }
+  const CliRun text = Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1",
+                        "--step-days", "1", "--site", "-111.6,31.96,2096", "--text"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out.rfind("Body: (433) Eros\n", 0), 0u);
+  EXPECT_NE(text.out.find("\nObservatory Code XXX\n"), std::string::npos);
+  EXPECT_NE(text.out.find("\nLongitude: 111\xC2\xB0 36' 0.0\" W    Latitude:  31\xC2\xB0 57' 36.0\" N\n"),
+            std::string::npos);
+  EXPECT_NE(text.out.find("\nMean Equator and Equinox of J2000\n"), std::string::npos);
+}
+
+TEST(CliEphemeris, BadUsage) {
+  EXPECT_EQ(Cli({"ephemeris", "--start", "2458666.5"}).status, 2);
+  EXPECT_EQ(Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1", "--step-days", "1",
+                 "--site", "1,2"})
+                .status,
+            2);
+  EXPECT_EQ(Cli({"ephemeris", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1", "--step-days", "1",
+                 "--site", "1,2,3", "--equinox", "J1990"})
+                .status,
+            2);
+  EXPECT_EQ(Cli({"ephemeris", "--mpcorb-line", "garbage", "--start", "2458666.5", "--count", "1", "--step-days", "1",
+                 "--site", "1,2,3"})
+                .status,
+            1);
+}
+
+TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
+  testing::TempDir dir;
+  ASSERT_EQ(Cli({"convert-orbits", kNea, dir / "NEA.CMO"}).status, 0);
+  const CliRun r = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint", "16"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Search Completed!: 305 Orbits Analyzed."), std::string::npos);
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["analyzed"], 305);
+  EXPECT_EQ(j["found"].get<std::size_t>(), j["objects"].size());
+  ASSERT_GT(j["objects"].size(), 2u);
+  int last = 0;
+  for (const auto& o : j["objects"]) {
+    EXPECT_GT(o["record"].get<int>(), last);
+    last = o["record"].get<int>();
+    EXPECT_LE(o["mag"].get<double>(), 16.0);
+  }
+  EXPECT_EQ(j["objects"][0]["name"], "Eros");
+  // Both scans give the same JSON objects.
+  const CliRun plain = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90", "--faint",
+                         "16", "--straightforward"});
+  EXPECT_EQ(nlohmann::json::parse(plain.out)["objects"], j["objects"]);
+  // The ephemeris of a record found by number agrees with the search's J2000 place at the geocentre.
+  const CliRun e = Cli({"ephemeris", "--cmo", dir / "NEA.CMO", "--object", "433", "--start", "2458666.5", "--count", "1",
+                     "--step-days", "1", "--site", "0,0,-6378140"});
+  ASSERT_EQ(e.status, 0) << e.err;
+  const auto row = nlohmann::json::parse(e.out)["rows"][0];
+  EXPECT_NEAR(row["ra_hours"].get<double>(), j["objects"][0]["ra_hours"].get<double>(), 1e-9);
+  EXPECT_NEAR(row["dec_deg"].get<double>(), j["objects"][0]["dec_deg"].get<double>(), 1e-9);
+  const CliRun text = Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--center", "12.2,-16.5", "--size-deg",
+                        "1", "--text"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("\n(433) Eros"), std::string::npos);
+  EXPECT_NE(text.out.find("    Field Size: 1.0 Degrees\n"), std::string::npos);
+  EXPECT_EQ(Cli({"orbit-search", dir / "NONE.CMO", "--jd", "2458666.5", "--limits", "0,24,-90,90"}).status, 1);
+  EXPECT_EQ(Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5", "--limits", "10,2,-90,90"}).status, 2);
+  EXPECT_EQ(Cli({"orbit-search", dir / "NEA.CMO", "--jd", "2458666.5"}).status, 2);
+  EXPECT_EQ(Cli({"ephemeris", "--cmo", dir / "NEA.CMO", "--object", "Nobody", "--start", "2458666.5", "--count", "1",
+                 "--step-days", "1", "--site", "0,0,0"})
+                .status,
+            1);
+}
+
+}  // namespace
+}  // namespace skarvel
