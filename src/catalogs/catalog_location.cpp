@@ -42,7 +42,7 @@ std::optional<CatalogLocationAnswer> AskCatalogLocation(platform::Platform& ui, 
   const bool driveForm = location.size() >= 2 && location[1] == ':';
   const std::string drive = driveForm ? location.substr(0, 3) : std::string(kDefaultCatalogDrive);
   ui.Beep();  // information beep, or the warning beep of the error form
-  const auto answer = ui.PromptText({caption, CatalogPromptText(name, location, error), drive});
+  const auto answer = ui.PromptText({caption, CatalogPromptText(name, location, error), drive, kCatalogBrowseAnswer});
   if (!answer) return std::nullopt;
   if (Upper(*answer) == Upper(kCatalogBrowseAnswer)) {
     const std::string start = fs::DirectoryExists(location) ? location : programDir;

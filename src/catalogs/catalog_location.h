@@ -2,10 +2,10 @@
 // shows while an expected catalog file is missing.
 //
 // The prompt reaches the person through Platform::PromptText: the caption, the
-// prompt's text and the drive field as the initial text. The answer is read as
-// the dialog's buttons: nothing (Cancel) gives up; the text "Browse" (any
-// letter case) is the Browse button, which opens a directory chooser; any
-// other text is OK with that drive field.
+// prompt's text, the drive field as the initial text and a "Browse" button.
+// The answer is read as the dialog's buttons: nothing (Cancel) gives up; the
+// text "Browse" (the Browse button) opens a directory chooser; any other text
+// is OK with that drive field.
 #pragma once
 
 #include <optional>

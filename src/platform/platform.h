@@ -62,6 +62,9 @@ struct TextPromptRequest {
   std::string caption;
   std::string prompt;
   std::string initial;
+  /// A third button beside OK and Cancel (e.g. "Browse"); pressing it answers
+  /// with this text itself. Empty: no such button.
+  std::string extraButton;
 };
 
 /// A small progress window with a bar and an optional stop request.

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -178,6 +181,31 @@ std::optional<std::string> QtPlatform::ChooseDirectory(const DirectoryRequest& r
 }
 
 std::optional<std::string> QtPlatform::PromptText(const TextPromptRequest& request) {
+  if (!request.extraButton.empty()) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(ToQt(request.caption));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(ToQt(request.prompt).replace("\r\n", "\n"), &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* edit = new QLineEdit(ToQt(request.initial), &dialog);
+    edit->setObjectName("promptText");
+    layout->addWidget(edit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton* extra = buttons->addButton("&" + ToQt(request.extraButton), QDialogButtonBox::ActionRole);
+    extra->setObjectName("extraButton");
+    layout->addWidget(buttons);
+    bool extraPressed = false;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(extra, &QPushButton::clicked, &dialog, [&] {
+      extraPressed = true;
+      dialog.accept();
+    });
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (extraPressed) return request.extraButton;
+    return FromQt(edit->text());
+  }
   bool ok = false;
   const QString text = QInputDialog::getText(parent_, ToQt(request.caption), ToQt(request.prompt),
                                              QLineEdit::Normal, ToQt(request.initial), &ok);

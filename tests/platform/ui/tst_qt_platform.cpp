@@ -100,10 +100,30 @@ class TestQtPlatform : public QObject {
       edit->setText("E");
       QTest::keyClick(edit, Qt::Key_Return);
     });
-    QCOMPARE(ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", ""}),
+    QCOMPARE(ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", "", ""}),
              std::optional<std::string>("E"));
     OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
-    QVERIFY(!ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", ""}).has_value());
+    QVERIFY(!ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", "", ""}).has_value());
+  }
+
+  void promptWithAThirdButton() {
+    QtPlatform ui;
+    skarvel::platform::TextPromptRequest request{"GSC Location", "Please insert the GSC", "D:\\", "Browse"};
+    OnNextModal([](QWidget* w) {
+      auto* edit = w->findChild<QLineEdit*>("promptText");
+      QVERIFY(edit != nullptr);
+      QCOMPARE(edit->text(), QString("D:\\"));
+      QCOMPARE(w->windowTitle(), QString("GSC Location"));
+      w->findChild<QPushButton*>("extraButton")->click();
+    });
+    QCOMPARE(ui.PromptText(request), std::optional<std::string>("Browse"));
+    OnNextModal([](QWidget* w) {
+      w->findChild<QLineEdit*>("promptText")->setText("E");
+      QTest::keyClick(w->findChild<QLineEdit*>("promptText"), Qt::Key_Return);
+    });
+    QCOMPARE(ui.PromptText(request), std::optional<std::string>("E"));
+    OnNextModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    QVERIFY(!ui.PromptText(request).has_value());
   }
 
   void progressWindowReportsTheStopRequest() {
