@@ -276,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(BothScans, SearchBox,
 TEST(SearchTransit, CulminationAltitudeAgainstTheDaysHighestPoint) {
   // The highest altitude of the place of date within the next 29 hours, by
   // one-minute steps: the transit test finds the culmination within the
-  // spec's hour-angle rule (solar for sidereal hours: up to 4 minutes, 0.015
+  // transit test's hour-angle rule (solar for sidereal hours: up to 4 minutes, 0.015
   // deg here) and never above it.
   Fixture f;
   const OrbitElements el = BodyAt("x", 100, -40);
