@@ -1,3 +1,4 @@
+#include "platform/ui/line_edit.h"
 #include "astrometry/ui/t_obs_params_dlg.h"
 
 #include <QCheckBox>
@@ -13,37 +14,18 @@
 
 namespace skarvel::ui {
 
-namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QLineEdit* e) {
-  return e->text().toLatin1().toStdString();
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, const char* hint = nullptr) {
-  auto* e = new QLineEdit(parent);
-  e->setObjectName(name);
-  e->setMaxLength(maxLength);
-  if (hint) e->setToolTip(hint);
-  return e;
-}
-
-}  // namespace
-
 TObsParamsDlg::TObsParamsDlg(ObsParams& record, const std::string& mode, bool checkOnOk, ObsParamsSettings settings,
                              VerifiedIds& verified, ObjectLookup& lookup, platform::Platform& ui, QWidget* parent)
     : QDialog(parent),
       logic_(std::make_unique<ObsParamsLogic>(record, mode, checkOnOk, settings, verified, lookup, ui)) {
   setObjectName("ObsParamsDlg");
-  setWindowTitle(Q(logic_->Caption()));
-  name_ = Edit(this, "ObjectName", static_cast<int>(kObsNameMax));
-  designation_ = Edit(this, "Designation", static_cast<int>(kObsDesignationTyped), "See \"Help\"");
-  number_ = Edit(this, "Number", static_cast<int>(kObsNumberTyped), "See \"Help\"");
-  observer_ = Edit(this, "Observer", 68);
-  date_ = Edit(this, "ObsDate", 10, "Use Full (4 digit) Year");
-  time_ = Edit(this, "ObsTime", 8, "Use 24 hr format.");
+  setWindowTitle(platform::ToQt(logic_->Caption()));
+  name_ = MakeEdit(this, "ObjectName", static_cast<int>(kObsNameMax));
+  designation_ = MakeEdit(this, "Designation", static_cast<int>(kObsDesignationTyped), "See \"Help\"");
+  number_ = MakeEdit(this, "Number", static_cast<int>(kObsNumberTyped), "See \"Help\"");
+  observer_ = MakeEdit(this, "Observer", 68);
+  date_ = MakeEdit(this, "ObsDate", 10, "Use Full (4 digit) Year");
+  time_ = MakeEdit(this, "ObsTime", 8, "Use 24 hr format.");
   for (QLineEdit* e : {name_, designation_, number_}) e->installEventFilter(this);
   discovery_ = new QCheckBox("Discovery", this);
   discovery_->setObjectName("Discovery");
@@ -88,12 +70,12 @@ TObsParamsDlg::~TObsParamsDlg() = default;
 
 void TObsParamsDlg::Load() {
   const ObsParamsFields& f = logic_->fields;
-  name_->setText(Q(f.name));
-  designation_->setText(Q(f.designation));
-  number_->setText(Q(f.number));
-  observer_->setText(Q(f.observer));
-  date_->setText(Q(f.date));
-  time_->setText(Q(f.time));
+  name_->setText(platform::ToQt(f.name));
+  designation_->setText(platform::ToQt(f.designation));
+  number_->setText(platform::ToQt(f.number));
+  observer_->setText(platform::ToQt(f.observer));
+  date_->setText(platform::ToQt(f.date));
+  time_->setText(platform::ToQt(f.time));
   discovery_->setChecked(f.discovery);
   discovery_->setEnabled(f.discoveryEnabled);
   for (QWidget* w : std::initializer_list<QWidget*>{name_, designation_, number_, observer_})
@@ -103,12 +85,12 @@ void TObsParamsDlg::Load() {
 
 void TObsParamsDlg::Store() {
   ObsParamsFields& f = logic_->fields;
-  f.name = S(name_);
-  f.designation = S(designation_);
-  f.number = S(number_);
-  f.observer = S(observer_);
-  f.date = S(date_);
-  f.time = S(time_);
+  f.name = EditText(name_);
+  f.designation = EditText(designation_);
+  f.number = EditText(number_);
+  f.observer = EditText(observer_);
+  f.date = EditText(date_);
+  f.time = EditText(time_);
   f.discovery = discovery_->isChecked();
   f.objectType = comet_->isChecked() ? 1 : 0;
 }

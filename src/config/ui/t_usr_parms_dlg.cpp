@@ -1,3 +1,4 @@
+#include "platform/ui/line_edit.h"
 #include "config/ui/t_usr_parms_dlg.h"
 
 #include <QButtonGroup>
@@ -18,20 +19,6 @@ namespace skarvel::ui {
 
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string S(const QLineEdit* e) {
-  return e->text().toLatin1().toStdString();
-}
-
-QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, const char* hint = nullptr) {
-  auto* e = new QLineEdit(parent);
-  e->setObjectName(name);
-  e->setMaxLength(maxLength);
-  if (hint) e->setToolTip(hint);
-  return e;
-}
 
 /// Runs an operation of the logic; a failure that the logic does not handle
 /// (a record file that fails while being rewritten) is shown with its own text.
@@ -87,13 +74,13 @@ TUsrParmsDlg::TUsrParmsDlg(UserRecord& record, platform::Platform& ui, const std
                           "If different from Observers"};
   auto* form = new QFormLayout;
   for (int i = 0; i < 8; ++i) {
-    edits_[i] = Edit(this, names[i], i < 6 ? 40 : 255, hints[i]);
+    edits_[i] = MakeEdit(this, names[i], i < 6 ? 40 : 255, hints[i]);
     form->addRow(labels[i], edits_[i]);
   }
   connect(edits_[4], &QLineEdit::textEdited, this, [this] {
-    logic_->fields.country = S(edits_[4]);
+    logic_->fields.country = EditText(edits_[4]);
     logic_->CountryEdited();
-    if (Q(logic_->fields.country) != edits_[4]->text()) edits_[4]->setText(Q(logic_->fields.country));
+    if (platform::ToQt(logic_->fields.country) != edits_[4]->text()) edits_[4]->setText(platform::ToQt(logic_->fields.country));
   });
   auto* file = MakeFileButton(this, fileMenu_, {{"FindUser1", "&Find User..."}, {"SaveUser1", "&Save User Data"}});
   connect(fileMenu_->actions()[0], &QAction::triggered, this, [this, &ui] {
@@ -122,14 +109,14 @@ void TUsrParmsDlg::Load() {
   const UserRecord& f = logic_->fields;
   const std::string* texts[8] = {&f.contactName, &f.institution, &f.street,    &f.cityStateZip,
                                  &f.country,     &f.email,       &f.observers, &f.measurers};
-  for (int i = 0; i < 8; ++i) edits_[i]->setText(Q(*texts[i]));
+  for (int i = 0; i < 8; ++i) edits_[i]->setText(platform::ToQt(*texts[i]));
 }
 
 void TUsrParmsDlg::Store() {
   UserRecord& f = logic_->fields;
   std::string* texts[8] = {&f.contactName, &f.institution, &f.street,    &f.cityStateZip,
                            &f.country,     &f.email,       &f.observers, &f.measurers};
-  for (int i = 0; i < 8; ++i) *texts[i] = S(edits_[i]);
+  for (int i = 0; i < 8; ++i) *texts[i] = EditText(edits_[i]);
 }
 
 void TUsrParmsDlg::accept() {
@@ -155,7 +142,7 @@ TCamParmsDlg::TCamParmsDlg(CameraRecord& record, const CameraRecord* current, bo
                           "Telescope Aperture diameter in mm.",
                           "Telescope Focal Length in mm.",
                           "Estimated Error in ObsTime - milliseconds."};
-  for (int i = 0; i < 8; ++i) edits_[i] = Edit(this, names[i], i == 0 ? 40 : 20, hints[i]);
+  for (int i = 0; i < 8; ++i) edits_[i] = MakeEdit(this, names[i], i == 0 ? 40 : 20, hints[i]);
 
   auto* values = new QGroupBox(" Values", this);
   auto* valuesLayout = new QHBoxLayout(values);
@@ -190,7 +177,7 @@ TCamParmsDlg::TCamParmsDlg(CameraRecord& record, const CameraRecord* current, bo
   inverted_->setToolTip("Check if Image is Upside-Down.");
   scope->addRow("Image Inverted:", inverted_);
   connect(edits_[7], &QLineEdit::textEdited, this, [this] {
-    logic_->fields.timingError = S(edits_[7]);
+    logic_->fields.timingError = EditText(edits_[7]);
     logic_->TimingErrorEdited();
   });
 
@@ -245,7 +232,7 @@ void TCamParmsDlg::Load() {
   const CameraFields& f = logic_->fields;
   const std::string* texts[8] = {&f.name,        &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
                                  &f.imageHeight, &f.aperture,   &f.focalLength, &f.timingError};
-  for (int i = 0; i < 8; ++i) edits_[i]->setText(Q(*texts[i]));
+  for (int i = 0; i < 8; ++i) edits_[i]->setText(platform::ToQt(*texts[i]));
   inverted_->setChecked(f.inverted);
   filters_[f.filter <= 8 ? f.filter : 8]->setChecked(true);
   (logic_->ShowingCurrent() ? current_ : default_)->setChecked(true);
@@ -256,7 +243,7 @@ void TCamParmsDlg::Store() {
   CameraFields& f = logic_->fields;
   std::string* texts[8] = {&f.name,        &f.pixelWidth, &f.pixelHeight, &f.imageWidth,
                            &f.imageHeight, &f.aperture,   &f.focalLength, &f.timingError};
-  for (int i = 0; i < 8; ++i) *texts[i] = S(edits_[i]);
+  for (int i = 0; i < 8; ++i) *texts[i] = EditText(edits_[i]);
   f.inverted = inverted_->isChecked();
   for (std::uint8_t i = 0; i < 9; ++i)
     if (filters_[i]->isChecked()) f.filter = i;
@@ -274,16 +261,16 @@ TSiteParmsDlg::TSiteParmsDlg(SiteRecord& record, platform::Platform& ui, RecordF
     : QDialog(parent), logic_(std::make_unique<SiteParmsLogic>(record, ui, std::move(stations), obsCodesFile)) {
   setObjectName("SiteParmsDlg");
   setWindowTitle("Observatory (Site) Information");
-  edits_[0] = Edit(this, "SiteName", 40);
-  edits_[1] = Edit(this, "Code", 4, "3 or 4-Digit Observatory Code (or \"999\")");
-  edits_[2] = Edit(this, "Telescope", 40);
+  edits_[0] = MakeEdit(this, "SiteName", 40);
+  edits_[1] = MakeEdit(this, "Code", 4, "3 or 4-Digit Observatory Code (or \"999\")");
+  edits_[2] = MakeEdit(this, "Telescope", 40);
   const char* angleNames[6] = {"LonDegrees", "LonMinutes", "LonSeconds", "LatDegrees", "LatMinutes", "LatSeconds"};
-  for (int i = 0; i < 6; ++i) edits_[3 + i] = Edit(this, angleNames[i], 10);
-  edits_[9] = Edit(this, "Altitude", 20, "Station altitude above sea level in meters.");
-  edits_[10] = Edit(this, "TimeZone", 20, "UT minus Local (Zone) Time in Hours");
-  edits_[11] = Edit(this, "TelescopeID", 1, "Numeric (1-9) Telescope Identifier for site.");
+  for (int i = 0; i < 6; ++i) edits_[3 + i] = MakeEdit(this, angleNames[i], 10);
+  edits_[9] = MakeEdit(this, "Altitude", 20, "Station altitude above sea level in meters.");
+  edits_[10] = MakeEdit(this, "TimeZone", 20, "UT minus Local (Zone) Time in Hours");
+  edits_[11] = MakeEdit(this, "TelescopeID", 1, "Numeric (1-9) Telescope Identifier for site.");
   connect(edits_[1], &QLineEdit::textEdited, this, [this] {
-    logic_->fields.code = S(edits_[1]);
+    logic_->fields.code = EditText(edits_[1]);
     logic_->CodeEdited();
   });
 
@@ -362,7 +349,7 @@ void TSiteParmsDlg::Load() {
   const std::string* texts[12] = {&f.name,       &f.code,       &f.telescope,  &f.lonDegrees,
                                   &f.lonMinutes, &f.lonSeconds, &f.latDegrees, &f.latMinutes,
                                   &f.latSeconds, &f.altitude,   &f.timeZone,   &f.telescopeId};
-  for (int i = 0; i < 12; ++i) edits_[i]->setText(Q(*texts[i]));
+  for (int i = 0; i < 12; ++i) edits_[i]->setText(platform::ToQt(*texts[i]));
   (f.west ? west_ : east_)->setChecked(true);
   (f.north ? north_ : south_)->setChecked(true);
   loading_ = false;
@@ -372,7 +359,7 @@ void TSiteParmsDlg::Store() {
   SiteFields& f = logic_->fields;
   std::string* texts[12] = {&f.name,       &f.code,       &f.telescope,  &f.lonDegrees, &f.lonMinutes, &f.lonSeconds,
                             &f.latDegrees, &f.latMinutes, &f.latSeconds, &f.altitude,   &f.timeZone,   &f.telescopeId};
-  for (int i = 0; i < 12; ++i) *texts[i] = S(edits_[i]);
+  for (int i = 0; i < 12; ++i) *texts[i] = EditText(edits_[i]);
   f.west = west_->isChecked();
   f.north = north_->isChecked();
 }
