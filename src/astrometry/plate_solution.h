@@ -91,6 +91,8 @@ class PlateSolnObj {
 
   int PairCount() const { return pairCount_; }
   bool Solved() const { return solved_; }
+  /// The solution is no longer valid (the references or the field changed).
+  void MarkUnsolved() { solved_ = false; }
   int UsedCount() const { return usedCount_; }
   long double RA0() const { return ra0_; }
   long double Dec0() const { return dec0_; }
