@@ -221,6 +221,13 @@ bool ImageMeasurement::Solve(const SolutionSettings& settings, platform::Platfor
   return true;
 }
 
+long double ImageMeasurement::ArcsecPerPixel() const {
+  const auto m = static_cast<std::size_t>(UnknownCount(solvedType_));
+  if (constants_.size() < 2 * m) return 0;
+  const long double det = constants_[0] * constants_[m + 1] - constants_[m] * constants_[1];
+  return std::sqrt(std::fabs(det)) * kArcsecPerRadian;
+}
+
 std::optional<std::array<long double, 2>> ImageMeasurement::SkyAt(long double imageX, long double imageY) {
   if (!plate.Solved()) return std::nullopt;
   ReferenceStar scratch;

@@ -112,6 +112,9 @@ class ImageMeasurement {
   /// The current model's coefficients, after Solve.
   const std::vector<long double>& Constants() const { return constants_; }
   std::uint8_t SolvedType() const { return solvedType_; }
+  /// The plate scale of the solution, sqrt|dX/dx dY/dy - dY/dx dX/dy| x 206264.8
+  /// (arc seconds per pixel); 0 before a solution.
+  long double ArcsecPerPixel() const;
   /// Sky position of a display image position by the solved plate; nothing when not solved.
   std::optional<std::array<long double, 2>> SkyAt(long double imageX, long double imageY);
 

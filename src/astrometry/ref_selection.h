@@ -114,6 +114,7 @@ class RefSelection {
   bool ResolveOnly() const { return resolveOnly_; }
   bool WasSolved() const { return wasSolved_; }
   int Slot() const { return slot_; }
+  std::uint8_t SolutionType() const { return options_.solutionType; }
   bool showMagnifier = true;
   /// The "Cancel" options offered at the current step.
   CancelOptions CancelOptionsForStep() const;

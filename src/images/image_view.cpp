@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundations/angles.h"
 #include "foundations/strings.h"
 
 namespace skarvel {
@@ -95,6 +96,31 @@ std::vector<PrintLine> ImagePrintInfo(const std::string& caption, std::int32_t w
   const long double ra = raHours.value_or(0);
   const long double dec = decDegrees.value_or(0);
   if (ra != 0 || dec != 0) lines.push_back({100, ApproximateCoordinatesLine(ra, dec)});
+  return lines;
+}
+
+}  // namespace skarvel
+
+namespace skarvel {
+
+std::vector<PrintLine> SolvedPrintInfo(const std::string& caption, std::int32_t width, std::int32_t height,
+                                       const SolvedPrintData& d) {
+  std::vector<PrintLine> lines = ImagePrintInfo(caption, width, height, std::nullopt, std::nullopt);
+  const std::string dec = FormatDMS(d.centreDecDeg, 1, "\xB0 ", "' ", "\"");
+  lines.push_back({100, "Field Center  - RA:" + FormatDMS(d.centreRAHours, 2, "h ", "m ", "s,   Dec:") + dec});
+  lines.push_back({100,
+                   "Field - Scale: " + FormatFixed(4, d.arcsecPerPixel) + " \"/pixel" +
+                       ",  Width: " + FormatFixed(2, d.arcsecPerPixel * width / 60) + "'" +
+                       ",  Height: " + FormatFixed(2, d.arcsecPerPixel * height / 60) + "'",
+                   1});
+  if (d.targetLocated) {
+    lines.push_back({100, "Target Object - RA:" + FormatDMS(d.targetRAHours, 2, "h ", "m ", "s  Dec:") +
+                              FormatDMS(d.targetDecDeg, 1, "\xB0 ", "' ", "\"")});
+    if (d.targetMag != 0) {
+      const int decimals = d.targetMagError > 0 && d.targetMagError < 0.05L ? 2 : 1;
+      lines.push_back({100, "Target Magnitude: " + FormatFixed(decimals, d.targetMag), 1});
+    }
+  }
   return lines;
 }
 

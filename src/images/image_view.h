@@ -95,9 +95,25 @@ struct CursorMark {
 struct PrintLine {
   std::int32_t indent = 0;
   std::string text;
+  std::int32_t gap = 2;  ///< lines advanced before this one
 };
 std::vector<PrintLine> ImagePrintInfo(const std::string& caption, std::int32_t width, std::int32_t height,
                                       std::optional<long double> raHours, std::optional<long double> decDegrees);
+/// What the print of a solved image states about the solution.
+struct SolvedPrintData {
+  long double centreRAHours = 0;
+  long double centreDecDeg = 0;
+  long double arcsecPerPixel = 0;  ///< sqrt|dX/dx dY/dy - dY/dx dX/dy| x 206264.8
+  bool targetLocated = false;
+  long double targetRAHours = 0;
+  long double targetDecDeg = 0;
+  long double targetMag = 0;       ///< 0: no magnitude
+  long double targetMagError = 0;
+};
+/// The information lines of the print of a solved image: the caption and
+/// size lines, then the field centre, the scale and size, and the target.
+std::vector<PrintLine> SolvedPrintInfo(const std::string& caption, std::int32_t width, std::int32_t height,
+                                       const SolvedPrintData& solved);
 /// "Approximate Coordinates - RA:" + "Hh M.m" ... as printed for unsolved images.
 std::string ApproximateCoordinatesLine(long double raHours, long double decDegrees);
 

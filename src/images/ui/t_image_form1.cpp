@@ -20,7 +20,9 @@
 #include <QVBoxLayout>
 
 #include "astrometry/ui/t_info_list_form1.h"
+#include "foundations/angles.h"
 #include "images/fits_file.h"
+#include "images/ui/t_box_dlg_form1.h"
 #include "images/ui/t_image_text_window.h"
 #include "images/ui/t_img_adjst_dlg.h"
 #include "platform/ui/qt_platform.h"
@@ -231,8 +233,10 @@ void TImageForm1::BuildMenus() {
     AddAction(m, isContext ? "ClearZoom2" : "ClearZoom1", "C&Lear Zoom", [this] { ClearZoom(); });
     QMenu* box = m->addMenu("\"&Box\" Parameters");
     box->setObjectName(isContext ? "BoxParameters2" : "BoxParameters1");
-    AddAction(box, isContext ? "BoxUnknown2" : "BoxUnknown1", "Box Size for &Unknown...", nullptr);
-    AddAction(box, isContext ? "BoxReferences2" : "BoxReferences1", "Box Size for &References...", nullptr);
+    AddAction(box, isContext ? "BoxUnknown2" : "BoxUnknown1", "Box Size for &Unknown...",
+              [this] { BoxCommand(BoxKind::Unknown); });
+    AddAction(box, isContext ? "BoxReferences2" : "BoxReferences1", "Box Size for &References...",
+              [this] { BoxCommand(BoxKind::Reference); });
   };
   fill(image, false);
   image->addSeparator();
@@ -241,11 +245,11 @@ void TImageForm1::BuildMenus() {
   AddAction(image, "Close1", "&Close", [this] { close(); });
   QMenu* object = menuBar()->addMenu("&Object");
   object->setObjectName("Object1");
-  AddAction(object, "ObservationParameters1", "Observation &Parameters...", nullptr);
+  AddAction(object, "ObservationParameters1", "Observation &Parameters...", [this] { ObservationParameters(); });
   QMenu* solution = menuBar()->addMenu("&Solution Results...");
   solution->setObjectName("SolutionResults1");
-  AddAction(solution, "ViewPrint1", "&View/Print...", nullptr);
-  AddAction(solution, "AddToReportList1", "&Add to Report List...", nullptr);
+  AddAction(solution, "ViewPrint1", "&View/Print...", [this] { ShowSolutionReport(); });
+  AddAction(solution, "AddToReportList1", "&Add to Report List...", [this] { AddToReportList(); });
   solution->menuAction()->setEnabled(false);
   actions_["SolutionResults1"] = solution->menuAction();
   context_ = new QMenu(this);
@@ -268,6 +272,13 @@ bool TImageForm1::ShowImage(int slot) {
   measuring = false;
   BuildDisplay(true);
   RewritePalette();
+  measurement.SetSlot(slot);
+  measurement.NewImage(image->width, image->height, display_.settings.mirrorLeftRight,
+                       display_.settings.mirrorUpDown);
+  solutionWindow_.reset();
+  cursorText_.clear();
+  if (host_.mainObsParams) obsParams = host_.mainObsParams();
+  actions_["SolutionResults1"]->setEnabled(false);
   SetZoomCommandsVisible(true);
   valid_ = image->HasImage() && display_.HasBitmap();
   return valid_;
@@ -282,6 +293,9 @@ void TImageForm1::BuildDisplay(bool takeNewSettings) {
   context.dataDir = host_.options->dataDir;
   context.ui = host_.ui;
   display_.BuildDisplay(*image, takeNewSettings, context);
+  // A located target stays on its star when the orientation changes.
+  measurement.OrientationChanged(image->width, image->height, display_.settings.mirrorLeftRight,
+                                 display_.settings.mirrorUpDown);
   ++buildCount_;
   FitWindow();
   canvas_->update();
@@ -364,6 +378,23 @@ void TImageForm1::Paint(QPainter& p) {
   }
   for (const ImageMarker& m : markers)
     DrawMarker(p, m, static_cast<int>(m.imageY * sizing_.scale), static_cast<int>(m.imageX * sizing_.scale + 1));
+  const int counter = host_.locateCounter ? host_.locateCounter() : 0;
+  for (const MeasureMarker& m : measurement.Markers(counter)) {
+    ImageMarker marker;
+    marker.label = m.label;
+    marker.colour = m.colour == MeasureMarker::Colour::CurrentReference ? kCurrentReference : mark;
+    marker.showInMagnifier = m.showInMagnifier;
+    marker.withSkyBorder = m.withSkyBorder;
+    DrawMarker(p, marker, static_cast<int>(m.imageY * sizing_.scale), static_cast<int>(m.imageX * sizing_.scale + 1));
+  }
+  if (!cursorText_.empty()) {
+    const int lineHeight = p.fontMetrics().height();
+    const int top = sizing_.clientHeight - lineHeight * static_cast<int>(cursorText_.size()) - 2;
+    p.fillRect(QRect(0, top, sizing_.clientWidth, sizing_.clientHeight - top), Qt::black);
+    p.setPen(mark);
+    for (std::size_t i = 0; i < cursorText_.size(); ++i)
+      p.drawText(2, top + lineHeight * static_cast<int>(i) + p.fontMetrics().ascent(), ToQt(cursorText_[i]));
+  }
   if (crossShown_ && mark_.inside) {
     p.setPen(QPen(kCross, 1));
     p.drawLine(mark_.x - kCrossHalf, mark_.y, mark_.x + kCrossHalf, mark_.y);
@@ -412,6 +443,7 @@ void TImageForm1::Press(QMouseEvent* e) {
     tracking_ = true;
     canvas_->setCursor(Qt::CrossCursor);
     ClearMark();
+    ShowCursorCoordinates(at.x(), at.y());
     cursorWindow_->MoveTo(this, at.x(), at.y());
   }
 }
@@ -430,6 +462,7 @@ void TImageForm1::Move(QMouseEvent* e) {
   if (tracking_) {
     cursorWindow_->MoveTo(this, at.x(), at.y());
     canvas_->setCursor(canvas_->rect().contains(at) ? Qt::CrossCursor : Qt::ArrowCursor);
+    ShowCursorCoordinates(at.x(), at.y());
   }
 }
 
@@ -447,7 +480,12 @@ void TImageForm1::Release(QMouseEvent* e) {
     canvas_->setCursor(Qt::ArrowCursor);
     RecordCrsr(at.x(), at.y());
     // While measuring the click belongs to the star measurement.
-    if (!measuring) crossShown_ = true;
+    if (measuring) {
+      if (host_.measureClick) host_.measureClick(*this, at.x(), at.y());
+    } else {
+      crossShown_ = true;
+      ShowCursorCoordinates(at.x(), at.y());
+    }
     canvas_->update();
     return;
   }
@@ -570,6 +608,18 @@ void TImageForm1::PrintImage() {
 
 std::vector<PrintLine> TImageForm1::InfoLines() const {
   GraphicsFileObj* image = Image();
+  if (image != nullptr && measurement.plate.Solved()) {
+    SolvedPrintData d;
+    d.centreRAHours = measurement.centre.fitRA;
+    d.centreDecDeg = measurement.centre.fitDec;
+    d.arcsecPerPixel = measurement.ArcsecPerPixel();
+    d.targetLocated = measurement.targetLocated;
+    d.targetRAHours = measurement.target.fitRA;
+    d.targetDecDeg = measurement.target.fitDec;
+    d.targetMag = measurement.target.catMag;
+    d.targetMagError = measurement.target.magRes;
+    return SolvedPrintInfo(platform::FromQt(windowTitle()), image->width, image->height, d);
+  }
   std::optional<long double> ra, dec;
   if (const auto* fits = dynamic_cast<const FITSFileObj*>(image)) {
     ra = fits->Header().ra;
@@ -606,7 +656,7 @@ int TImageForm1::PrintHeader(QPainter& p, int margin, int lineHeight) {
 
 int TImageForm1::PrintInfo(QPainter& p, int margin, int lineHeight, int row) {
   for (const PrintLine& line : InfoLines()) {
-    row += 2;
+    row += line.gap;
     p.drawText(QRect(margin + line.indent, row * lineHeight, p.device()->width() - margin - line.indent, lineHeight),
                Qt::AlignLeft | Qt::AlignTop, ToQt(line.text));
   }
@@ -629,6 +679,107 @@ void TImageForm1::PrintPicture(QPainter& p, int row, int lineHeight) {
   p.setPen(QPen(Qt::black, 2));
   p.setBrush(Qt::NoBrush);
   p.drawRect(target.adjusted(-1, -1, 1, 1));
+}
+
+MeasureView TImageForm1::View() const {
+  MeasureView v;
+  v.image = Image();
+  v.scale = sizing_.scale;
+  v.mirrorLeftRight = display_.settings.mirrorLeftRight;
+  v.mirrorUpDown = display_.settings.mirrorUpDown;
+  v.clientWidth = sizing_.clientWidth;
+  v.clientHeight = sizing_.clientHeight;
+  v.readSkyForCentroid = host_.options == nullptr || host_.options->readSkyForCentroid;
+  return v;
+}
+
+void TImageForm1::ShowCursorCoordinates(int x, int y) {
+  if (!measurement.plate.Solved() || sizing_.scale <= 0) return;
+  const auto sky = measurement.SkyAt(x / sizing_.scale, y / sizing_.scale);
+  if (!sky) return;
+  cursorText_ = {"RA: " + FormatDMS((*sky)[0], 1, "h ", "m ", "s "),
+                 "Dec: " + FormatDMS((*sky)[1], 0, "\xB0 ", "' ", "\" ")};
+  cursorUpdates_ = false;
+  canvas_->update();
+  cursorUpdates_ = true;
+}
+
+void TImageForm1::BoxCommand(BoxKind kind) {
+  if (host_.options == nullptr) return;
+  BoxRecord& box = kind == BoxKind::Reference ? host_.options->refBox : host_.options->unknownBox;
+  const std::optional<BoxRecord> chosen =
+      runBoxDialog ? runBoxDialog(kind, box) : TBoxDlgForm1::Ask(kind, box, this);
+  if (!chosen) return;
+  box = *chosen;
+  measurement.targetLocated = false;
+  canvas_->update();
+  if (host_.boxesChanged) host_.boxesChanged(*this);
+}
+
+void TImageForm1::ObservationParameters() {
+  if (host_.mainObsParams) obsParams = host_.mainObsParams();
+  ObsParams edited = obsParams;
+  if (host_.editObservationParameters && host_.editObservationParameters(*this, edited)) obsParams = edited;
+}
+
+std::vector<std::string> TImageForm1::SolutionLines() const {
+  GraphicsFileObj* image = Image();
+  SolutionReportInput in;
+  in.slot = slot_;
+  if (image != nullptr) {
+    in.fileName = image->displayName;
+    in.imageWidth = image->width;
+    in.imageHeight = image->height;
+  }
+  in.objectName = obsParams.objectName;
+  in.observationTime = obsParams.observationTime;
+  in.targetLocated = measurement.targetLocated;
+  in.target = measurement.target;
+  in.magnitude = measurement.magnitude;
+  in.references = measurement.references;
+  in.centre = measurement.centre;
+  in.solutionType = measurement.SolvedType();
+  in.pairCount = measurement.plate.PairCount();
+  in.errors = measurement.plate.ErrorEstimates(measurement.SolvedType());
+  in.constants = measurement.Constants();
+  if (host_.reportCamera) in.camera = host_.reportCamera();
+  in.catalogName = host_.catalogName;
+  return SolutionReportLines(in);
+}
+
+void TImageForm1::SolutionReady() {
+  actions_["SolutionResults1"]->setEnabled(true);
+  if (QAction* add = Action("AddToReportList1")) add->setEnabled(!measurement.recorded);
+  ShowSolutionReport();
+}
+
+void TImageForm1::ShowSolutionReport() {
+  if (!measurement.plate.Solved() || host_.ui == nullptr || host_.search == nullptr) return;
+  TextListContent content;
+  content.caption = SolutionReportTitle(slot_);
+  content.lines = SolutionLines();
+  GraphicsFileObj* image = Image();
+  std::string name = image != nullptr ? image->displayName : std::string();
+  if (const auto dot = name.rfind('.'); dot != std::string::npos) name.erase(dot);
+  content.saveName = name + ".SLN";
+  solutionWindow_ = std::make_unique<TImageTextWindow>(content, 4, *host_.ui, *host_.search);
+  solutionWindow_->List().SetTextFile(content.saveName, host_.lastImageDir ? host_.lastImageDir() : std::string());
+  solutionWindow_->Show();
+}
+
+void TImageForm1::CloseSolutionReport() {
+  if (solutionWindow_ != nullptr) solutionWindow_->Window().close();
+}
+
+void TImageForm1::AddToReportList() {
+  if (!measurement.plate.Solved() || measurement.recorded) return;
+  if (host_.mainObsParams) obsParams = host_.mainObsParams();
+  if (host_.addToReport) host_.addToReport(*this);
+  measurement.recorded = true;
+  if (host_.options != nullptr && !host_.options->expertMode && host_.ui != nullptr)
+    platform::Tell(*host_.ui, "Measured Position of " + obsParams.objectName + " Placed in Report List.",
+                   "Measurement Recorded", platform::Icon::Information, platform::Buttons::Ok, true);
+  if (QAction* add = Action("AddToReportList1")) add->setEnabled(false);
 }
 
 void TImageForm1::closeEvent(QCloseEvent* event) {

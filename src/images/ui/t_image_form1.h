@@ -14,8 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "astrometry/image_measurement.h"
 #include "astrometry/info_list.h"
+#include "astrometry/obs_params.h"
+#include "astrometry/solution_report.h"
 #include "config/options.h"
+#include "images/box_dialog.h"
 #include "images/image_adjust.h"
 #include "images/image_display.h"
 #include "images/image_view.h"
@@ -43,6 +47,23 @@ struct ImageWindowHost {
   std::function<std::string()> userName;         ///< for the printout
   std::function<void()> repaintBlink;            ///< after an adjust (may be empty)
   std::function<void(TImageForm1&)> closed;      ///< the window was closed
+  // ---- measuring ----
+  /// A left click while measuring (client pixels): the selection's step decides.
+  std::function<void(TImageForm1&, int x, int y)> measureClick;
+  /// The selection dialog's locate counter (which reference markers are drawn).
+  std::function<int()> locateCounter;
+  /// A box was changed from this window (the options are saved, the reference field redrawn).
+  std::function<void(TImageForm1&)> boxesChanged;
+  /// The main window's observation parameters.
+  std::function<ObsParams()> mainObsParams;
+  /// "Observation &Parameters...": the dialog on `params`; true on OK.
+  std::function<bool(TImageForm1&, ObsParams& params)> editObservationParameters;
+  /// "&Add to Report List...": the observation made from the target and the parameters.
+  std::function<void(TImageForm1&)> addToReport;
+  /// What the solution report takes from the main window.
+  std::function<CameraRecord()> reportCamera;
+  std::function<std::string(std::uint8_t)> catalogName;
+  std::function<std::string()> lastImageDir;
 };
 
 /// "Adjust Image n Display Size": width scroll bar from 100 to W with a read-out.
@@ -177,6 +198,30 @@ class TImageForm1 : public QMainWindow {
   std::function<bool(QPrinter&)> printDialog;
   QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
   QMenu* ContextMenu() const { return context_; }
+  /// The box dialog for the unknown or the references (the runner is replaceable for tests).
+  void BoxCommand(BoxKind kind);
+  std::function<std::optional<BoxRecord>(BoxKind, const BoxRecord&)> runBoxDialog;
+  /// "Observation &Parameters...".
+  void ObservationParameters();
+  /// "&View/Print...": the "Astrometric Solution" report window.
+  void ShowSolutionReport();
+  TImageTextWindow* SolutionWindow() const { return solutionWindow_.get(); }
+  void CloseSolutionReport();
+  /// "&Add to Report List...".
+  void AddToReportList();
+  /// The solution is computed: "&Solution Results..." enabled.
+  void SolutionReady();
+  /// The report lines of the current solution.
+  std::vector<std::string> SolutionLines() const;
+
+  // ---- measuring ----
+  ImageMeasurement measurement;
+  ObsParams obsParams;  ///< this image's copy of the observation parameters
+  /// How the image is shown now, for the star measurement.
+  MeasureView View() const;
+  /// Right ascension and declination under a client point when solved.
+  void ShowCursorCoordinates(int x, int y);
+  const std::vector<std::string>& CursorCoordinates() const { return cursorText_; }
 
   // ---- operations of the derived windows ----
   virtual bool RecordCrsr(int x, int y);
@@ -244,6 +289,8 @@ class TImageForm1 : public QMainWindow {
   int buildCount_ = 0;
   std::unique_ptr<TImageTextWindow> headerWindow_;
   std::unique_ptr<TImageTextWindow> dataWindow_;
+  std::unique_ptr<TImageTextWindow> solutionWindow_;
+  std::vector<std::string> cursorText_;
 };
 
 }  // namespace skarvel::ui
