@@ -64,6 +64,8 @@ void AstrmLab::DefineCommands() {
   for (int slot = 0; slot < kSlots; ++slot)
     commands_["LoadImg" + std::to_string(slot + 1)] = [this, slot] { LoadImage(slot); };
   commands_["MultipleLoad1"] = [this] { MultipleLoad(); };
+  for (int slot = 0; slot < kSlots; ++slot)
+    commands_["MeasImg" + std::to_string(slot + 1)] = [this, slot] { MeasureImage(slot); };
   commands_["Object1"] = [this] { ClearAll(); };
   commands_["FieldObservationSet1"] = [this] { ClearReferenceFields(); };
   commands_["ImageFileType1"] = [this] {
@@ -140,6 +142,7 @@ void AstrmLab::EnterSession() {
   }
   if (report_ == nullptr)
     report_ = std::make_unique<AstromObsObj>(options_.userRecord, options_.cameraRecord, options_.siteRecord);
+  ResetFieldParameters(fieldRequest, options_);
   if (options_.optionsAccess) {
     optionsUnlocked = true;
     menus_.SetVisible("Preferences1", true);
@@ -498,6 +501,7 @@ void AstrmLab::ClearAll() {
     commands_.at("SaveData1")();
   if (views_.imagesCleared) views_.imagesCleared();
   for (auto& slot : slots_) slot.image.reset();
+  ResetFieldParameters(fieldRequest, options_);
   if (views_.releaseReferenceField) views_.releaseReferenceField();
   newFieldNeeded = true;
   if (report_ != nullptr) {
@@ -524,8 +528,10 @@ void AstrmLab::ClearReferenceFields() {
       platform::Tell(ui_, "Clear Field and Reference Star Parameters?", "Verify Clear", Icon::Question,
                      Buttons::YesNo) != Answer::Yes)
     return;
+  ResetFieldParameters(fieldRequest, options_);
   newFieldNeeded = true;
   for (const char* name : {"MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4"}) menus_.SetChecked(name, false);
+  if (views_.referenceFieldsCleared) views_.referenceFieldsCleared();
 }
 
 void AstrmLab::SetImageFileType() {

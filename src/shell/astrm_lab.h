@@ -23,6 +23,7 @@
 #include "astrometry/astrom_obs.h"
 #include "astrometry/obs_params.h"
 #include "astrometry/obs_params_form.h"
+#include "catalogs/field_parameters.h"
 #include "config/options.h"
 #include "config/session_log.h"
 #include "images/box_record.h"
@@ -92,6 +93,21 @@ struct AstrmLabViews {
   std::function<bool(UserRecord&)> userInformation;
   std::function<bool(CameraRecord&, const CameraRecord* current)> cameraParameters;
   std::function<bool(SiteRecord&)> siteInformation;
+  // ---- measuring an image ----
+  /// The observation parameters dialog ("Verify/Complete") on the image
+  /// window's copy, with the window switched to measuring: its result on OK.
+  std::function<std::optional<ObsParams>(int slot)> verifyImageObsParams;
+  /// A reference-field window exists and is marked kept (a chart).
+  std::function<bool()> referenceFieldKept;
+  /// "Enter/Verify Field Parameters" on the session's field request; true on OK.
+  std::function<bool(FieldRequest&)> fieldParametersDialog;
+  /// Loads the reference field of the request at the Julian date; true when stars were found.
+  std::function<bool(const FieldRequest&, long double julianDate)> loadReferenceField;
+  /// Places and shows the image window, the reference-field window (built
+  /// anew when `newField`), the selection dialog and the magnifier.
+  std::function<void(int slot, bool newField)> showMeasurement;
+  /// "&Reference Fields Only": every image window drops its solution state.
+  std::function<void()> referenceFieldsCleared;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -156,6 +172,9 @@ class AstrmLab {
   void SetImageFileType();
   /// "&View/Adjust...": the image selection dialog, then the chosen windows shown for viewing.
   void ViewImages();
+  /// "Image &1".."Image &4" of "&Measure": the observation parameters, a
+  /// new reference field when needed, then the measurement windows.
+  void MeasureImage(int slot);
   /// The open dialog's filter of the image files.
   static constexpr const char* kImageFilter =
       "FITS Files (*.FIT, *.FTS)|*.FIT; *.FTS|ST-4 Files|*.ST4|SBIG Files (ST4X thru STV)|*.ST*|All Files (*.*)|*.*";
@@ -223,6 +242,8 @@ class AstrmLab {
   bool blinkHintPending = true;
   int measureSlot = 0;
   ObsParams currentObsParms;
+  /// The session's field parameters and colour choice.
+  FieldRequest fieldRequest;
   /// The name, number and designation the observation parameters dialog last verified.
   VerifiedIds verifiedIds;
   std::string imageDir;

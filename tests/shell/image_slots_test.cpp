@@ -293,3 +293,128 @@ TEST_F(ImageSlotsTest, LockSlotDuringMeasuringKeepsTheSlotsLoadItemOff) {
 
 }  // namespace
 }  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+// The measure command with the windows replaced by records of what they were asked.
+class MeasureCommandTest : public ImageSlotsTest {
+ protected:
+  std::vector<std::string> calls;
+  bool obsParamsOk = true;
+  bool fieldDialogOk = true;
+  bool fieldFound = true;
+  bool kept = false;
+  FieldRequest seenRequest;
+  long double seenJulianDate = 0;
+
+  void SetUp() override {
+    ImageSlotsTest::SetUp();
+    AstrmLabViews v;
+    v.verifyImageObsParams = [this](int slot) -> std::optional<ObsParams> {
+      calls.push_back("verify " + std::to_string(slot));
+      if (!obsParamsOk) return std::nullopt;
+      ObsParams p;
+      p.objectName = "Eros";
+      p.observationTime = *EncodeDateTime(2026, 12, 9, 21, 30, 0.0L);
+      return p;
+    };
+    v.referenceFieldKept = [this] { return kept; };
+    v.releaseReferenceField = [this] { calls.push_back("release field"); };
+    v.fieldParametersDialog = [this](FieldRequest& r) {
+      calls.push_back("field dialog");
+      seenRequest = r;
+      r.params.size = 20;
+      return fieldDialogOk;
+    };
+    v.loadReferenceField = [this](const FieldRequest&, long double jd) {
+      calls.push_back("load");
+      seenJulianDate = jd;
+      return fieldFound;
+    };
+    v.showMeasurement = [this](int slot, bool newField) {
+      calls.push_back("show " + std::to_string(slot) + (newField ? " new" : " same"));
+    };
+    lab->SetViews(v);
+  }
+
+  void LoadSlot1() {
+    const std::string path = nightDir + "m.fits";
+    testing::WriteMiniFits(path, 6, 4, 100,
+                           {"OBJECT  = 'Eros'", "DATE-OBS= '2026-12-09T21:30:00'", "RA      = '05:30:00'",
+                            "DEC     = '+22:15:00'"});
+    ui.ChooseFilesNext(std::vector<std::string>{path});
+    ASSERT_TRUE(lab->Run("LoadImg1"));
+    ui.ClearRecords();
+  }
+};
+
+TEST_F(MeasureCommandTest, ANewFieldIsReadAtTheImageTimeAndTheWindowsOpen) {
+  LoadSlot1();
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "field dialog", "load", "show 0 new"}));
+  EXPECT_TRUE(Checked("MeasImg1"));
+  EXPECT_FALSE(Enabled("LoadImg1"));  // the slot is locked while it is measured
+  EXPECT_EQ(lab->currentObsParms.objectName, "Eros");
+  EXPECT_EQ(lab->measureSlot, 0);
+  // The field centre came from the header.
+  EXPECT_NEAR(static_cast<double>(seenRequest.params.centreRA), 5.5, 1e-9);
+  EXPECT_NEAR(static_cast<double>(seenRequest.params.centreDec), 22.25, 1e-9);
+  // 2026-12-09 21:30 UT is JD 2461384.395833...
+  EXPECT_NEAR(static_cast<double>(seenJulianDate), 2461384.3958333, 1e-6);
+  EXPECT_EQ(ui.BusyDepth(), 0);
+  EXPECT_GE(ui.BusyCalls(), 1);
+  // The second measurement of the set uses the same field.
+  calls.clear();
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "show 0 same"}));
+  // A kept chart field is discarded and the field read anew.
+  calls.clear();
+  kept = true;
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "release field", "field dialog", "load", "show 0 new"}));
+}
+
+TEST_F(MeasureCommandTest, CancelledParametersLeaveTheItemUncheckedAndTheSlotFree) {
+  LoadSlot1();
+  obsParamsOk = false;
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  EXPECT_EQ(calls, (std::vector<std::string>{"verify 0"}));
+  EXPECT_FALSE(Checked("MeasImg1"));
+  EXPECT_TRUE(Enabled("LoadImg1"));
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(MeasureCommandTest, NoStarsOrACancelledFieldDialogStopTheMeasurement) {
+  LoadSlot1();
+  for (int round = 0; round < 2; ++round) {
+    calls.clear();
+    ui.ClearRecords();
+    fieldDialogOk = round == 1;
+    fieldFound = false;
+    ASSERT_TRUE(lab->Run("MeasImg1"));
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "No Reference Stars Found in Region!");
+    EXPECT_EQ(ui.Messages()[0].caption, "Check Region Parameters");
+    EXPECT_EQ(ui.Messages()[0].icon, Icon::Exclamation);
+    EXPECT_FALSE(Checked("MeasImg1"));
+    EXPECT_TRUE(Enabled("LoadImg1"));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "load"), round == 1 ? 1 : 0);
+    EXPECT_TRUE(lab->newFieldNeeded);
+  }
+}
+
+TEST_F(MeasureCommandTest, ClearingTheReferenceFieldsResetsTheFieldRequest) {
+  LoadSlot1();
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  lab->fieldRequest.params.centreRA = 7;
+  ui.AnswerNext(Answer::Yes);
+  ASSERT_TRUE(lab->Run("FieldObservationSet1"));
+  EXPECT_EQ(lab->fieldRequest.params.centreRA, 0);
+  EXPECT_EQ(lab->fieldRequest.params.size, lab->Options().fieldSize);
+  EXPECT_TRUE(lab->newFieldNeeded);
+  EXPECT_FALSE(Checked("MeasImg1"));
+}
+
+}  // namespace
+}  // namespace skarvel
