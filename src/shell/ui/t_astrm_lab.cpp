@@ -19,6 +19,7 @@
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
+#include "shell/ui/t_measurement.h"
 
 namespace skarvel::ui {
 
@@ -109,6 +110,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
+  SetMeasurementViews(views);
   InstallRecordDialogs(views, lab_, this);
   lab_.SetViews(views);
   SyncMenus();
@@ -136,11 +138,13 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
         lab_.LockSlot(form.Slot(), false);
         SyncMenus();
       };
+      AddMeasurementHost(host);
       window = std::make_unique<TImageForm1>(slot, std::move(host));
     }
     return window->ShowImage(slot);
   };
   views.imagesCleared = [this] {
+    measurement_.reset();
     for (auto& window : imageWindows_) window.reset();
   };
   views.imageValid = [this](int slot) {

@@ -8,7 +8,9 @@
 #include <QMap>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "astrometry/info_list.h"
 #include "shell/astrm_lab.h"
@@ -20,6 +22,9 @@ namespace skarvel::ui {
 
 class TAstrmLab;
 class TImageForm1;
+class TMeasurement;
+struct ImageWindowHost;
+struct ReferenceFieldLink;
 
 /// The cross-hair cursor of the image and reference windows: the cursor file
 /// when it can be read, else the standard cross.
@@ -67,6 +72,15 @@ class TAstrmLab : public QMainWindow {
   const QCursor& CrossHair() const { return crossHair_; }
   /// The image window of a slot (0..3), or null before its first image.
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
+  /// The measurement running (or last run), or null.
+  TMeasurement* Measurement() const { return measurement_.get(); }
+
+  // Replaceable dialogs of the measurement (tests answer them).
+  /// "Observation Parameters - " + mode on a record; true on OK.
+  std::function<bool(ObsParams&, const std::string& mode, bool checkOnOk)> runObsParams;
+  /// The reference-field window of a measurement of `slot`, built anew when
+  /// `newField` (shown on the left half of the screen).
+  std::function<ReferenceFieldLink(int slot, bool newField)> showReferenceField;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -74,6 +88,9 @@ class TAstrmLab : public QMainWindow {
  private:
   void AddItems(QMenu* menu, const MenuItem& item);
   void SetImageWindowViews(AstrmLabViews& views);
+  void SetMeasurementViews(AstrmLabViews& views);
+  void AddMeasurementHost(ImageWindowHost& host);
+  bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
 
   AstrmLab& lab_;
   TClientArea* client_;
@@ -83,6 +100,7 @@ class TAstrmLab : public QMainWindow {
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
+  std::unique_ptr<TMeasurement> measurement_;
 };
 
 }  // namespace skarvel::ui
