@@ -139,6 +139,8 @@ class AstrmLab {
   AstrmLab& operator=(const AstrmLab&) = delete;
 
   void SetViews(AstrmLabViews views) { views_ = std::move(views); }
+  /// The views in force (a window adds to them after it set them).
+  AstrmLabViews& Views() { return views_; }
 
   /// The creation step: screen check, options, box settings, help commands,
   /// command line, directories, flags, then Enter session.

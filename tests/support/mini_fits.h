@@ -12,5 +12,8 @@ namespace skarvel::testing {
 /// and the extra header cards given (each "KEY     = value", up to 80 characters).
 void WriteMiniFits(const std::string& path, int width, int height, int base = 100,
                    const std::vector<std::string>& extraCards = {});
+/// Writes a BITPIX 16 image of the given values, row by row from row 0.
+void WriteFitsPixels(const std::string& path, int width, int height, const std::vector<std::int16_t>& values,
+                     const std::vector<std::string>& extraCards = {});
 
 }  // namespace skarvel::testing

@@ -1,0 +1,228 @@
+// One measurement through the main window on the offscreen platform: the
+// measure command, clicks in the image window, the selection dialog's
+// buttons, the solution report and the observation added to the report.
+// The reference field's selection is filled as picking would fill it.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <cmath>
+
+#include "foundations/date_time.h"
+#include "images/ui/t_image_form1.h"
+#include "images/ui/t_image_text_window.h"
+#include "shell/astrm_lab.h"
+#include "shell/ui/t_astrm_lab.h"
+#include "shell/ui/t_measurement.h"
+#include "support/mini_fits.h"
+#include "support/scripted_platform.h"
+#include "support/synthetic_plate.h"
+#include "support/temp_dir.h"
+
+using skarvel::AstrmLab;
+using skarvel::ReferenceStar;
+using skarvel::platform::Answer;
+using skarvel::testing::PlateStar;
+using skarvel::testing::ScriptedPlatform;
+using skarvel::testing::SyntheticImage;
+using skarvel::testing::SyntheticPlate;
+using skarvel::testing::TempDir;
+using skarvel::ui::ReferenceFieldLink;
+using skarvel::ui::TAstrmLab;
+using skarvel::ui::TImageForm1;
+using skarvel::ui::TMeasurement;
+
+class TestMeasurement : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempDir> root_;
+  std::unique_ptr<ScriptedPlatform> ui_;
+  std::unique_ptr<AstrmLab> lab_;
+  std::unique_ptr<TAstrmLab> window_;
+  SyntheticPlate plate_;
+  std::vector<PlateStar> stars_;
+  PlateStar target_;
+  std::vector<ReferenceStar> selection_;
+  std::vector<std::string> fieldEvents_;
+
+  void Start() {
+    root_ = std::make_unique<TempDir>();
+    ui_ = std::make_unique<ScriptedPlatform>();
+    skarvel::AstrmLabEnvironment env;
+    env.storage.programDir = root_->MakeDir("program");
+    env.storage.currentDir = root_->MakeDir("work");
+    env.storage.perUserDir = root_->Path() + "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root_->Path() + "none";
+    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 22, 0, 0.0L); };
+    lab_ = std::make_unique<AstrmLab>(*ui_, env);
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    window_->show();
+    window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
+      p.objectName = "Target";
+      return true;
+    };
+    lab_->Views().fieldParametersDialog = [](skarvel::FieldRequest&) { return true; };
+    lab_->Views().loadReferenceField = [](const skarvel::FieldRequest&, long double) { return true; };
+    window_->showReferenceField = [this](int, bool) {
+      ReferenceFieldLink link;
+      link.selection = [this]() -> std::vector<ReferenceStar>& { return selection_; };
+      link.setAddRemove = [this](bool on) { fieldEvents_.push_back(on ? "add on" : "add off"); };
+      link.clearSelection = [this] { selection_.clear(); };
+      link.close = [this] { fieldEvents_.push_back("closed"); };
+      return link;
+    };
+  }
+
+  // The image of the synthetic plate as a 16-bit FITS file.
+  std::string WriteImage() {
+    const long double offsets[][3] = {{-150, 100, 11.0}, {140, 110, 11.5}, {-120, -110, 12.0}, {130, -100, 11.2},
+                                      {0, 150, 12.5},    {-60, 20, 11.8},  {90, 40, 12.2},     {30, -140, 11.6}};
+    // 0.75 arc seconds per pixel: the centroid's tenth of a pixel stays below 0.1 arc second.
+    plate_.arcsecPerPixel = 0.75L;
+    for (const auto& o : offsets) stars_.push_back(plate_.At(o[0] / 2, o[1] / 2, o[2]));
+    target_ = plate_.At(10, -15, 13.0);
+    SyntheticImage image(plate_.width, plate_.height, 1000);
+    for (const PlateStar& s : stars_)
+      image.AddStar(static_cast<double>(s.imageX), static_cast<double>(s.imageY), SyntheticPlate::Amplitude(s.mag), 1.6);
+    image.AddStar(static_cast<double>(target_.imageX), static_cast<double>(target_.imageY),
+                  SyntheticPlate::Amplitude(target_.mag), 1.6);
+    image.AddNoise(3, 11);
+    std::vector<std::int16_t> values;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x)
+        values.push_back(static_cast<std::int16_t>(std::min(32767, image.pixels.PixelAt(x, y))));
+    const std::string path = root_->Path() + "night.fits";
+    skarvel::testing::WriteFitsPixels(path, image.width, image.height, values,
+                                      {"OBJECT  = 'Target'", "DATE-OBS= '2026-12-09T21:30:00'",
+                                       "RA      = '10:30:00'", "DEC     = '+20:15:00'"});
+    return path;
+  }
+
+  void Click(TImageForm1& form, const PlateStar& s, int dx = 2, int dy = -1) {
+    const double scale = static_cast<double>(form.Sizing().scale);
+    QTest::mouseClick(form.Canvas(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(static_cast<int>(std::lround(static_cast<double>(s.imageX) * scale)) + dx,
+                             static_cast<int>(std::lround(static_cast<double>(s.imageY) * scale)) + dy));
+  }
+
+  static bool HasColourNear(const QImage& picture, int x, int y, const QColor& colour, int reach) {
+    for (int yy = y - reach; yy <= y + reach; ++yy)
+      for (int xx = x - reach; xx <= x + reach; ++xx)
+        if (picture.rect().contains(xx, yy) && picture.pixelColor(xx, yy) == colour) return true;
+    return false;
+  }
+
+ private slots:
+  void measureAnImageFromSelectionToTheReport() {
+    Start();
+    ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
+    window_->Action("LoadImg1")->trigger();
+    QVERIFY(window_->Action("MeasImg1")->isEnabled());
+    window_->Action("MeasImg1")->trigger();
+    TMeasurement* m = window_->Measurement();
+    QVERIFY(m != nullptr);
+    QVERIFY(m->Dialog().isVisible());
+    QCOMPARE(m->Dialog().windowTitle(), QString("Select Reference Stars"));
+    QVERIFY(window_->Action("MeasImg1")->isChecked());
+    TImageForm1& form = m->Image();
+    QVERIFY(form.isVisible());
+    QVERIFY(!form.Action("ZoomImage1")->isVisible());
+    // Six stars picked on the reference field.
+    for (int i = 0; i < 6; ++i) selection_.push_back(SyntheticPlate::Reference(stars_[static_cast<std::size_t>(i)], i + 1));
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Locate Reference Stars"));
+    QVERIFY(form.measuring);
+    QVERIFY(!form.canClose);
+    // Closing the image window now is refused.
+    form.close();
+    QVERIFY(form.isVisible());
+    for (int i = 0; i < 3; ++i) {
+      Click(form, stars_[static_cast<std::size_t>(i)]);
+      QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    }
+    QVERIFY(m->Dialog().AcceptButton()->isVisible());
+    // The predicted boxes of stars 4 to 6 are drawn where the stars are.
+    const QImage predicted = form.Picture();
+    for (std::size_t i = 3; i < 6; ++i)
+      QVERIFY2(HasColourNear(predicted, static_cast<int>(stars_[i].imageX) + 1 - 8,
+                             static_cast<int>(stars_[i].imageY), TImageForm1::kCurrentReference, 2),
+               "a predicted box");
+    predicted.save(QString::fromStdString(root_->Path() + "predicted.png"));
+    QTest::mouseClick(m->Dialog().AcceptButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Locate Unknown"));
+    QVERIFY(!m->Dialog().AcceptButton()->isVisible());
+    Click(form, target_);
+    ui_->AnswerNext(Answer::Yes);  // "Target Sky OK?"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    QVERIFY(m->Dialog().ImproveButton()->isVisible());
+    QVERIFY(form.Action("SolutionResults1")->isEnabled());
+    QVERIFY(!form.measuring);
+    QVERIFY(form.canClose);
+    // The solution report window.
+    QVERIFY(form.SolutionWindow() != nullptr);
+    const auto& lines = form.SolutionWindow()->List().Lines();
+    QCOMPARE(QString::fromStdString(lines.at(0)), QString("Image File Name: NIGHTS.FIT"));
+    QCOMPARE(QString::fromStdString(lines.at(1)), QString("Object: Target"));
+    QCOMPARE(QString::fromStdString(lines.at(4)), QString("Target Object:"));
+    QCOMPARE(form.SolutionWindow()->List().Title(), std::string("Image 1 - Astrometric Solution"));
+    const double dDec = static_cast<double>((form.measurement.target.fitDec - target_.decDeg) * 3600);
+    const double dRA = static_cast<double>((form.measurement.target.fitRA - target_.raHours) * 15 * 3600 *
+                                           std::cos(static_cast<double>(target_.decDeg) * M_PI / 180));
+    QVERIFY2(std::fabs(dDec) < 0.1 && std::fabs(dRA) < 0.1,
+             qPrintable(QString("target off by %1, %2 arc seconds").arg(dRA).arg(dDec)));
+    // Markers of the solved image: the target "U" and the references in the mark colour.
+    const QImage solved = form.Picture();
+    solved.save(QString::fromStdString(root_->Path() + "solved.png"));
+    const QColor mark = form.MarkColour();
+    QVERIFY(HasColourNear(solved, static_cast<int>(target_.imageX) + 1 - 8, static_cast<int>(target_.imageY), mark, 2));
+    QVERIFY(HasColourNear(solved, static_cast<int>(stars_[0].imageX) + 1 - 8, static_cast<int>(stars_[0].imageY), mark, 2));
+    // Cursor coordinates once solved: a press on the target shows its RA and Dec.
+    Click(form, target_, 0, 0);
+    QCOMPARE(form.CursorCoordinates().size(), std::size_t{2});
+    QVERIFY(QString::fromStdString(form.CursorCoordinates()[0]).startsWith("RA: "));
+    QVERIFY(QString::fromStdString(form.CursorCoordinates()[1]).startsWith("Dec: "));
+    // Improve: remove the highest residual, solved again with five stars.
+    m->Dialog().showPopup = [](QMenu&, const QPoint&) {};
+    QTest::mouseClick(m->Dialog().ImproveButton(), Qt::LeftButton);
+    m->Dialog().PopupMenu()->findChild<QAction*>("RemoveHighest1")->trigger();
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    QCOMPARE(form.measurement.plate.PairCount(), 5);
+    // Accept and record.
+    ui_->AnswerNext(Answer::Yes);  // "Add to Report?"
+    ui_->AnswerNext(Answer::Ok);   // "Measurement Recorded"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(lab_->Report()->Count(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().text),
+             QString("Measured Position of Target Placed in Report List."));
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Measurement Recorded"));
+    QVERIFY(!lab_->reportSaved);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Measurement Completed"));
+    QCOMPARE(m->Dialog().ImproveButton()->text(), QString("&New"));
+    // OK closes everything after offering the solution for saving.
+    const std::string sln = root_->Path() + "night.SLN";
+    ui_->SaveAsNext(sln);
+    ui_->AnswerNext(Answer::Ok);  // "Text File Written"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QVERIFY(QFile::exists(QString::fromStdString(sln)));
+    QCOMPARE(ui_->SaveDialogs().back().fileName, std::string("NIGHTS.SLN"));
+    QVERIFY(!m->Active());
+    QVERIFY(!form.isVisible());
+    QVERIFY(!m->Dialog().isVisible());
+    QCOMPARE(fieldEvents_.back(), std::string("closed"));
+    QVERIFY(window_->Action("LoadImg1")->isEnabled());
+    ui_->AnswerNext(Answer::Yes);  // close
+    ui_->AnswerNext(Answer::No);   // do not save the changed image folder
+    ui_->AnswerNext(Answer::No);
+    window_->close();
+  }
+};
+
+QTEST_MAIN(TestMeasurement)
+#include "tst_measurement.moc"
