@@ -104,5 +104,37 @@ TEST(PrintInfo, LinesOfAnUnsolvedImage) {
   EXPECT_EQ(ApproximateCoordinatesLine(23.9999L, 0.5L), "Approximate Coordinates - RA:0h 0m,   Dec:+0\xB0 30'");
 }
 
+TEST(PrintInfo, LinesOfASolvedImage) {
+  SolvedPrintData d;
+  d.centreRAHours = 5.5L + 1.0L / 7200;   // 5h 30m 00.50s
+  d.centreDecDeg = -(22.25L + 0.1L / 3600);  // -22 15' 00.1"
+  d.arcsecPerPixel = 1.23456L;
+  const auto noTarget = SolvedPrintInfo("Image 2 - M31.FIT", 600, 400, d);
+  ASSERT_EQ(noTarget.size(), 4u);
+  EXPECT_EQ(noTarget[2].text, "Field Center  - RA:   5h 30m 00.50s,   Dec: -22\xB0 15' 00.1\"");
+  EXPECT_EQ(noTarget[2].gap, 2);
+  EXPECT_EQ(noTarget[3].text, "Field - Scale: 1.2346 \"/pixel,  Width: 12.35',  Height: 8.23'");
+  EXPECT_EQ(noTarget[3].gap, 1);
+  EXPECT_EQ(noTarget[3].indent, 100);
+  d.targetLocated = true;
+  d.targetRAHours = 23.5L;
+  d.targetDecDeg = 1.5L;
+  const auto noMagnitude = SolvedPrintInfo("x", 600, 400, d);
+  ASSERT_EQ(noMagnitude.size(), 5u);
+  EXPECT_EQ(noMagnitude[4].text, "Target Object - RA:  23h 30m 00.00s  Dec:   1\xB0 30' 00.0\"");
+  EXPECT_EQ(noMagnitude[4].gap, 2);
+  d.targetMag = 15.456L;
+  d.targetMagError = 0.04L;
+  auto lines = SolvedPrintInfo("x", 600, 400, d);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[5].text, "Target Magnitude: 15.46");
+  d.targetMagError = 0.05L;  // 0.05 and more: one decimal
+  lines = SolvedPrintInfo("x", 600, 400, d);
+  EXPECT_EQ(lines[5].text, "Target Magnitude: 15.5");
+  d.targetMagError = 0;
+  lines = SolvedPrintInfo("x", 600, 400, d);
+  EXPECT_EQ(lines[5].text, "Target Magnitude: 15.5");
+}
+
 }  // namespace
 }  // namespace skarvel
