@@ -35,15 +35,10 @@ struct Harness {
   std::unique_ptr<RefSelection> flow;
 
   Harness() {
-    const long double offsets[][3] = {{-150, 100, 11.0}, {140, 110, 11.5}, {-120, -110, 12.0}, {130, -100, 11.2},
-                                      {0, 150, 12.5},    {-60, 20, 11.8},  {90, 40, 12.2},     {30, -140, 11.6}};
-    for (const auto& o : offsets) stars.push_back(plate.At(o[0], o[1], o[2]));
-    target = plate.At(20, -30, 13.0);
-    for (const PlateStar& s : stars)
-      image.AddStar(static_cast<double>(s.imageX), static_cast<double>(s.imageY), SyntheticPlate::Amplitude(s.mag),
-                    1.6);
-    image.AddStar(static_cast<double>(target.imageX), static_cast<double>(target.imageY),
-                  SyntheticPlate::Amplitude(target.mag), 1.6);
+    stars = testing::EightStars(plate);
+    target = testing::TargetStar(plate);
+    testing::Render(image, stars);
+    testing::Render(image, {target});
     image.CountHistogram();
     m.NewImage(image.width, image.height, false, false);
     SelectionHooks h;

@@ -77,4 +77,23 @@ class SyntheticPlate {
   static double Amplitude(long double mag) { return std::pow(10.0, 0.4 * (20.0 - static_cast<double>(mag))); }
 };
 
+/// Eight stars spread over the field (offsets up to 150 arc seconds times
+/// `spread`, magnitudes 11 to 12.5) and the target, magnitude 13, near the centre.
+inline std::vector<PlateStar> EightStars(const SyntheticPlate& plate, long double spread = 1) {
+  const long double offsets[][3] = {{-150, 100, 11.0}, {140, 110, 11.5}, {-120, -110, 12.0}, {130, -100, 11.2},
+                                    {0, 150, 12.5},    {-60, 20, 11.8},  {90, 40, 12.2},     {30, -140, 11.6}};
+  std::vector<PlateStar> stars;
+  for (const auto& o : offsets) stars.push_back(plate.At(o[0] * spread, o[1] * spread, o[2]));
+  return stars;
+}
+inline PlateStar TargetStar(const SyntheticPlate& plate, long double spread = 1) {
+  return plate.At(20 * spread, -30 * spread, 13.0);
+}
+
+/// Draws the stars into the image as Gaussians of sigma 1.6 pixels.
+inline void Render(SyntheticImage& image, const std::vector<PlateStar>& stars) {
+  for (const PlateStar& s : stars)
+    image.AddStar(static_cast<double>(s.imageX), static_cast<double>(s.imageY), SyntheticPlate::Amplitude(s.mag), 1.6);
+}
+
 }  // namespace skarvel::testing

@@ -13,6 +13,7 @@
 #include "shell/astrm_lab.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_image_file_type_dlg.h"
+#include "support/lab_environment.h"
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -36,13 +37,7 @@ class TestImageSlots : public QObject {
   void Start(bool expert = false) {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
-    skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
-    env.storage.currentDir = root_->MakeDir("work");
-    env.storage.perUserDir = root_->Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root_->Path() + "none";
-    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 22, 0, 0.0L); };
+    skarvel::AstrmLabEnvironment env = skarvel::testing::LabEnvironment(*root_);
     if (expert) {
       ScriptedPlatform quiet;
       skarvel::OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);

@@ -18,6 +18,7 @@
 #include "shell/astrm_lab.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
+#include "support/lab_environment.h"
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/synthetic_plate.h"
@@ -52,13 +53,7 @@ class TestMeasurement : public QObject {
   void Start() {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
-    skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
-    env.storage.currentDir = root_->MakeDir("work");
-    env.storage.perUserDir = root_->Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root_->Path() + "none";
-    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 22, 0, 0.0L); };
+    skarvel::AstrmLabEnvironment env = skarvel::testing::LabEnvironment(*root_);
     lab_ = std::make_unique<AstrmLab>(*ui_, env);
     QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
     window_ = std::make_unique<TAstrmLab>(*lab_);
@@ -81,17 +76,13 @@ class TestMeasurement : public QObject {
 
   // The image of the synthetic plate as a 16-bit FITS file.
   std::string WriteImage() {
-    const long double offsets[][3] = {{-150, 100, 11.0}, {140, 110, 11.5}, {-120, -110, 12.0}, {130, -100, 11.2},
-                                      {0, 150, 12.5},    {-60, 20, 11.8},  {90, 40, 12.2},     {30, -140, 11.6}};
     // 0.75 arc seconds per pixel: the centroid's tenth of a pixel stays below 0.1 arc second.
     plate_.arcsecPerPixel = 0.75L;
-    for (const auto& o : offsets) stars_.push_back(plate_.At(o[0] / 2, o[1] / 2, o[2]));
-    target_ = plate_.At(10, -15, 13.0);
+    stars_ = skarvel::testing::EightStars(plate_, 0.5L);
+    target_ = skarvel::testing::TargetStar(plate_, 0.5L);
     SyntheticImage image(plate_.width, plate_.height, 1000);
-    for (const PlateStar& s : stars_)
-      image.AddStar(static_cast<double>(s.imageX), static_cast<double>(s.imageY), SyntheticPlate::Amplitude(s.mag), 1.6);
-    image.AddStar(static_cast<double>(target_.imageX), static_cast<double>(target_.imageY),
-                  SyntheticPlate::Amplitude(target_.mag), 1.6);
+    skarvel::testing::Render(image, stars_);
+    skarvel::testing::Render(image, {target_});
     image.AddNoise(3, 11);
     std::vector<std::int16_t> values;
     for (int y = 0; y < image.height; ++y)
