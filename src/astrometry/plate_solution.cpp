@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace skarvel {
 
@@ -22,6 +23,12 @@ bool LstSqrObj::Solve() {
   const int m = unknowns_;
   if (n < m) return false;
   auto a = [this](int row, int col) -> long double& { return At(row - 1, col - 1); };  // 1-based
+  // A coefficient or right-hand side that is not a finite number would be
+  // rotated away by the steps below (a NaN pivot compares false and is
+  // swapped out) and leave a finite but meaningless solution: refuse it.
+  for (int k = 1; k <= n; ++k)
+    for (int j = 1; j <= m + 1; ++j)
+      if (!std::isfinite(a(k, j))) return false;
   for (int i = 1; i <= m; ++i) {
     for (int k = i + 1; k <= n; ++k) {
       if (a(k, i) == 0) continue;
@@ -67,6 +74,10 @@ bool LstSqrObj::Solve() {
 StandardCoordinates Gnomonic(long double ra, long double dec, long double ra0, long double dec0) {
   const long double dra = ra - ra0;
   const long double d = std::cos(dec) * std::cos(dec0) * std::cos(dra) + std::sin(dec) * std::sin(dec0);
+  if (!(d > kMinProjectionCosine)) {
+    const long double none = std::numeric_limits<long double>::quiet_NaN();
+    return {none, none};
+  }
   return {-std::cos(dec) * std::sin(dra) / d,
           (std::sin(dec) * std::cos(dec0) - std::cos(dec) * std::sin(dec0) * std::cos(dra)) / d};
 }

@@ -34,7 +34,8 @@ class LstSqrObj {
   long double& At(int row, int column) { return matrix_[static_cast<std::size_t>(row) * 7 + static_cast<std::size_t>(column)]; }
   /// Solves in the least-squares sense (needs n >= m). False, and the solution
   /// left as it was, when the system has no unique solution (a pivot that
-  /// vanishes against the others, or a result that is not a finite number).
+  /// vanishes against the others), holds a value that is not a finite
+  /// number, or gives a result that is not one.
   bool Solve();
   /// Frees the matrix.
   void Release();
@@ -56,6 +57,11 @@ struct StandardCoordinates {
   long double x = 0;
   long double y = 0;
 };
+/// The cosine of the distance from the tangent point at or below which a
+/// position has no standard coordinates: the far hemisphere, and the rim
+/// where they would exceed 1e9 tangent units (89.99999994 degrees out).
+inline constexpr long double kMinProjectionCosine = 1e-9L;
+/// Both NaN for a position on or beyond that rim (cosine <= kMinProjectionCosine).
 StandardCoordinates Gnomonic(long double raRad, long double decRad, long double ra0Rad, long double dec0Rad);
 
 /// Number of unknowns per equation of a model: 3 linear, 4 cross term, 6 quadratic.
