@@ -3,6 +3,7 @@
 #include <fitsio.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -385,8 +386,9 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
 }
 
 int InstallSession(const std::string& demoDirIn, const std::string& workDirIn) {
-  const std::string demo = fs::WithTrailingSeparator(demoDirIn);
-  const std::string work = fs::WithTrailingSeparator(workDirIn);
+  // The options hold absolute folders, whatever directory the program starts in.
+  const std::string demo = fs::WithTrailingSeparator(std::filesystem::absolute(demoDirIn).lexically_normal().string());
+  const std::string work = fs::WithTrailingSeparator(std::filesystem::absolute(workDirIn).lexically_normal().string());
   if (!fs::MakeDirectories(work + "orbits/")) throw std::runtime_error("cannot create " + work);
   cli::CliPlatform ui(std::cerr);
   StorageEnvironment env;
