@@ -118,7 +118,9 @@ TEST_P(DemoCatalog, AFieldOfTwiceTheSizeFindsMoreStarsInMoreRegions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, DemoCatalog, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& layout) { return layout.param ? "Converted" : "CdRom"; });
+                         [](const ::testing::TestParamInfo<bool>& layout) {
+                           return layout.param ? "Converted" : "CdRom";
+                         });
 
 TEST(DemoCatalogTables, TheConvertedTableIsTheCdRomTableReadBack) {
   TempDir scratch;

@@ -96,7 +96,8 @@ TEST(DemoRecords, SiteAndCameraFilesHoldOneRecordEach) {
   EXPECT_EQ(cam.filter, 1);
   EXPECT_GT(cam.timingErrorMs, 0);
   // The plate scale the optics give is the scale of the images.
-  const double scale = 206264.806 * static_cast<double>(cam.pixelWidthUm) * 1e-3 / static_cast<double>(cam.focalLengthMm);
+  const double scale =
+      206264.806 * static_cast<double>(cam.pixelWidthUm) * 1e-3 / static_cast<double>(cam.focalLengthMm);
   for (const auto& t : ReadTruth()) EXPECT_NEAR(scale, t.scale, 1e-4) << t.file;
 }
 

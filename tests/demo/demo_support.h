@@ -13,7 +13,9 @@
 
 namespace skarvel::testing {
 
-inline std::string DemoPath(const std::string& rel) { return std::string(SKARVEL_DEMO_DIR) + "/" + rel; }
+inline std::string DemoPath(const std::string& rel) {
+  return std::string(SKARVEL_DEMO_DIR) + "/" + rel;
+}
 
 /// Splits one CSV line (no quoting in these files).
 inline std::vector<std::string> CsvFields(const std::string& line) {
@@ -89,7 +91,8 @@ inline bool ProjectToPixel(const DemoImageTruth& t, double raHours, double decDe
   const double den = std::sin(d) * std::sin(d0) + std::cos(d) * std::cos(d0) * std::cos(da);
   if (den <= 0) return false;
   const double xi = std::cos(d) * std::sin(da) / den / k * 3600 / t.scale;
-  const double eta = (std::sin(d) * std::cos(d0) - std::cos(d) * std::sin(d0) * std::cos(da)) / den / k * 3600 / t.scale;
+  const double eta =
+      (std::sin(d) * std::cos(d0) - std::cos(d) * std::sin(d0) * std::cos(da)) / den / k * 3600 / t.scale;
   const double r = t.rotation * k;
   x = t.centreX - (xi * std::cos(r) + eta * std::sin(r));
   y = t.centreY - (eta * std::cos(r) - xi * std::sin(r));

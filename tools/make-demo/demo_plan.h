@@ -24,14 +24,14 @@ inline constexpr const char* kObjectName = "433 Eros";
 inline constexpr const char* kImagePrefix = "EROS";
 /// The other MPCORB lines of the excerpt (designations), so that the orbit
 /// search has more than one object to test.
-inline constexpr const char* kOtherDesignations[] = {"00719", "00887", "01036", "01221", "01580", "01627", "01866",
-                                                     "03122", "03200", "03552"};
+inline constexpr const char* kOtherDesignations[] = {"00719", "00887", "01036", "01221", "01580",
+                                                     "01627", "01866", "03122", "03200", "03552"};
 /// Date of the night (UT).
 inline constexpr std::int32_t kYear = 2019;
 inline constexpr int kMonth = 5;
 inline constexpr int kDay = 1;
-inline constexpr int kFirstHour = 3;      ///< UT hour of the first image's start (end of twilight at the site)
-inline constexpr int kFirstMinute = 45;   ///< UT minute of the first image's start
+inline constexpr int kFirstHour = 3;     ///< UT hour of the first image's start (end of twilight at the site)
+inline constexpr int kFirstMinute = 45;  ///< UT minute of the first image's start
 /// Minutes from one image's start to the next.
 inline constexpr int kCadenceMinutes = 30;
 /// Number of images of the night.

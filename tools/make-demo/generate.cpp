@@ -1,10 +1,11 @@
 // The "generate" and "session" commands: the demo night written from its
 // sources, and a working directory prepared for a demo session.
 #include <fitsio.h>
+#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -152,24 +153,29 @@ std::string DateObsText(double dateTime) {
   return buf;
 }
 
-}  // namespace
+/// The demo night: the orbit files (written into `orbitsDir` and converted by
+/// the program's own converter), the target's elements read back from the
+/// converted file, the image times, the asteroid's topocentric places, and
+/// the projection of every image.
+struct Night {
+  OrbitElements target;
+  std::vector<ImagePlan> images;
+  Projection nominal;  ///< the pointing without drift: the middle of the track
+};
 
-int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
-  const std::string sourceDir = fs::WithTrailingSeparator(sourceDirIn);
-  const std::string out = fs::WithTrailingSeparator(outDirIn);
-  cli::CliPlatform ui(std::cerr);
+Night PlanNight(const std::string& sourceDir, const std::string& orbitsDir) {
+  Night night;
   const SiteRecord site = DemoSite();
-
   // 1. The orbit file and its conversion by the program's own converter.
   std::string targetLine;
   const std::string excerpt = MpcorbExcerpt(ReadLines(sourceDir + "NEA_excerpt.txt"), targetLine);
-  WriteText(out + "orbits/MPCORB.DAT", excerpt);
-  ConvertOrbitFile(out + "orbits/MPCORB.DAT", out + "orbits/MPCORB.CMO", OrbitSourceFormat::kMpcorb, true,
+  WriteText(orbitsDir + "MPCORB.DAT", excerpt);
+  ConvertOrbitFile(orbitsDir + "MPCORB.DAT", orbitsDir + "MPCORB.CMO", OrbitSourceFormat::kMpcorb, true,
                    MpcHeader::kSkipToDashes, ConversionCallbacks{});
   // The target's elements as the program reads them back from the converted file.
-  OrbitElements target;
+  OrbitElements& target = night.target;
   {
-    CmoFileReader reader(out + "orbits/MPCORB.CMO");
+    CmoFileReader reader(orbitsDir + "MPCORB.CMO");
     CmoRecord rec;
     bool found = false;
     while (reader.Next(rec)) {
@@ -183,14 +189,15 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
   }
 
   // 2. The times and the asteroid's topocentric places (J2000).
-  const double night = *EncodeDate(kYear, kMonth, kDay);
-  std::vector<ImagePlan> images(kImageCount);
+  const double date = *EncodeDate(kYear, kMonth, kDay);
+  std::vector<ImagePlan>& images = night.images;
+  images.resize(kImageCount);
   for (int i = 0; i < kImageCount; ++i) {
     ImagePlan& im = images[static_cast<std::size_t>(i)];
     char name[32];
     std::snprintf(name, sizeof name, "%s%03d.FIT", kImagePrefix, i + 1);
     im.file = name;
-    im.startDateTime = night + (kFirstHour * 60.0 + kFirstMinute + i * kCadenceMinutes) / 1440.0;
+    im.startDateTime = date + (kFirstHour * 60.0 + kFirstMinute + i * kCadenceMinutes) / 1440.0;
     const long double startJD = DateTimeToDays(im.startDateTime) + kJulianDateOffset;
     im.midJD = startJD + kExposureSeconds / 2 / kSecondsPerDay;
     EphemerisParams p;
@@ -210,9 +217,7 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
       im.trail.emplace_back(static_cast<double>(Line(trail, k).raHours), static_cast<double>(Line(trail, k).decDeg));
   }
   // The nominal field centre: the middle of the asteroid's track.
-  Projection nominal;
-  StandardToSky(Projection{images[0].targetRA, images[0].targetDec, 0, 0, 1, 0}, 0, 0, nominal.centreRAHours,
-                nominal.centreDecDeg);
+  Projection& nominal = night.nominal;
   {
     double xi = 0, eta = 0;
     StandardCoordinates(Projection{images[0].targetRA, images[0].targetDec, 0, 0, 1, 0}, images.back().targetRA,
@@ -231,6 +236,21 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
                   im.projection.centreDecDeg);
     SkyToPixel(im.projection, im.targetRA, im.targetDec, im.targetX, im.targetY);
   }
+
+  return night;
+}
+
+}  // namespace
+
+int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
+  const std::string sourceDir = fs::WithTrailingSeparator(sourceDirIn);
+  const std::string out = fs::WithTrailingSeparator(outDirIn);
+  cli::CliPlatform ui(std::cerr);
+  const SiteRecord site = DemoSite();
+  const Night night = PlanNight(sourceDir, out + "orbits/");
+  const OrbitElements& target = night.target;
+  const std::vector<ImagePlan>& images = night.images;
+  const Projection& nominal = night.nominal;
 
   // 3. The stars: the real Tycho-2 stars of the catalog, and fainter synthetic
   //    stars that only the images show.
@@ -256,7 +276,9 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
 
   // 4. The images.
   const double fwhmPixels = kSeeingFwhmArcsec / kArcsecPerPixel;
-  auto electrons = [](double mag) { return kZeroPointElectronsPerSecond * std::pow(10.0, -0.4 * mag) * kExposureSeconds; };
+  auto electrons = [](double mag) {
+    return kZeroPointElectronsPerSecond * std::pow(10.0, -0.4 * mag) * kExposureSeconds;
+  };
   for (const ImagePlan& im : images) {
     SimulatedImage sim(kWidth, kHeight);
     const std::vector<CatalogSourceStar>* lists[] = {&catalogStars, &faint};
@@ -273,8 +295,8 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
       SkyToPixel(im.projection, ra, dec, x, y);
       sim.AddMoffat(x, y, electrons(im.targetMag) / kTrailSteps, fwhmPixels, kMoffatBeta);
     }
-    const auto adu = sim.Expose(kSkyElectronsPerSecond * kExposureSeconds, kReadNoiseElectrons, kGainElectronsPerAdu,
-                                kBiasAdu, rng);
+    const auto adu =
+        sim.Expose(kSkyElectronsPerSecond * kExposureSeconds, kReadNoiseElectrons, kGainElectronsPerAdu, kBiasAdu, rng);
     const CameraRecord camera = DemoCamera();
     WriteFitsImage(out + "images/" + im.file, adu,
                    {{"DATE-OBS", DateObsText(im.startDateTime)},
@@ -366,12 +388,13 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
     }
     WriteText(out + "images/faint_stars.csv", f);
   }
-  std::fprintf(stderr,
-               "make-demo: %s V %.2f, track %.1f px; field centre RA %.7f h Dec %+.7f deg; %zu catalog stars, %zu faint "
-               "stars\n",
-               target.name.c_str(), images[0].targetMag,
-               std::hypot(images.back().targetX - images[0].targetX, images.back().targetY - images[0].targetY),
-               nominal.centreRAHours, nominal.centreDecDeg, catalogStars.size(), faint.size());
+  std::fprintf(
+      stderr,
+      "make-demo: %s V %.2f, track %.1f px; field centre RA %.7f h Dec %+.7f deg; %zu catalog stars, %zu faint "
+      "stars\n",
+      target.name.c_str(), images[0].targetMag,
+      std::hypot(images.back().targetX - images[0].targetX, images.back().targetY - images[0].targetY),
+      nominal.centreRAHours, nominal.centreDecDeg, catalogStars.size(), faint.size());
   for (const ImagePlan& im : images) {
     RecordList<EphemerisRecord> at;
     EphemerisParams p;
@@ -383,6 +406,15 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
                  im.targetY);
   }
   return ui.Messages() == 0 ? 0 : 1;
+}
+
+int FieldCentre(const std::string& sourceDir) {
+  const std::string scratch =
+      (std::filesystem::temp_directory_path() / ("make-demo-" + std::to_string(::getpid()))).string() + "/";
+  const Night night = PlanNight(fs::WithTrailingSeparator(sourceDir), scratch);
+  std::filesystem::remove_all(scratch);
+  std::printf("%.7f %.7f\n", night.nominal.centreRAHours, night.nominal.centreDecDeg);
+  return 0;
 }
 
 int InstallSession(const std::string& demoDirIn, const std::string& workDirIn) {

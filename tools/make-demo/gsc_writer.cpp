@@ -82,9 +82,9 @@ struct Column {
 /// A primary header announcing an extension, then an ASCII TABLE extension header.
 std::string TableHeader(const std::vector<Column>& columns, std::size_t rowLength, std::size_t rows,
                         std::size_t primaryBlocks, std::size_t extensionBlocks) {
-  std::string out = HeaderBytes({KeyValue("SIMPLE", "T"), KeyValue("BITPIX", "8"), KeyValue("NAXIS", "0"),
-                                 KeyValue("EXTEND", "T")},
-                                primaryBlocks);
+  std::string out =
+      HeaderBytes({KeyValue("SIMPLE", "T"), KeyValue("BITPIX", "8"), KeyValue("NAXIS", "0"), KeyValue("EXTEND", "T")},
+                  primaryBlocks);
   std::vector<std::string> cards = {KeyString("XTENSION", "TABLE"),
                                     KeyValue("BITPIX", "8"),
                                     KeyValue("NAXIS", "2"),
@@ -103,7 +103,9 @@ std::string TableHeader(const std::vector<Column>& columns, std::size_t rowLengt
 }
 
 /// Round half to even (the rounding of the table's tenths and centiseconds).
-double RoundEven(double x) { return std::nearbyint(x); }
+double RoundEven(double x) {
+  return std::nearbyint(x);
+}
 
 std::string Hms(long long centiseconds) {
   centiseconds %= 24LL * 360000;
@@ -168,7 +170,9 @@ int RegionOf(const std::vector<RegionBox>& boxes, double raHours, double decDeg)
   throw std::runtime_error("no region holds a star");
 }
 
-std::string ZoneDir(int zone) { return std::string("GSC/") + kZones[zone - 1].name + "/"; }
+std::string ZoneDir(int zone) {
+  return std::string("GSC/") + kZones[zone - 1].name + "/";
+}
 
 /// The converted records of one CD-ROM region file, made by the program's
 /// own parser and merge: records up to the first blank one, magnitude at most
@@ -298,11 +302,11 @@ std::vector<WrittenStar> WriteGscCatalog(const std::vector<CatalogSourceStar>& s
   }
 
   // Regions table, CD-ROM layout.
-  const std::vector<Column> regionColumns = {
-      {"REG_NO", "I5", 1},    {"RA_H_LOW", "I2", 8},  {"RA_M_LOW", "I2", 11},  {"RA_S_LOW", "F5.2", 14},
-      {"RA_H_HI", "I2", 20},  {"RA_M_HI", "I2", 23},  {"RA_S_HI", "F5.2", 26}, {"DECSI_LO", "A1", 32},
-      {"DEC_D_LO", "I2", 33}, {"DEC_M_LO", "F4.1", 36}, {"DECSI_HI", "A1", 41}, {"DEC_D_HI", "I2", 42},
-      {"DEC_M_HI", "F4.1", 45}};
+  const std::vector<Column> regionColumns = {{"REG_NO", "I5", 1},      {"RA_H_LOW", "I2", 8},  {"RA_M_LOW", "I2", 11},
+                                             {"RA_S_LOW", "F5.2", 14}, {"RA_H_HI", "I2", 20},  {"RA_M_HI", "I2", 23},
+                                             {"RA_S_HI", "F5.2", 26},  {"DECSI_LO", "A1", 32}, {"DEC_D_LO", "I2", 33},
+                                             {"DEC_M_LO", "F4.1", 36}, {"DECSI_HI", "A1", 41}, {"DEC_D_HI", "I2", 42},
+                                             {"DEC_M_HI", "F4.1", 45}};
   std::string table = TableHeader(regionColumns, kRowChars, kGSCRegionCount, 1, 4);
   std::string rows;
   for (std::size_t n = 1; n < boxes.size(); ++n) rows += boxes[n].row;
@@ -317,9 +321,9 @@ std::vector<WrittenStar> WriteGscCatalog(const std::vector<CatalogSourceStar>& s
   GSCRgnsTblObj regions(options, ui);
   GSCFieldObj field(options, ui, regions);
 
-  const std::vector<Column> starColumns = {{"GSC_ID", "I5", 1},    {"RA_DEG", "F9.5", 6},  {"DEC_DEG", "F9.5", 15},
-                                           {"POS_ERR", "F5.1", 24}, {"MAG", "F5.2", 29},    {"MAG_ERR", "F4.2", 34},
-                                           {"MAG_BAND", "I2", 38},  {"CLASS", "I1", 40},    {"PLATE_ID", "A4", 41},
+  const std::vector<Column> starColumns = {{"GSC_ID", "I5", 1},     {"RA_DEG", "F9.5", 6}, {"DEC_DEG", "F9.5", 15},
+                                           {"POS_ERR", "F5.1", 24}, {"MAG", "F5.2", 29},   {"MAG_ERR", "F4.2", 34},
+                                           {"MAG_BAND", "I2", 38},  {"CLASS", "I1", 40},   {"PLATE_ID", "A4", 41},
                                            {"MULTIPLE", "A1", 45}};
   for (auto& [n, entries] : byRegion) {
     std::stable_sort(entries.begin(), entries.end(), [](const PlateEntry& a, const PlateEntry& b) {

@@ -12,10 +12,8 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${SKARVEL_BUILD:-$root/build}"
 source_dir="$root/data/demo/source"
 
-# The field of the extract: the centre of the asteroid's track on the demo
-# night and the half size of the square, degrees (as in demo_plan.h).
-STAR_RA_HOURS=9.3889503
-STAR_DEC_DEG=-8.4115691
+# Half size of the square of the star list, degrees (kCatalogHalfSizeDeg of
+# demo_plan.h); its centre is the middle of the asteroid's track.
 STAR_HALF_SIZE_DEG=1.0
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -25,8 +23,8 @@ tool="$build/tools/make-demo"
 case "${1:-}" in
   --stars)
     starlist="${STARLIST_TOOL:-/work/shared/tools/starlist/extract_stars.py}"
-    /usr/bin/python3 "$starlist" "$STAR_RA_HOURS" "$STAR_DEC_DEG" "$STAR_HALF_SIZE_DEG" 99 \
-      -o "$source_dir/tycho2_field.csv"
+    read -r ra dec < <("$tool" field-centre "$source_dir")
+    /usr/bin/python3 "$starlist" "$ra" "$dec" "$STAR_HALF_SIZE_DEG" 99 -o "$source_dir/tycho2_field.csv"
     ;;
   --check)
     scratch="$(mktemp -d)"

@@ -27,6 +27,10 @@ int Survey(const std::string& mpcorbPath, int firstDay, int days);
 /// process exit code; messages go to stderr.
 int Generate(const std::string& sourceDir, const std::string& outDir);
 
+/// Prints the centre of the asteroid's track on the demo night ("RA_HOURS
+/// DEC_DEG"), the centre of the star list to extract. Returns the exit code.
+int FieldCentre(const std::string& sourceDir);
+
 /// Prepares a working directory for a demo session: the demo's options file
 /// with every folder made absolute under `demoDir`, the camera and station
 /// files, and a copy of the orbit files. Returns the process exit code.

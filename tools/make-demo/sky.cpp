@@ -45,7 +45,9 @@ void StandardToSky(const Projection& p, double xi, double eta, double& raHours, 
 }
 
 SimulatedImage::SimulatedImage(int width, int height)
-    : width_(width), height_(height), signal_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0) {}
+    : width_(width),
+      height_(height),
+      signal_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0) {}
 
 void SimulatedImage::AddMoffat(double x, double y, double electrons, double fwhmPixels, double beta) {
   const double alpha = fwhmPixels / (2.0 * std::sqrt(std::pow(2.0, 1.0 / beta) - 1.0));

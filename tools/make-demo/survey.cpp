@@ -78,8 +78,7 @@ int Survey(const std::string& mpcorbPath, int firstDay, int days) {
           bestRA = static_cast<double>(r.raHours);
           bestDec = static_cast<double>(r.decDeg);
           bestT = t;
-          const double dra = static_cast<double>(r2.raHours - r.raHours) * 15 * 3600 *
-                             std::cos(bestDec / kDegPerRad);
+          const double dra = static_cast<double>(r2.raHours - r.raHours) * 15 * 3600 * std::cos(bestDec / kDegPerRad);
           const double ddec = static_cast<double>(r2.decDeg - r.decDeg) * 3600;
           rate = std::hypot(dra, ddec);
         }
@@ -88,8 +87,9 @@ int Survey(const std::string& mpcorbPath, int firstDay, int days) {
       const CalendarDate cd = DecodeDate(bestT);
       const TimeOfDayObj tod = DecodeTimeOfDay(bestT);
       std::printf("%-5s %-18s %04d-%02d-%02d %02d:%02d  V %5.2f  alt %4.1f  RA %8.4f Dec %+8.3f  b %+6.1f  %5.1f\"/h\n",
-                  el.designation.c_str(), el.name.c_str(), cd.year, cd.month, cd.day, static_cast<int>(tod.hour), static_cast<int>(tod.minute), bestMag,
-                  bestAlt, bestRA, bestDec, GalacticLatitudeDeg(bestRA, bestDec), rate);
+                  el.designation.c_str(), el.name.c_str(), cd.year, cd.month, cd.day, static_cast<int>(tod.hour),
+                  static_cast<int>(tod.minute), bestMag, bestAlt, bestRA, bestDec, GalacticLatitudeDeg(bestRA, bestDec),
+                  rate);
     }
   }
   return 0;
