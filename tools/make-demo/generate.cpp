@@ -39,7 +39,9 @@ constexpr double kPointingOffsetArcsec[kImageCount][2] = {{0.0, 0.0}, {6.4, -3.4
 /// Margin around the image in which faint stars are placed, pixels.
 constexpr double kFaintMarginPixels = 40.0;
 
-/// "hh:mm:ss.sss" of hours, "+dd:mm:ss.ss" of degrees.
+/// `value` (hours or degrees) as "hh:mm:ss" with `decimals` decimals of the
+/// seconds, with a leading sign when `sign` (for declinations): 9.38 h with 2
+/// decimals gives "09:22:48.00", -8.41 degrees with 1 "-08:24:36.0".
 std::string Sexagesimal(double value, bool sign, int decimals) {
   const bool negative = value < 0;
   const double scale = std::pow(10.0, decimals);
@@ -53,6 +55,8 @@ std::string Sexagesimal(double value, bool sign, int decimals) {
   return buf;
 }
 
+/// The lines of a text file without their line ends (LF or CR LF).
+/// @throws std::runtime_error when the file cannot be opened.
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream in(path);
   if (!in) throw std::runtime_error("cannot read " + path);
@@ -65,12 +69,16 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
+/// Writes a whole text file through a temporary file in its folder (created
+/// when missing). @throws IOFailure when it cannot be written.
 void WriteText(const std::string& path, const std::string& text) {
   fs::MakeDirectories(fs::DirectoryOf(path));
   fs::AtomicWriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
-/// The Tycho-2 extract: ra_hours,dec_deg,mag,pm_ra,pm_dec,source_id.
+/// The Tycho-2 extract: a header line, then ra_hours,dec_deg,mag,pm_ra,pm_dec,source_id.
+/// @throws std::invalid_argument for a field that is not a number,
+///         std::runtime_error for a file without stars.
 std::vector<CatalogSourceStar> ReadStarList(const std::string& path) {
   std::vector<CatalogSourceStar> stars;
   const auto lines = ReadLines(path);
@@ -112,15 +120,18 @@ std::string MpcorbExcerpt(const std::vector<std::string>& source, std::string& t
   return out;
 }
 
-/// Writes one 16-bit image with its header cards through cfitsio.
+/// Writes one 16-bit image (kWidth x kHeight values, row 0 first) with its
+/// header cards through cfitsio, into a temporary file of the same folder that
+/// then replaces `path`. @throws std::runtime_error when cfitsio fails.
 void WriteFitsImage(const std::string& path, const std::vector<std::uint16_t>& adu,
                     const std::vector<std::pair<std::string, std::string>>& strings,
                     const std::vector<std::pair<std::string, double>>& numbers) {
   fitsfile* f = nullptr;
   int status = 0;
   fs::MakeDirectories(fs::DirectoryOf(path));
-  fs::RemoveFile(path);
-  fits_create_file(&f, path.c_str(), &status);
+  const std::string temp = path + ".partial";
+  fs::RemoveFile(temp);
+  fits_create_file(&f, temp.c_str(), &status);
   long naxes[2] = {kWidth, kHeight};
   fits_create_img(f, USHORT_IMG, 2, naxes, &status);  // BITPIX 16 with BZERO 32768
   for (const auto& [key, value] : strings)
@@ -132,9 +143,14 @@ void WriteFitsImage(const std::string& path, const std::vector<std::uint16_t>& a
   std::vector<unsigned short> values(adu.begin(), adu.end());
   fits_write_img(f, TUSHORT, 1, static_cast<LONGLONG>(values.size()), values.data(), &status);
   fits_close_file(f, &status);
-  if (status != 0) throw std::runtime_error("cfitsio status " + std::to_string(status) + " writing " + path);
+  if (status != 0) {
+    fs::RemoveFile(temp);
+    throw std::runtime_error("cfitsio status " + std::to_string(status) + " writing " + path);
+  }
+  std::filesystem::rename(temp, path);
 }
 
+/// One image of the night: its file, times, projection and the asteroid in it.
 struct ImagePlan {
   std::string file;
   double startDateTime = 0;  ///< date-time value of the exposure start (UT)
@@ -144,6 +160,7 @@ struct ImagePlan {
   std::vector<std::pair<double, double>> trail;  ///< sub-exposure positions (RA hours, Dec degrees)
 };
 
+/// The DATE-OBS text of a date-time value: "YYYY-MM-DDThh:mm:ss.sss".
 std::string DateObsText(double dateTime) {
   const CalendarDate d = DecodeDate(dateTime);
   const TimeOfDayObj t = DecodeTimeOfDay(dateTime);
