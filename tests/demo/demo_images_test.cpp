@@ -70,7 +70,7 @@ TEST_F(DemoImages, HeaderValuesAsTheReaderTakesThem) {
     EXPECT_EQ(h.origin, "VORN Simulation");
     EXPECT_EQ(h.object, "433 EROS");
     EXPECT_DOUBLE_EQ(static_cast<double>(h.exposure), 60.0);
-    EXPECT_EQ(h.filter, 1) << "FILTER 'V'";
+    EXPECT_EQ(h.filter, 7) << "FILTER 'Clear'";
     // RA is written to 0.01 s of time, DEC to 0.1 arc second.
     EXPECT_NEAR(static_cast<double>(h.ra), t.centreRA, 0.006 / 3600.0) << t.file;
     EXPECT_NEAR(static_cast<double>(h.dec), t.centreDec, 0.051 / 3600.0) << t.file;
@@ -88,7 +88,7 @@ TEST_F(DemoImages, CameraRecordTakesTheImageSizeAndFilter) {
   auto image = Load(ReadTruth().front().file);
   EXPECT_EQ(report.camera.imageWidth, 768);
   EXPECT_EQ(report.camera.imageHeight, 512);
-  EXPECT_EQ(report.camera.filter, 1);
+  EXPECT_EQ(report.camera.filter, 7);
   EXPECT_TRUE(report.cameraFromImage);
 }
 

@@ -93,7 +93,7 @@ TEST(DemoRecords, SiteAndCameraFilesHoldOneRecordEach) {
   const CameraRecord cam = First(cameras);
   EXPECT_EQ(cam.imageWidth, 768);
   EXPECT_EQ(cam.imageHeight, 512);
-  EXPECT_EQ(cam.filter, 1);
+  EXPECT_EQ(cam.filter, 7);
   EXPECT_GT(cam.timingErrorMs, 0);
   // The plate scale the optics give is the scale of the images.
   const double scale =

@@ -57,15 +57,17 @@ inline constexpr double kArcsecPerPixel = kArcsecPerRadian * kPixelMicrons * 1e-
 inline constexpr double kRotationDeg = 1.5;
 /// Timing uncertainty of the shutter, milliseconds.
 inline constexpr std::int16_t kTimingErrorMs = 500;
-/// Filter of the images (FilterCode 1 = V).
-inline constexpr std::uint8_t kFilterCode = 1;
-inline constexpr const char* kFilterName = "V";
+/// Filter of the images: none (FilterCode 7, FILTER = 'Clear'), as many
+/// amateur cameras run. A V filter would raise the colour/filter question at
+/// every field, since the GSC offers only blue and V/red magnitudes.
+inline constexpr std::uint8_t kFilterCode = 7;
+inline constexpr const char* kFilterName = "Clear";
 
 // ---- photometry of the simulation ----
 
 /// Electrons per second from a star of magnitude 0, chosen so that a star of
 /// magnitude 9 just stays below saturation in 60 s and the asteroid (V 12)
-/// gives some 19000 electrons: a modest telescope with a V filter.
+/// gives some 19000 electrons: a modest telescope, magnitudes as VT.
 inline constexpr double kZeroPointElectronsPerSecond = 2.0e7;
 /// Sky background, electrons per pixel per second (480 e- in 60 s).
 inline constexpr double kSkyElectronsPerSecond = 8.0;
