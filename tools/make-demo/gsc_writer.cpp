@@ -31,11 +31,11 @@ constexpr std::size_t kRowChars = 48;
 constexpr double kConversionMagLimit = 20.0;
 
 /// Zone directory names and last region numbers of the 24 declination zones.
-struct ZoneSpec {
+struct ZoneEntry {
   const char* name;
   int last;
 };
-constexpr ZoneSpec kZones[24] = {{"N0000", 593},  {"N0730", 1177}, {"N1500", 1728}, {"N2230", 2258}, {"N3000", 2780},
+constexpr ZoneEntry kZones[24] = {{"N0000", 593},  {"N0730", 1177}, {"N1500", 1728}, {"N2230", 2258}, {"N3000", 2780},
                                  {"N3730", 3245}, {"N4500", 3651}, {"N5230", 4013}, {"N6000", 4293}, {"N6730", 4491},
                                  {"N7500", 4614}, {"N8230", 4662}, {"S0000", 5259}, {"S0730", 5837}, {"S1500", 6411},
                                  {"S2230", 6988}, {"S3000", 7522}, {"S3730", 8021}, {"S4500", 8463}, {"S5230", 8839},
