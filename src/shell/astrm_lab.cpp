@@ -77,6 +77,7 @@ void AstrmLab::DefineCommands() {
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
+  DefineReportCommands();
 }
 
 AstrmLab::StartResult AstrmLab::Create() {
@@ -140,6 +141,7 @@ void AstrmLab::EnterSession() {
   }
   if (report_ == nullptr)
     report_ = std::make_unique<AstromObsObj>(options_.userRecord, options_.cameraRecord, options_.siteRecord);
+  if (reportList_ == nullptr) MakeReportList();
   if (options_.optionsAccess) {
     optionsUnlocked = true;
     menus_.SetVisible("Preferences1", true);
@@ -320,7 +322,9 @@ void AstrmLab::Close() {
   for (auto& slot : slots_) slot.image.reset();
   if (log_ != nullptr) log_->WriteLogout();
   log_.reset();
+  launcher_.reset();
   opts_.reset();
+  reportList_.reset();
   report_.reset();
 }
 

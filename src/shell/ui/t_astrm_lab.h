@@ -20,6 +20,7 @@ namespace skarvel::ui {
 
 class TAstrmLab;
 class TImageForm1;
+class ReportViews;
 
 /// The cross-hair cursor of the image and reference windows: the cursor file
 /// when it can be read, else the standard cross.
@@ -67,6 +68,8 @@ class TAstrmLab : public QMainWindow {
   const QCursor& CrossHair() const { return crossHair_; }
   /// The image window of a slot (0..3), or null before its first image.
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
+  /// The report window's views (the window itself once a report text was shown).
+  ReportViews& Reports() const { return *reportViews_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -83,6 +86,7 @@ class TAstrmLab : public QMainWindow {
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
+  std::unique_ptr<ReportViews> reportViews_;
 };
 
 }  // namespace skarvel::ui
