@@ -49,8 +49,7 @@ std::string DefaultReportDataName(double today) {
   return text.substr(0, text.size() - 7) + ".RPT";
 }
 
-void ApplyAcknowledgement(AstromObsObj& report, const std::string& message, const std::string& email,
-                          bool emailTyped) {
+void ApplyAcknowledgement(AstromObsObj& report, const std::string& message, const std::string& email, bool emailTyped) {
   report.ackMessage = message.substr(0, kAckTextMax);
   report.ackEmail = email.substr(0, kAckTextMax);
   if (emailTyped) report.ackEmailTyped = true;
@@ -73,8 +72,7 @@ int ReportList::ObservationOfLine(int line) const {
 
 int ReportList::FirstLineOf(int index) const {
   for (std::size_t i = 0; i < info_.size(); ++i)
-    if (info_[i].kind == ReportLineKind::kObservation && info_[i].observation == index)
-      return static_cast<int>(i);
+    if (info_[i].kind == ReportLineKind::kObservation && info_[i].observation == index) return static_cast<int>(i);
   return -1;
 }
 
@@ -88,9 +86,9 @@ void ReportList::ShowForm(ReportForm form) {
   if (host_.show) host_.show();
 }
 
-void ReportList::Rebuild() {
+void ReportList::Rebuild(bool quiet) {
   if (!form_) return;
-  report_.quietRefresh = true;
+  report_.quietRefresh = quiet;
   Build(true);
 }
 
@@ -198,12 +196,12 @@ bool ReportList::ConfirmSaveText(ListCommandContext& context) {
 
 bool ReportList::ConfirmEditLine(int line, ListCommandContext& context) {
   if (ObservationOfLine(line) < 0) {
-    if (platform::Tell(context.ui, kHeaderMaterial, "Editing Report Text Only", Icon::Information,
-                       Buttons::OkCancel) != Answer::Ok)
+    if (platform::Tell(context.ui, kHeaderMaterial, "Editing Report Text Only", Icon::Information, Buttons::OkCancel) !=
+        Answer::Ok)
       return false;
   } else if (!Expert() && platform::Tell(context.ui,
-                                         std::string("Are You Sure You Want to Edit a Formatted Data Item?") +
-                                             "\r\n" + "(MPC/IAU Format Requires Data in Specific Columns.)",
+                                         std::string("Are You Sure You Want to Edit a Formatted Data Item?") + "\r\n" +
+                                             "(MPC/IAU Format Requires Data in Specific Columns.)",
                                          "Edit Formatted Text?", Icon::Question, Buttons::YesNo) != Answer::Yes) {
     return false;
   }
@@ -299,17 +297,15 @@ void ReportList::Undo(ListCommandContext& context) {
       InfoList::Undo(context);
       if (line >= 0 && line < static_cast<int>(info_.size())) {
         const ReportLineInfo& where = info_[static_cast<std::size_t>(line)];
-        edits_.erase(std::remove_if(edits_.begin(), edits_.end(),
-                                    [&](const TextEdit& e) { return SameLine(e, where); }),
-                     edits_.end());
+        edits_.erase(
+            std::remove_if(edits_.begin(), edits_.end(), [&](const TextEdit& e) { return SameLine(e, where); }),
+            edits_.end());
       }
       if (undoEdit_) edits_.push_back(*undoEdit_);
       undoEdit_.reset();
       break;
     }
-    case ReportUndoKind::kNone:
-      InfoList::Undo(context);
-      break;
+    case ReportUndoKind::kNone: InfoList::Undo(context); break;
   }
 }
 
@@ -381,9 +377,12 @@ void ReportList::DoubleClick(int line, ListCommandContext& context) {
     return;
   }
   if (where.kind == ReportLineKind::kLongHeader) {
-    if (contactLine_ >= 0 && line >= contactLine_) EditHeader(HeaderRecord::kUser);
-    else if (telescopeLine_ < 0 || line < telescopeLine_) EditHeader(HeaderRecord::kSite);
-    else EditHeader(HeaderRecord::kCamera);
+    if (contactLine_ >= 0 && line >= contactLine_)
+      EditHeader(HeaderRecord::kUser);
+    else if (telescopeLine_ < 0 || line < telescopeLine_)
+      EditHeader(HeaderRecord::kSite);
+    else
+      EditHeader(HeaderRecord::kCamera);
     return;
   }
   if (where.kind != ReportLineKind::kShortHeader || *form_ != ReportForm::kShort) return;
@@ -415,7 +414,9 @@ bool ReportList::OwnerCommand(const std::string& name, ListCommandContext& conte
   return true;
 }
 
-void ReportList::CommaDelimit(ListCommandContext& context) { WriteSpreadsheetFile(context.ui); }
+void ReportList::CommaDelimit(ListCommandContext& context) {
+  WriteSpreadsheetFile(context.ui);
+}
 
 void ReportList::WriteSpreadsheetFile(platform::Platform& ui) {
   const double now = host_.now ? host_.now() : 0.0;
@@ -425,8 +426,11 @@ void ReportList::WriteSpreadsheetFile(platform::Platform& ui) {
   request.filter = "Comma-Separated Values (*.CSV)|*.CSV|All Files (*.*)|*.*";
   request.defaultExtension = ".CSV";
   request.directory = !csvDir_.empty() ? csvDir_ : (host_.reportDir ? host_.reportDir() : std::string());
-  if (!csvName_.empty()) request.fileName = csvName_;
-  else request.fileName = WithExtension(TextFileName().empty() ? DefaultReportTextName(reportName, now) : TextFileName(), ".CSV");
+  if (!csvName_.empty())
+    request.fileName = csvName_;
+  else
+    request.fileName =
+        WithExtension(TextFileName().empty() ? DefaultReportTextName(reportName, now) : TextFileName(), ".CSV");
   std::string path;
   for (;;) {
     const auto chosen = ui.SaveFile(request);
@@ -448,16 +452,15 @@ void ReportList::WriteSpreadsheetFile(platform::Platform& ui) {
     fs::AtomicWriteFile(path, bytes);
   } catch (const IOFailure& failure) {
     platform::Tell(ui,
-                   std::string(failure.what()) + "\r\n\r\n" + "File Name: " + path + "\r\n" + "IOResult = " +
-                       std::to_string(failure.Code()),
+                   std::string(failure.what()) + "\r\n\r\n" + "File Name: " + path + "\r\n" +
+                       "IOResult = " + std::to_string(failure.Code()),
                    "Skarvel", Icon::Error);
     return;
   }
   csvName_ = fs::FileNameOf(path);
   csvDir_ = fs::DirectoryOf(path);
   if (!Expert())
-    platform::Tell(ui, "Report Written to " + path + " for Spreadsheet Input.", "Text File Written",
-                   Icon::Information);
+    platform::Tell(ui, "Report Written to " + path + " for Spreadsheet Input.", "Text File Written", Icon::Information);
   if (host_.spreadsheetWritten) host_.spreadsheetWritten();
 }
 

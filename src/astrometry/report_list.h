@@ -53,8 +53,8 @@ struct ReportLineInfo {
 /// may be left empty: a missing state reads as false or "", a missing dialog
 /// as cancelled.
 struct ReportListHost {
-  std::function<bool()> oldReportFormat;  ///< `OldReportFormat`: 80-column layout
-  std::function<bool()> expertMode;       ///< `ExpertMode`: fewer confirmations
+  std::function<bool()> oldReportFormat;        ///< `OldReportFormat`: 80-column layout
+  std::function<bool()> expertMode;             ///< `ExpertMode`: fewer confirmations
   std::function<std::string()> reportFileName;  ///< `ReportFileName`
   std::function<std::string()> reportDir;       ///< `ReportDir`
   std::function<bool()> reportSaved;            ///< `ReportSaved`
@@ -99,8 +99,7 @@ inline constexpr std::size_t kAckTextMax = 76;
 /// OK of the "Edit Acknowledgement Message" dialog: the message and e-mail,
 /// each cut to kAckTextMax characters, go into the report; `emailTyped`
 /// (the e-mail field was typed in) sets the report's typed flag.
-void ApplyAcknowledgement(AstromObsObj& report, const std::string& message, const std::string& email,
-                          bool emailTyped);
+void ApplyAcknowledgement(AstromObsObj& report, const std::string& message, const std::string& email, bool emailTyped);
 
 /// The warning of a save while simulated measurements are in the report.
 extern const char* const kSimulatedDataWarning;
@@ -116,10 +115,11 @@ class ReportList : public InfoList {
   /// acknowledgement unless a quiet refresh runs, see BuildReport), forgets
   /// earlier text edits, clears undo and shows the window.
   void ShowForm(ReportForm form);
-  /// Rebuilds the shown form as a quiet refresh (no acknowledgement dialog),
-  /// keeping the text edits of lines that are still there. Nothing before a
-  /// form was shown.
-  void Rebuild();
+  /// Rebuilds the shown form, keeping the text edits of lines that are still
+  /// there: as a quiet refresh (no acknowledgement dialog), or with `quiet`
+  /// false as a fresh report of the short form would (after the records were
+  /// set). Nothing before a form was shown.
+  void Rebuild(bool quiet = true);
   /// The title as a fresh build would give it (after `ReportSaved` changed).
   void UpdateTitle();
 
@@ -196,9 +196,9 @@ class ReportList : public InfoList {
   std::vector<TextEdit> edits_;
   ReportUndoKind undoKind_ = ReportUndoKind::kNone;
   ObservationRecord undoRecord_;
-  ObservationRecord editedRecord_;     ///< the record after a parameter edit, to find it for undo
-  ReportLineInfo undoInfo_;            ///< the deleted header line's place
-  std::optional<TextEdit> undoEdit_;   ///< the text edit the last edit replaced, if any
+  ObservationRecord editedRecord_;    ///< the record after a parameter edit, to find it for undo
+  ReportLineInfo undoInfo_;           ///< the deleted header line's place
+  std::optional<TextEdit> undoEdit_;  ///< the text edit the last edit replaced, if any
   std::string csvName_;
   std::string csvDir_;
 };

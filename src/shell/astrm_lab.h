@@ -291,7 +291,9 @@ class AstrmLab {
   void SetReportRecords(const UserRecord* user, const CameraRecord* camera, bool clearList, const SiteRecord* site);
   /// "Use &Mean Motion..." follows the number of observations.
   void NoteObservationCount();
-  void RefreshReportWindow();
+  /// A visible report window rebuilds its text: quietly (no acknowledgement
+  /// dialog) or as a fresh report after the records were set.
+  void RefreshReportWindow(bool quiet = true);
 
   platform::Platform& ui_;
   AstrmLabEnvironment env_;

@@ -81,9 +81,9 @@ void AstrmLab::NoteObservationCount() {
   if (report_ != nullptr) menus_.SetEnabled("MeanMotion1", report_->Count() >= 2);
 }
 
-void AstrmLab::RefreshReportWindow() {
+void AstrmLab::RefreshReportWindow(bool quiet) {
   if (reportList_ == nullptr || !views_.reportWindowVisible || !views_.reportWindowVisible()) return;
-  reportList_->Rebuild();
+  reportList_->Rebuild(quiet);
   if (views_.refreshReport) views_.refreshReport();
 }
 
@@ -114,7 +114,7 @@ void AstrmLab::SetReportRecords(const UserRecord* user, const CameraRecord* came
     reportFileName.clear();
     reportSaved = true;
   }
-  RefreshReportWindow();
+  RefreshReportWindow(false);
 }
 
 bool AstrmLab::SaveReportData() {
@@ -124,9 +124,8 @@ bool AstrmLab::SaveReportData() {
   request.filter = "Astrometry Report Files (*,RPT)|*.RPT";
   request.defaultExtension = ".RPT";
   request.directory = reportDir;
-  request.fileName =
-      reportFileName.empty() ? DefaultReportDataName(env_.clock ? env_.clock() : CurrentDateTimeValue())
-                             : reportFileName;
+  request.fileName = reportFileName.empty() ? DefaultReportDataName(env_.clock ? env_.clock() : CurrentDateTimeValue())
+                                            : reportFileName;
   std::string path;
   for (;;) {
     const auto chosen = ui_.SaveFile(request);
@@ -183,8 +182,8 @@ void AstrmLab::LoadReportData(int version) {
   }
   const bool loadParameters =
       platform::Tell(ui_,
-                     "Do you want to replace the current User, Camera, and Site Parameters\r\nwith those from " +
-                         path + "?" + "\r\n\r\n" + "\"Yes\" => Load Parameters from File" + "\r\n" +
+                     "Do you want to replace the current User, Camera, and Site Parameters\r\nwith those from " + path +
+                         "?" + "\r\n\r\n" + "\"Yes\" => Load Parameters from File" + "\r\n" +
                          "\"No\"  => Retain Current Settings",
                      "Replace Current Parameters?", Icon::Question, Buttons::YesNo) == Answer::Yes;
   const ReportVersion which = version == 1   ? ReportVersion::kBefore1
@@ -227,8 +226,10 @@ void AstrmLab::ClearReportData() {
                                        "Do You Want to Retain the Current User, Camera, and Site Parameters?\r\n\r\n"
                                        "\"Yes\" => Retain Current\r\n\"No\"  => Use Defaults",
                                        "Retain Current Parameters?", Icon::Question, Buttons::YesNo) == Answer::Yes;
-    if (retain) SetReportRecords(nullptr, nullptr, true, nullptr);
-    else SetReportRecords(&options_.userRecord, &options_.cameraRecord, true, &options_.siteRecord);
+    if (retain)
+      SetReportRecords(nullptr, nullptr, true, nullptr);
+    else
+      SetReportRecords(&options_.userRecord, &options_.cameraRecord, true, &options_.siteRecord);
   } else {
     SetReportRecords(&options_.userRecord, &options_.cameraRecord, true, &options_.siteRecord);
     menus_.SetEnabled("LoadData1", true);
@@ -260,8 +261,8 @@ void AstrmLab::AccessSpreadsheet() {
     const AssociatedProgram associated = FindAssociatedProgram(directory, file);
     if (associated.result <= 32) {
       platform::Tell(ui_,
-                     "Unable to obtain associated processor for \r\n" + file + "\r\n\r\n" + "Code = " +
-                         std::to_string(associated.result) + AssociationFailureSuffix(associated.result),
+                     "Unable to obtain associated processor for \r\n" + file + "\r\n\r\n" +
+                         "Code = " + std::to_string(associated.result) + AssociationFailureSuffix(associated.result),
                      "Cannot Run Spreadsheet!", Icon::Exclamation);
       return;
     }

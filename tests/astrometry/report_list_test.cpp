@@ -19,7 +19,9 @@ using platform::Icon;
 using testing::ScriptedPlatform;
 using testing::TempDir;
 
-double At(int y, int mo, int d, int h, int mi, long double s) { return *EncodeDateTime(y, mo, d, h, mi, s); }
+double At(int y, int mo, int d, int h, int mi, long double s) {
+  return *EncodeDateTime(y, mo, d, h, mi, s);
+}
 
 ObservationRecord Obs(const std::string& name, double time, long double ra, long double dec,
                       std::uint8_t note = kNoteNormal) {
@@ -413,7 +415,7 @@ TEST_F(ReportListTest, UserDialogChangesTheHeaderAndTheOptions) {
   EXPECT_EQ(list->Lines().at(static_cast<std::size_t>(LineStarting("OBS "))), "OBS J. Q. Public");
   EXPECT_EQ(headerChanges, (std::vector<HeaderRecord>{HeaderRecord::kUser}));
   EXPECT_FALSE(list->UndoAvailable());
-  EXPECT_EQ(acks, 2);  // the records were set: the text is generated afresh
+  EXPECT_EQ(acks, 2);             // the records were set: the text is generated afresh
   EXPECT_EQ(report.Count(), 2u);  // the list is kept
   // Cancel leaves everything.
   editUser = [](UserRecord& u) {
@@ -518,8 +520,7 @@ TEST_F(ReportListTest, SpreadsheetFileIsWrittenWithItsQuestionsAndMessage) {
   EXPECT_EQ(ui.SaveDialogs()[0].directory, dir.Path());
   EXPECT_EQ(ui.SaveDialogs()[0].defaultExtension, ".CSV");
   ASSERT_EQ(ui.Messages().size(), 2u);
-  EXPECT_EQ(ui.Messages()[0].text,
-            dir / "TESTRPT.CSV" + " Already Exists!\r\n\r\nDo You Want to Overwrite It?");
+  EXPECT_EQ(ui.Messages()[0].text, dir / "TESTRPT.CSV" + " Already Exists!\r\n\r\nDo You Want to Overwrite It?");
   EXPECT_EQ(ui.Messages()[0].caption, "Replace Existing File?");
   EXPECT_EQ(testing::ReadText(dir / "TESTRPT.CSV"), "old");
   std::string expected;

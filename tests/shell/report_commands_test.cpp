@@ -27,7 +27,9 @@ std::string Upper(std::string s) {
   return s;
 }
 
-double At(int y, int mo, int d, int h, int mi) { return *EncodeDateTime(y, mo, d, h, mi, 0.0L); }
+double At(int y, int mo, int d, int h, int mi) {
+  return *EncodeDateTime(y, mo, d, h, mi, 0.0L);
+}
 
 ObsParams Params(const std::string& name, double time) {
   ObsParams p;
@@ -153,7 +155,8 @@ TEST_F(ReportCommandsTest, SaveWritesTheReportAndRemembersItsName) {
   ASSERT_EQ(ui.SaveDialogs().size(), 3u);
   EXPECT_EQ(ui.SaveDialogs()[1].fileName, "DEC9.RPT");
   ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text, Upper(reports + "dec9.rpt") + " Already Exists!\r\n\r\nDo You Want to Overwrite It?");
+  EXPECT_EQ(ui.Messages()[0].text,
+            Upper(reports + "dec9.rpt") + " Already Exists!\r\n\r\nDo You Want to Overwrite It?");
   EXPECT_EQ(ui.Messages()[0].caption, "Replace Existing File?");
   EXPECT_EQ(testing::ReadAll(reports + "dec9.rpt").size(), 1010u + 343u);
   EXPECT_EQ(testing::ReadAll(reports + "other.rpt").size(), 1010u + 2 * 343u);
@@ -171,8 +174,8 @@ TEST_F(ReportCommandsTest, FailedSaveKeepsThePreviousFileAndTheUnsavedState) {
   ASSERT_EQ(ui.Messages().size(), 2u);
   EXPECT_EQ(ui.Messages()[0].caption, "Replace Existing File?");
   const auto& m = ui.Messages()[1];
-  EXPECT_EQ(m.text.rfind("Unable to Open Report Data File for Output!\r\n\r\nFile Name: " + path + "\r\nIOResult = ", 0),
-            0u)
+  EXPECT_EQ(
+      m.text.rfind("Unable to Open Report Data File for Output!\r\n\r\nFile Name: " + path + "\r\nIOResult = ", 0), 0u)
       << m.text;
   EXPECT_NE(m.text.substr(m.text.size() - 3), "= 0");
   EXPECT_EQ(m.caption, "Data File Error!");
@@ -244,8 +247,8 @@ TEST_F(ReportCommandsTest, MergingInterleavesTheObservationsByTime) {
   ui.AnswerNext(Answer::Yes);  // merge
   ui.AnswerNext(Answer::No);   // keep the parameters
   lab->Run("LoadData1");
-  ASSERT_EQ(ui.Captions(), (std::vector<std::string>{"Save Current Data?", "Merge With Current?",
-                                                      "Replace Current Parameters?"}));
+  ASSERT_EQ(ui.Captions(),
+            (std::vector<std::string>{"Save Current Data?", "Merge With Current?", "Replace Current Parameters?"}));
   EXPECT_EQ(ui.Messages()[0].text, "You Have Not Saved Your Current Report Data.\r\nDo You Want to Save It Now?");
   EXPECT_EQ(ui.Messages()[1].text,
             "Do You Want to Merge The File Data With Your Current Report?\r\n\r\n\"Yes\" => Merge File and Current "
@@ -541,8 +544,8 @@ TEST_F(ReportCommandsTest, FailedStartNamesTheCode) {
     int code;
     const char* suffix;
   };
-  for (const Case c : {Case{2, " - File Not Found"}, Case{5, " - Access Denied"}, Case{267, " - Directory Name is Invalid"},
-                       Case{8, " - Not Enough Memory"}, Case{99, ""}}) {
+  for (const Case c : {Case{2, " - File Not Found"}, Case{5, " - Access Denied"},
+                       Case{267, " - Directory Name is Invalid"}, Case{8, " - Not Enough Memory"}, Case{99, ""}}) {
     ui.ClearRecords();
     ui.FailStartNext(c.code);
     ui.ChooseFilesNext(std::vector<std::string>{reports + "a.csv"});

@@ -13,8 +13,7 @@ namespace skarvel::ui {
 
 using platform::ToQt;
 
-TACKMsgForm::TACKMsgForm(AstromObsObj& report, bool cancelEnabled, QWidget* parent)
-    : QDialog(parent), report_(report) {
+TACKMsgForm::TACKMsgForm(AstromObsObj& report, bool cancelEnabled, QWidget* parent) : QDialog(parent), report_(report) {
   setObjectName("ACKMsgForm");
   setWindowTitle("Edit Acknowledgement Message");
   constexpr int kMax = static_cast<int>(kAckTextMax);

@@ -13,7 +13,9 @@ ReportViews::ReportViews(AstrmLab& lab, SearchDialogState& search, QWidget* pare
 
 ReportViews::~ReportViews() = default;
 
-void ReportViews::Release() { window_.reset(); }
+void ReportViews::Release() {
+  window_.reset();
+}
 
 AstromListForm& ReportViews::MakeWindow() {
   if (window_ == nullptr) {
@@ -49,8 +51,7 @@ void ReportViews::Install(AstrmLabViews& views) {
     settings.fitsImages = o.imageFileType == 0;
     settings.autoVerifyID = o.autoVerifyID;
     settings.currentYear = DecodeDate(CurrentDateTimeValue()).year;
-    TObsParamsDlg dialog(params, "Edit Parameters", true, settings, lab_.verifiedIds, lookup, lab_.Ui(),
-                         window_.get());
+    TObsParamsDlg dialog(params, "Edit Parameters", true, settings, lab_.verifiedIds, lookup, lab_.Ui(), window_.get());
     return dialog.exec() == QDialog::Accepted;
   };
   views.reportChart = [this] { lab_.Run("CreateChart1"); };

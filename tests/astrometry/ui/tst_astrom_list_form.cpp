@@ -74,7 +74,9 @@ QStringList ToQStrings(const std::vector<std::string>& lines) {
   return out;
 }
 
-double At(int y, int mo, int d, int h, int mi) { return *skarvel::EncodeDateTime(y, mo, d, h, mi, 0.0L); }
+double At(int y, int mo, int d, int h, int mi) {
+  return *skarvel::EncodeDateTime(y, mo, d, h, mi, 0.0L);
+}
 
 // ---- reading the text back out of a PDF file ----
 
@@ -140,7 +142,8 @@ QMap<quint32, QChar> GlyphMap(const QList<QByteArray>& streams) {
         const quint32 last = values[1].toUInt(nullptr, 16);
         if (row.contains('[')) {
           for (quint32 g = first; g <= last && static_cast<qsizetype>(g - first + 2) < values.size(); ++g)
-            map[g] = QChar(static_cast<char16_t>(values[static_cast<qsizetype>(g - first + 2)].left(4).toUInt(nullptr, 16)));
+            map[g] =
+                QChar(static_cast<char16_t>(values[static_cast<qsizetype>(g - first + 2)].left(4).toUInt(nullptr, 16)));
         } else {
           const quint32 base = values[2].left(4).toUInt(nullptr, 16);
           for (quint32 g = first; g <= last; ++g) map[g] = QChar(static_cast<char16_t>(base + (g - first)));
@@ -167,13 +170,15 @@ QStringList PdfPageTexts(const QByteArray& pdf) {
     while (it.hasNext()) {
       const auto m = it.next();
       QStringList parts;
-      if (!m.captured(1).isNull()) parts << m.captured(1);
+      if (!m.captured(1).isNull())
+        parts << m.captured(1);
       else {
         auto h = hex.globalMatch(m.captured(2));
         while (h.hasNext()) parts << h.next().captured(1);
       }
       for (const QString& part : parts)
-        for (qsizetype i = 0; i + 4 <= part.size(); i += 4) page += glyphs.value(part.mid(i, 4).toUInt(nullptr, 16), '?');
+        for (qsizetype i = 0; i + 4 <= part.size(); i += 4)
+          page += glyphs.value(part.mid(i, 4).toUInt(nullptr, 16), '?');
       page += '\n';
     }
     if (!page.isEmpty()) pages << page;
@@ -300,8 +305,7 @@ class TestAstromListForm : public QObject {
     QVERIFY(window_->Action("CommaDelimit")->isEnabled());
     QVERIFY(!window_->Action("UndoEdit")->isEnabled());
     // 8 header lines + 3 observations = 11 lines: (11 + 1.3) line heights tall.
-    QCOMPARE(window_->ListBox()->height(),
-             static_cast<int>(std::nearbyint(12.3 * window_->LineHeight())));
+    QCOMPARE(window_->ListBox()->height(), static_cast<int>(std::nearbyint(12.3 * window_->LineHeight())));
     const QImage picture = window_->grab().toImage();
     QVERIFY(picture.save(PicturePath(*dir_, "report_window.png")));
     Close();
@@ -498,9 +502,9 @@ class TestAstromListForm : public QObject {
     printed.removeAll(QString());
     QCOMPARE(printed, ToQStrings(list_->Lines()));
     QVERIFY(pages[1].startsWith(QString::fromLatin1(
-        skarvel::ObservationLines80(report_->Observations()[static_cast<std::size_t>(
-                                        first.size() - 1 - 3 - list_->HeaderLineCount())],
-                                    report_->site)[0]
+        skarvel::ObservationLines80(
+            report_->Observations()[static_cast<std::size_t>(first.size() - 1 - 3 - list_->HeaderLineCount())],
+            report_->site)[0]
             .c_str())));
     QVERIFY(list_->Printed());
     QVERIFY(window_->Action("Print1")->isChecked());
