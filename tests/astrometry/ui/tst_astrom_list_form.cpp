@@ -155,30 +155,28 @@ QMap<quint32, QChar> GlyphMap(const QList<QByteArray>& streams) {
   return map;
 }
 
-// The text of each page content stream: every hex string shown, one line per text object.
+// The text of each page content stream: one line per text object
+// ("BT" ... "ET"), made of the glyphs its hex strings show.
 QStringList PdfPageTexts(const QByteArray& pdf) {
   const QList<QByteArray> streams = PdfStreams(pdf);
   const QMap<quint32, QChar> glyphs = GlyphMap(streams);
   QStringList pages;
-  const QRegularExpression shown("<([0-9A-Fa-f]*)>\\s*Tj|\\[([^\\]]*)\\]\\s*TJ");
+  const QRegularExpression block("\\bBT\\b(.*?)\\bET\\b", QRegularExpression::DotMatchesEverythingOption);
   const QRegularExpression hex("<([0-9A-Fa-f]*)>");
   for (const QByteArray& s : streams) {
     const QString text = QString::fromLatin1(s);
     if (!text.contains("BT")) continue;
     QString page;
-    auto it = shown.globalMatch(text);
-    while (it.hasNext()) {
-      const auto m = it.next();
-      QStringList parts;
-      if (!m.captured(1).isNull())
-        parts << m.captured(1);
-      else {
-        auto h = hex.globalMatch(m.captured(2));
-        while (h.hasNext()) parts << h.next().captured(1);
+    auto b = block.globalMatch(text);
+    while (b.hasNext()) {
+      auto h = hex.globalMatch(b.next().captured(1));
+      while (h.hasNext()) {
+        const QString part = h.next().captured(1);
+        for (qsizetype i = 0; i + 4 <= part.size(); i += 4) {
+          const QChar c = glyphs.value(part.mid(i, 4).toUInt(nullptr, 16), '?');
+          page += c == '\t' ? QChar(' ') : c;  // the blank's glyph is mapped to the tab
+        }
       }
-      for (const QString& part : parts)
-        for (qsizetype i = 0; i + 4 <= part.size(); i += 4)
-          page += glyphs.value(part.mid(i, 4).toUInt(nullptr, 16), '?');
       page += '\n';
     }
     if (!page.isEmpty()) pages << page;
@@ -308,6 +306,24 @@ class TestAstromListForm : public QObject {
     QCOMPARE(window_->ListBox()->height(), static_cast<int>(std::nearbyint(12.3 * window_->LineHeight())));
     const QImage picture = window_->grab().toImage();
     QVERIFY(picture.save(PicturePath(*dir_, "report_window.png")));
+    // Every line is drawn in its row, and nothing below the last one.
+    auto ink = [&picture](const QRect& r) {
+      int dark = 0;
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+          if (qGray(picture.pixel(x, y)) < 128) ++dark;
+      return dark;
+    };
+    QListWidget* box = window_->ListBox();
+    const QPoint offset = box->viewport()->mapTo(window_.get(), QPoint(0, 0));
+    for (int row = 0; row < box->count(); ++row) {
+      const QRect r = box->visualItemRect(box->item(row)).translated(offset) & picture.rect();
+      QVERIFY2(ink(r) > 20, qPrintable(QString("row %1").arg(row)));
+    }
+    const QRect last = box->visualItemRect(box->item(box->count() - 1)).translated(offset);
+    const QRect below(last.left(), last.bottom() + 1, last.width(), picture.height() - last.bottom() - 2);
+    QVERIFY(below.height() > 0);
+    QCOMPARE(ink(below & picture.rect()), 0);
     Close();
   }
 
@@ -387,15 +403,19 @@ class TestAstromListForm : public QObject {
     QCOMPARE(acks_, 2);
     // A double click on the OBS line opens the same dialog; Cancel changes nothing.
     const int obs = static_cast<int>(BoxLines(window_->ListBox()).indexOf("OBS J. Q. Public"));
-    OnNextModal([](QWidget* modal) {
+    bool opened = false;
+    OnNextModal([&opened](QWidget* modal) {
       auto* d = qobject_cast<TUsrParmsDlg*>(modal);
       QVERIFY(d != nullptr);
+      opened = true;
       d->Field(6)->setText("changed and cancelled");
       d->reject();
     });
     QListWidgetItem* item = window_->ListBox()->item(obs);
-    const QRect rect = window_->ListBox()->visualItemRect(item);
-    QTest::mouseDClick(window_->ListBox()->viewport(), Qt::LeftButton, {}, rect.center());
+    const QPoint at = window_->ListBox()->visualItemRect(item).center();
+    QTest::mouseClick(window_->ListBox()->viewport(), Qt::LeftButton, {}, at);  // a double click begins with a press
+    QTest::mouseDClick(window_->ListBox()->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(opened);
     QCOMPARE(report_->user.observers, std::string("john quincy public"));
     QCOMPARE(headerChanges_.size(), 1u);
     Close();
