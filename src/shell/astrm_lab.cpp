@@ -281,6 +281,7 @@ void AstrmLab::Preferences() {
     if (result.userChanged) report_->user = options_.userRecord;
     if (result.cameraChanged) report_->camera = options_.cameraRecord;
     if (result.siteChanged) report_->site = options_.siteRecord;
+    if (result.userChanged || result.cameraChanged || result.siteChanged) RefreshReportWindow(false);
     UpdateHelpCommands();
     Repaint();
   }

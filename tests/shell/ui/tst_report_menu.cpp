@@ -318,6 +318,12 @@ class TestReportMenu : public QObject {
     lab_->Run("SpreadSheet1");
     QCOMPARE(ui_->Messages().size(), 2u);
     QCOMPARE(ui_->Messages()[1].text, "Unable to Execute " + missing + "\r\n\r\nCode = 5 - Access Denied");
+    // A working directory that is not there.
+    ui_->ChooseFilesNext(std::vector<std::string>{root_->Path() + "gone/a.csv"});
+    lab_->Run("SpreadSheet1");
+    QCOMPARE(ui_->Messages().size(), 3u);
+    QCOMPARE(ui_->Messages()[2].text,
+             "Unable to Execute " + missing + "\r\n\r\nCode = 267 - Directory Name is Invalid");
     Stop();
   }
 };
