@@ -89,6 +89,9 @@ struct HttpResponse {
 /// A process started through the platform.
 struct ProcessHandle {
   std::int64_t id = 0;   ///< 0: the start failed
+  /// Why a start failed, as the system's error code: 2 program not found,
+  /// 5 access denied, 267 invalid working directory; 0 when it started.
+  int error = 0;
 };
 
 /// The platform interface. Every call is synchronous and runs on the caller's

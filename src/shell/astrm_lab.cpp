@@ -79,6 +79,7 @@ void AstrmLab::DefineCommands() {
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
+  DefineReportCommands();
 }
 
 AstrmLab::StartResult AstrmLab::Create() {
@@ -143,6 +144,7 @@ void AstrmLab::EnterSession() {
   if (report_ == nullptr)
     report_ = std::make_unique<AstromObsObj>(options_.userRecord, options_.cameraRecord, options_.siteRecord);
   ResetFieldParameters(fieldRequest, options_);
+  if (reportList_ == nullptr) MakeReportList();
   if (options_.optionsAccess) {
     optionsUnlocked = true;
     menus_.SetVisible("Preferences1", true);
@@ -282,6 +284,7 @@ void AstrmLab::Preferences() {
     if (result.userChanged) report_->user = options_.userRecord;
     if (result.cameraChanged) report_->camera = options_.cameraRecord;
     if (result.siteChanged) report_->site = options_.siteRecord;
+    if (result.userChanged || result.cameraChanged || result.siteChanged) RefreshReportWindow(false);
     UpdateHelpCommands();
     Repaint();
   }
@@ -323,7 +326,9 @@ void AstrmLab::Close() {
   for (auto& slot : slots_) slot.image.reset();
   if (log_ != nullptr) log_->WriteLogout();
   log_.reset();
+  launcher_.reset();
   opts_.reset();
+  reportList_.reset();
   report_.reset();
 }
 

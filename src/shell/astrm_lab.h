@@ -23,6 +23,8 @@
 #include "astrometry/astrom_obs.h"
 #include "astrometry/obs_params.h"
 #include "astrometry/obs_params_form.h"
+#include "astrometry/program_launcher.h"
+#include "astrometry/report_list.h"
 #include "catalogs/field_parameters.h"
 #include "config/options.h"
 #include "config/session_log.h"
@@ -108,6 +110,17 @@ struct AstrmLabViews {
   std::function<void(int slot, bool newField)> showMeasurement;
   /// "&Reference Fields Only": every image window drops its solution state.
   std::function<void()> referenceFieldsCleared;
+  /// The report window: shown (or brought to the front) with its new text,
+  /// redrawn after its text changed, and whether it is visible.
+  std::function<void()> showReport;
+  std::function<void()> refreshReport;
+  std::function<bool()> reportWindowVisible;
+  /// The "Edit Acknowledgement Message" dialog on the report.
+  std::function<void(AstromObsObj&, bool cancelEnabled)> acknowledgement;
+  /// The "Observation Parameters" dialog in its "Edit Parameters" mode: true on OK.
+  std::function<bool(ObsParams&)> editObservationParameters;
+  /// "Create &Chart..." started from the report window.
+  std::function<void()> reportChart;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -189,6 +202,32 @@ class AstrmLab {
   void CameraParameters();
   void SiteInformation();
 
+  // ---- the report (astrm_lab_report.cpp) ----
+  /// "&Add to Report List..." of an image window: the observation goes into
+  /// the report in time order; the Report menu, "&View/Print/Save Text",
+  /// "&Save Report Data...", "&Clear Report Data..." and, from two
+  /// observations on, "Use &Mean Motion..." are enabled; `ReportSaved`
+  /// becomes false; a visible report window shows the new text. Returns the
+  /// observation's index in the report (0 without a report).
+  std::size_t AddObservation(const ObsParams& params, const ReferenceStar& target);
+  /// "&Short (Electronic) Format...", "&Long (Text) Format...", "&Exercise Format...".
+  void ShowReport(ReportForm form);
+  /// "&Save Report Data...": true when the file was written.
+  bool SaveReportData();
+  /// "&Load Report Data..." (version 0) and the two old-version items (1 before
+  /// 1.0, 2 for 1.0 and 1.001); `oldReportVersion` is back to 0 afterwards.
+  void LoadReportData(int version);
+  /// "&Clear Report Data...".
+  void ClearReportData();
+  /// "Access &Spreadsheet".
+  void AccessSpreadsheet();
+  /// The report window's content (exists with the report).
+  ReportList* ReportWindow() { return reportList_.get(); }
+  /// The program launcher, created on the first "Access &Spreadsheet".
+  ExecMod32Obj* Launcher() { return launcher_.get(); }
+  /// A failed read locked the load commands until the report is cleared.
+  bool ReportLoadsLocked() const;
+
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
   void NoteOptionsChanged();
@@ -267,6 +306,17 @@ class AstrmLab {
   std::unique_ptr<GraphicsFileObj> ReadImage(const std::string& file);
   void PutImage(int slot, std::unique_ptr<GraphicsFileObj> image);
   void DefineCommands();
+  void DefineReportCommands();
+  void MakeReportList();
+  /// The report's SetRecords with the main window's part: clearing the list
+  /// empties `ReportFileName` and sets `ReportSaved`; a visible report window
+  /// shows the new text.
+  void SetReportRecords(const UserRecord* user, const CameraRecord* camera, bool clearList, const SiteRecord* site);
+  /// "Use &Mean Motion..." follows the number of observations.
+  void NoteObservationCount();
+  /// A visible report window rebuilds its text: quietly (no acknowledgement
+  /// dialog) or as a fresh report after the records were set.
+  void RefreshReportWindow(bool quiet = true);
 
   platform::Platform& ui_;
   AstrmLabEnvironment env_;
@@ -275,6 +325,8 @@ class AstrmLab {
   std::unique_ptr<OptsObj> opts_;
   OptionsRecord options_;
   std::unique_ptr<AstromObsObj> report_;
+  std::unique_ptr<ReportList> reportList_;
+  std::unique_ptr<ExecMod32Obj> launcher_;
   LoginRecord login_;
   std::unique_ptr<LogFileObj> log_;
   std::array<ImageSlot, kSlots> slots_;

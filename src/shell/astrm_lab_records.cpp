@@ -7,6 +7,7 @@ void AstrmLab::UserInformation() {
   if (report_ == nullptr || !views_.userInformation) return;
   if (!views_.userInformation(report_->user)) return;
   options_.userRecord = report_->user;
+  RefreshReportWindow(false);
   NoteOptionsChanged();
 }
 
@@ -15,6 +16,7 @@ void AstrmLab::CameraParameters() {
   const CameraRecord* current = report_->cameraFromImage ? &report_->camera : nullptr;
   if (!views_.cameraParameters(report_->camera, current)) return;
   options_.cameraRecord = report_->camera;
+  RefreshReportWindow(false);
   NoteOptionsChanged();
 }
 
@@ -22,6 +24,7 @@ void AstrmLab::SiteInformation() {
   if (report_ == nullptr || !views_.siteInformation) return;
   if (!views_.siteInformation(report_->site)) return;
   options_.siteRecord = report_->site;
+  RefreshReportWindow(false);
   NoteOptionsChanged();
 }
 

@@ -114,10 +114,15 @@ platform::ProcessHandle ScriptedPlatform::StartProcess(const std::string& progra
                                                        const std::vector<std::string>& arguments,
                                                        const std::string& workingDirectory) {
   processes_.push_back(StartedProcess{program, arguments, workingDirectory});
+  if (!startFailures_.empty()) {
+    const int code = startFailures_.front();
+    startFailures_.pop_front();
+    return platform::ProcessHandle{0, code};
+  }
   return platform::ProcessHandle{static_cast<std::int64_t>(processes_.size())};
 }
 
-bool ScriptedPlatform::ProcessRunning(platform::ProcessHandle /*handle*/) { return false; }
+bool ScriptedPlatform::ProcessRunning(platform::ProcessHandle handle) { return handle.id != 0 && processesRunning_; }
 
 platform::HttpResponse ScriptedPlatform::HttpGet(const std::string& url) {
   httpRequests_.push_back(url);

@@ -28,6 +28,10 @@ class ScriptedPlatform : public platform::Platform {
   void SetScreen(int width, int height) { screen_ = {width, height}; }
   void SetHttpResponse(const std::string& url, platform::HttpResponse response) { http_[url] = std::move(response); }
   void SetWebPageResult(bool ok) { webPageOk_ = ok; }
+  /// The next process start fails with the system's error `code`.
+  void FailStartNext(int code) { startFailures_.push_back(code); }
+  /// Whether started processes count as still running (they do not by default).
+  void SetProcessesRunning(bool running) { processesRunning_ = running; }
 
   // ---- what was asked ----
   const std::vector<platform::MessageRequest>& Messages() const { return messages_; }
@@ -101,6 +105,8 @@ class ScriptedPlatform : public platform::Platform {
   std::shared_ptr<std::vector<ProgressRecord>> progress_ = std::make_shared<std::vector<ProgressRecord>>();
   ScreenSize screen_{1280, 1024};
   bool webPageOk_ = true;
+  std::deque<int> startFailures_;
+  bool processesRunning_ = false;
   int stopAfter_ = -1;
   int beeps_ = 0;
   int busyDepth_ = 0;

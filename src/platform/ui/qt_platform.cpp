@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -250,12 +252,18 @@ ProcessHandle QtPlatform::StartProcess(const std::string& program, const std::ve
   for (const auto& a : arguments) args << ToQt(a);
   QString exe = ToQt(program);
   if (exe.isEmpty()) exe = "xdg-open";  // the desktop's associated program of the file
+  // The system's codes of a failed start: 2 no such program, 5 not
+  // executable, 267 no such working directory.
+  constexpr int kNotFound = 2, kAccessDenied = 5, kBadDirectory = 267;
+  if (!workingDirectory.empty() && !QFileInfo(ToQt(workingDirectory)).isDir()) return ProcessHandle{0, kBadDirectory};
   auto* process = new QProcess();
   process->setWorkingDirectory(ToQt(workingDirectory));
-  process->start(exe, args);
+  process->start(exe, args);  // an argument list: no shell interprets the names
   if (!process->waitForStarted(5000)) {
     delete process;
-    return ProcessHandle{0};
+    const QString found = exe.contains('/') ? exe : QStandardPaths::findExecutable(exe);
+    const QFileInfo info(found);
+    return ProcessHandle{0, found.isEmpty() || !info.exists() ? kNotFound : kAccessDenied};
   }
   const std::int64_t id = nextProcess_++;
   processes_[id] = process;

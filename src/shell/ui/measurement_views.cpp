@@ -58,9 +58,7 @@ void TAstrmLab::AddMeasurementHost(ImageWindowHost& host) {
     return ObsParamsDialog(params, image != nullptr ? image->displayName : std::string(), false);
   };
   host.addToReport = [this](TImageForm1& form) {
-    if (lab_.Report() == nullptr) return;
-    lab_.Report()->AddObservation(form.obsParams, form.measurement.target, lab_.Options());
-    lab_.reportSaved = false;
+    lab_.AddObservation(form.obsParams, form.measurement.target);
     SyncMenus();
   };
   host.reportCamera = [this] { return lab_.Report() != nullptr ? lab_.Report()->camera : lab_.Options().cameraRecord; };

@@ -15,6 +15,7 @@
 
 #include "platform/ui/qt_platform.h"
 #include "shell/ui/record_dialog_views.h"
+#include "shell/ui/report_views.h"
 #include "shell/ui/screen_pictures.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
@@ -112,6 +113,8 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   SetImageWindowViews(views);
   SetMeasurementViews(views);
   InstallRecordDialogs(views, lab_, this);
+  reportViews_ = std::make_unique<ReportViews>(lab_, search_, this);
+  reportViews_->Install(views);
   lab_.SetViews(views);
   SyncMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -258,6 +261,7 @@ void TAstrmLab::ShowAbout() {
 
 void TAstrmLab::closeEvent(QCloseEvent* event) {
   if (lab_.CloseQuery()) {
+    reportViews_->Release();
     lab_.Close();
     event->accept();
   } else {

@@ -25,6 +25,7 @@ class TImageForm1;
 class TMeasurement;
 struct ImageWindowHost;
 struct ReferenceFieldLink;
+class ReportViews;
 
 /// The cross-hair cursor of the image and reference windows: the cursor file
 /// when it can be read, else the standard cross.
@@ -81,6 +82,8 @@ class TAstrmLab : public QMainWindow {
   /// The reference-field window of a measurement of `slot`, built anew when
   /// `newField` (shown on the left half of the screen).
   std::function<ReferenceFieldLink(int slot, bool newField)> showReferenceField;
+  /// The report window's views (the window itself once a report text was shown).
+  ReportViews& Reports() const { return *reportViews_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -101,6 +104,7 @@ class TAstrmLab : public QMainWindow {
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
   std::unique_ptr<TMeasurement> measurement_;
+  std::unique_ptr<ReportViews> reportViews_;
 };
 
 }  // namespace skarvel::ui

@@ -1,0 +1,60 @@
+#include "shell/ui/report_views.h"
+
+#include "astrometry/ui/astrom_list_form.h"
+#include "astrometry/ui/t_ack_msg_form.h"
+#include "astrometry/ui/t_obs_params_dlg.h"
+#include "foundations/date_time.h"
+#include "orbits/orbit_files.h"
+
+namespace skarvel::ui {
+
+ReportViews::ReportViews(AstrmLab& lab, SearchDialogState& search, QWidget* parent)
+    : lab_(lab), search_(search), parent_(parent) {}
+
+ReportViews::~ReportViews() = default;
+
+void ReportViews::Release() {
+  window_.reset();
+}
+
+AstromListForm& ReportViews::MakeWindow() {
+  if (window_ == nullptr) {
+    window_ = std::make_unique<AstromListForm>(*lab_.ReportWindow(), lab_.Ui(), search_);
+    window_->SetSettingsSource([this] {
+      InfoListSettings s;
+      s.reportDir = lab_.reportDir;
+      s.userLine = lab_.Options().userRecord.contactName;
+      s.now = CurrentDateTimeValue();
+      return s;
+    });
+  }
+  return *window_;
+}
+
+void ReportViews::Install(AstrmLabViews& views) {
+  views.showReport = [this] {
+    if (lab_.ReportWindow() != nullptr) MakeWindow().ShowList();
+  };
+  views.refreshReport = [this] {
+    if (window_ != nullptr) window_->Refresh();
+  };
+  views.reportWindowVisible = [this] { return window_ != nullptr && window_->isVisible(); };
+  views.acknowledgement = [this](AstromObsObj& report, bool cancelEnabled) {
+    TACKMsgForm::Ask(report, cancelEnabled, window_ != nullptr ? static_cast<QWidget*>(window_.get()) : parent_);
+  };
+  views.editObservationParameters = [this](ObsParams& params) {
+    const OptionsRecord& o = lab_.Options();
+    OrbitFiles files(OrbitFileContext{lab_.Ui(), o, {}});
+    OrbitFilesLookup lookup(files);
+    ObsParamsSettings settings;
+    settings.oldReportFormat = o.oldReportFormat;
+    settings.fitsImages = o.imageFileType == 0;
+    settings.autoVerifyID = o.autoVerifyID;
+    settings.currentYear = DecodeDate(CurrentDateTimeValue()).year;
+    TObsParamsDlg dialog(params, "Edit Parameters", true, settings, lab_.verifiedIds, lookup, lab_.Ui(), window_.get());
+    return dialog.exec() == QDialog::Accepted;
+  };
+  views.reportChart = [this] { lab_.Run("CreateChart1"); };
+}
+
+}  // namespace skarvel::ui
