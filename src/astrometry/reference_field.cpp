@@ -107,7 +107,10 @@ FieldProjection SetUpProjection(long double w, long double h, long double raHour
   const bool south = p.Standard(raHours, decDeg - halfDec, unused, etaS);
   p.sy = north && south && etaN != etaS ? h / (etaN - etaS) : 1;
   if (!std::isfinite(p.sy) || p.sy == 0) p.sy = 1;
-  p.sx = east && west && xiE != xiW ? w / (xiE - xiW) : 0;
+  // At a pole the RA span of the field shrinks to nothing (cos 90 degrees is
+  // only zero up to rounding): the declination scale then serves both axes.
+  constexpr long double kSmallestSpan = 1e-9L;  ///< standard coordinate units (radians on the sky)
+  p.sx = east && west && std::fabs(xiE - xiW) > kSmallestSpan ? w / (xiE - xiW) : 0;
   if (!std::isfinite(p.sx) || p.sx == 0) p.sx = h != 0 ? -p.sy * w / h : -p.sy;
   return p;
 }
