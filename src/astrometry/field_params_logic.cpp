@@ -12,8 +12,8 @@ namespace skarvel {
 
 namespace {
 
-constexpr std::uint8_t kLocalFiles = 0;        ///< `CatalogLocation`: local files
-constexpr std::uint8_t kSupplementBSS = 3;     ///< `SupplCatalog`: UCAC-BSS
+constexpr std::uint8_t kLocalFiles = 0;     ///< `CatalogLocation`: local files
+constexpr std::uint8_t kSupplementBSS = 3;  ///< `SupplCatalog`: UCAC-BSS
 constexpr long double kHoursPerDay = 24.0L;
 constexpr long double kMaxDec = 90.0L;
 constexpr const char* kInputError = "Input Error!";
@@ -29,7 +29,9 @@ Source SourceOf(const OptionsRecord& o) {
   return o.primaryCatalog == kPrimaryUCAC3 ? Source::UCAC3 : Source::OtherLocal;
 }
 
-std::optional<long double> Number(const std::string& text) { return ParseDecimal(text); }
+std::optional<long double> Number(const std::string& text) {
+  return ParseDecimal(text);
+}
 
 std::string LeftTrimmed(const std::string& s) {
   const std::size_t first = s.find_first_not_of(' ');
@@ -45,7 +47,7 @@ std::vector<ColourItem> ColourItems(const OptionsRecord& options) {
     case Source::USNOB1: return {{"&Blue", 0}, {"&Red", 2}, {"&I (IR)", 3}};
     case Source::USNOA2: return {{"&Blue", 0}, {"&Red", 2}};
     case Source::UCAC3:
-      return {{"&Blue", 0},    {"&Red", 2},    {"&I (IR)", 3},     {"&J (IR)", 4},
+      return {{"&Blue", 0},   {"&Red", 2},    {"&I (IR)", 3},    {"&J (IR)", 4},
               {"&H (IR)", 5}, {"&K (IR)", 6}, {"&UCAC (V-R)", 2}};
     case Source::OtherLocal: break;
   }
@@ -79,16 +81,15 @@ bool ColourMatchesFilter(std::uint8_t itemFilter, std::uint8_t imageFilter) {
 }
 
 std::string ColourMismatchText(std::uint8_t filter, bool catalogOffersFilter) {
-  std::string text = "Selected color does not match filter in image header.\r\nImage Filter = \"" +
-                     FilterShortName(filter) + "\"";
+  std::string text =
+      "Selected color does not match filter in image header.\r\nImage Filter = \"" + FilterShortName(filter) + "\"";
   if (catalogOffersFilter) return text + "\r\n\r\nPress \"OK\" to accept, \"Cancel\" to change color selection.";
   return text +
          "\r\n(Filter color is not available in selected catalog.)\r\n\r\nPress \"OK\" to accept, \"Cancel\" to "
          "change catalog/color selection.";
 }
 
-FieldParamsLogic::FieldParamsLogic(const FieldRequest& request, const OptionsRecord& options,
-                                   std::uint8_t imageFilter)
+FieldParamsLogic::FieldParamsLogic(const FieldRequest& request, const OptionsRecord& options, std::uint8_t imageFilter)
     : imageFilter_(imageFilter) {
   const FieldParameters& p = request.params;
   const SexagesimalRec ra = SplitRounded(p.centreRA, 2);
@@ -125,8 +126,8 @@ void FieldParamsLogic::FillCatalog(const OptionsRecord& options, bool useSupplem
     colourEnabled_ = true;
   } else {
     useSA = useSupplement;
-    useSAEnabled_ = options.primaryCatalog == kPrimaryUCAC2 ? options.supplCatalog == kSupplementBSS
-                                                            : options.supplCatalog != 0;
+    useSAEnabled_ =
+        options.primaryCatalog == kPrimaryUCAC2 ? options.supplCatalog == kSupplementBSS : options.supplCatalog != 0;
     colourFollowsUseSA_ = true;
     colourEnabled_ = useSA;
   }
@@ -166,7 +167,8 @@ std::optional<bool> FieldParamsLogic::Accept(platform::Platform& ui, FieldReques
   const auto dd = Number(decDeg), dm = Number(decMin), ds = Number(decSec);
   long double dec = 0;
   if (dd && dm && ds) {
-    const long double sign = *dd != 0 ? (*dd < 0 ? -1.0L : 1.0L) : (LeftTrimmed(decDeg).rfind('-', 0) == 0 ? -1.0L : 1.0L);
+    const long double sign =
+        *dd != 0 ? (*dd < 0 ? -1.0L : 1.0L) : (LeftTrimmed(decDeg).rfind('-', 0) == 0 ? -1.0L : 1.0L);
     dec = *dd + sign * *dm / 60 + sign * *ds / 3600;
   }
   if (!dd || !dm || !ds || dec < -kMaxDec || dec > kMaxDec) {

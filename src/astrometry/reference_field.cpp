@@ -11,15 +11,15 @@ namespace skarvel {
 
 namespace {
 
-constexpr long double kStarSigma = 1.7L;          ///< star image width, pixels
-constexpr long double kKernelPeak = 10000.0L;     ///< base value at the kernel centre
-constexpr long double kLevelFactor = 0.6L;        ///< brightness step between levels
-constexpr long double kZeroPointOffset = 9.0L;    ///< zero point = faintest - 9 magnitudes
-constexpr long double kFarOutside = 1e9L;         ///< FieldX of a star that cannot be projected
-constexpr long double kScreenLimit = 1e6L;        ///< window pixels kept within +-this
+constexpr long double kStarSigma = 1.7L;                    ///< star image width, pixels
+constexpr long double kKernelPeak = 10000.0L;               ///< base value at the kernel centre
+constexpr long double kLevelFactor = 0.6L;                  ///< brightness step between levels
+constexpr long double kZeroPointOffset = 9.0L;              ///< zero point = faintest - 9 magnitudes
+constexpr long double kFarOutside = 1e9L;                   ///< FieldX of a star that cannot be projected
+constexpr long double kScreenLimit = 1e6L;                  ///< window pixels kept within +-this
 constexpr long double kArcminPerHalfFieldHours = 1800.0L;   ///< S / 1800 h is half the field in RA
 constexpr long double kArcminPerHalfFieldDegrees = 120.0L;  ///< S / 120 degrees is half of it in Dec
-constexpr int kDefaultClient = 512;               ///< window side without an image window, pixels
+constexpr int kDefaultClient = 512;                         ///< window side without an image window, pixels
 constexpr int kMaxLevel = kStarLevels - 1;
 
 int ToInt(long double v) {
@@ -156,13 +156,15 @@ RgbPicture::RgbPicture(int width, int height)
 
 Rgb RgbPicture::At(int x, int y) const {
   if (!Inside(x, y)) return {};
-  const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
+  const std::size_t i =
+      (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
   return {bytes_[i], bytes_[i + 1], bytes_[i + 2]};
 }
 
 void RgbPicture::Set(int x, int y, Rgb c) {
   if (!Inside(x, y)) return;
-  const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
+  const std::size_t i =
+      (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) * 3;
   bytes_[i] = c.r;
   bytes_[i + 1] = c.g;
   bytes_[i + 2] = c.b;
@@ -256,7 +258,8 @@ RenderResult RenderFieldPicture(const RenderRequest& request, StarList& stars) {
   result.picture = RgbPicture(g.clientWidth, g.clientHeight);
   RgbPicture& pic = result.picture;
   pic.Fill(kRgbBlack);
-  result.projection = SetUpProjection(g.width, g.height, params.centreRA, params.centreDec, params.size, params.rotation);
+  result.projection =
+      SetUpProjection(g.width, g.height, params.centreRA, params.centreDec, params.size, params.rotation);
   const FieldProjection& proj = result.projection;
   result.zeroPoint = request.zeroPoint != 0 ? request.zeroPoint : FieldZeroPoint(request.faintestMag);
 
@@ -347,16 +350,17 @@ std::uint8_t PickedBand(std::uint8_t catalog, std::uint8_t colourChoice) {
 }
 
 std::string FieldWindowTitle(const FieldParameters& params, bool chartMode, const std::string& designation) {
-  return (chartMode ? designation : std::string("Reference Stars")) + "  -  RA: " +
-         FormatDMS(params.centreRA, 1, ":", ":", ",   Dec: ") + FormatDMS(params.centreDec, 0, ":", ":", "");
+  return (chartMode ? designation : std::string("Reference Stars")) +
+         "  -  RA: " + FormatDMS(params.centreRA, 1, ":", ":", ",   Dec: ") +
+         FormatDMS(params.centreDec, 0, ":", ":", "");
 }
 
 std::string ColourSelectionLine(const OptionsRecord& options, std::uint8_t colourChoice) {
   std::vector<std::string> names;
   switch (InUse(options)) {
     case CatalogInUse::LocalUCAC3:
-      names = {"SuperCosmos B", "SuperCosmos R2", "SuperCosmos I", "2MASS J", "2MASS H", "2MASS K_s",
-               "UCAC No Filter (V-R)"};
+      names = {"SuperCosmos B", "SuperCosmos R2", "SuperCosmos I",       "2MASS J",
+               "2MASS H",       "2MASS K_s",      "UCAC No Filter (V-R)"};
       break;
     case CatalogInUse::LocalOther: names = {"Blue", "Red"}; break;
     case CatalogInUse::OnlineNOMAD: names = {"B", "V", "R", "J", "H", "K"}; break;
@@ -412,8 +416,7 @@ std::vector<std::string> ReferenceFieldDataLines(const OptionsRecord& options, c
 }
 
 std::vector<std::string> ReferenceFieldPrintLines(const OptionsRecord& options, const FieldRequest& request,
-                                                  const GSCFieldObj& field, bool chartMode,
-                                                  const ChartContent* chart) {
+                                                  const GSCFieldObj& field, bool chartMode, const ChartContent* chart) {
   const FieldParameters& p = request.params;
   std::vector<std::string> lines;
   if (chartMode && chart != nullptr && chart->source == ChartContent::Source::Ephemeris) {
@@ -472,8 +475,8 @@ RefInfoView MakeRefInfoView(const PickCandidate& pick, bool chartMode, bool gscO
 }
 
 ScreenPoint PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHeight, int clickY) {
-  constexpr int kLeft = 30;           ///< pixels from the left screen edge
-  constexpr int kBottomMargin = 28;   ///< pixels kept free above the screen's bottom
+  constexpr int kLeft = 30;          ///< pixels from the left screen edge
+  constexpr int kBottomMargin = 28;  ///< pixels kept free above the screen's bottom
   int top = windowBottom;
   if (top + dialogHeight > screenHeight - kBottomMargin) top = screenHeight - kBottomMargin - dialogHeight;
   if (clickY >= top && clickY <= top + dialogHeight) top = 0;

@@ -32,18 +32,18 @@ namespace skarvel {
 // ---------------------------------------------------------------------------
 // Constants of the picture
 
-inline constexpr int kStarKernelSide = 21;      ///< a star image is 21 x 21 pixels
-inline constexpr int kStarKernelHalf = 11;      ///< its centre is pixel 11 of 1..21
-inline constexpr int kStarLevels = 11;          ///< levels 0 (largest) .. 10 (smallest)
-inline constexpr int kKernelSkipBelow = 30;     ///< kernel grey values below this are not drawn
-inline constexpr int kNonStellarRadius = 6;     ///< circle of a non-stellar object, pixels
+inline constexpr int kStarKernelSide = 21;   ///< a star image is 21 x 21 pixels
+inline constexpr int kStarKernelHalf = 11;   ///< its centre is pixel 11 of 1..21
+inline constexpr int kStarLevels = 11;       ///< levels 0 (largest) .. 10 (smallest)
+inline constexpr int kKernelSkipBelow = 30;  ///< kernel grey values below this are not drawn
+inline constexpr int kNonStellarRadius = 6;  ///< circle of a non-stellar object, pixels
 inline constexpr std::int32_t kNonStellarSymbol = 99;
-inline constexpr int kEphemerisCircleRadius = 8;  ///< chart mark of an ephemeris position, pixels
-inline constexpr int kEphemerisFirstCross = 12;   ///< half cross of the first ephemeris position, pixels
-inline constexpr int kEphemerisCross = 8;         ///< half cross of the other positions, pixels
-inline constexpr int kObservationCross = 5;       ///< half diagonal cross of an observation, pixels
+inline constexpr int kEphemerisCircleRadius = 8;           ///< chart mark of an ephemeris position, pixels
+inline constexpr int kEphemerisFirstCross = 12;            ///< half cross of the first ephemeris position, pixels
+inline constexpr int kEphemerisCross = 8;                  ///< half cross of the other positions, pixels
+inline constexpr int kObservationCross = 5;                ///< half diagonal cross of an observation, pixels
 inline constexpr std::int32_t kMaxActiveReferences = 100;  ///< the fit arrays hold 100 stars
-inline constexpr int kPickDistance = 100;       ///< NearestStar's reach, picture units
+inline constexpr int kPickDistance = 100;                  ///< NearestStar's reach, picture units
 
 /// Round to the nearest integer, halves to the even neighbour.
 long double RoundHalfEven(long double x);
@@ -53,14 +53,14 @@ long double RoundHalfEven(long double x);
 
 /// The gnomonic projection of the field onto the picture.
 struct FieldProjection {
-  long double cx = 0, cy = 0;          ///< centre pixel, picture units
-  long double ra0Hours = 0;            ///< field centre, hours
-  long double dec0Deg = 0;             ///< degrees
-  long double sx = 0;                  ///< picture x units per unit of xi (negative: east is left)
-  long double sy = 0;                  ///< picture y units per unit of eta
-  long double ra0 = 0, dec0 = 0;       ///< radians
+  long double cx = 0, cy = 0;     ///< centre pixel, picture units
+  long double ra0Hours = 0;       ///< field centre, hours
+  long double dec0Deg = 0;        ///< degrees
+  long double sx = 0;             ///< picture x units per unit of xi (negative: east is left)
+  long double sy = 0;             ///< picture y units per unit of eta
+  long double ra0 = 0, dec0 = 0;  ///< radians
   long double cosDec0 = 1, sinDec0 = 0;
-  long double rotationDeg = 0;         ///< field rotation, degrees north through east
+  long double rotationDeg = 0;  ///< field rotation, degrees north through east
 
   /// Standard coordinates of (ra hours, dec degrees): xi = -cos d sin(a - a0) / D,
   /// eta = (sin d cos d0 - cos d sin d0 cos(a - a0)) / D with
@@ -143,10 +143,10 @@ class RgbPicture {
 
 /// Sizes of the picture: window pixels and picture units.
 struct FieldGeometry {
-  int clientWidth = 0;     ///< window pixels (the bitmap's size)
+  int clientWidth = 0;  ///< window pixels (the bitmap's size)
   int clientHeight = 0;
-  long double zoom = 1;    ///< f: window pixels per picture unit
-  long double width = 0;   ///< picture units
+  long double zoom = 1;   ///< f: window pixels per picture unit
+  long double width = 0;  ///< picture units
   long double height = 0;
 
   /// Window pixel of a picture unit (the image window's zoom).
@@ -175,7 +175,7 @@ ScreenPoint ToScreen(const FieldGeometry& g, long double fieldX, long double fie
 struct RenderRequest {
   const FieldParameters* params = nullptr;
   FieldGeometry geometry;
-  std::int32_t zeroPoint = 0;       ///< 0: computed from `faintestMag`
+  std::int32_t zeroPoint = 0;  ///< 0: computed from `faintestMag`
   float faintestMag = 0;
   bool inverted = false;
   bool chartMode = false;
@@ -231,27 +231,26 @@ std::vector<std::string> ReferenceFieldDataLines(const OptionsRecord& options, c
 
 /// The header lines of the printout (chart lines first when the chart shows an ephemeris).
 std::vector<std::string> ReferenceFieldPrintLines(const OptionsRecord& options, const FieldRequest& request,
-                                                  const GSCFieldObj& field, bool chartMode,
-                                                  const ChartContent* chart);
+                                                  const GSCFieldObj& field, bool chartMode, const ChartContent* chart);
 
 // ---------------------------------------------------------------------------
 // The "Reference Star" dialog's content
 
 /// A pick waiting for the "Reference Star" dialog.
 struct PickCandidate {
-  std::int32_t index = -1;   ///< index of the star in the field list
-  CatalogStar star;          ///< the star, unmirrored
-  ReferenceStar reference;   ///< the prepared entry (FieldX, FieldY in displayed orientation)
-  bool existing = false;     ///< an entry with the same Id is in the Selection ("&Remove" enabled)
-  ScreenPoint marker;        ///< window pixel of the magenta highlight
+  std::int32_t index = -1;  ///< index of the star in the field list
+  CatalogStar star;         ///< the star, unmirrored
+  ReferenceStar reference;  ///< the prepared entry (FieldX, FieldY in displayed orientation)
+  bool existing = false;    ///< an entry with the same Id is in the Selection ("&Remove" enabled)
+  ScreenPoint marker;       ///< window pixel of the magenta highlight
 };
 
 /// The texts and states of the "Reference Star" dialog.
 struct RefInfoView {
-  std::string caption;       ///< "Reference Star" or "Non-Stellar Object"
-  bool idMagenta = false;    ///< the identifier in magenta (non-stellar object)
+  std::string caption;     ///< "Reference Star" or "Non-Stellar Object"
+  bool idMagenta = false;  ///< the identifier in magenta (non-stellar object)
   std::string catalog, id, entries, ra, dec, posErr, mag, magErr, band;
-  bool magMagenta = false;   ///< magnitude error "Large!"
+  bool magMagenta = false;  ///< magnitude error "Large!"
   bool usePos = false, useMag = false;
   bool checkBoxesVisible = true;
   bool cancelEnabled = true;

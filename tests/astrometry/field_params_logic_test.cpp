@@ -77,15 +77,14 @@ TEST(FieldParamsLogic, ColourListsAndCatalogNames) {
   o.primaryCatalog = kPrimaryUCAC3;
   EXPECT_EQ(CatalogFieldText(o), "UCAC3");
   const auto ucac3 = ColourItems(o);
-  EXPECT_EQ(Captions(ucac3), (std::vector<std::string>{"&Blue", "&Red", "&I (IR)", "&J (IR)", "&H (IR)", "&K (IR)",
-                                                       "&UCAC (V-R)"}));
+  EXPECT_EQ(Captions(ucac3),
+            (std::vector<std::string>{"&Blue", "&Red", "&I (IR)", "&J (IR)", "&H (IR)", "&K (IR)", "&UCAC (V-R)"}));
   EXPECT_EQ(ucac3[6].filter, 2);
   o.catalogLocation = 1;
   o.webCatalog = 0;
   EXPECT_EQ(CatalogFieldText(o), "NOMAD (Online)");
   const auto nomad = ColourItems(o);
-  EXPECT_EQ(Captions(nomad),
-            (std::vector<std::string>{"&Blue", "&Visual", "&Red", "&J (IR)", "&H (IR)", "&K (IR)"}));
+  EXPECT_EQ(Captions(nomad), (std::vector<std::string>{"&Blue", "&Visual", "&Red", "&J (IR)", "&H (IR)", "&K (IR)"}));
   EXPECT_EQ(nomad[3].filter, 4);
   o.webCatalog = 1;
   EXPECT_EQ(CatalogFieldText(o), "USNO-B1.0 (Online)");

@@ -119,9 +119,9 @@ TEST(StarImages, ZeroPointFromTheFaintestStarAndLevels) {
   EXPECT_EQ(FieldZeroPoint(17.4f), 8);
   EXPECT_EQ(FieldZeroPoint(17.5f), 8);  // 8.5 goes to the even 8
   EXPECT_EQ(FieldZeroPoint(17.6f), 9);
-  EXPECT_EQ(StarLevel(8.5f, 8), 0);   // round(8.5) = 8
-  EXPECT_EQ(StarLevel(3.0f, 8), 0);   // brighter stays at the largest image
-  EXPECT_EQ(StarLevel(9.5f, 8), 2);   // round(9.5) = 10
+  EXPECT_EQ(StarLevel(8.5f, 8), 0);  // round(8.5) = 8
+  EXPECT_EQ(StarLevel(3.0f, 8), 0);  // brighter stays at the largest image
+  EXPECT_EQ(StarLevel(9.5f, 8), 2);  // round(9.5) = 10
   EXPECT_EQ(StarLevel(9.49f, 8), 1);
   EXPECT_EQ(StarLevel(17.5f, 8), 10);  // round(17.5) = 18
   EXPECT_EQ(StarLevel(16.5f, 8), 8);   // round(16.5) = 16
@@ -194,8 +194,8 @@ TEST(FieldWindowGeometry, ChartModeMeasuringModeAndNoImage) {
 
 TEST(FieldPicture, StarsDrawnAtTheirProjectedPlacesOnBlack) {
   FieldFixture f;
-  f.Add("bright", 6.0L + 0.004L, 20.05L, 8.5f);  // level 0 with faintest 17.4 (ZP 8)
-  f.Add("faint", 6.0L - 0.005L, 19.93L, 17.4f);  // level 9 (round 17 - 8)
+  f.Add("bright", 6.0L + 0.004L, 20.05L, 8.5f);    // level 0 with faintest 17.4 (ZP 8)
+  f.Add("faint", 6.0L - 0.005L, 19.93L, 17.4f);    // level 9 (round 17 - 8)
   f.Add("faintest", 6.0L - 0.002L, 20.1L, 17.5f);  // level 10
   f.Add("galaxy", 6.0L + 0.006L, 19.92L, 12.0f, 3);
   RenderRequest r;
@@ -290,16 +290,17 @@ TEST(FieldPicture, ChartMarksOfEphemerisAndObservations) {
   r.chartMode = true;
   r.chart = &chart;
   const RenderResult out = RenderFieldPicture(r, f.field.Stars());
-  EXPECT_EQ(out.picture.At(200, 200), kRgbYellow);     // the cross centre
-  EXPECT_EQ(out.picture.At(212, 200), kRgbYellow);     // +-12 for the first position
+  EXPECT_EQ(out.picture.At(200, 200), kRgbYellow);  // the cross centre
+  EXPECT_EQ(out.picture.At(212, 200), kRgbYellow);  // +-12 for the first position
   EXPECT_EQ(out.picture.At(200, 188), kRgbYellow);
   EXPECT_EQ(out.picture.At(213, 200), kRgbBlack);
-  EXPECT_EQ(out.picture.At(208, 200), kRgbYellow);     // on the circle too
+  EXPECT_EQ(out.picture.At(208, 200), kRgbYellow);          // on the circle too
   EXPECT_EQ(out.picture.At(200 + 6, 200 + 5), kRgbYellow);  // the circle's octant points
   EXPECT_EQ(out.picture.At(200 - 5, 200 - 6), kRgbYellow);
   long double x = 0, y = 0;
   ASSERT_TRUE(out.projection.Project(6.01L, 20.05L, x, y));
-  const int sx = static_cast<int>(std::lround(static_cast<double>(x))), sy = static_cast<int>(std::lround(static_cast<double>(y)));
+  const int sx = static_cast<int>(std::lround(static_cast<double>(x))),
+            sy = static_cast<int>(std::lround(static_cast<double>(y)));
   EXPECT_EQ(out.picture.At(sx + 8, sy), kRgbYellow);  // +-8 for the others
   EXPECT_EQ(out.picture.At(sx - 8, sy), kRgbYellow);
   EXPECT_EQ(out.picture.At(sx, sy + 8), kRgbYellow);
@@ -623,9 +624,10 @@ TEST(ReferenceField, ColourLinesOfEveryCatalog) {
   OptionsRecord o;
   o.catalogLocation = 0;
   o.primaryCatalog = kPrimaryUCAC3;
-  const char* ucac3[] = {"SuperCosmos B", "SuperCosmos R2", "SuperCosmos I", "2MASS J", "2MASS H", "2MASS K_s",
-                         "UCAC No Filter (V-R)"};
-  for (std::uint8_t c = 0; c < 7; ++c) EXPECT_EQ(ColourSelectionLine(o, c), std::string("Color Selection: ") + ucac3[c]);
+  const char* ucac3[] = {"SuperCosmos B", "SuperCosmos R2", "SuperCosmos I",       "2MASS J",
+                         "2MASS H",       "2MASS K_s",      "UCAC No Filter (V-R)"};
+  for (std::uint8_t c = 0; c < 7; ++c)
+    EXPECT_EQ(ColourSelectionLine(o, c), std::string("Color Selection: ") + ucac3[c]);
   EXPECT_EQ(ColourSelectionLine(o, 7), "");
   o.primaryCatalog = kPrimaryGSC;
   EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: Blue");
@@ -633,7 +635,8 @@ TEST(ReferenceField, ColourLinesOfEveryCatalog) {
   o.catalogLocation = 1;
   o.webCatalog = 0;
   const char* nomad[] = {"B", "V", "R", "J", "H", "K"};
-  for (std::uint8_t c = 0; c < 6; ++c) EXPECT_EQ(ColourSelectionLine(o, c), std::string("Color Selection: ") + nomad[c]);
+  for (std::uint8_t c = 0; c < 6; ++c)
+    EXPECT_EQ(ColourSelectionLine(o, c), std::string("Color Selection: ") + nomad[c]);
   o.webCatalog = 1;
   EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: B2");
   EXPECT_EQ(ColourSelectionLine(o, 1), "Color Selection: R2");

@@ -140,7 +140,9 @@ TFldParmsDlg::~TFldParmsDlg() {
     if (QAction* a = setup_.referenceWindow->Action(it.key())) a->setEnabled(it.value());
 }
 
-QLineEdit* TFldParmsDlg::Edit(const char* name) const { return edits_.value(name, nullptr); }
+QLineEdit* TFldParmsDlg::Edit(const char* name) const {
+  return edits_.value(name, nullptr);
+}
 
 void TFldParmsDlg::FillCatalog() {
   catalog_->setText(ToQt(logic_.CatalogText()));

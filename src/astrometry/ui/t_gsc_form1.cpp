@@ -29,15 +29,17 @@ using platform::ToQt;
 
 namespace {
 
-constexpr int kPopupDx = 10;       ///< the pop-up opens this far right of the click, pixels
-constexpr int kPopupDy = 20;       ///< and this far below it
+constexpr int kPopupDx = 10;  ///< the pop-up opens this far right of the click, pixels
+constexpr int kPopupDy = 20;  ///< and this far below it
 constexpr int kPointsPerInch = 72;
 constexpr int kLabelGapPoints = 10;  ///< "N" and "E" stand this far from the printed frame, points
 constexpr int kLabelPoints = 14;     ///< their font size, points
 constexpr int kScreenDpi = 96;       ///< the screen resolution the print scale is proportional to
 constexpr int kZeroPointLimit = 99;  ///< the zero point field takes -99 ... 99 magnitudes
 
-QColor ToColour(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor ToColour(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
 
 QLineEdit* ReadOnly(QWidget* parent, const char* name, const std::string& text) {
   auto* e = new QLineEdit(ToQt(text), parent);
