@@ -7,6 +7,7 @@
 #include "catalogs/catalog_star.h"
 #include "foundations/angles.h"
 #include "foundations/strings.h"
+#include "images/fits_file.h"
 
 namespace skarvel {
 
@@ -78,6 +79,13 @@ bool CatalogOffersFilter(const OptionsRecord& options, std::uint8_t filter) {
 
 bool ColourMatchesFilter(std::uint8_t itemFilter, std::uint8_t imageFilter) {
   return itemFilter == imageFilter || (imageFilter == kBandNone && itemFilter == kBandR);
+}
+
+std::uint8_t DialogImageFilter(const GraphicsFileObj* image, std::uint8_t imageFileType) {
+  if (image == nullptr || imageFileType == kImageST4) return kBandUnknown;
+  if (const auto* fits = dynamic_cast<const FITSFileObj*>(image); fits != nullptr && imageFileType == kImageFITS)
+    return fits->Header().filter <= kBandUnknown ? fits->Header().filter : static_cast<std::uint8_t>(kBandUnknown);
+  return kBandUnknown;
 }
 
 std::string ColourMismatchText(std::uint8_t filter, bool catalogOffersFilter) {

@@ -17,6 +17,7 @@
 
 #include "catalogs/field_parameters.h"
 #include "config/options.h"
+#include "images/graphics_file.h"
 #include "platform/platform.h"
 
 namespace skarvel {
@@ -41,6 +42,11 @@ bool CatalogOffersFilter(const OptionsRecord& options, std::uint8_t filter);
 /// True when the colour item's filter code stands for the image's filter
 /// (filter 7, no filter, is taken by every red item).
 bool ColourMatchesFilter(std::uint8_t itemFilter, std::uint8_t imageFilter);
+
+/// The filter of the current image as the dialog takes it: the FITS header's
+/// for FITS images, 8 for ST-4 images (the `ImageFileType` option), 8 when
+/// there is no image. Other SBIG images give 8 until their reader decodes a filter.
+std::uint8_t DialogImageFilter(const GraphicsFileObj* image, std::uint8_t imageFileType);
 
 /// The colour/filter mismatch text for an image `filter`, by whether the catalog offers it.
 std::string ColourMismatchText(std::uint8_t filter, bool catalogOffersFilter);

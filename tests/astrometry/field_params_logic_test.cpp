@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "images/fits_file.h"
+#include "support/mini_fits.h"
 #include "support/scripted_platform.h"
+#include "support/temp_dir.h"
 
 namespace skarvel {
 namespace {
@@ -392,6 +395,18 @@ TEST(FieldParamsLogic, ChangedCatalogOptionsAreAdoptedOnOk) {
   EXPECT_EQ(options.primaryCatalog, kPrimaryGSC);  // not before OK
   EXPECT_EQ(logic.Accept(ui, request, options), std::optional<bool>(true));
   EXPECT_EQ(options.primaryCatalog, kPrimaryUCAC3);
+}
+
+TEST(FieldParamsLogic, ImageFilterByImageKind) {
+  EXPECT_EQ(DialogImageFilter(nullptr, kImageFITS), 8);
+  testing::TempDir dir;
+  ScriptedPlatform ui;
+  const std::string path = dir.Path() + "v.fit";
+  testing::WriteMiniFits(path, 20, 10, 100, {"FILTER  = 'V       '"});
+  FITSFileObj image(ImageLoadContext{&ui, dir.Path(), 0, nullptr, nullptr});
+  ASSERT_TRUE(image.Load(path));
+  EXPECT_EQ(DialogImageFilter(&image, kImageFITS), 1);
+  EXPECT_EQ(DialogImageFilter(&image, kImageST4), 8);
 }
 
 }  // namespace

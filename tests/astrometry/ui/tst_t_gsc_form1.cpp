@@ -630,6 +630,84 @@ class TestGSCForm1 : public QObject {
     QVERIFY(bytes.contains("/Subtype /Image"));
   }
 
+  void regionParametersReloadsAndReselects() {
+    Open();
+    int runs = 0, invalid = 0;
+    bool loaded = false;
+    TGSCForm1* form = form_.get();
+    // A host that "loads" a smaller field when asked; a refused dialog changes nothing.
+    ReferenceFieldHost host;
+    host.ui = ui_.get();
+    host.options = &options_;
+    host.field = field_.get();
+    host.request = &request_;
+    host.search = &search_;
+    host.imageClientSize = [] { return QSize(kClientW, kClientH); };
+    host.restartSelection = [this] { ++restarts_; };
+    host.clearImageReferences = [this] { ++cleared_; };
+    host.markImageReferencesInvalid = [&invalid] { ++invalid; };
+    host.regionParameters = [&] {
+      ++runs;
+      if (!loaded) return false;
+      request_.params.size = 30;
+      return true;
+    };
+    form_.reset();
+    form_ = std::make_unique<TGSCForm1>(std::move(host));
+    form = form_.get();
+    form->InitFieldWindow();
+    form->SetAddRemove(true);
+    form->runRefInfo = [](const skarvel::RefInfoView& v, const skarvel::PickCandidate&) {
+      return RefInfoAnswer{true, v.usePos, v.useMag};
+    };
+    const int i = LoneStar(30);
+    form->PickStar(StarAt(i).screenX, StarAt(i).screenY);
+    QCOMPARE(form->Model().SelectedCount(), 1);
+    const long double fieldX = StarAt(i).fieldX;
+    form->Action("RegionParameters1")->trigger();
+    QCOMPARE(runs, 1);
+    QCOMPARE(form->Model().SelectedCount(), 1);
+    QCOMPARE(invalid, 0);
+    loaded = true;
+    form->Action("RegionParameters1")->trigger();
+    QCOMPARE(runs, 2);
+    QCOMPARE(invalid, 1);
+    QCOMPARE(cleared_, 1);
+    QCOMPARE(form->Model().SelectedCount(), 0);
+    QVERIFY(form->AddRemove());
+    QCOMPARE(restarts_, 1);
+    // The half-size field doubles the distances from the centre.
+    QVERIFY(std::fabs(static_cast<double>(StarAt(i).fieldX - 320) - 2 * static_cast<double>(fieldX - 320)) < 0.5);
+    // In chart mode a new field only turns AddRemove on.
+    form->SetChartMode(true);
+    form->Action("RegionParameters1")->trigger();
+    QCOMPARE(invalid, 1);
+    QVERIFY(form->AddRemove());
+  }
+
+  void boxSizeCommandsStoreTheOptions() {
+    Open();
+    OnNextModal([](QDialog* d) {
+      QCOMPARE(d->windowTitle(), QString("\"Box\" Size for Reference Stars"));
+      d->findChild<QPushButton*>("defaults")->click();  // 16, 16, 4, 3
+      d->accept();
+    });
+    options_.refBox.skyBorder = 7;
+    options_.unknownBox.skyBorder = 6;
+    form_->Action("BoxReferences2")->trigger();
+    QCOMPARE(boxChanges_, 1);
+    QCOMPARE(optionsNoted_, 1);
+    QCOMPARE(int(options_.refBox.skyBorder), 4);
+    QCOMPARE(int(options_.unknownBox.skyBorder), 6);
+    OnNextModal([](QDialog* d) {
+      QCOMPARE(d->windowTitle(), QString("\"Box\" Size for Unknown"));
+      d->reject();
+    });
+    form_->Action("BoxUnknown1")->trigger();
+    QCOMPARE(boxChanges_, 1);
+    QCOMPARE(int(options_.unknownBox.skyBorder), 6);
+  }
+
   void restoreRunsWhenShownWithTheOption() {
     Open();
     form_->SetAddRemove(true);
