@@ -553,7 +553,7 @@ std::optional<PickCandidate> ReferenceFieldModel::BeginPick(int x, int y) {
   ReferenceStar& r = pick.reference;
   r.fieldX = p.reverseEW ? geometry_.width - star.fieldX : star.fieldX;
   r.fieldY = p.reverseNS ? geometry_.height - star.fieldY : star.fieldY;
-  r.number = selectedCount_ + 1;
+  r.number = SelectedCount() + 1;
   r.id = star.id.substr(0, ReferenceStar::kIdCapacity);
   r.catRA = star.ra;
   r.catDec = star.dec;
@@ -578,8 +578,8 @@ bool ReferenceFieldModel::CompletePick(const PickCandidate& pick, bool usePos, b
   ReferenceStar* existing = Find(pick.reference.id);
   const bool wasActive = existing != nullptr && (existing->usePos || existing->useMag);
   const bool becomesActive = kind != kRefNeither;
-  const bool refused = existing == nullptr ? activeCount_ >= kMaxActiveReferences
-                                           : (!wasActive && becomesActive && activeCount_ >= kMaxActiveReferences);
+  const bool refused = existing == nullptr ? ActiveCount() >= kMaxActiveReferences
+                                           : (!wasActive && becomesActive && ActiveCount() >= kMaxActiveReferences);
   if (refused) {
     platform::Tell(ui_, "A maximum of " + std::to_string(kMaxActiveReferences) + " active Reference Stars are allowed!",
                    "MaxRef Exceeded!", platform::Icon::Warning, platform::Buttons::Ok, true);
@@ -591,20 +591,18 @@ bool ReferenceFieldModel::CompletePick(const PickCandidate& pick, bool usePos, b
     existing->kind = kind;
   } else {
     ReferenceStar r = pick.reference;
-    r.number = selectedCount_ + 1;
+    r.number = SelectedCount() + 1;
     r.usePos = usePos;
     r.useMag = useMag;
     r.kind = kind;
-    selection_.Append(r);
+    selection_.push_back(r);
   }
-  Recount();
   return true;
 }
 
 void ReferenceFieldModel::Restore() {
   const bool useMag = options_.defaultRefMags;
-  for (std::int32_t i = 0; i <= selection_.LastIndex(); ++i) {
-    ReferenceStar& r = *selection_.GetAt(i);
+  for (ReferenceStar& r : selection_) {
     r.usePos = true;
     r.useMag = useMag;
     r.kind = KindOfFlags(true, useMag);
@@ -615,19 +613,15 @@ void ReferenceFieldModel::Restore() {
     s.usePos = true;
     s.useMag = useMag;
   }
-  Recount();
 }
 
 void ReferenceFieldModel::Clear() {
-  selection_.Clear();
-  Recount();
+  selection_.clear();
 }
 
 ReferenceStar* ReferenceFieldModel::Find(const std::string& id) {
-  for (std::int32_t i = 0; i <= selection_.LastIndex(); ++i) {
-    ReferenceStar* r = selection_.GetAt(i);
-    if (r->id == id) return r;
-  }
+  for (ReferenceStar& r : selection_)
+    if (r.id == id) return &r;
   return nullptr;
 }
 
@@ -635,13 +629,14 @@ ScreenPoint ReferenceFieldModel::MarkerPoint(const ReferenceStar& r) const {
   return {ToInt(RoundHalfEven(geometry_.ToWindow(r.fieldX))), ToInt(RoundHalfEven(geometry_.ToWindow(r.fieldY)))};
 }
 
-void ReferenceFieldModel::Recount() {
-  selectedCount_ = static_cast<std::int32_t>(selection_.Size());
-  activeCount_ = 0;
-  for (std::int32_t i = 0; i <= selection_.LastIndex(); ++i) {
-    const ReferenceStar* r = selection_.GetAt(i);
-    if (r->usePos || r->useMag) ++activeCount_;
-  }
+std::int32_t ReferenceFieldModel::SelectedCount() const {
+  return static_cast<std::int32_t>(selection_.size());
 }
 
+std::int32_t ReferenceFieldModel::ActiveCount() const {
+  std::int32_t active = 0;
+  for (const ReferenceStar& r : selection_)
+    if (r.usePos || r.useMag) ++active;
+  return active;
+}
 }  // namespace skarvel

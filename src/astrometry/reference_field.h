@@ -270,7 +270,9 @@ ScreenPoint PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHei
 
 class ReferenceFieldModel {
  public:
-  using Selection = RecordList<ReferenceStar>;
+  /// The Selection in selection order (appended); other windows may change
+  /// the use flags of its entries, the counts follow them.
+  using Selection = std::vector<ReferenceStar>;
 
   /// All references must outlive the model.
   ReferenceFieldModel(platform::Platform& ui, const OptionsRecord& options, GSCFieldObj& field,
@@ -310,8 +312,10 @@ class ReferenceFieldModel {
   const Selection& Entries() const { return selection_; }
   /// The entry with this Id, or null.
   ReferenceStar* Find(const std::string& id);
-  std::int32_t SelectedCount() const { return selectedCount_; }
-  std::int32_t ActiveCount() const { return activeCount_; }
+  /// Number of entries.
+  std::int32_t SelectedCount() const;
+  /// Number of entries used for position or magnitude.
+  std::int32_t ActiveCount() const;
   std::int32_t ZeroPoint() const { return zeroPoint_; }
   bool Inverted() const { return inverted_; }
   bool ChartMode() const { return chartMode_; }
@@ -332,8 +336,6 @@ class ReferenceFieldModel {
   ScreenPoint MarkerPoint(const ReferenceStar& r) const;
 
  private:
-  void Recount();
-
   platform::Platform& ui_;
   const OptionsRecord& options_;
   GSCFieldObj& field_;
@@ -342,8 +344,6 @@ class ReferenceFieldModel {
   FieldProjection projection_;
   RgbPicture picture_;
   Selection selection_;
-  std::int32_t selectedCount_ = 0;
-  std::int32_t activeCount_ = 0;
   std::int32_t zeroPoint_ = 0;
   bool inverted_ = false;
   bool chartMode_ = false;

@@ -344,7 +344,7 @@ struct ModelFixture : FieldFixture {
     model.InitField(Geometry(400, 400), false, nullptr);
   }
   ReferenceStar& Entry(std::int32_t i) {
-    ReferenceStar* r = model.Entries().GetAt(i);
+    ReferenceStar* r = i < model.SelectedCount() ? &model.Entries()[static_cast<std::size_t>(i)] : nullptr;
     if (r == nullptr) throw std::logic_error("no entry");
     return *r;
   }

@@ -324,11 +324,7 @@ void TGSCForm1::Paint(QPainter& p) {
     }
     return;
   }
-  ReferenceFieldModel::Selection& entries = model_.Entries();
-  for (std::int32_t i = 0; i <= entries.LastIndex(); ++i) {
-    const ReferenceStar* entry = entries.GetAt(i);
-    if (entry == nullptr) continue;
-    const ReferenceStar& r = *entry;
+  for (const ReferenceStar& r : model_.Entries()) {
     const ScreenPoint s = model_.MarkerPoint(r);
     ImageMarker m;
     m.label = std::to_string(r.number);

@@ -170,7 +170,8 @@ class TestGSCForm1 : public QObject {
     return *s;
   }
   const ReferenceStar& Entry(int i) {
-    const ReferenceStar* r = form_->Model().Entries().GetAt(i);
+    const ReferenceStar* r =
+        i < form_->Model().SelectedCount() ? &form_->Model().Entries()[static_cast<std::size_t>(i)] : nullptr;
     if (r == nullptr) qFatal("no entry %d", i);
     return *r;
   }
