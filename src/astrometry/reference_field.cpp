@@ -242,8 +242,8 @@ FieldGeometry FieldWindowGeometry(bool chartMode, int screenWidth, int imageClie
   return g;
 }
 
-ScreenPoint ToScreen(const FieldGeometry& g, long double fieldX, long double fieldY, bool reverseEW, bool reverseNS) {
-  ScreenPoint s{ToInt(RoundHalfEven(g.ToWindow(fieldX))), ToInt(RoundHalfEven(g.ToWindow(fieldY)))};
+WindowPixel ToScreen(const FieldGeometry& g, long double fieldX, long double fieldY, bool reverseEW, bool reverseNS) {
+  WindowPixel s{ToInt(RoundHalfEven(g.ToWindow(fieldX))), ToInt(RoundHalfEven(g.ToWindow(fieldY)))};
   if (reverseEW) s.x = g.clientWidth - s.x;
   if (reverseNS) s.y = g.clientHeight - s.y;
   return s;
@@ -272,7 +272,7 @@ RenderResult RenderFieldPicture(const RenderRequest& request, StarList& stars) {
       const bool isFirst = first;
       first = false;
       if (!projected) continue;
-      const ScreenPoint s = ToScreen(g, x, y, params.reverseEW, params.reverseNS);
+      const WindowPixel s = ToScreen(g, x, y, params.reverseEW, params.reverseNS);
       if (!pic.Inside(s.x, s.y)) continue;
       if (chart.source == ChartContent::Source::Ephemeris) {
         const int arm = isFirst ? kEphemerisFirstCross : kEphemerisCross;
@@ -295,7 +295,7 @@ RenderResult RenderFieldPicture(const RenderRequest& request, StarList& stars) {
     const bool projected = proj.Project(star.ra, star.dec, x, y);
     star.fieldX = x;
     star.fieldY = y;
-    const ScreenPoint s = ToScreen(g, x, y, params.reverseEW, params.reverseNS);
+    const WindowPixel s = ToScreen(g, x, y, params.reverseEW, params.reverseNS);
     star.screenX = s.x;
     star.screenY = s.y;
     if (star.starClass != 0) {
@@ -474,7 +474,7 @@ RefInfoView MakeRefInfoView(const PickCandidate& pick, bool chartMode, bool gscO
   return v;
 }
 
-ScreenPoint PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHeight, int clickY) {
+WindowPixel PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHeight, int clickY) {
   constexpr int kLeft = 30;          ///< pixels from the left screen edge
   constexpr int kBottomMargin = 28;  ///< pixels kept free above the screen's bottom
   int top = windowBottom;
@@ -625,7 +625,7 @@ ReferenceStar* ReferenceFieldModel::Find(const std::string& id) {
   return nullptr;
 }
 
-ScreenPoint ReferenceFieldModel::MarkerPoint(const ReferenceStar& r) const {
+WindowPixel ReferenceFieldModel::MarkerPoint(const ReferenceStar& r) const {
   return {ToInt(RoundHalfEven(geometry_.ToWindow(r.fieldX))), ToInt(RoundHalfEven(geometry_.ToWindow(r.fieldY)))};
 }
 

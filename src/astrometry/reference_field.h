@@ -163,10 +163,10 @@ FieldGeometry FieldWindowGeometry(bool chartMode, int screenWidth, int imageClie
 
 /// A star's window position: the zoomed value rounded, mirrored within the
 /// client area by the reversals. Values are kept within +-1e6 pixels.
-struct ScreenPoint {
+struct WindowPixel {
   std::int32_t x = 0, y = 0;
 };
-ScreenPoint ToScreen(const FieldGeometry& g, long double fieldX, long double fieldY, bool reverseEW, bool reverseNS);
+WindowPixel ToScreen(const FieldGeometry& g, long double fieldX, long double fieldY, bool reverseEW, bool reverseNS);
 
 // ---------------------------------------------------------------------------
 // Rendering
@@ -242,7 +242,7 @@ struct PickCandidate {
   CatalogStar star;         ///< the star, unmirrored
   ReferenceStar reference;  ///< the prepared entry (FieldX, FieldY in displayed orientation)
   bool existing = false;    ///< an entry with the same Id is in the Selection ("&Remove" enabled)
-  ScreenPoint marker;       ///< window pixel of the magenta highlight
+  WindowPixel marker;       ///< window pixel of the magenta highlight
 };
 
 /// The texts and states of the "Reference Star" dialog.
@@ -263,7 +263,7 @@ RefInfoView MakeRefInfoView(const PickCandidate& pick, bool chartMode, bool gscO
 /// screen edge, below the window (`windowBottom`), kept 28 pixels above the
 /// screen's bottom, and at the top of the screen when it would cover the
 /// clicked point (`clickY`, screen pixels).
-ScreenPoint PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHeight, int clickY);
+WindowPixel PlaceRefInfoDialog(int screenHeight, int windowBottom, int dialogHeight, int clickY);
 
 // ---------------------------------------------------------------------------
 // The model of the window
@@ -333,7 +333,7 @@ class ReferenceFieldModel {
   const OptionsRecord& Options() const { return options_; }
 
   /// The window pixel where an entry's marker is drawn: its FieldX, FieldY zoomed and rounded.
-  ScreenPoint MarkerPoint(const ReferenceStar& r) const;
+  WindowPixel MarkerPoint(const ReferenceStar& r) const;
 
  private:
   platform::Platform& ui_;

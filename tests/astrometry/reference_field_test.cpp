@@ -401,7 +401,7 @@ TEST(ReferenceFieldModel, PickWithReverseEWTakesTheDisplayedStarAndMarksWhereCli
   ASSERT_TRUE(m.model.CompletePick(*pick, true, true));
   EXPECT_EQ(m.model.SelectedCount(), 1);
   EXPECT_EQ(m.model.ActiveCount(), 1);
-  const ScreenPoint drawn = m.model.MarkerPoint(m.Entry(0));
+  const WindowPixel drawn = m.model.MarkerPoint(m.Entry(0));
   EXPECT_EQ(drawn.x, east.screenX);
   EXPECT_EQ(drawn.y, east.screenY);
   // Nothing near: no pick.

@@ -290,6 +290,8 @@ void TGSCForm1::CheckSolutionItems() {
     if (QAction* a = Action(names[i])) a->setChecked(type == i);
 }
 
+void TGSCForm1::Repaint() { Canvas()->update(); }
+
 void TGSCForm1::SetAddRemove(bool on) {
   model_.addRemove = on;
   for (const char* name : {"AddRemove1", "AddRemove2"})
@@ -325,7 +327,7 @@ void TGSCForm1::Paint(QPainter& p) {
     return;
   }
   for (const ReferenceStar& r : model_.Entries()) {
-    const ScreenPoint s = model_.MarkerPoint(r);
+    const WindowPixel s = model_.MarkerPoint(r);
     ImageMarker m;
     m.label = std::to_string(r.number);
     m.colour = ToColour(KindColour(r.kind, model_.Inverted()));
@@ -369,7 +371,7 @@ void TGSCForm1::PickStar(int x, int y) {
     dialog.adjustSize();
     const int bottom = frameGeometry().bottom() + 1;
     const QPoint click = Canvas()->mapToGlobal(QPoint(x, y));
-    const ScreenPoint at = PlaceRefInfoDialog(host_.ui->Screen().height, bottom, dialog.height(), click.y());
+    const WindowPixel at = PlaceRefInfoDialog(host_.ui->Screen().height, bottom, dialog.height(), click.y());
     dialog.move(at.x, at.y);
     answer = dialog.Run();
   }

@@ -133,6 +133,10 @@ class TGSCForm1 : public TImageForm1 {
   void SetAddRemove(bool on);
   bool AddRemove() const { return model_.addRemove; }
   void SetChartMode(bool on) { model_.SetChartMode(on); }
+  /// The "&Linear", "Add &Cross-term", "Full &Quadratic" check marks from `SolutionType`.
+  void CheckSolutionItems();
+  /// Redraws the client area (after the Selection was changed from outside).
+  void Repaint();
 
   // ---- commands ----
   void ShowImageData();
@@ -171,13 +175,12 @@ class TGSCForm1 : public TImageForm1 {
   void BuildMenus();
   void ApplyGeometry(const FieldGeometry& g);
   void UpdateTitle();
-  void CheckSolutionItems();
   FieldGeometry CurrentGeometry() const;
 
   ReferenceFieldHost host_;
   ReferenceFieldModel model_;
   QMenu* popup_ = nullptr;
-  std::optional<ScreenPoint> highlight_;
+  std::optional<WindowPixel> highlight_;
   std::unique_ptr<TImageTextWindow> dataWindow_;
 };
 
