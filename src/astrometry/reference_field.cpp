@@ -585,6 +585,13 @@ bool ReferenceFieldModel::CompletePick(const PickCandidate& pick, bool usePos, b
                    "MaxRef Exceeded!", platform::Icon::Warning, platform::Buttons::Ok, true);
     return false;
   }
+  // The dialog's choice stays with the catalog star too (what "&Restore" resets).
+  if (CatalogStar* star = field_.Stars().GetAt(pick.index); star != nullptr && star->id == pick.star.id) {
+    star->usePos = usePos;
+    star->useMag = useMag;
+  }
+  pickedStar_.usePos = usePos;
+  pickedStar_.useMag = useMag;
   if (existing != nullptr) {
     existing->usePos = usePos;
     existing->useMag = useMag;

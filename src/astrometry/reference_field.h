@@ -299,7 +299,7 @@ class ReferenceFieldModel {
   /// The dialog's OK with the flags it gives (in chart mode the star's own):
   /// a new star is appended unless 100 are active ("MaxRef Exceeded!"); an
   /// existing entry takes the flags and Kind, also refused when it would
-  /// become the 101st active one. False when refused.
+  /// become the 101st active one. The picked field star keeps the flags. False when refused.
   bool CompletePick(const PickCandidate& pick, bool usePos, bool useMag);
 
   /// "&Restore": every entry and every field star get UsePos on and UseMag =

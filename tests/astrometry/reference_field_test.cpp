@@ -430,6 +430,9 @@ TEST(ReferenceFieldModel, PickingTheSameStarTwiceEditsTheEntry) {
   EXPECT_FALSE(m.Entry("a").usePos);
   EXPECT_EQ(m.Entry("a").kind, kRefMagOnly);
   EXPECT_EQ(m.Entry("b").kind, kRefPosOnly);
+  EXPECT_FALSE(m.Star("a").usePos);  // the catalog star keeps the choice
+  EXPECT_TRUE(m.Star("a").useMag);
+  EXPECT_FALSE(m.Star("b").useMag);
   // The previous choice shows when the entry is picked again.
   auto third = m.model.BeginPick(a.screenX, a.screenY);
   ASSERT_TRUE(third);

@@ -290,7 +290,9 @@ void TGSCForm1::CheckSolutionItems() {
     if (QAction* a = Action(names[i])) a->setChecked(type == i);
 }
 
-void TGSCForm1::Repaint() { Canvas()->update(); }
+void TGSCForm1::Repaint() {
+  Canvas()->update();
+}
 
 void TGSCForm1::SetAddRemove(bool on) {
   model_.addRemove = on;
