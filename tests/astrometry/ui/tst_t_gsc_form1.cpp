@@ -709,6 +709,20 @@ class TestGSCForm1 : public QObject {
     QCOMPARE(int(options_.unknownBox.skyBorder), 6);
   }
 
+  void popupOpensBesideTheRightClick() {
+    Open();
+    QVERIFY(!form_->Popup()->isVisible());
+    QTest::mouseClick(form_->Canvas(), Qt::RightButton, {}, QPoint(100, 80));
+    QVERIFY(form_->Popup()->isVisible());
+    QCOMPARE(form_->Popup()->pos(), form_->Canvas()->mapToGlobal(QPoint(110, 100)));
+    QStringList items;
+    for (QAction* a : form_->Popup()->actions())
+      if (!a->isSeparator()) items << a->text();
+    QCOMPARE(items, (QStringList{"&Add/Remove...", "&Clear/Reselect", "&Restore", "&Display Parameters...",
+                                 "&Resize Image...", "\"&Box\" Parameters"}));
+    form_->Popup()->hide();
+  }
+
   void restoreRunsWhenShownWithTheOption() {
     Open();
     form_->SetAddRemove(true);
