@@ -204,6 +204,14 @@ TImageForm1::TImageForm1(int slot, ImageWindowHost host, QWidget* parent)
   if (host_.ui != nullptr) move(host_.ui->Screen().width / 2 - 2, 0);
 }
 
+TImageForm1::TImageForm1(int slot, ImageWindowHost host, OwnMenus, QWidget* parent)
+    : QMainWindow(parent, Qt::Window), slot_(slot), host_(std::move(host)), canvas_(new TImageCanvas(*this)) {
+  setCentralWidget(canvas_);
+  canvas_->setFixedSize(kInitialClient, kInitialClient);
+  const BoxRecord refBox = host_.options != nullptr ? host_.options->refBox : BoxRecord{};
+  cursorWindow_ = new TCursorWindow(refBox, this);
+}
+
 TImageForm1::~TImageForm1() = default;
 
 QAction* TImageForm1::AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run) {

@@ -250,17 +250,24 @@ class TImageForm1 : public QMainWindow {
   TImageTextWindow* ImageDataWindow() const { return dataWindow_.get(); }
 
  protected:
+  /// For a derived window with menus of its own: the image menus and the
+  /// context menu are not built.
+  enum class OwnMenus { Yes };
+  TImageForm1(int slot, ImageWindowHost host, OwnMenus, QWidget* parent);
   void closeEvent(QCloseEvent* event) override;
+  // Drawing and mouse handling of the client area; a derived window replaces them.
+  virtual void Paint(QPainter& p);
+  virtual void Press(QMouseEvent* e);
+  virtual void Move(QMouseEvent* e);
+  virtual void Release(QMouseEvent* e);
+  virtual void DoubleClick(QMouseEvent* e);
+  /// Adds a command to `menu` under the component name `name` (Action(name) finds it).
+  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run);
+  const ImageWindowHost& Host() const { return host_; }
 
  private:
   friend class TImageCanvas;
-  void Paint(QPainter& p);
-  void Press(QMouseEvent* e);
-  void Move(QMouseEvent* e);
-  void Release(QMouseEvent* e);
-  void DoubleClick(QMouseEvent* e);
   void BuildMenus();
-  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run);
   void ApplySize();
   GraphicsFileObj* Image() const { return host_.image ? host_.image() : nullptr; }
   QImage IndexImage() const;
