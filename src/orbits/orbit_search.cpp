@@ -78,6 +78,16 @@ void SearchParams::DeriveBox() {
   decMaxDeg = centerDecDeg + hDeg;
   const long double cosDec = std::cos(centerDecDeg * kRadiansPerDegree);
   const long double raHalf = hDeg / cosDec / 15;
+  // A box that reaches a pole, or whose RA half-width is 12 h or more, holds
+  // every right ascension: the window becomes the whole circle instead of
+  // wrapping onto itself.
+  if (decMaxDeg >= 90 || decMinDeg <= -90 || !(raHalf < 12)) {
+    decMinDeg = std::max<long double>(decMinDeg, -90);
+    decMaxDeg = std::min<long double>(decMaxDeg, 90);
+    raMinHours = 0;
+    raMaxHours = 24;
+    return;
+  }
   raMinHours = centerRaHours - raHalf;
   raMaxHours = centerRaHours + raHalf;
 }
@@ -522,10 +532,16 @@ void TAstOrbFlSrch::Prepare() {
   p.jd = params_.instant.GetJD();
   p.ra0 = params_.centerRaHours * kPi / 12;
   p.dec0 = params_.centerDecDeg * kRadiansPerDegree;
-  p.raMin = params_.raMinHours * kPi / 12;
-  p.raMax = params_.raMaxHours * kPi / 12;
-  if (p.raMin < 0) p.raMin += kTwoPi;
-  if (p.raMax > kTwoPi) p.raMax -= kTwoPi;
+  if (params_.raMaxHours - params_.raMinHours >= 24) {
+    // The whole circle (limits 0 to 24 h, or a box around a pole).
+    p.raMin = 0;
+    p.raMax = kTwoPi;
+  } else {
+    p.raMin = params_.raMinHours * kPi / 12;
+    p.raMax = params_.raMaxHours * kPi / 12;
+    if (p.raMin < 0) p.raMin += kTwoPi;
+    if (p.raMax > kTwoPi) p.raMax -= kTwoPi;
+  }
   p.decMin = params_.decMinDeg * kRadiansPerDegree;
   p.decMax = params_.decMaxDeg * kRadiansPerDegree;
   p.bright = params_.brightMag;
@@ -621,8 +637,10 @@ bool TAstOrbFlSrch::SearchFile(const std::string& path, ElementSource source, do
   searchedDateTime_ = databaseDateTime;
   searchedFile_ = path;
   const double fileTime = FileDateTimeValue(path).value_or(0);
-  auto progress = context_.ui.OpenProgress("Asteroid Database Search",
-                                           SearchProgressTitle(source, fs::FileNameOf(path), fileTime), 100, false);
+  // The window is captioned with the database and its date; its lines count the records.
+  auto progress = context_.ui.OpenProgress(SearchProgressTitle(source, fs::FileNameOf(path), fileTime),
+                                           "File: " + fs::FileNameOf(path) + "\nOrbits Analyzed: 0\nObjects Found: 0",
+                                           100, false);
   Prepare();
   counts_ = ScanCounts{};
   const bool ok = Scan(path, strategy, progress.get());
@@ -672,6 +690,7 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
       if (TestObject(el, rec, recordNumber, earth) == TestOutcome::kFailed && !context_.expertMode)
         ShowCannotCompute(context_.ui, rec);
     }
+    note(counts_.read, total);
     return true;
   }
 
@@ -741,7 +760,6 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
   for (const ChunkOutput& o : outputs)
     if (o.ioError) return false;
   counts_.read = total;
-  note(total, total);
   // The events in record order: messages and results as the straightforward scan gives them.
   for (ChunkOutput& o : outputs) {
     counts_.highestNumber = std::max(counts_.highestNumber, o.highest);
@@ -771,6 +789,8 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
       }
     }
   }
+  // The last count shows the objects found, as the straightforward scan's does.
+  note(total, total);
   return true;
 }
 
