@@ -20,7 +20,8 @@ AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandA
   return env;
 }
 
-AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env) : ui_(ui), env_(std::move(env)) {
+AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env)
+    : ui_(ui), env_(std::move(env)), orbits_(std::make_unique<OrbitSession>(*this)) {
   DefineCommands();
 }
 
@@ -77,6 +78,7 @@ void AstrmLab::DefineCommands() {
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
+  orbits_->AddCommands(commands_);
 }
 
 AstrmLab::StartResult AstrmLab::Create() {

@@ -30,6 +30,7 @@
 #include "platform/platform.h"
 #include "shell/command_line.h"
 #include "shell/menu_model.h"
+#include "shell/orbit_session.h"
 
 namespace skarvel {
 
@@ -92,6 +93,8 @@ struct AstrmLabViews {
   std::function<bool(UserRecord&)> userInformation;
   std::function<bool(CameraRecord&, const CameraRecord* current)> cameraParameters;
   std::function<bool(SiteRecord&)> siteInformation;
+  /// The windows of the orbit search and ephemeris commands (shell/orbit_session.h).
+  OrbitViews orbits;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -122,7 +125,10 @@ class AstrmLab {
   AstrmLab(const AstrmLab&) = delete;
   AstrmLab& operator=(const AstrmLab&) = delete;
 
-  void SetViews(AstrmLabViews views) { views_ = std::move(views); }
+  void SetViews(AstrmLabViews views) {
+    views_ = std::move(views);
+    orbits_->SetViews(views_.orbits);
+  }
 
   /// The creation step: screen check, options, box settings, help commands,
   /// command line, directories, flags, then Enter session.
@@ -167,6 +173,9 @@ class AstrmLab {
   void UserInformation();
   void CameraParameters();
   void SiteInformation();
+
+  /// The orbit side: current elements, ephemeris, field search, chart.
+  OrbitSession& Orbits() { return *orbits_; }
 
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
@@ -260,6 +269,7 @@ class AstrmLab {
   int screenMode_ = kLogoScreen;
   bool closed_ = false;
   std::map<std::string, std::function<void()>> commands_;
+  std::unique_ptr<OrbitSession> orbits_;
 };
 
 }  // namespace skarvel
