@@ -33,7 +33,6 @@ const skarvel::EphemerisRecord& Rec(skarvel::RecordList<skarvel::EphemerisRecord
   return *r;
 }
 
-
 class OrbitCommands : public ::testing::Test {
  protected:
   TempDir root;

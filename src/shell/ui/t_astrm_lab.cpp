@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/qt_platform.h"
+#include "shell/ui/orbit_windows.h"
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/screen_pictures.h"
 #include "images/ui/t_image_form1.h"
@@ -110,6 +111,12 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
   InstallRecordDialogs(views, lab_, this);
+  orbitWindows_ = std::make_unique<OrbitWindows>(lab_, this, search_);
+  orbitWindows_->afterCommand = [this] {
+    SyncMenus();
+    client_->update();
+  };
+  orbitWindows_->Install(views);
   lab_.SetViews(views);
   SyncMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -18,6 +18,7 @@ class QMenu;
 
 namespace skarvel::ui {
 
+class OrbitWindows;
 class TAstrmLab;
 class TImageForm1;
 
@@ -67,6 +68,8 @@ class TAstrmLab : public QMainWindow {
   const QCursor& CrossHair() const { return crossHair_; }
   /// The image window of a slot (0..3), or null before its first image.
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
+  /// The windows of the orbit commands (ephemeris and results lists, chart box).
+  OrbitWindows* Orbits() const { return orbitWindows_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -83,6 +86,7 @@ class TAstrmLab : public QMainWindow {
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
+  std::unique_ptr<OrbitWindows> orbitWindows_;
 };
 
 }  // namespace skarvel::ui
