@@ -36,6 +36,7 @@ AstrmLab::~AstrmLab() {
 }
 
 void AstrmLab::DefineCommands() {
+  orbits_->AddCommands(commands_);
   commands_["MinorPlanetCenter1"] = [this] { OpenWebPage(options_.mpcURL); };
   commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
   commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };
@@ -78,7 +79,6 @@ void AstrmLab::DefineCommands() {
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
-  orbits_->AddCommands(commands_);
 }
 
 AstrmLab::StartResult AstrmLab::Create() {

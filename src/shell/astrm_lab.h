@@ -67,6 +67,8 @@ struct OptionsDialogResult {
 
 /// Windows and dialogs the session logic asks the GUI to show.
 struct AstrmLabViews {
+  /// The windows of the orbit search and ephemeris commands (shell/orbit_session.h).
+  OrbitViews orbits;
   std::function<void()> repaint;
   std::function<void()> about;
   std::function<void()> closeWindow;
@@ -93,8 +95,6 @@ struct AstrmLabViews {
   std::function<bool(UserRecord&)> userInformation;
   std::function<bool(CameraRecord&, const CameraRecord* current)> cameraParameters;
   std::function<bool(SiteRecord&)> siteInformation;
-  /// The windows of the orbit search and ephemeris commands (shell/orbit_session.h).
-  OrbitViews orbits;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -174,9 +174,6 @@ class AstrmLab {
   void CameraParameters();
   void SiteInformation();
 
-  /// The orbit side: current elements, ephemeris, field search, chart.
-  OrbitSession& Orbits() { return *orbits_; }
-
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
   void NoteOptionsChanged();
@@ -196,6 +193,8 @@ class AstrmLab {
   const OptionsRecord& Options() const { return options_; }
   OptsObj* Opts() { return opts_.get(); }
   AstromObsObj* Report() { return report_.get(); }
+  /// The orbit side: current elements, ephemeris, field search, chart.
+  OrbitSession& Orbits() { return *orbits_; }
   const LoginRecord& Login() const { return login_; }
   LogFileObj* Log() { return log_.get(); }
   std::array<ImageSlot, kSlots>& Slots() { return slots_; }

@@ -14,12 +14,12 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/qt_platform.h"
-#include "shell/ui/orbit_windows.h"
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/screen_pictures.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
+#include "shell/ui/orbit_windows.h"
 
 namespace skarvel::ui {
 
@@ -111,14 +111,16 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
   InstallRecordDialogs(views, lab_, this);
+  lab_.SetViews(views);
+  SyncMenus();
+  // The orbit windows, whose site confirmation is the site dialog installed above.
   orbitWindows_ = std::make_unique<OrbitWindows>(lab_, this, search_);
   orbitWindows_->afterCommand = [this] {
     SyncMenus();
     client_->update();
   };
   orbitWindows_->Install(views);
-  lab_.SetViews(views);
-  SyncMenus();
+  lab_.Orbits().SetViews(views.orbits);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

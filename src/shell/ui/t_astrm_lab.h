@@ -58,6 +58,8 @@ class TAstrmLab : public QMainWindow {
   QMenu* Menu(const QString& name) const { return menus_.value(name, nullptr); }
   QMenu* PopupMenu() const { return popup_; }
   TClientArea* ClientArea() const { return client_; }
+  /// The windows of the orbit commands (ephemeris and results lists, chart box).
+  OrbitWindows* Orbits() const { return orbitWindows_.get(); }
   /// Shows the pop-up menu for a right-button release at `clientPos`.
   void ShowPopup(const QPoint& clientPos);
   /// Runs a menu command as if it had been chosen.
@@ -68,8 +70,6 @@ class TAstrmLab : public QMainWindow {
   const QCursor& CrossHair() const { return crossHair_; }
   /// The image window of a slot (0..3), or null before its first image.
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
-  /// The windows of the orbit commands (ephemeris and results lists, chart box).
-  OrbitWindows* Orbits() const { return orbitWindows_.get(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -83,10 +83,10 @@ class TAstrmLab : public QMainWindow {
   QMenu* popup_ = nullptr;
   QMap<QString, QAction*> actions_;
   QMap<QString, QMenu*> menus_;
+  std::unique_ptr<OrbitWindows> orbitWindows_;
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
-  std::unique_ptr<OrbitWindows> orbitWindows_;
 };
 
 }  // namespace skarvel::ui
