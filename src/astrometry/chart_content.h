@@ -22,7 +22,7 @@ struct ChartContent {
     Observations,  ///< observations of the report: cyan diagonal crosses of +-5 px
   };
   Source source = Source::None;
-  std::vector<ChartPosition> positions;  ///< in list order (the first is the ephemeris' first line)
+  std::vector<ChartPosition> positions;  ///< the chart's central position first (larger cross), then the others in list order
   std::string designation;  ///< "(number) name" for a numbered minor planet, else the name
   // The printout's ephemeris lines (Source::Ephemeris only).
   double centralTime = 0;        ///< date-time value of the central ephemeris line, TDT

@@ -78,6 +78,16 @@ void SearchParams::DeriveBox() {
   decMaxDeg = centerDecDeg + hDeg;
   const long double cosDec = std::cos(centerDecDeg * kRadiansPerDegree);
   const long double raHalf = hDeg / cosDec / 15;
+  // A box that reaches a pole, or whose RA half-width is 12 h or more, holds
+  // every right ascension: the window becomes the whole circle instead of
+  // wrapping onto itself.
+  if (decMaxDeg >= 90 || decMinDeg <= -90 || !(raHalf < 12)) {
+    decMinDeg = std::max<long double>(decMinDeg, -90);
+    decMaxDeg = std::min<long double>(decMaxDeg, 90);
+    raMinHours = 0;
+    raMaxHours = 24;
+    return;
+  }
   raMinHours = centerRaHours - raHalf;
   raMaxHours = centerRaHours + raHalf;
 }
@@ -272,7 +282,8 @@ std::string TrimRight(std::string s) {
 void ShowInvalidState(platform::Platform& ui, const CmoRecord& rec) {
   platform::Tell(ui,
                  "State vector is invalid!\r\nCannot compute osculating elements for \r\n" + TrimRight(rec.name) +
-                     " (" + rec.designation + ")" + "\r\n" + "\r\n" + "(Probable error during conversion to .CMO file.)",
+                     " (" + rec.designation + ")" + "\r\n" + "\r\n" +
+                     "(Probable error during conversion to .CMO file.)",
                  "Orbit Computation Error", platform::Icon::Error);
 }
 
@@ -305,7 +316,7 @@ struct PreLimits {
   double cosEps = 1, sinEps = 0;  ///< mean obliquity of J2000
   double decMin = 0, decMax = 0;
   double sinDecMin = -1, sinDecMax = 1;  ///< sines of the Dec limits
-  double raLo = 0, raLength = 0;  ///< the RA window as an arc from raLo of raLength (rad)
+  double raLo = 0, raLength = 0;         ///< the RA window as an arc from raLo of raLength (rad)
   double bright = 0, faint = 0, nearAu = 0, farAu = 0;
 };
 
@@ -317,11 +328,24 @@ struct PreLimits {
 constexpr double kPiD = 3.14159265358979323846;
 constexpr double kLightSecondsPerKm = 499.004784 / 149597870.66;
 constexpr double kAngleMarginFactor = 3.0;
-constexpr double kAngleMarginFloor = 1e-9;    ///< rad, double rounding
-constexpr double kMagnitudeMargin = 0.5;      ///< mag: the light-time r and the phase angle
-constexpr double kDistanceMarginRel = 1e-9;   ///< the geometric distance is the same in both
-constexpr double kPreFilterMaxE = 0.97;       ///< beyond: full test only (near-parabolic branch)
-constexpr double kPhaseCosLimit = -0.99;      ///< phase angles above ~172 deg: no magnitude rejection
+constexpr double kAngleMarginFloor = 1e-9;   ///< rad, double rounding
+constexpr double kMagnitudeMargin = 0.5;     ///< mag: the light-time r and the phase angle
+constexpr double kDistanceMarginRel = 1e-9;  ///< the geometric distance is the same in both
+constexpr double kPreFilterMaxE = 0.97;      ///< beyond: full test only (near-parabolic branch)
+constexpr double kPhaseCosLimit = -0.99;     ///< phase angles above ~172 deg: no magnitude rejection
+
+/// x reduced by whole turns to about [-pi, pi]: x - 2 pi round(x / 2 pi), as
+/// std::remainder(x, 2 pi) gives it but without its exact (slow) division;
+/// the difference, a few units of the last place of x, is far below the
+/// pre-filter's margins. Values beyond 1e15 rad go to std::remainder.
+inline double ReduceTurns(double x) {
+  constexpr double kTwoPiD = 2 * 3.14159265358979323846;
+  constexpr double kTurnsPerRadian = 1 / kTwoPiD;
+  if (!(std::fabs(x) < 1e15)) return std::remainder(x, kTwoPiD);
+  const double turns = x * kTurnsPerRadian;
+  const auto whole = static_cast<std::int64_t>(turns < 0 ? turns - 0.5 : turns + 0.5);
+  return x - kTwoPiD * static_cast<double>(whole);
+}
 
 /// True when the object may pass the full test (false only when it certainly
 /// fails it). `p` is the 162-byte record.
@@ -340,17 +364,16 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
   const double a = 1 / invA;
   const double eCosE0 = 1 - r / a;
   const double eSinE0 = rv / std::sqrt(gm * a);
-  const double e = std::hypot(eCosE0, eSinE0);
+  const double e = std::sqrt(eCosE0 * eCosE0 + eSinE0 * eSinE0);  // both below about 1e3: no overflow
   if (!(e < kPreFilterMaxE)) return true;
   const double n = std::sqrt(gm * invA * invA * invA);
-  constexpr double kTwoPiD = 2 * 3.14159265358979323846;
   // Kepler's equation E - e sin E = M at the instant, from the start value
   // M + e sin M / (1 - sin(M + e) + sin M), by Newton's method (e < 0.97:
   // quadratic convergence from that start in two to four steps).
   const double e0 = std::atan2(eSinE0, eCosE0);
   const double m0 = e0 - eSinE0;
-  const double dM = std::remainder(n * (L.jd - epoch) * 86400.0, kTwoPiD);
-  const double m = std::remainder(m0 + dM, kTwoPiD);
+  const double dM = ReduceTurns(n * (L.jd - epoch) * 86400.0);
+  const double m = ReduceTurns(m0 + dM);
   double sm, cm;
   ::sincos(m, &sm, &cm);
   double x = m + e * sm / (1 - std::sin(m + e) + sm);
@@ -360,14 +383,16 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
     ::sincos(x, &s, &c);
     const double step = (x - e * s - m) / (1 - e * c);
     x -= step;
-    if (std::fabs(step) < 1e-13) {
+    // Newton's error after a step s is at most e s^2 / (2 (1 - e)) < 17 s^2
+    // (e < 0.97): after a step below 1e-9 it is below 2e-17, the rounding of x.
+    if (std::fabs(step) < 1e-9) {
       converged = true;
       break;
     }
   }
   if (!converged || !std::isfinite(x)) return true;
   // The change of the eccentric anomaly that belongs to dM (|dE - dM| <= 2e < pi).
-  const double dE = dM + std::remainder((x - e0) - dM, kTwoPiD);
+  const double dE = dM + ReduceTurns((x - e0) - dM);
   double sdE, cdE;
   ::sincos(dE, &sdE, &cdE);
   const double fF = 1 - a / r * (1 - cdE);
@@ -402,7 +427,7 @@ bool MayPass(const std::uint8_t* p, const PreLimits& L) {
       const double raMargin = std::asin(sinMargin / cosDec) * 1.0001 + 1e-12;
       if (L.raLength + 2 * raMargin < 2 * 3.14159265358979323846) {
         const double ra = std::atan2(y, g[0]);
-        const double from = std::remainder(ra - (L.raLo - raMargin), 2 * 3.14159265358979323846);
+        const double from = ReduceTurns(ra - (L.raLo - raMargin));
         const double along = from < 0 ? from + 2 * 3.14159265358979323846 : from;
         if (along > L.raLength + 2 * raMargin) return false;
       }
@@ -457,9 +482,9 @@ void ScanChunk(int fd, std::int64_t first, std::int64_t last, const PreLimits& l
     const auto bytes = static_cast<std::size_t>(count) * kCmoRecordBytes;
     std::size_t got = 0;
     while (got < bytes) {
-      const ssize_t n = ::pread(fd, buffer.data() + got, bytes - got,
-                                static_cast<off_t>(at * static_cast<std::int64_t>(kCmoRecordBytes)) +
-                                    static_cast<off_t>(got));
+      const ssize_t n =
+          ::pread(fd, buffer.data() + got, bytes - got,
+                  static_cast<off_t>(at * static_cast<std::int64_t>(kCmoRecordBytes)) + static_cast<off_t>(got));
       if (n <= 0) {
         out.ioError = true;
         return;
@@ -522,10 +547,16 @@ void TAstOrbFlSrch::Prepare() {
   p.jd = params_.instant.GetJD();
   p.ra0 = params_.centerRaHours * kPi / 12;
   p.dec0 = params_.centerDecDeg * kRadiansPerDegree;
-  p.raMin = params_.raMinHours * kPi / 12;
-  p.raMax = params_.raMaxHours * kPi / 12;
-  if (p.raMin < 0) p.raMin += kTwoPi;
-  if (p.raMax > kTwoPi) p.raMax -= kTwoPi;
+  if (params_.raMaxHours - params_.raMinHours >= 24) {
+    // The whole circle (limits 0 to 24 h, or a box around a pole).
+    p.raMin = 0;
+    p.raMax = kTwoPi;
+  } else {
+    p.raMin = params_.raMinHours * kPi / 12;
+    p.raMax = params_.raMaxHours * kPi / 12;
+    if (p.raMin < 0) p.raMin += kTwoPi;
+    if (p.raMax > kTwoPi) p.raMax -= kTwoPi;
+  }
   p.decMin = params_.decMinDeg * kRadiansPerDegree;
   p.decMax = params_.decMaxDeg * kRadiansPerDegree;
   p.bright = params_.brightMag;
@@ -540,8 +571,7 @@ TestOutcome TAstOrbFlSrch::TestObject(const OrbitElements& el, const CmoRecord& 
                                       const std::shared_ptr<EarthObj>& earth) {
   const Evaluator eval{prepared_, context_.site};
   SearchResult result;
-  const TestOutcome outcome =
-      eval.Evaluate(el, earth, KeplerErrorReporter{&context_.ui, context_.expertMode}, result);
+  const TestOutcome outcome = eval.Evaluate(el, earth, KeplerErrorReporter{&context_.ui, context_.expertMode}, result);
   if (outcome != TestOutcome::kAccepted) return outcome;
   result.objectKind = rec.objectKind;
   result.name = rec.name;
@@ -569,17 +599,20 @@ std::optional<double> FileDateTimeValue(const std::string& path) {
 DatabaseMissingMessage MissingDatabaseMessage(ElementSource source) {
   switch (source) {
     case ElementSource::kMpc:
-      return {"The MPC Orbit Database (MPCORB) cannot be located!\r\n\r\nSee Help topics under \"Database "
-              "Features\" for assistance.",
-              "No MPC Orbit Database!"};
+      return {
+          "The MPC Orbit Database (MPCORB) cannot be located!\r\n\r\nSee Help topics under \"Database "
+          "Features\" for assistance.",
+          "No MPC Orbit Database!"};
     case ElementSource::kTarne:
-      return {"The TARNE Orbit Database cannot be located!\r\n\r\nSee TARNE documentation and Help topics for "
-              "assistance.",
-              "No TARNE Orbit Database!"};
+      return {
+          "The TARNE Orbit Database cannot be located!\r\n\r\nSee TARNE documentation and Help topics for "
+          "assistance.",
+          "No TARNE Orbit Database!"};
     default:
-      return {"The Lowell Orbit Database (ASTORB) cannot be located!\r\n\r\nSee Help topics under \"Database "
-              "Features\" for assistance.",
-              "No Lowell Orbit Database!"};
+      return {
+          "The Lowell Orbit Database (ASTORB) cannot be located!\r\n\r\nSee Help topics under \"Database "
+          "Features\" for assistance.",
+          "No Lowell Orbit Database!"};
   }
 }
 
@@ -590,15 +623,16 @@ std::string SearchProgressTitle(ElementSource source, const std::string& fileNam
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (upper.find("MARLO_AST") != std::string::npos)
       return "TARNE data extracted from Lowell Asteriod Database of " + when;
-    if (upper.find("MARLO_MPC") != std::string::npos) return "TARNE data extracted from MPC Asteroid Database of " + when;
+    if (upper.find("MARLO_MPC") != std::string::npos)
+      return "TARNE data extracted from MPC Asteroid Database of " + when;
     return "TARNE Orbit File of " + when;
   }
   if (source == ElementSource::kMpc) return "MPC Asteroid Database of " + when;
   return "Lowell Asteroid Database of " + when;
 }
 
-bool TAstOrbFlSrch::Search(const std::string& convertedPath, bool usable, ElementSource source,
-                           double databaseDateTime, ScanStrategy strategy) {
+bool TAstOrbFlSrch::Search(const std::string& convertedPath, bool usable, ElementSource source, double databaseDateTime,
+                           ScanStrategy strategy) {
   if (!usable || !fs::FileExists(convertedPath)) {
     const DatabaseMissingMessage m = MissingDatabaseMessage(source);
     platform::Tell(context_.ui, m.text, m.caption, platform::Icon::Error);
@@ -621,8 +655,10 @@ bool TAstOrbFlSrch::SearchFile(const std::string& path, ElementSource source, do
   searchedDateTime_ = databaseDateTime;
   searchedFile_ = path;
   const double fileTime = FileDateTimeValue(path).value_or(0);
-  auto progress = context_.ui.OpenProgress("Asteroid Database Search",
-                                           SearchProgressTitle(source, fs::FileNameOf(path), fileTime), 100, false);
+  // The window is captioned with the database and its date; its lines count the records.
+  auto progress =
+      context_.ui.OpenProgress(SearchProgressTitle(source, fs::FileNameOf(path), fileTime),
+                               "File: " + fs::FileNameOf(path) + "\nOrbits Analyzed: 0\nObjects Found: 0", 100, false);
   Prepare();
   counts_ = ScanCounts{};
   const bool ok = Scan(path, strategy, progress.get());
@@ -672,6 +708,7 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
       if (TestObject(el, rec, recordNumber, earth) == TestOutcome::kFailed && !context_.expertMode)
         ShowCannotCompute(context_.ui, rec);
     }
+    note(counts_.read, total);
     return true;
   }
 
@@ -698,8 +735,8 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
   limits.sinDecMin = std::sin(std::clamp(limits.decMin, -kPiD / 2, kPiD / 2));
   limits.sinDecMax = std::sin(std::clamp(limits.decMax, -kPiD / 2, kPiD / 2));
   limits.raLo = static_cast<double>(prepared_.raMin);
-  const long double length =
-      prepared_.raMin <= prepared_.raMax ? prepared_.raMax - prepared_.raMin : prepared_.raMax - prepared_.raMin + kTwoPi;
+  const long double length = prepared_.raMin <= prepared_.raMax ? prepared_.raMax - prepared_.raMin
+                                                                : prepared_.raMax - prepared_.raMin + kTwoPi;
   limits.raLength = static_cast<double>(length);
   limits.bright = static_cast<double>(prepared_.bright);
   limits.faint = static_cast<double>(prepared_.faint);
@@ -741,16 +778,13 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
   for (const ChunkOutput& o : outputs)
     if (o.ioError) return false;
   counts_.read = total;
-  note(total, total);
   // The events in record order: messages and results as the straightforward scan gives them.
   for (ChunkOutput& o : outputs) {
     counts_.highestNumber = std::max(counts_.highestNumber, o.highest);
     counts_.candidates += o.candidates;
     for (ScanEvent& ev : o.events) {
       switch (ev.kind) {
-        case ScanEvent::kInvalidState:
-          ShowInvalidState(context_.ui, ev.record);
-          break;
+        case ScanEvent::kInvalidState: ShowInvalidState(context_.ui, ev.record); break;
         case ScanEvent::kFailed: {
           // Once more on this thread, so that the calculation error box is shown.
           const OrbitElements el = CmoToElements(ev.record);
@@ -771,6 +805,8 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
       }
     }
   }
+  // The last count shows the objects found, as the straightforward scan's does.
+  note(total, total);
   return true;
 }
 
@@ -834,16 +870,17 @@ std::vector<std::string> TAstOrbFlSrch::ResultReport() {
     lines.push_back("    Field Center: " + FormatRA(params_.centerRaHours, 2, true) + "  " +
                     FormatDec(params_.centerDecDeg, 1, true));
     const long double hDeg = params_.halfSizeRad * kDegreesPerRadian;
-    lines.push_back("    Field Size: " +
-                    (params_.kind == FieldKind::kArcMinutes ? FormatFixed(1, 2 * hDeg * 60) + " Arc Minutes"
-                                                            : FormatFixed(1, 2 * hDeg) + " Degrees"));
+    lines.push_back("    Field Size: " + (params_.kind == FieldKind::kArcMinutes
+                                              ? FormatFixed(1, 2 * hDeg * 60) + " Arc Minutes"
+                                              : FormatFixed(1, 2 * hDeg) + " Degrees"));
   } else {
     lines.push_back("    Right Ascension Range: " + FormatRA(params_.raMinHours, 2, true) + " to " +
                     FormatRA(params_.raMaxHours, 2, true));
     lines.push_back("    Declination Range: " + FormatDec(params_.decMinDeg, 1, true) + " to " +
                     FormatDec(params_.decMaxDeg, 1, true));
   }
-  lines.push_back("    Magnitude Range: " + FormatFixed(1, params_.brightMag) + " to " + FormatFixed(1, params_.faintMag));
+  lines.push_back("    Magnitude Range: " + FormatFixed(1, params_.brightMag) + " to " +
+                  FormatFixed(1, params_.faintMag));
   lines.push_back("    Distance Range: " + FormatFixed(1, params_.nearAu) + " to " + FormatFixed(1, params_.farAu) +
                   " AU");
   if (params_.minAltitudeDeg > 0) {
@@ -880,13 +917,13 @@ std::vector<std::string> TAstOrbFlSrch::ResultReport() {
     Put(line, 25, FormatRA(r.ra, 2, false));
     Put(line, 38, FormatDec(r.dec, 1, false));
     if (r.mag != 0) Put(line, 51, PadWith(FormatFixed(1, r.mag), 4, '0'));
-    const long double offset =
-        std::sqrt(static_cast<long double>(r.offsetRA) * r.offsetRA + static_cast<long double>(r.offsetDec) * r.offsetDec);
+    const long double offset = std::sqrt(static_cast<long double>(r.offsetRA) * r.offsetRA +
+                                         static_cast<long double>(r.offsetDec) * r.offsetDec);
     Put(line, 57, PadLeft(FormatFixed(2, offset * kArcMinutesPerRadian), 6));
     Put(line, 65, (r.delta < 10 ? " " : "") + FormatFixed(5, r.delta));
     line.resize(kResultWidth, ' ');
-    const std::array<std::size_t, 4> codes = mpc ? std::array<std::size_t, 4>{4, 1, 2, 5}
-                                                 : std::array<std::size_t, 4>{0, 1, 3, 5};
+    const std::array<std::size_t, 4> codes =
+        mpc ? std::array<std::size_t, 4>{4, 1, 2, 5} : std::array<std::size_t, 4>{0, 1, 3, 5};
     for (std::size_t c = 0; c < codes.size(); ++c) {
       if (c > 0) line += "|";
       line += NoteField(r.codes[codes[c]]);
@@ -930,20 +967,33 @@ std::vector<std::string> TAstOrbFlSrch::ResultReport() {
     lines.push_back(Blank());
     lines.emplace_back("   (4)  Importance of Additional/Frequent Observations (10=Highest)");
   } else {
-    for (const char* s :
-         {"   (1) Orbit Group/Zone", "        2: Aten Group Asteriod (a < 1.0 AU).",
-          "        3: Apollo Group Asteroid (a > 1.0 AU; 0 < q < 1.0).",
-          "        4: Amor Group Asteroid (a > 1.0167 AU; 1.0167 < q < 1.3).",
-          "        5: Crosses Mars Orbit (q < 1.381 AU).", "        6: Crosses Mars Orbit (q < 1.523 AU).",
-          "        7: Crosses Mars Orbit (q < 1.665 AU).", "        8: Hilda Group Asteroid (3.7 < a < 4.2).",
-          "        9: Jupiter Trojan (5.05 < a < 5.40).", "       10: Centaur Object.", "       14: Plutino Object.",
-          "       15: Other Resonant TNO.", "       16: Cubewano Object.", "       17: Scattered Disk Object.", "",
-          "   (2) Orbit Computation Notes", "        2: Eccentricity assumed.",
-          "       64: H is unknown.  H = 14 assumed.", "", "   (3) Critical List",
-          "       32: 1-opposition object seen at earlier opposition.",
-          "       64: MPC Critical List Numbered Asteroid!", "      128: Potentially Hazardous Asteroid (PHA)!", "",
-          "   (4) Orbital Uncertainty Parameter (U)", "        1: Well-Determined Orbit",
-          "       10: Highest Orbit Uncertainty"}) {
+    for (const char* s : {"   (1) Orbit Group/Zone",
+                          "        2: Aten Group Asteriod (a < 1.0 AU).",
+                          "        3: Apollo Group Asteroid (a > 1.0 AU; 0 < q < 1.0).",
+                          "        4: Amor Group Asteroid (a > 1.0167 AU; 1.0167 < q < 1.3).",
+                          "        5: Crosses Mars Orbit (q < 1.381 AU).",
+                          "        6: Crosses Mars Orbit (q < 1.523 AU).",
+                          "        7: Crosses Mars Orbit (q < 1.665 AU).",
+                          "        8: Hilda Group Asteroid (3.7 < a < 4.2).",
+                          "        9: Jupiter Trojan (5.05 < a < 5.40).",
+                          "       10: Centaur Object.",
+                          "       14: Plutino Object.",
+                          "       15: Other Resonant TNO.",
+                          "       16: Cubewano Object.",
+                          "       17: Scattered Disk Object.",
+                          "",
+                          "   (2) Orbit Computation Notes",
+                          "        2: Eccentricity assumed.",
+                          "       64: H is unknown.  H = 14 assumed.",
+                          "",
+                          "   (3) Critical List",
+                          "       32: 1-opposition object seen at earlier opposition.",
+                          "       64: MPC Critical List Numbered Asteroid!",
+                          "      128: Potentially Hazardous Asteroid (PHA)!",
+                          "",
+                          "   (4) Orbital Uncertainty Parameter (U)",
+                          "        1: Well-Determined Orbit",
+                          "       10: Highest Orbit Uncertainty"}) {
       if (*s == '\0')
         lines.push_back(Blank());
       else
@@ -1026,8 +1076,8 @@ bool TAstOrbFlSrch::LoadResult(std::size_t line, const std::string& convertedPat
   int code = io_code::kFileNotFound;
   if (f != nullptr) {
     std::uint8_t bytes[kCmoRecordBytes];
-    const bool seek = std::fseek(f, static_cast<long>(r.recordNumber - 1) * static_cast<long>(kCmoRecordBytes),
-                                 SEEK_SET) == 0;
+    const bool seek =
+        std::fseek(f, static_cast<long>(r.recordNumber - 1) * static_cast<long>(kCmoRecordBytes), SEEK_SET) == 0;
     const bool read = seek && std::fread(bytes, 1, kCmoRecordBytes, f) == kCmoRecordBytes;
     std::fclose(f);
     if (read) {

@@ -52,7 +52,9 @@ struct SearchParams {
 
   /// The limits from centre and size (kinds 0 and 1): Dec delta0 -+ h, RA
   /// alpha0 -+ h / cos delta0 / 15 hours (a negative minimum or a maximum
-  /// beyond 24 h is left for Prepare to wrap). Kind 2: the centre from the
+  /// beyond 24 h is left for Prepare to wrap; a box reaching a pole, or one
+  /// whose RA half-width is 12 h or more, takes RA 0 to 24 h and Dec limits
+  /// cut at +-90 deg). Kind 2: the centre from the
   /// limits, RA (min + max) / 2, or (min + max + 24) / 2 when min >= max,
   /// brought into [0, 24); Dec (min + max) / 2.
   void DeriveBox();
@@ -169,7 +171,8 @@ class TAstOrbFlSrch {
   bool HasResults() const { return hasResults_; }
   SearchContext& Context() { return context_; }
 
-  /// The parameters into radians (PreparedSearch); the result list emptied.
+  /// The parameters into radians (PreparedSearch); RA limits 24 h or more
+  /// apart give the whole circle 0 to 2 pi; the result list emptied.
   virtual void Prepare();
 
   /// Tests one object at the prepared instant: a MinorBody (mode 2) for the

@@ -20,7 +20,8 @@ AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandA
   return env;
 }
 
-AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env) : ui_(ui), env_(std::move(env)) {
+AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env)
+    : ui_(ui), env_(std::move(env)), orbits_(std::make_unique<OrbitSession>(*this)) {
   DefineCommands();
 }
 
@@ -35,6 +36,7 @@ AstrmLab::~AstrmLab() {
 }
 
 void AstrmLab::DefineCommands() {
+  orbits_->AddCommands(commands_);
   commands_["MinorPlanetCenter1"] = [this] { OpenWebPage(options_.mpcURL); };
   commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
   commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };

@@ -33,6 +33,7 @@
 #include "platform/platform.h"
 #include "shell/command_line.h"
 #include "shell/menu_model.h"
+#include "shell/orbit_session.h"
 
 namespace skarvel {
 
@@ -69,6 +70,8 @@ struct OptionsDialogResult {
 
 /// Windows and dialogs the session logic asks the GUI to show.
 struct AstrmLabViews {
+  /// The windows of the orbit search and ephemeris commands (shell/orbit_session.h).
+  OrbitViews orbits;
   std::function<void()> repaint;
   std::function<void()> about;
   std::function<void()> closeWindow;
@@ -151,7 +154,10 @@ class AstrmLab {
   AstrmLab(const AstrmLab&) = delete;
   AstrmLab& operator=(const AstrmLab&) = delete;
 
-  void SetViews(AstrmLabViews views) { views_ = std::move(views); }
+  void SetViews(AstrmLabViews views) {
+    views_ = std::move(views);
+    orbits_->SetViews(views_.orbits);
+  }
   /// The views in force (a window adds to them after it set them).
   AstrmLabViews& Views() { return views_; }
 
@@ -247,6 +253,8 @@ class AstrmLab {
   const OptionsRecord& Options() const { return options_; }
   OptsObj* Opts() { return opts_.get(); }
   AstromObsObj* Report() { return report_.get(); }
+  /// The orbit side: current elements, ephemeris, field search, chart.
+  OrbitSession& Orbits() { return *orbits_; }
   const LoginRecord& Login() const { return login_; }
   LogFileObj* Log() { return log_.get(); }
   std::array<ImageSlot, kSlots>& Slots() { return slots_; }
@@ -335,6 +343,7 @@ class AstrmLab {
   int screenMode_ = kLogoScreen;
   bool closed_ = false;
   std::map<std::string, std::function<void()>> commands_;
+  std::unique_ptr<OrbitSession> orbits_;
 };
 
 }  // namespace skarvel

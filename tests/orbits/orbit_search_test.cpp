@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../../bench/orbits/mpcorb_generator.h"
+#include "astrometry/info_list.h"
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
 #include "foundations/byte_io.h"
@@ -210,6 +211,34 @@ TEST_P(SearchBox, WindowThroughZeroHoursAcceptedFromEitherSide) {
                    BodyAt("tooHigh", 1.25L, 85.6L)},
                   GetParam()),
             (std::vector<std::string>{"north1", "north2"}));
+}
+
+TEST_P(SearchBox, ACentreFieldAroundAPoleHoldsEveryRightAscension) {
+  Fixture f;
+  // 89.8 deg + 0.5 deg reaches the pole: the RA window is the whole circle, not
+  // a window of 2 x 19 h that would wrap onto itself and lose half the sky.
+  ASSERT_FALSE(ReadFieldInput(Centre(FieldKind::kDegrees, "6", "0", "0", "89", "48", "0", "1"), f.search.Params()));
+  EXPECT_EQ(f.Run({BodyAt("ra1h", 15, 89.9L), BodyAt("ra8h", 120, 89.6L), BodyAt("ra12h", 180, 89.95L),
+                   BodyAt("ra20h", 300, 89.5L), BodyAt("low", 180, 89.1L)},
+                  GetParam()),
+            (std::vector<std::string>{"ra1h", "ra8h", "ra12h", "ra20h"}));
+  ASSERT_FALSE(ReadFieldInput(Centre(FieldKind::kArcMinutes, "18", "0", "0", "-89", "50", "0", "40"), f.search.Params()));
+  EXPECT_EQ(f.Run({BodyAt("s6h", 90, -89.9L), BodyAt("s18h", 270, -89.6L), BodyAt("north", 270, -89.4L)}, GetParam()),
+            (std::vector<std::string>{"s6h", "s18h"}));
+}
+
+TEST_P(SearchBox, ProgressWindowNamesTheDatabaseAndEndsWithTheCounts) {
+  Fixture f;
+  ASSERT_FALSE(ReadFieldInput(Centre(FieldKind::kDegrees, "10", "0", "0", "20", "0", "0", "2"), f.search.Params()));
+  EXPECT_EQ(f.Run({BodyAt("one", 150, 20), BodyAt("two", 150.2L, 20.1L), BodyAt("off", 170, 20)}, GetParam()),
+            (std::vector<std::string>{"one", "two"}));
+  ASSERT_EQ(f.ui.Progress().size(), 1U);
+  const auto& p = f.ui.Progress()[0];
+  EXPECT_EQ(p.caption, "MPC Asteroid Database of " + PrintDateTimeText(*FileDateTimeValue(f.dir / "T.CMO")));
+  EXPECT_EQ(p.text, "File: T.CMO\nOrbits Analyzed: 3\nObjects Found: 2");
+  EXPECT_EQ(p.maximum, 100);
+  EXPECT_EQ(p.position, 100);
+  EXPECT_FALSE(p.open);
 }
 
 TEST_P(SearchBox, LimitBoxAndArcMinuteField) {

@@ -20,6 +20,7 @@
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
+#include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_measurement.h"
 
 namespace skarvel::ui {
@@ -117,6 +118,14 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   reportViews_->Install(views);
   lab_.SetViews(views);
   SyncMenus();
+  // The orbit windows, whose site confirmation is the site dialog installed above.
+  orbitWindows_ = std::make_unique<OrbitWindows>(lab_, this, search_);
+  orbitWindows_->afterCommand = [this] {
+    SyncMenus();
+    client_->update();
+  };
+  orbitWindows_->Install(views);
+  lab_.Orbits().SetViews(views.orbits);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

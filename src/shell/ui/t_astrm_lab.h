@@ -20,6 +20,7 @@ class QMenu;
 
 namespace skarvel::ui {
 
+class OrbitWindows;
 class TAstrmLab;
 class TImageForm1;
 class TMeasurement;
@@ -63,6 +64,8 @@ class TAstrmLab : public QMainWindow {
   QMenu* Menu(const QString& name) const { return menus_.value(name, nullptr); }
   QMenu* PopupMenu() const { return popup_; }
   TClientArea* ClientArea() const { return client_; }
+  /// The windows of the orbit commands (ephemeris and results lists, chart box).
+  OrbitWindows* Orbits() const { return orbitWindows_.get(); }
   /// Shows the pop-up menu for a right-button release at `clientPos`.
   void ShowPopup(const QPoint& clientPos);
   /// Runs a menu command as if it had been chosen.
@@ -100,6 +103,7 @@ class TAstrmLab : public QMainWindow {
   QMenu* popup_ = nullptr;
   QMap<QString, QAction*> actions_;
   QMap<QString, QMenu*> menus_;
+  std::unique_ptr<OrbitWindows> orbitWindows_;
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;

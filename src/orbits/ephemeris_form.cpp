@@ -1,0 +1,98 @@
+#include "orbits/ephemeris_form.h"
+
+#include <cmath>
+
+#include "foundations/date_dialog.h"
+#include "foundations/strings.h"
+
+namespace skarvel {
+
+using platform::Icon;
+
+std::optional<long double> ReadStartJD(int dateFormat, const std::string& date, const std::string& time,
+                                       const std::string& julianDate, std::int32_t currentYear,
+                                       platform::Platform& ui) {
+  if (dateFormat == 0) {
+    const CalendarToJulian c = ConvertCalendarFields(date, time, currentYear);
+    if (c.status == FieldConversion::kConverted) return c.jd;
+    // An empty date is as unreadable as a wrong one when the start is needed.
+    const DialogMessage m =
+        c.status == FieldConversion::kError
+            ? c.error
+            : DialogMessage{"\"" + date + " " + time + "\" is not a valid Calendar Date and/or Time!",
+                            std::string(kCalendarDateErrorCaption)};
+    platform::Tell(ui, m.text, m.caption, Icon::Error);
+    return std::nullopt;
+  }
+  const JulianToCalendar j = ConvertJulianDateField(julianDate);
+  if (j.status == FieldConversion::kConverted) return j.jd;
+  const DialogMessage m =
+      j.status == FieldConversion::kError
+          ? j.error
+          : DialogMessage{"\"" + julianDate + "\" is not a valid Julian Date!", std::string(kJulianDateErrorCaption)};
+  platform::Tell(ui, m.text, m.caption, Icon::Error);
+  return std::nullopt;
+}
+
+EphemerisDialogLogic::EphemerisDialogLogic(EphemerisParams& params, std::int32_t currentYear, platform::Platform& ui)
+    : params_(params), currentYear_(currentYear), ui_(ui) {
+  Load();
+}
+
+void EphemerisDialogLogic::Load() {
+  fields.dateFormat = params_.dateFormat;
+  fields.julianDate = params_.start.JDText(5);
+  const JulianToCalendar back = ConvertJulianDateField(fields.julianDate);
+  fields.date = back.dateText;
+  fields.time = back.timeText;
+  fields.points = std::to_string(params_.points);
+  fields.unitsPerDay = params_.unitsPerDay == 1 ? 1 : 24;
+  fields.interval = FormatFixed(2, params_.stepDays * fields.unitsPerDay);
+  fields.equinox = params_.equinox;
+}
+
+void EphemerisDialogLogic::LeaveCalendarFields() {
+  const CalendarToJulian c = ConvertCalendarFields(fields.date, fields.time, currentYear_);
+  if (c.status == FieldConversion::kConverted) {
+    fields.julianDate = c.julianDateText;
+  } else if (c.status == FieldConversion::kError) {
+    platform::Tell(ui_, c.error.text, c.error.caption, Icon::Error);
+  }
+}
+
+void EphemerisDialogLogic::LeaveJulianField() {
+  const JulianToCalendar j = ConvertJulianDateField(fields.julianDate);
+  if (j.status == FieldConversion::kConverted) {
+    fields.date = j.dateText;
+    fields.time = j.timeText;
+  } else if (j.status == FieldConversion::kError) {
+    platform::Tell(ui_, j.error.text, j.error.caption, Icon::Error);
+  }
+}
+
+bool EphemerisDialogLogic::Ok() {
+  const auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, currentYear_, ui_);
+  if (!jd) return false;
+  const auto points = ParseInteger(fields.points);
+  if (!points || *points < 1 || *points > kMaxEphemerisPoints) {
+    platform::Tell(ui_, std::string(kBadPointsText), std::string(kEphemerisInputErrorCaption), Icon::Error);
+    return false;
+  }
+  const auto interval = ParseDecimal(fields.interval);
+  if (!interval || *interval == 0 || !std::isfinite(*interval)) {
+    platform::Tell(ui_, std::string(kBadIntervalText), std::string(kEphemerisInputErrorCaption), Icon::Error);
+    return false;
+  }
+  const int unit = fields.unitsPerDay == 1 ? 1 : 24;
+  params_.dateFormat = fields.dateFormat == 1 ? 1 : 0;
+  params_.start.tzOffset = 0;
+  params_.start.SetJD(*jd);
+  params_.points = *points;
+  params_.unitsPerDay = unit;
+  params_.stepDays = *interval / unit;
+  params_.SetEquinox(fields.equinox);
+  Load();
+  return true;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,50 @@
+// "Ephemeris Generation Parameters": a thin view of EphemerisDialogLogic.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+#include "orbits/ephemeris_form.h"
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace skarvel::ui {
+
+class TEphemerisDlg : public QDialog {
+  Q_OBJECT
+ public:
+  /// The dialog on `logic`, which must outlive it.
+  explicit TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent = nullptr);
+  ~TEphemerisDlg() override;
+
+  QRadioButton* CalendarFormat() const { return calendar_; }
+  QRadioButton* JulianFormat() const { return julian_; }
+  QLineEdit* DateField() const { return date_; }
+  QLineEdit* TimeField() const { return time_; }
+  QLineEdit* JulianDateField() const { return julianDate_; }
+  QLineEdit* PointsField() const { return points_; }
+  QLineEdit* IntervalField() const { return interval_; }
+  QRadioButton* Hours() const { return hours_; }
+  QRadioButton* Days() const { return days_; }
+  QRadioButton* Equinox(EquinoxChoice choice) const { return equinox_[static_cast<std::size_t>(choice)]; }
+  QLabel* StartLabel() const { return startLabel_; }
+
+  void accept() override;
+
+ private:
+  void Load();
+  void Store();
+  void Enable();
+
+  EphemerisDialogLogic& logic_;
+  QRadioButton *calendar_, *julian_, *hours_, *days_;
+  std::array<QRadioButton*, 5> equinox_{};
+  QLineEdit *date_, *time_, *julianDate_, *points_, *interval_;
+  QLabel* startLabel_;
+  bool loading_ = false;
+};
+
+}  // namespace skarvel::ui

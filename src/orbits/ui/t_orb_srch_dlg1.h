@@ -1,0 +1,60 @@
+// The orbit search dialog: a thin view of SearchDialogLogic, with the
+// "C&Oordinates" pop-up menu ("&Opposition", "Image&1".."Image&4").
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "orbits/search_form.h"
+
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace skarvel::ui {
+
+class TOrbSrchDlg1 : public QDialog {
+  Q_OBJECT
+ public:
+  /// The dialog on `logic`, which must outlive it.
+  explicit TOrbSrchDlg1(SearchDialogLogic& logic, QWidget* parent = nullptr);
+  ~TOrbSrchDlg1() override;
+
+  /// An edit by its component name ("RAHr1", "SizeEd1", "MaxMagEd", ...), or null.
+  QLineEdit* Edit(const char* name) const;
+  QRadioButton* CalendarFormat() const { return calendar_; }
+  QRadioButton* JulianFormat() const { return julian_; }
+  QRadioButton* Units(FieldKind kind) const { return units_[static_cast<std::size_t>(kind)]; }
+  QPushButton* CoordinatesButton() const { return coordinates_; }
+  QMenu* CoordinatesMenu() const { return popup_; }
+  QAction* OppositionItem() const { return opposition_; }
+  QAction* ImageItem(int slot) const { return images_[static_cast<std::size_t>(slot)]; }
+  QGroupBox* CentreBox() const { return centreBox_; }
+  QGroupBox* LimitsBox() const { return limitsBox_; }
+
+  void accept() override;
+
+ private:
+  void Load();
+  void Store();
+  void Enable();
+
+  SearchDialogLogic& logic_;
+  QRadioButton *calendar_, *julian_;
+  std::array<QRadioButton*, 3> units_{};
+  QLineEdit *date_, *time_, *julianDate_;
+  QLineEdit *raHours_, *raMinutes_, *raSeconds_, *decDegrees_, *decMinutes_, *decSeconds_, *size_;
+  QLineEdit *raMin_, *raMax_, *decMin_, *decMax_;
+  QLineEdit *bright_, *faint_, *near_, *far_, *altitude_;
+  QGroupBox *centreBox_, *sizeBox_, *limitsBox_;
+  QPushButton* coordinates_;
+  QMenu* popup_;
+  QAction* opposition_;
+  std::array<QAction*, 4> images_{};
+  bool loading_ = false;
+};
+
+}  // namespace skarvel::ui

@@ -1,0 +1,276 @@
+#include "shell/orbit_session.h"
+
+#include <cmath>
+
+#include "foundations/date_time.h"
+#include "foundations/file_system.h"
+#include "images/fits_file.h"
+#include "orbits/convert_commands.h"
+#include "orbits/orbit_files.h"
+#include "shell/astrm_lab.h"
+
+namespace skarvel {
+
+namespace {
+
+/// The search items of the Orbit Search menu, by source (the comet file has its own search).
+const char* SearchItem(ElementSource source) {
+  switch (source) {
+    case ElementSource::kMpc: return "SearchMPCDatabase1";
+    case ElementSource::kCometFile: return "SearchMPCCometFile1";
+    case ElementSource::kTarne: return "SearchTARNEOrbitFile1";
+    default: return "SearchDatabase1";
+  }
+}
+
+std::int32_t CurrentYear() {
+  DateTimeObj now;
+  now.SetDateTime(CurrentDateTimeValue());
+  return now.year;
+}
+
+}  // namespace
+
+OrbitSession::OrbitSession(AstrmLab& lab)
+    : lab_(lab),
+      ephemerisParams_(DefaultEphemerisParams(CurrentDateTimeValue())),
+      search_(SearchContext{lab.Ui(), DefaultSiteRecord(), false}),
+      resultsList_(search_) {
+  ephemerisList_.onChart = [this] { CreateChart(true); };
+  resultsList_.onLoad = [this](int line) { LoadResult(line); };
+}
+
+void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& commands) {
+  commands["SearchDatabase1"] = [this] { SearchDatabase(ElementSource::kLowell); };
+  commands["SearchMPCDatabase1"] = [this] { SearchDatabase(ElementSource::kMpc); };
+  commands["SearchTARNEOrbitFile1"] = [this] { SearchDatabase(ElementSource::kTarne); };
+  commands["ShowSearchResults1"] = [this] { ShowSearchResults(); };
+  commands["GenEphem1"] = [this] { GenerateEphemeris(); };
+  commands["ViewEphText1"] = [this] { ViewEphemerisText(); };
+  commands["CreateChart1"] = [this] { CreateChart(false); };
+}
+
+const SiteRecord& OrbitSession::Site() const {
+  AstrmLab& lab = lab_;
+  if (lab.Report() != nullptr) return lab.Report()->site;
+  return lab.Options().siteRecord;
+}
+
+std::string OrbitSession::ReportFolder() const {
+  return lab_.reportDir.empty() ? lab_.Options().dataDir : lab_.reportDir;
+}
+
+std::optional<OrbitSession::Located> OrbitSession::Locate(ElementSource source) {
+  OptionsRecord& options = lab_.Options();
+  // A database found in a new folder keeps that folder in the options.
+  const SaveFolderFn saveFolder = [this](OrbitDatabase database, const std::string& folder) {
+    if (database == OrbitDatabase::kLowell)
+      lab_.Options().astorbPath = folder;
+    else
+      lab_.Options().mpcOrbPath = folder;
+    lab_.NoteOptionsChanged();
+  };
+  OrbitFiles files(OrbitFileContext{lab_.Ui(), options, saveFolder});
+  Located found;
+  try {
+    OrbFileObj* file = nullptr;
+    if (source == ElementSource::kLowell) {
+      files.OpenLowell();
+      file = files.Lowell();
+    } else if (source == ElementSource::kMpc) {
+      files.OpenMPC();
+      file = files.Mpc();
+    } else {
+      files.OpenTARNE();
+      file = files.Tarne();
+    }
+    if (file != nullptr) {
+      found.path = file->ConvertedName();
+      found.usable = file->ConvertedValid() && !found.path.empty() && fs::FileExists(found.path);
+    }
+  } catch (const ConversionCancelled&) {
+    files.CloseOrbitFiles();
+    return std::nullopt;
+  }
+  files.CloseOrbitFiles();
+  return found;
+}
+
+void OrbitSession::SearchDatabase(ElementSource source) {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  SearchParams& params = search_.Params();
+  params.source = source;
+  if (!views_.searchDialog) return;
+  SearchDialogSettings settings;
+  settings.currentYear = CurrentYear();
+  settings.expertMode = lab_.Options().expertMode;
+  if (lastChart_) {
+    settings.chartRaHours = lastChart_->field.centreRaHours;
+    settings.chartDecDeg = lastChart_->field.centreDecDeg;
+  }
+  for (int k = 0; k < AstrmLab::kSlots; ++k)
+    settings.imagesLoaded[static_cast<std::size_t>(k)] = lab_.Slots()[static_cast<std::size_t>(k)].Loaded();
+  const auto confirmSite = [this]() {
+    if (!views_.confirmSite || lab_.Report() == nullptr) return true;
+    SiteRecord site = lab_.Report()->site;
+    if (!views_.confirmSite(site)) return false;
+    lab_.Report()->site = site;
+    return true;
+  };
+  SearchDialogLogic logic(params, settings, lab_.Ui(), confirmSite, [this](int slot) { return ImageField(slot); });
+  if (!views_.searchDialog(logic)) return;
+
+  const auto located = Locate(source);
+  if (!located) return;
+  search_.Context().site = Site();
+  search_.Context().expertMode = lab_.Options().expertMode;
+  const double databaseTime = FileDateTimeValue(located->path).value_or(0);
+  if (!search_.Search(located->path, located->usable, source, databaseTime)) return;
+  searchedFile_ = located->path;
+  MenuModel& menus = lab_.Menus();
+  for (ElementSource s :
+       {ElementSource::kLowell, ElementSource::kMpc, ElementSource::kCometFile, ElementSource::kTarne})
+    menus.SetChecked(SearchItem(s), s == source);
+  menus.SetEnabled("ShowSearchResults1", search_.HasResults());
+  resultsList_.Invalidate();
+  if (search_.HasResults()) {
+    resultsList_.Rebuild(ReportFolder());
+    if (views_.refreshSearchResults) views_.refreshSearchResults();
+  }
+}
+
+std::optional<ImageFieldInfo> OrbitSession::ImageField(int slot) {
+  if (slot < 0 || slot >= AstrmLab::kSlots) return std::nullopt;
+  const GraphicsFileObj* image = lab_.Slots()[static_cast<std::size_t>(slot)].image.get();
+  if (image == nullptr) return std::nullopt;
+  ImageFieldInfo info;
+  if (const auto* fits = dynamic_cast<const FITSFileObj*>(image)) {
+    info.observationTime = fits->Header().observationTime;
+    info.headerRaHours = fits->Header().ra;
+    info.headerDecDeg = fits->Header().dec;
+  } else {
+    info.observationTime = lab_.currentObsParms.observationTime;
+  }
+  if (views_.solvedCentre) {
+    if (const auto centre = views_.solvedCentre(slot)) {
+      info.solved = true;
+      info.solvedRaHours = centre->raHours;
+      info.solvedDecDeg = centre->decDeg;
+    }
+  }
+  info.fieldWidthArcMin = lab_.Options().fieldSize;
+  return info;
+}
+
+void OrbitSession::ShowSearchResults() {
+  if (!search_.HasResults()) return;
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (!resultsList_.Built()) resultsList_.Rebuild(ReportFolder());
+  if (views_.showSearchResults) views_.showSearchResults();
+}
+
+bool OrbitSession::LoadResult(int line) {
+  if (line < 0 || searchedFile_.empty()) return false;
+  if (!search_.LoadResult(static_cast<std::size_t>(line), searchedFile_, current_)) return false;
+  NoteOrbitSelected();
+  return true;
+}
+
+void OrbitSession::NoteOrbitSelected() {
+  MenuModel& menus = lab_.Menus();
+  menus.SetEnabled("GenEphem1", true);
+  menus.SetChecked("GenEphem1", false);
+  menus.SetEnabled("ViewEphText1", false);
+  menus.SetChecked("OrbitalElements1", true);
+  if (views_.hideEphemerisList) views_.hideEphemerisList();
+  if (views_.hideSearchResults) views_.hideSearchResults();
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+}
+
+void OrbitSession::GenerateEphemeris() {
+  if (!current_.valid || !views_.ephemerisDialog) return;
+  EphemerisDialogLogic logic(ephemerisParams_, CurrentYear(), lab_.Ui());
+  if (!views_.ephemerisDialog(logic)) return;
+  bool ok = false;
+  {
+    platform::BusyCursor busy(lab_.Ui());
+    // Every calculation error of a generation is shown, expert mode or not.
+    ok = skarvel::GenerateEphemeris(current_.elements, Site(), ephemerisParams_, table_,
+                                    KeplerErrorReporter{&lab_.Ui(), false});
+  }
+  MenuModel& menus = lab_.Menus();
+  if (!ok) {
+    // The table stops at the last good point, and the report is not shown.
+    menus.SetChecked("GenEphem1", false);
+    menus.SetEnabled("ViewEphText1", false);
+    ephemerisList_.Clear();
+    return;
+  }
+  ephemerisList_.Build(EphemerisReport(current_, Site(), ephemerisParams_, table_), ReportFolder());
+  menus.SetChecked("GenEphem1", true);
+  menus.SetEnabled("ViewEphText1", true);
+  if (views_.showEphemerisList) views_.showEphemerisList();
+}
+
+void OrbitSession::ViewEphemerisText() {
+  if (ephemerisList_.Count() == 0) return;
+  if (views_.showEphemerisList) views_.showEphemerisList();
+}
+
+void OrbitSession::CreateChart(bool ephemerisPreselected) {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (views_.discardReferenceWindow) views_.discardReferenceWindow();
+  const bool hasObservations = lab_.Report() != nullptr && !lab_.Report()->Empty();
+  chart_.Open(table_.Size() > 0, hasObservations, ephemerisPreselected);
+  chartFromReport_ = ephemerisPreselected;
+  if (views_.chartDialog) views_.chartDialog(chart_);
+}
+
+bool OrbitSession::ChartOk() {
+  std::optional<std::size_t> record;
+  if (chart_.CurrentStep() == ChartControlLogic::Step::kIdentifyEphemeris) {
+    record = ephemerisList_.SelectedRecord();
+    if (record && *record >= table_.Size()) record.reset();
+  } else if (chart_.CurrentStep() == ChartControlLogic::Step::kIdentifyObservation) {
+    if (views_.selectedObservation) record = views_.selectedObservation();
+    if (record && (lab_.Report() == nullptr || *record >= lab_.Report()->Count())) record.reset();
+  }
+  const long double size = lab_.Options().fieldSize;
+  switch (chart_.Ok(lab_.Ui(), record)) {
+    case ChartControlLogic::Action::kShowEphemeris:
+      if (ephemerisList_.Count() == 0)
+        ephemerisList_.Build(EphemerisReport(current_, Site(), ephemerisParams_, table_), ReportFolder());
+      if (views_.showEphemerisList) views_.showEphemerisList();
+      if (views_.chartDialog) views_.chartDialog(chart_);
+      return false;
+    case ChartControlLogic::Action::kShowObservations:
+      if (views_.showObservationList) views_.showObservationList();
+      if (views_.chartDialog) views_.chartDialog(chart_);
+      return false;
+    case ChartControlLogic::Action::kChartEphemeris:
+      lastChart_ = EphemerisChart(table_, *record, current_.elements, ephemerisParams_, size);
+      break;
+    case ChartControlLogic::Action::kChartObservations:
+      lastChart_ = ObservationChart(lab_.Report()->Observations(), *record, size);
+      break;
+    case ChartControlLogic::Action::kNone:
+      if (chart_.CurrentStep() != ChartControlLogic::Step::kClosed) return false;
+      if (views_.closeChartDialog) views_.closeChartDialog();
+      return true;
+  }
+  if (views_.closeChartDialog) views_.closeChartDialog();
+  if (views_.showChart) views_.showChart(lastChart_->content, lastChart_->field);
+  return true;
+}
+
+void OrbitSession::ChartCancel() {
+  const ChartControlLogic::Action opened = chart_.Cancel();
+  // The report window's own "&Chart" found the report open; it stays.
+  if (opened == ChartControlLogic::Action::kShowEphemeris && !chartFromReport_ && views_.hideEphemerisList)
+    views_.hideEphemerisList();
+  if (opened == ChartControlLogic::Action::kShowObservations && views_.closeObservationList)
+    views_.closeObservationList();
+  if (views_.closeChartDialog) views_.closeChartDialog();
+}
+
+}  // namespace skarvel

@@ -1,0 +1,165 @@
+// The orbit side of the main window: the one current set of orbital elements,
+// the ephemeris parameters and table with their report window, the field
+// search with its results window, the chart dialog, and the commands of the
+// "Orbit &Search" and "&Ephemeris" menus that use them.
+//
+// AstrmLab owns one OrbitSession and adds its commands to the command table;
+// the GUI hands it the windows through OrbitViews (AstrmLabViews::orbits).
+//
+// Usage (tests and the window alike):
+//   lab.Run("SearchDatabase1");   // search dialog, search, "Search Completed!"
+//   lab.Run("ShowSearchResults1");
+//   lab.Orbits().LoadResult(line);  // the results window's double click
+//   lab.Run("GenEphem1");          // parameters, generation, report window
+//   lab.Run("CreateChart1"); lab.Orbits().ChartOk(); ... -> views.showChart
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "astrometry/chart_content.h"
+#include "config/observer_records.h"
+#include "foundations/record_list.h"
+#include "orbits/chart_form.h"
+#include "orbits/ephemeris.h"
+#include "orbits/ephemeris_form.h"
+#include "orbits/orbit_lists.h"
+#include "orbits/orbit_search.h"
+#include "orbits/search_form.h"
+
+namespace skarvel {
+
+class AstrmLab;
+
+/// The windows and dialogs of the orbit commands. Every member may be absent;
+/// a command then goes without that window.
+struct OrbitViews {
+  /// "Ephemeris Generation Parameters" on the logic: true on OK.
+  std::function<bool(EphemerisDialogLogic&)> ephemerisDialog;
+  /// The search dialog `TOrbSrchDlg1` on the logic: true on OK.
+  std::function<bool(SearchDialogLogic&)> searchDialog;
+  /// The site dialog on the record, to confirm the site before an altitude test: true on OK.
+  std::function<bool(SiteRecord&)> confirmSite;
+  /// The centre of the plate solution of image slot 0..3 (right ascension in
+  /// hours, declination in degrees), or nothing when the image is not solved.
+  std::function<std::optional<ChartPosition>(int slot)> solvedCentre;
+  /// The ephemeris report window (EphemerisList): show (redrawn) or hide.
+  std::function<void()> showEphemerisList;
+  std::function<void()> hideEphemerisList;
+  /// The results window (SearchResultsList): show (redrawn) or hide.
+  std::function<void()> showSearchResults;
+  std::function<void()> hideSearchResults;
+  /// Redraws the results window when it is shown (after a new search).
+  std::function<void()> refreshSearchResults;
+  /// The chart dialog `TChrtCntrlBox` on the logic: shown (or redrawn after a
+  /// step) without blocking the list windows; closeChartDialog hides it.
+  std::function<void(ChartControlLogic&)> chartDialog;
+  std::function<void()> closeChartDialog;
+  /// The observation report list: shown for picking a chart centre, the
+  /// observation under its selected line (nothing for another line), closed on Cancel.
+  std::function<void()> showObservationList;
+  std::function<std::optional<std::size_t>()> selectedObservation;
+  std::function<void()> closeObservationList;
+  /// A reference-field window that is not kept is discarded before a chart.
+  std::function<void()> discardReferenceWindow;
+  /// The reference-field window opens in chart mode: what to draw and the field to draw it in.
+  std::function<void(const ChartContent& content, const ChartFieldParameters& field)> showChart;
+};
+
+class OrbitSession {
+ public:
+  explicit OrbitSession(AstrmLab& lab);
+  OrbitSession(const OrbitSession&) = delete;
+  OrbitSession& operator=(const OrbitSession&) = delete;
+
+  void SetViews(OrbitViews views) { views_ = std::move(views); }
+  /// The views in use, for a hook set after the window was built (showChart, solvedCentre).
+  OrbitViews& Views() { return views_; }
+  /// Adds the menu commands (SearchDatabase1, SearchMPCDatabase1,
+  /// SearchTARNEOrbitFile1, ShowSearchResults1, GenEphem1, ViewEphText1, CreateChart1).
+  void AddCommands(std::map<std::string, std::function<void()>>& commands);
+
+  // ---- commands ----
+  /// "Search &Lowell Database...", "Search &MPC Database...", "Search &TARNE
+  /// Orbit File...": the work screen, the search dialog captioned "Search " +
+  /// the source's name, then (on OK) the database located and, when usable,
+  /// scanned with the progress window. "&View/Print/Select Results..." is
+  /// enabled when results exist and the source's item is checked.
+  void SearchDatabase(ElementSource source);
+  /// "&View/Print/Select Results...": the results window, its report built
+  /// after a new search (kept otherwise).
+  void ShowSearchResults();
+  /// The results window's double click on report line `line`: that result
+  /// becomes the current elements (see NoteOrbitSelected); a header line
+  /// loads nothing, a line past the results beeps.
+  /// @return true when elements were loaded.
+  bool LoadResult(int line);
+  /// "&Generate Ephemeris...": the parameters dialog, the table (a Kepler
+  /// failure is always shown and leaves the report unshown), the report
+  /// window; "&Generate Ephemeris..." checked and the report's
+  /// "&View/Print/Save Text..." enabled.
+  void GenerateEphemeris();
+  /// "&View/Print/Save Text..." of the Ephemeris menu: the report window again.
+  void ViewEphemerisText();
+  /// "Create &Chart..." (and the report window's "&Chart" with the ephemeris
+  /// ticked): the work screen, an unkept reference window discarded, the chart dialog.
+  void CreateChart(bool ephemerisPreselected);
+  /// OK of the chart dialog; true when the dialog closes.
+  bool ChartOk();
+  /// Cancel of the chart dialog: it closes, and so does the list it opened.
+  void ChartCancel();
+
+  /// The menus after a successful orbit selection: "&Generate Ephemeris..."
+  /// enabled and unchecked, the ephemeris "&View/Print/Save Text..."
+  /// disabled, "Orbital &Elements" checked, the ephemeris and results windows
+  /// hidden, the work screen.
+  void NoteOrbitSelected();
+
+  // ---- state ----
+  CurrentElements& Current() { return current_; }
+  EphemerisParams& EphemerisParameters() { return ephemerisParams_; }
+  RecordList<EphemerisRecord>& Table() { return table_; }
+  TAstOrbFlSrch& FieldSearch() { return search_; }
+  EphemerisList& EphemerisWindow() { return ephemerisList_; }
+  SearchResultsList& ResultsWindow() { return resultsList_; }
+  ChartControlLogic& ChartDialog() { return chart_; }
+  /// The chart made last (its centre serves the search dialog's image items).
+  const std::optional<ChartField>& LastChart() const { return lastChart_; }
+  /// The converted file of the last search, from which results are loaded.
+  const std::string& SearchedFile() const { return searchedFile_; }
+  /// What "Image&n" takes from slot 0..3: the observation time and pointing
+  /// of a FITS header (other images: the current observation parameters' time
+  /// and no pointing), the plate solution's centre when solved, and the
+  /// current field size (arc minutes). Nothing for an empty slot.
+  std::optional<ImageFieldInfo> ImageField(int slot);
+
+ private:
+  const SiteRecord& Site() const;
+  std::string ReportFolder() const;
+  /// The converted file of a source, located through the orbit file objects;
+  /// `usable` false when there is none. A cancelled conversion ends the command (nullopt).
+  struct Located {
+    std::string path;
+    bool usable = false;
+  };
+  std::optional<Located> Locate(ElementSource source);
+
+  AstrmLab& lab_;
+  OrbitViews views_;
+  CurrentElements current_;
+  EphemerisParams ephemerisParams_;
+  RecordList<EphemerisRecord> table_;
+  TAstOrbFlSrch search_;
+  EphemerisList ephemerisList_;
+  SearchResultsList resultsList_;
+  ChartControlLogic chart_;
+  std::optional<ChartField> lastChart_;
+  bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
+  std::string searchedFile_;
+};
+
+}  // namespace skarvel

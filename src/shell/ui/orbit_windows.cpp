@@ -1,0 +1,76 @@
+#include "shell/ui/orbit_windows.h"
+
+#include "astrometry/ui/t_info_list_form1.h"
+#include "foundations/date_time.h"
+#include "orbits/ui/t_chrt_cntrl_box.h"
+#include "orbits/ui/t_ephemeris_dlg.h"
+#include "orbits/ui/t_orb_srch_dlg1.h"
+
+namespace skarvel::ui {
+
+OrbitWindows::OrbitWindows(AstrmLab& lab, QWidget* parent, SearchDialogState& search)
+    : lab_(lab),
+      parent_(parent),
+      ephemeris_(std::make_unique<TInfoListForm1>(lab.Orbits().EphemerisWindow(), lab.Ui(), search)),
+      results_(std::make_unique<TInfoListForm1>(lab.Orbits().ResultsWindow(), lab.Ui(), search)),
+      chart_(std::make_unique<TChrtCntrlBox>()) {
+  ephemeris_->setObjectName("EphemListForm");
+  results_->setObjectName("LocateListForm");
+  const auto settings = [this] {
+    InfoListSettings s;
+    s.reportDir = lab_.reportDir.empty() ? lab_.Options().dataDir : lab_.reportDir;
+    s.userLine = lab_.Options().userRecord.contactName;
+    s.now = CurrentDateTimeValue();
+    return s;
+  };
+  ephemeris_->SetSettingsSource(settings);
+  results_->SetSettingsSource(settings);
+  OrbitSession& orbits = lab_.Orbits();
+  orbits.EphemerisWindow().onChart = [this] {
+    lab_.Orbits().CreateChart(true);
+    After();
+  };
+  orbits.ResultsWindow().onLoad = [this](int line) {
+    lab_.Orbits().LoadResult(line);
+    After();
+  };
+  chart_->onOk = [this] {
+    const bool close = lab_.Orbits().ChartOk();
+    After();
+    return close;
+  };
+  chart_->onCancel = [this] {
+    lab_.Orbits().ChartCancel();
+    After();
+  };
+}
+
+OrbitWindows::~OrbitWindows() = default;
+
+void OrbitWindows::After() {
+  if (afterCommand) afterCommand();
+}
+
+void OrbitWindows::Install(AstrmLabViews& views) {
+  OrbitViews& v = views.orbits;
+  v.ephemerisDialog = [this](EphemerisDialogLogic& logic) {
+    TEphemerisDlg dialog(logic, parent_);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  v.searchDialog = [this](SearchDialogLogic& logic) {
+    TOrbSrchDlg1 dialog(logic, parent_);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  if (views.siteInformation) v.confirmSite = views.siteInformation;
+  v.showEphemerisList = [this] { ephemeris_->ShowList(); };
+  v.hideEphemerisList = [this] { ephemeris_->hide(); };
+  v.showSearchResults = [this] { results_->ShowList(); };
+  v.hideSearchResults = [this] { results_->hide(); };
+  v.refreshSearchResults = [this] {
+    if (results_->isVisible()) results_->Refresh();
+  };
+  v.chartDialog = [this](ChartControlLogic& logic) { chart_->ShowOn(logic); };
+  v.closeChartDialog = [this] { chart_->hide(); };
+}
+
+}  // namespace skarvel::ui
