@@ -4,12 +4,17 @@
 #include <QDate>
 #include <QScreen>
 
+#include "astrometry/field_params_logic.h"
+#include "astrometry/ui/t_fld_parms_dlg.h"
+#include "astrometry/ui/t_gsc_form1.h"
 #include "astrometry/ui/t_obs_params_dlg.h"
+#include "catalogs/field_load.h"
 #include "catalogs/catalog_star.h"
 #include "images/fits_file.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
+#include "shell/orbit_session.h"
 
 namespace skarvel::ui {
 
@@ -86,13 +91,43 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     form->showNormal();
     form->show();
     ReferenceFieldLink link;
-    if (showReferenceField) link = showReferenceField(slot, newField);
+    if (showReferenceField) {
+      link = showReferenceField(slot, newField);
+    } else {
+      TGSCForm1& field = MakeReferenceWindow();
+      field.SetChartMode(false);
+      chartKept_ = false;
+      if (newField) field.InitFieldWindow();
+      field.move(0, 0);
+      field.show();
+      link = LinkReferenceWindow();
+    }
     measurement_.reset();
     measurement_ = std::make_unique<TMeasurement>(lab_, *form, std::move(link), this);
     measurement_->runObservationParameters = [this](ObsParams& p) { return ObsParamsDialog(p, "Verify/Complete", true); };
     measurement_->finished = [this] { SyncMenus(); };
     measurement_->Start();
+    // The dialog below the reference window, the magnifier right of it.
+    if (referenceWindow_ != nullptr && referenceWindow_->isVisible()) {
+      TSlctRefForm1& dialog = measurement_->Dialog();
+      dialog.move(referenceWindow_->frameGeometry().width() - dialog.frameGeometry().width() / 2,
+                  referenceWindow_->frameGeometry().height());
+      if (TCursorWindow* magnifier = form->CursorWindow()) {
+        magnifier->move(dialog.x() + dialog.frameGeometry().width(), form->frameGeometry().height());
+        magnifier->setVisible(measurement_->Selection().showMagnifier);
+      }
+    }
   };
+  views.referenceFieldKept = [this] { return referenceWindow_ != nullptr && chartKept_; };
+  views.releaseReferenceField = [this] {
+    if (measurement_ != nullptr && measurement_->Active()) return;
+    referenceWindow_.reset();
+    chartKept_ = false;
+  };
+  views.fieldParametersDialog = [this](FieldRequest& request) {
+    return FieldParametersDialog(request, lab_.measureSlot);
+  };
+  views.loadReferenceField = [this](const FieldRequest& request, long double jd) { return LoadField(request, jd); };
   views.referenceFieldsCleared = [this] {
     for (auto& window : imageWindows_)
       if (window != nullptr) {
@@ -100,6 +135,147 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
         window->measurement.plate.MarkUnsolved();
       }
   };
+}
+
+GSCFieldObj& TAstrmLab::Field() {
+  if (regions_ == nullptr) regions_ = std::make_unique<GSCRgnsTblObj>(lab_.Options(), lab_.Ui());
+  if (field_ == nullptr) field_ = std::make_unique<GSCFieldObj>(lab_.Options(), lab_.Ui(), *regions_);
+  return *field_;
+}
+
+bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
+  bool ok = false;
+  if (runFieldParameters) {
+    ok = runFieldParameters(request);
+  } else {
+    FieldParamsSetup setup;
+    setup.ui = &lab_.Ui();
+    setup.request = &request;
+    setup.options = &lab_.Options();
+    const GraphicsFileObj* image =
+        slot >= 0 && slot < AstrmLab::kSlots ? lab_.Slots()[static_cast<std::size_t>(slot)].image.get() : nullptr;
+    setup.imageFilter = DialogImageFilter(image, lab_.Options().imageFileType);
+    setup.chartListShown = chartKept_;
+    setup.referenceWindow = referenceWindow_.get();
+    TFldParmsDlg dialog(setup, this);
+    const std::optional<bool> result = dialog.Run();
+    ok = result.has_value();
+    if (result.value_or(false)) lab_.NoteOptionsChanged();
+  }
+  if (ok) {
+    lab_.Menus().SetEnabled("Preferences1", false);
+    lab_.Menus().SetEnabled("Preferences2", false);
+    SyncMenus();
+  }
+  return ok;
+}
+
+bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
+  GSCFieldObj& field = Field();
+  FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
+  const bool loaded = LoadReferenceField(context, request.params, julianDate);
+  for (auto& window : imageWindows_)
+    if (window != nullptr) window->measurement.plate.MarkUnsolved();
+  return loaded && field.StarCount() > 0;
+}
+
+TGSCForm1& TAstrmLab::MakeReferenceWindow() {
+  if (referenceWindow_ != nullptr) return *referenceWindow_;
+  ReferenceFieldHost host;
+  host.ui = &lab_.Ui();
+  host.options = &lab_.Options();
+  host.field = &Field();
+  host.request = &lab_.fieldRequest;
+  host.search = &search_;
+  host.userName = [this] { return lab_.Options().userRecord.contactName; };
+  auto current = [this]() -> TImageForm1* {
+    return measurement_ != nullptr ? &measurement_->Image() : ImageWindow(lab_.measureSlot);
+  };
+  host.imageClientSize = [current] {
+    TImageForm1* form = current();
+    return form != nullptr ? QSize(form->Sizing().clientWidth, form->Sizing().clientHeight) : QSize();
+  };
+  host.imageName = [this] {
+    const GraphicsFileObj* image = lab_.Slots()[static_cast<std::size_t>(lab_.measureSlot)].image.get();
+    return image != nullptr && !chartKept_ ? image->displayName : std::string();
+  };
+  host.chart = [this]() -> const ChartContent* { return chartKept_ ? &chart_ : nullptr; };
+  host.restartSelection = [this] {
+    if (measurement_ != nullptr && measurement_->Active()) measurement_->AddRemove();
+  };
+  host.clearImageReferences = [current] {
+    if (TImageForm1* form = current()) {
+      form->measurement.references.clear();
+      form->measurement.plate.MarkUnsolved();
+    }
+  };
+  host.markImageReferencesInvalid = host.clearImageReferences;
+  host.solutionTypeChanged = [this] {
+    if (measurement_ != nullptr) measurement_->Dialog().Sync();
+  };
+  host.regionParameters = [this] {
+    if (!FieldParametersDialog(lab_.fieldRequest, lab_.measureSlot)) return false;
+    const GraphicsFileObj* image = lab_.Slots()[static_cast<std::size_t>(lab_.measureSlot)].image.get();
+    const auto* fits = dynamic_cast<const FITSFileObj*>(image);
+    const double time = chartKept_ || fits == nullptr ? lab_.currentObsParms.observationTime
+                                                     : fits->Header().observationTime;
+    platform::BusyCursor busy(lab_.Ui());
+    return LoadField(lab_.fieldRequest, 2415018.5L + static_cast<long double>(time));
+  };
+  host.noteOptionsChanged = [this] {
+    lab_.NoteOptionsChanged();
+    SyncMenus();
+  };
+  host.boxChanged = [this] {
+    for (auto& window : imageWindows_)
+      if (window != nullptr) {
+        window->measurement.targetLocated = false;
+        window->Canvas()->update();
+      }
+  };
+  referenceWindow_ = std::make_unique<TGSCForm1>(std::move(host));
+  return *referenceWindow_;
+}
+
+ReferenceFieldLink TAstrmLab::LinkReferenceWindow() {
+  ReferenceFieldLink link;
+  TGSCForm1* field = referenceWindow_.get();
+  link.selection = [field]() -> std::vector<ReferenceStar>& { return field->Model().Entries(); };
+  link.setAddRemove = [field](bool on) { field->SetAddRemove(on); };
+  link.clearSelection = [field] {
+    field->Model().Clear();
+    field->Repaint();
+  };
+  link.solutionTypeChanged = [field](std::uint8_t) { field->CheckSolutionItems(); };
+  link.repaint = [field] { field->Repaint(); };
+  link.close = [field] {
+    field->canClose = true;
+    field->close();
+  };
+  return link;
+}
+
+void TAstrmLab::ShowChart(const ChartContent& content, const ChartFieldParameters& chartField) {
+  if (measurement_ != nullptr && measurement_->Active()) return;
+  FieldParameters& p = lab_.fieldRequest.params;
+  p.centreRA = chartField.centreRaHours;
+  p.centreDec = chartField.centreDecDeg;
+  p.size = static_cast<float>(chartField.sizeArcMin);
+  DeriveSearchWindow(p);
+  chart_ = content;
+  chartKept_ = true;
+  {
+    platform::BusyCursor busy(lab_.Ui());
+    LoadField(lab_.fieldRequest, 2415018.5L + static_cast<long double>(chartField.chartTime));
+  }
+  lab_.newFieldNeeded = true;  // a measurement reads its own field
+  TGSCForm1& field = MakeReferenceWindow();
+  field.SetChartMode(true);
+  field.InitFieldWindow();
+  field.SetAddRemove(true);
+  field.move(0, 0);
+  field.show();
+  field.raise();
 }
 
 }  // namespace skarvel::ui

@@ -22,6 +22,7 @@
 #include "shell/ui/t_image_select_dlg.h"
 #include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_measurement.h"
+#include "astrometry/ui/t_gsc_form1.h"
 
 namespace skarvel::ui {
 
@@ -126,6 +127,17 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   };
   orbitWindows_->Install(views);
   lab_.Orbits().SetViews(views.orbits);
+  lab_.Orbits().Views().showChart = [this](const ChartContent& content, const ChartFieldParameters& field) {
+    ShowChart(content, field);
+  };
+  lab_.Orbits().Views().solvedCentre = [this](int slot) -> std::optional<ChartPosition> {
+    const TImageForm1* form = slot >= 0 && slot < AstrmLab::kSlots ? ImageWindow(slot) : nullptr;
+    if (form == nullptr || !form->measurement.plate.Solved()) return std::nullopt;
+    return ChartPosition{form->measurement.centre.fitRA, form->measurement.centre.fitDec};
+  };
+  lab_.Orbits().Views().discardReferenceWindow = [this] {
+    if (measurement_ == nullptr || !measurement_->Active()) referenceWindow_.reset();
+  };
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

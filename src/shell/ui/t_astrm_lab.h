@@ -12,7 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "astrometry/chart_content.h"
 #include "astrometry/info_list.h"
+#include "catalogs/gsc_field.h"
+#include "catalogs/gsc_regions.h"
+#include "orbits/chart_form.h"
 #include "shell/astrm_lab.h"
 
 class QAction;
@@ -21,6 +25,7 @@ class QMenu;
 namespace skarvel::ui {
 
 class OrbitWindows;
+class TGSCForm1;
 class TAstrmLab;
 class TImageForm1;
 class TMeasurement;
@@ -87,6 +92,12 @@ class TAstrmLab : public QMainWindow {
   std::function<ReferenceFieldLink(int slot, bool newField)> showReferenceField;
   /// The report window's views (the window itself once a report text was shown).
   ReportViews& Reports() const { return *reportViews_; }
+  /// "Enter/Verify Field Parameters" on the session's request; true on OK (tests answer it).
+  std::function<bool(FieldRequest&)> runFieldParameters;
+  /// The reference-field window, or null before the first measurement or chart.
+  TGSCForm1* ReferenceWindow() const { return referenceWindow_.get(); }
+  /// The field star list and regions table of the session.
+  GSCFieldObj& Field();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -97,6 +108,11 @@ class TAstrmLab : public QMainWindow {
   void SetMeasurementViews(AstrmLabViews& views);
   void AddMeasurementHost(ImageWindowHost& host);
   bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
+  bool FieldParametersDialog(FieldRequest& request, int slot);
+  bool LoadField(const FieldRequest& request, long double julianDate);
+  TGSCForm1& MakeReferenceWindow();
+  ReferenceFieldLink LinkReferenceWindow();
+  void ShowChart(const ChartContent& content, const ChartFieldParameters& field);
 
   AstrmLab& lab_;
   TClientArea* client_;
@@ -108,6 +124,11 @@ class TAstrmLab : public QMainWindow {
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
   std::unique_ptr<TMeasurement> measurement_;
+  std::unique_ptr<GSCRgnsTblObj> regions_;
+  std::unique_ptr<GSCFieldObj> field_;
+  std::unique_ptr<TGSCForm1> referenceWindow_;
+  ChartContent chart_;
+  bool chartKept_ = false;
   std::unique_ptr<ReportViews> reportViews_;
 };
 
