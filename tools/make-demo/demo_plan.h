@@ -80,7 +80,7 @@ inline constexpr double kReadNoiseElectrons = 12.0;
 /// Saturation of the 16-bit converter, ADU.
 inline constexpr double kFullScaleAdu = 65535.0;
 /// Seeing (Moffat FWHM), arc seconds, and the Moffat exponent.
-inline constexpr double kSeeingFwhmArcsec = 3.5;
+inline constexpr double kSeeingFwhmArcsec = 5.0;
 inline constexpr double kMoffatBeta = 3.0;
 /// Synthetic faint stars per square degree added to the images only (magnitudes 12.5-17).
 inline constexpr int kFaintStarsPerSquareDegree = 900;

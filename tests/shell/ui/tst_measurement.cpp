@@ -187,7 +187,6 @@ class TestMeasurement : public QObject {
     QCOMPARE(form.measurement.plate.PairCount(), 5);
     // Accept and record.
     ui_->AnswerNext(Answer::Yes);  // "Add to Report?"
-    ui_->AnswerNext(Answer::Ok);   // "Measurement Recorded"
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
     QCOMPARE(lab_->Report()->Count(), std::size_t{1});
     QCOMPARE(QString::fromStdString(ui_->Messages().back().text),
@@ -199,7 +198,6 @@ class TestMeasurement : public QObject {
     // OK closes everything after offering the solution for saving.
     const std::string sln = root_->Path() + "night.SLN";
     ui_->SaveAsNext(sln);
-    ui_->AnswerNext(Answer::Ok);  // "Text File Written"
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
     QVERIFY(QFile::exists(QString::fromStdString(sln)));
     QCOMPARE(ui_->SaveDialogs().back().fileName, std::string("NIGHTS.SLN"));

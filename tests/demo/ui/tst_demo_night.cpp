@@ -1,0 +1,316 @@
+// The whole road of the demo night through the GUI on the offscreen
+// platform: load the four images, measure (433) Eros on each (pick catalog
+// stars in the reference field, click them in the image, locate the target,
+// solve), add each measurement to the report, check the short report's
+// observation lines against the truth, save and reload the report data,
+// find Eros by a field search of the MPC database and compare an ephemeris
+// with the measured places. SKARVEL_SCREENSHOT_DIR keeps the pictures (the
+// README's tutorial shows them).
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "astrometry/reference_field.h"
+#include "astrometry/report_list.h"
+#include "astrometry/ui/t_gsc_form1.h"
+#include "demo/demo_support.h"
+#include "foundations/file_system.h"
+#include "images/ui/t_image_form1.h"
+#include "make_demo.h"
+#include "orbits/ephemeris_form.h"
+#include "orbits/search_form.h"
+#include "shell/astrm_lab.h"
+#include "shell/orbit_session.h"
+#include "shell/ui/t_astrm_lab.h"
+#include "shell/ui/t_measurement.h"
+#include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+
+using skarvel::AstrmLab;
+using skarvel::CatalogStar;
+using skarvel::RefSelection;
+using skarvel::platform::Answer;
+using skarvel::testing::DemoImageTruth;
+using skarvel::testing::ScriptedPlatform;
+using skarvel::testing::TempDir;
+using skarvel::ui::TAstrmLab;
+using skarvel::ui::TGSCForm1;
+using skarvel::ui::TImageForm1;
+using skarvel::ui::TMeasurement;
+
+namespace {
+
+QString ShotPath(const TempDir& dir, const QString& name) {
+  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
+  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
+}
+
+// Reads the right ascension (columns 33-44) and declination (45-56) of an
+// MPC 80-column observation line, counted from 1 as the MPC's layout does.
+bool ReadPlace(const std::string& line, double& raHours, double& decDeg) {
+  if (line.size() < 80) return false;
+  const std::string ra = line.substr(32, 12), dec = line.substr(44, 12);
+  const double h = std::stod(ra.substr(0, 2)), m = std::stod(ra.substr(3, 2)), s = std::stod(ra.substr(6));
+  const double d = std::stod(dec.substr(1, 2)), dm = std::stod(dec.substr(4, 2)), ds = std::stod(dec.substr(7));
+  raHours = h + m / 60 + s / 3600;
+  decDeg = (dec[0] == '-' ? -1 : 1) * (d + dm / 60 + ds / 3600);
+  return true;
+}
+
+}  // namespace
+
+class TestDemoNight : public QObject {
+  Q_OBJECT
+
+  TempDir root_;
+  std::string work_ = root_.MakeDir("demo-night");
+  std::string demo_ =
+      skarvel::fs::WithTrailingSeparator(std::filesystem::absolute(SKARVEL_DEMO_DIR).lexically_normal().string());
+  ScriptedPlatform ui_;
+  std::unique_ptr<AstrmLab> lab_;
+  std::unique_ptr<TAstrmLab> window_;
+  std::vector<DemoImageTruth> truth_;
+
+  void Start() {
+    QCOMPARE(skarvel::demo::InstallSession(demo_, work_), 0);
+    skarvel::AstrmLabEnvironment env;
+    env.storage.programDir = root_.MakeDir("program");
+    env.storage.currentDir = work_;
+    env.storage.perUserDir = root_.Path() + "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root_.Path() + "no-mounts";
+    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 21, 0, 0.0L); };
+    lab_ = std::make_unique<AstrmLab>(ui_, env);
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    window_->show();
+    truth_ = skarvel::testing::ReadTruth();
+    QCOMPARE(static_cast<int>(truth_.size()), 4);
+    // The dialogs a person would fill: the observation parameters get the
+    // number, the field parameters are taken as the header gives them.
+    window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
+      p.objectName = "Eros";
+      p.number = "433";
+      p.designation.clear();
+      return true;
+    };
+    window_->runFieldParameters = [](skarvel::FieldRequest& r) {
+      skarvel::DeriveSearchWindow(r.params);  // what the dialog's OK does with the values shown
+      return true;
+    };
+  }
+
+  // The catalog stars of the loaded field that lie well inside image `t`,
+  // brightest first, with their image positions.
+  struct Usable {
+    CatalogStar star;
+    double x = 0, y = 0;
+  };
+  std::vector<Usable> UsableStars(TGSCForm1& field, const DemoImageTruth& t) {
+    std::vector<Usable> out;
+    auto& stars = window_->Field().Stars();
+    for (std::int32_t i = 0; i <= stars.LastIndex(); ++i) {
+      const CatalogStar* star = stars.GetAt(i);
+      if (star == nullptr) continue;
+      const CatalogStar& s = *star;
+      Usable u{s, 0, 0};
+      if (s.starClass != 0 || !skarvel::testing::ProjectToPixel(t, static_cast<double>(s.ra), static_cast<double>(s.dec), u.x, u.y))
+        continue;
+      if (u.x < 30 || u.y < 30 || u.x > 738 || u.y > 482) continue;
+      // Far from Eros, so that its trail does not disturb a reference.
+      if (std::hypot(u.x - t.targetX, u.y - t.targetY) < 25) continue;
+      if (!field.rect().contains(s.screenX, s.screenY)) continue;
+      out.push_back(u);
+    }
+    std::sort(out.begin(), out.end(), [](const Usable& a, const Usable& b) { return a.star.mag < b.star.mag; });
+    return out;
+  }
+
+  void ClickImage(TImageForm1& form, double x, double y) {
+    const double s = static_cast<double>(form.Sizing().scale);
+    QTest::mouseClick(form.Canvas(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(static_cast<int>(std::lround(x * s)), static_cast<int>(std::lround(y * s))));
+  }
+
+  // Measures Eros on image `slot` from the measure command to "Measurement Completed".
+  void Measure(int slot) {
+    const DemoImageTruth& t = truth_[static_cast<std::size_t>(slot)];
+    window_->Action(QString("MeasImg%1").arg(slot + 1))->trigger();
+    TMeasurement* m = window_->Measurement();
+    if (m == nullptr || !m->Active()) {
+      for (const auto& msg : ui_.Messages()) qWarning("%s | %s", msg.caption.c_str(), msg.text.c_str());
+    }
+    QVERIFY(m != nullptr && m->Active());
+    TGSCForm1* field = window_->ReferenceWindow();
+    QVERIFY(field != nullptr && field->isVisible());
+    QVERIFY(field->AddRemove());
+    field->runRefInfo = [](const skarvel::RefInfoView&, const skarvel::PickCandidate&) {
+      return skarvel::ui::RefInfoAnswer{true, true, true};
+    };
+    // The selection of the image before stays; stars of this image are picked afresh.
+    if (slot > 0) {
+      QVERIFY(!field->Model().Entries().empty());
+      field->ClearReselect();
+      QVERIFY(field->Model().Entries().empty());
+      QCOMPARE(m->Selection().CurrentStep(), RefSelection::kSelect);
+    }
+    const std::vector<Usable> usable = UsableStars(*field, t);
+    QVERIFY2(usable.size() >= 6, "six catalog stars in the image");
+    const std::size_t count = std::min<std::size_t>(usable.size(), 10);
+    for (std::size_t i = 0; i < count; ++i)
+      QTest::mouseClick(field->Canvas(), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(usable[i].star.screenX, usable[i].star.screenY));
+    QCOMPARE(field->Model().Entries().size(), count);
+    if (slot == 0) {
+      field->Picture().save(ShotPath(root_, "demo-reference-field.png"));
+      // The picked stars are drawn with their numbers where they were clicked.
+      const QImage pic = field->Picture();
+      const int v = pic.pixelColor(usable[0].star.screenX, usable[0].star.screenY).value();
+      QVERIFY(field->Model().Inverted() ? v < 160 : v > 100);  // the star's image, on white when inverted
+      QCOMPARE(pic.pixelColor(usable[0].star.screenX + 20, usable[0].star.screenY - 20).value(),
+               field->Model().Inverted() ? 255 : 0);
+    }
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(m->Selection().CurrentStep(), RefSelection::kLocate);
+    TImageForm1& form = m->Image();
+    // The first three by hand, the rest by prediction.
+    for (int k = 0; k < 3; ++k) {
+      ClickImage(form, usable[static_cast<std::size_t>(k)].x + 1.5, usable[static_cast<std::size_t>(k)].y - 1);
+      QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    }
+    QTest::mouseClick(m->Dialog().AcceptButton(), Qt::LeftButton);
+    for (int guard = 0; guard < 20 && m->Selection().CurrentStep() == RefSelection::kLocate; ++guard)
+      QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);  // a star the prediction missed is left out
+    QCOMPARE(m->Selection().CurrentStep(), RefSelection::kUnknown);
+    ClickImage(form, t.targetX + 1, t.targetY + 1);
+    QVERIFY(form.measurement.targetLocated);
+    ui_.AnswerNext(Answer::Yes);  // the sky border is clean
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    // A neighbour in the target's sky frame: the user reads the sky at an
+    // empty spot nearby, as the dialog asks.
+    const double spots[][2] = {{0, 40}, {40, 0}, {0, -40}, {-40, 0}, {30, 30}, {-30, -30}};
+    for (const auto& spot : spots) {
+      if (m->Selection().CurrentStep() != RefSelection::kSky) break;
+      ClickImage(form, t.targetX + spot[0], t.targetY + spot[1]);
+      QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    }
+    QCOMPARE(m->Selection().CurrentStep(), RefSelection::kSolved);
+    const double off = skarvel::testing::ArcsecApart(static_cast<double>(form.measurement.target.fitRA),
+                                                     static_cast<double>(form.measurement.target.fitDec), t.targetRA,
+                                                     t.targetDec);
+    QVERIFY2(off < 0.3, qPrintable(QString("image %1: Eros measured %2 arc seconds from the truth").arg(slot + 1).arg(off)));
+    if (slot == 0) {
+      form.Picture().save(ShotPath(root_, "demo-image-solved.png"));
+      m->Dialog().grab().save(ShotPath(root_, "demo-selection-dialog.png"));
+    }
+    ui_.AnswerNext(Answer::Yes);  // "Add to Report?"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(m->Selection().CurrentStep(), RefSelection::kCompleted);
+    ui_.SaveAsNext(std::nullopt);  // the solution report is not kept
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QVERIFY(!m->Active());
+  }
+
+ private slots:
+  void theWholeNight() {
+    Start();
+    // 1. The four images at once (the last listed goes to slot 1).
+    std::vector<std::string> files;
+    for (auto it = truth_.rbegin(); it != truth_.rend(); ++it) files.push_back(demo_ + "images/" + it->file);
+    ui_.ChooseFilesNext(files);
+    window_->Action("MultipleLoad1")->trigger();
+    for (int slot = 0; slot < 4; ++slot) QVERIFY(window_->Action(QString("MeasImg%1").arg(slot + 1))->isEnabled());
+    window_->grab().save(ShotPath(root_, "demo-main-window.png"));
+    // 2. Each image measured and added to the report.
+    for (int slot = 0; slot < 4; ++slot) {
+      Measure(slot);
+      if (QTest::currentTestFailed()) return;
+    }
+    QCOMPARE(lab_->Report()->Count(), std::size_t{4});
+    // 3. The short (electronic) report: one 80-column line per image, in time order.
+    // The acknowledgement dialog: the observer leaves its texts as they are.
+    lab_->Views().acknowledgement = [](skarvel::AstromObsObj&, bool) {};
+    lab_->MenuOpened("ViewEdit1");  // opening the submenu shows its format items
+    window_->SyncMenus();
+    QVERIFY(window_->Action("ShortFormat1")->isVisible());
+    QVERIFY(window_->Action("ShortFormat1")->isEnabled());
+    window_->Action("ShortFormat1")->trigger();
+    QVERIFY(lab_->ReportWindow() != nullptr);
+    const auto lines = lab_->ReportWindow()->Lines();
+    int checked = 0;
+    for (const std::string& line : lines) {
+      if (line.size() != 80 || line.substr(0, 5) != "00433") continue;
+      const DemoImageTruth& t = truth_[static_cast<std::size_t>(checked)];
+      QCOMPARE(QString::fromStdString(line.substr(77, 3)), QString("695"));
+      QCOMPARE(line[14], 'C');
+      QCOMPARE(QString::fromStdString(line.substr(15, 10)), QString::fromStdString(t.dateObs.substr(0, 4) + " " + t.dateObs.substr(5, 2) + " " + t.dateObs.substr(8, 2)));
+      double ra = 0, dec = 0;
+      QVERIFY(ReadPlace(line, ra, dec));
+      const double off = skarvel::testing::ArcsecApart(ra, dec, t.targetRA, t.targetDec);
+      QVERIFY2(off < 0.3, qPrintable(QString("line %1 is %2 arc seconds from the truth: %3").arg(checked + 1).arg(off).arg(QString::fromStdString(line))));
+      ++checked;
+    }
+    QCOMPARE(checked, 4);
+    // 4. Save and reload the report data.
+    const std::string rpt = root_.Path() + "eros.rpt";
+    ui_.SaveAsNext(rpt);
+    window_->RunCommand("SaveData1");
+    QVERIFY(std::filesystem::exists(rpt));
+    QVERIFY(lab_->reportSaved);
+    lab_->Report()->SetRecords(nullptr, nullptr, true, nullptr);
+    QCOMPARE(lab_->Report()->Count(), std::size_t{0});
+    ui_.ChooseFilesNext(std::vector<std::string>{rpt});
+    window_->RunCommand("LoadData1");
+    QCOMPARE(lab_->Report()->Count(), std::size_t{4});
+    // 5. A field search of the MPC database at image 1's field and time finds Eros.
+    lab_->Orbits().Views().searchDialog = [](skarvel::SearchDialogLogic& logic) {
+      logic.FromImage(0);
+      return logic.Ok();
+    };
+    window_->RunCommand("SearchMPCDatabase1");
+    auto& results = lab_->Orbits().ResultsWindow();
+    results.Rebuild(root_.Path());
+    int erosLine = -1;
+    for (std::size_t i = 0; i < results.Lines().size(); ++i)
+      if (results.Lines()[i].find("Eros") != std::string::npos) erosLine = static_cast<int>(i);
+    QVERIFY2(erosLine >= 0, "Eros among the search results");
+    QVERIFY(lab_->Orbits().LoadResult(erosLine));
+    // 6. An ephemeris from image 1's time, at the images' half-hour steps,
+    // agrees with the measured places.
+    const auto& obs = lab_->Report()->Observations();
+    lab_->Orbits().Views().ephemerisDialog = [&obs](skarvel::EphemerisDialogLogic& logic) {
+      logic.fields.dateFormat = 1;
+      logic.fields.julianDate = std::to_string(2415018.5 + obs.front().params.observationTime);
+      logic.fields.points = "4";
+      logic.fields.interval = "0.50";
+      logic.fields.unitsPerDay = 24;
+      return logic.Ok();
+    };
+    window_->RunCommand("GenEphem1");
+    auto& table = lab_->Orbits().Table();
+    QCOMPARE(static_cast<int>(table.Size()), 4);
+    for (std::int32_t i = 0; i < 4; ++i) {
+      const auto* row = table.GetAt(i);
+      QVERIFY(row != nullptr);
+      const auto& e = *row;
+      const auto& o = obs[static_cast<std::size_t>(i)].target;
+      const double apart = skarvel::testing::ArcsecApart(static_cast<double>(e.raHours), static_cast<double>(e.decDeg),
+                                                         static_cast<double>(o.fitRA), static_cast<double>(o.fitDec));
+      QVERIFY2(apart < 10, qPrintable(QString("ephemeris line %1 is %2 arc seconds from the measurement").arg(i + 1).arg(apart)));
+    }
+    ui_.AnswerNext(Answer::Yes);  // close
+    ui_.AnswerNext(Answer::No);
+    ui_.AnswerNext(Answer::No);
+    window_->close();
+  }
+};
+
+QTEST_MAIN(TestDemoNight)
+#include "tst_demo_night.moc"
