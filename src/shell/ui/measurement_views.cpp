@@ -51,6 +51,7 @@ void TAstrmLab::AddMeasurementHost(ImageWindowHost& host) {
     return measurement_ != nullptr && measurement_->Active() ? measurement_->Selection().LocateIndex() : 0;
   };
   host.boxesChanged = [this](TImageForm1&) {
+    if (referenceWindow_ != nullptr) referenceWindow_->Repaint();
     lab_.NoteOptionsChanged();
     SyncMenus();
   };
