@@ -22,6 +22,7 @@
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
 #include "orbits/orbit_search.h"
+#include "support/field_bodies.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -35,34 +36,10 @@ std::string PadWith0(std::string s) {
   return s;
 }
 
-/// Elements of a body that the Earth sees near (raDeg, decDeg) J2000 at kJD,
-/// at `distanceAu`, moving at 0.9 of the circular speed: its heliocentric
-/// position is the Earth's plus that offset. Light time moves it by well
-/// under an arc minute.
+/// Elements of a body that the Earth sees near (raDeg, decDeg) J2000 at kJD.
 OrbitElements BodyAt(const std::string& name, long double raDeg, long double decDeg, long double distanceAu = 1.5L,
                      long double h = 12) {
-  EarthObj earth;
-  const Vec3 e = earth.Rectangular(kJD);
-  const long double ra = raDeg * kRadiansPerDegree, dec = decDeg * kRadiansPerDegree;
-  const Vec3 eq{std::cos(dec) * std::cos(ra), std::cos(dec) * std::sin(ra), std::sin(dec)};
-  const long double eps = MeanObliquity(kJD_J2000);
-  const Vec3 ecl{eq.x, eq.y * std::cos(eps) + eq.z * std::sin(eps), -eq.y * std::sin(eps) + eq.z * std::cos(eps)};
-  const long double d = distanceAu * kAstronomicalUnitKm;
-  const Vec3 x{e.x + d * ecl.x, e.y + d * ecl.y, e.z + d * ecl.z};
-  const long double r = VecNorm(x);
-  // 0.9 of the circular speed: a clearly elliptic orbit (e about 0.19), whose
-  // elements are well defined.
-  const long double speed = 0.9L * std::sqrt(kCentralBodyGM[0] / r);
-  // Perpendicular to x in the ecliptic plane (any direction will do).
-  const long double rxy = std::hypot(x.x, x.y);
-  const Vec3 v{-x.y / rxy * speed, x.x / rxy * speed, 0};
-  OrbitElements templ;
-  SetAsteroidDefaults(templ);
-  templ.name = name;
-  templ.designation = name.substr(0, 8);
-  templ.H = h;
-  templ.G = 0.15L;
-  return StateToElements(x, v, kJD, templ);
+  return testing::BodySeenAt(name, kJD, raDeg, decDeg, distanceAu, h);
 }
 
 /// The J2000 place (degrees) and magnitude the search computes for `el` at
