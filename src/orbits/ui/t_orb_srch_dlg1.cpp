@@ -200,30 +200,33 @@ QLineEdit* TOrbSrchDlg1::Edit(const char* name) const {
   return findChild<QLineEdit*>(name);
 }
 
+std::vector<std::pair<QLineEdit*, std::string*>> TOrbSrchDlg1::TextFields(SearchFields& f) const {
+  return {{date_, &f.date},
+          {time_, &f.time},
+          {julianDate_, &f.julianDate},
+          {raHours_, &f.raHours},
+          {raMinutes_, &f.raMinutes},
+          {raSeconds_, &f.raSeconds},
+          {decDegrees_, &f.decDegrees},
+          {decMinutes_, &f.decMinutes},
+          {decSeconds_, &f.decSeconds},
+          {size_, &f.size},
+          {raMin_, &f.raMin},
+          {raMax_, &f.raMax},
+          {decMin_, &f.decMin},
+          {decMax_, &f.decMax},
+          {bright_, &f.bright},
+          {faint_, &f.faint},
+          {near_, &f.nearAu},
+          {far_, &f.farAu},
+          {altitude_, &f.altitude}};
+}
+
 void TOrbSrchDlg1::Load() {
   loading_ = true;
   const SearchFields& f = logic_.fields;
   (f.dateFormat == 1 ? julian_ : calendar_)->setChecked(true);
-  const std::pair<QLineEdit*, const std::string*> texts[] = {{date_, &f.date},
-                                                             {time_, &f.time},
-                                                             {julianDate_, &f.julianDate},
-                                                             {raHours_, &f.raHours},
-                                                             {raMinutes_, &f.raMinutes},
-                                                             {raSeconds_, &f.raSeconds},
-                                                             {decDegrees_, &f.decDegrees},
-                                                             {decMinutes_, &f.decMinutes},
-                                                             {decSeconds_, &f.decSeconds},
-                                                             {size_, &f.size},
-                                                             {raMin_, &f.raMin},
-                                                             {raMax_, &f.raMax},
-                                                             {decMin_, &f.decMin},
-                                                             {decMax_, &f.decMax},
-                                                             {bright_, &f.bright},
-                                                             {faint_, &f.faint},
-                                                             {near_, &f.nearAu},
-                                                             {far_, &f.farAu},
-                                                             {altitude_, &f.altitude}};
-  for (const auto& [edit, text] : texts) edit->setText(ToQt(*text));
+  for (const auto& [edit, text] : TextFields(logic_.fields)) edit->setText(ToQt(*text));
   units_[static_cast<std::size_t>(f.kind)]->setChecked(true);
   opposition_->setChecked(f.opposition);
   for (int k = 0; k < 4; ++k) images_[static_cast<std::size_t>(k)]->setEnabled(logic_.ImageItemEnabled(k));
@@ -245,26 +248,7 @@ void TOrbSrchDlg1::Enable() {
 void TOrbSrchDlg1::Store() {
   SearchFields& f = logic_.fields;
   f.dateFormat = julian_->isChecked() ? 1 : 0;
-  const std::pair<QLineEdit*, std::string*> texts[] = {{date_, &f.date},
-                                                       {time_, &f.time},
-                                                       {julianDate_, &f.julianDate},
-                                                       {raHours_, &f.raHours},
-                                                       {raMinutes_, &f.raMinutes},
-                                                       {raSeconds_, &f.raSeconds},
-                                                       {decDegrees_, &f.decDegrees},
-                                                       {decMinutes_, &f.decMinutes},
-                                                       {decSeconds_, &f.decSeconds},
-                                                       {size_, &f.size},
-                                                       {raMin_, &f.raMin},
-                                                       {raMax_, &f.raMax},
-                                                       {decMin_, &f.decMin},
-                                                       {decMax_, &f.decMax},
-                                                       {bright_, &f.bright},
-                                                       {faint_, &f.faint},
-                                                       {near_, &f.nearAu},
-                                                       {far_, &f.farAu},
-                                                       {altitude_, &f.altitude}};
-  for (const auto& [edit, text] : texts) *text = EditText(edit);
+  for (const auto& [edit, text] : TextFields(f)) *text = EditText(edit);
   for (std::size_t k = 0; k < units_.size(); ++k)
     if (units_[k]->isChecked()) f.kind = static_cast<FieldKind>(k);
   f.opposition = opposition_->isChecked();

@@ -4,6 +4,9 @@
 
 #include <QDialog>
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "orbits/search_form.h"
 
@@ -38,6 +41,8 @@ class TOrbSrchDlg1 : public QDialog {
   void accept() override;
 
  private:
+  /// Each text field with the member of the fields it shows.
+  std::vector<std::pair<QLineEdit*, std::string*>> TextFields(SearchFields& f) const;
   void Load();
   void Store();
   void Enable();
