@@ -13,6 +13,7 @@
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
 #include "foundations/strings.h"
+#include "images/fits_tiles.h"
 
 namespace skarvel {
 
@@ -80,7 +81,7 @@ std::string ValueText(const std::string& card) {
 }
 
 // Reads up to `size` bytes; returns how many came.
-std::size_t ReadSome(std::ifstream& in, std::uint8_t* buffer, std::size_t size) {
+std::size_t ReadSome(std::istream& in, std::uint8_t* buffer, std::size_t size) {
   in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(size));
   return static_cast<std::size_t>(in.gcount());
 }
@@ -190,6 +191,8 @@ bool FITSFileObj::ReadHeader(const std::string& path) {
   if (headerTextPresent) ForgetImage();
   if (in_.is_open()) in_.close();
   in_.clear();
+  restored_ = std::istringstream();
+  source_ = &in_;
   const std::string resolved = fs::Resolve(path);
   struct stat st {};
   int openError = 0;
@@ -207,47 +210,53 @@ bool FITSFileObj::ReadHeader(const std::string& path) {
                      kFitsError, Icon::Error);
     return false;
   }
-  SetNames(path);
-  std::ofstream text(headerTextPath, std::ios::trunc);
-  if (!text) {
-    if (context_.ui != nullptr)
-      platform::Tell(*context_.ui,
-                     "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
-                         std::to_string(IOCodeFromErrno(errno)),
-                     "File Error!", Icon::Error);
+  if (st.st_size == 0) {
+    TellEmptyFile(path, kFitsError);
     in_.close();
     return false;
+  }
+  SetNames(path);
+  {
+    std::ofstream text(headerTextPath, std::ios::trunc);
+    if (!text) {
+      if (context_.ui != nullptr)
+        platform::Tell(*context_.ui,
+                       "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
+                           std::to_string(IOCodeFromErrno(errno)),
+                       "File Error!", Icon::Error);
+      in_.close();
+      return false;
+    }
   }
   headerTextPresent = true;
   header_ = FITSHeader{};
   dateText_.clear();
   timeText_.clear();
   timeObsSeconds_ = 0;
-  text << path << "\n** FITS Header Information **\n\n";
+  cards_.clear();
+  zimage_ = false;
+  compression_.clear();
+  wcs_.reset();
+  mjdObs_.reset();
+  jd_.reset();
+  textLines_ = {path, "** FITS Header Information **", ""};
+  extensionTextStart_ = textLines_.size();
 
+  int headers = 0;
   bool waitingForExtension = false;
-  for (;;) {
-    const std::size_t got = ReadSome(in_, block_.data(), kBlockBytes);
-    const std::size_t cards = got / kCardBytes;
-    if (cards == 0) break;  // end of file
-    bool endSeen = false;
-    for (std::size_t c = 0; c < cards && !endSeen; ++c) {
-      const std::string card(reinterpret_cast<const char*>(block_.data()) + c * kCardBytes, kCardBytes);
-      if (!ReadCard(card, text, path, endSeen)) {
-        text.close();
-        in_.close();
-        return false;
-      }
-    }
-    if (endSeen) {
-      // An empty primary header that announces extensions: the extension's header follows.
-      waitingForExtension = header_.extend && header_.xtension.empty() && header_.naxis == 0;
-      if (!waitingForExtension) break;
-    }
-    if (got < kBlockBytes) break;
+  if (!ReadHeaderRecords(in_, path, headers, waitingForExtension)) {
+    WriteHeaderText();
+    in_.close();
+    return false;
   }
-  text.close();
+  if (header_.xtension == "BINTABLE" && zimage_ && !RestoreCompressed(path, resolved, headers)) {
+    WriteHeaderText();
+    in_.close();
+    return false;
+  }
+  WriteHeaderText();
 
+  const bool haveTime = !dateText_.empty() || mjdObs_ || jd_;
   if (!dateText_.empty()) {
     const auto t = dateText_.find('T');
     if (t != std::string::npos) {
@@ -256,6 +265,15 @@ bool FITSFileObj::ReadHeader(const std::string& path) {
     }
     header_.observationTime = ObservationDateTime(context_.ui, dateText_, timeText_, header_.exposure,
                                                   timeObsSeconds_, context_.headerTimeType);
+  } else if (haveTime) {
+    // Without DATE-OBS the modified or plain Julian date gives the time
+    // (date-time 0 is MJD 15018.0 = JD 2415018.5), corrected like a header date.
+    long double days = mjdObs_ ? *mjdObs_ - 15018.0L : *jd_ - 2415018.5L;
+    if (context_.headerTimeType == 0) days += header_.exposure / 172800.0L;
+    else if (context_.headerTimeType == 2) days -= header_.exposure / 172800.0L;
+    header_.observationTime = DaysToDateTime(days);
+  }
+  if (haveTime) {
     if (ObsParams* p = context_.obsParams) {
       if (p->objectName.empty()) p->objectName = header_.object;
       if (p->observer.empty()) p->observer = header_.observer;
@@ -266,12 +284,14 @@ bool FITSFileObj::ReadHeader(const std::string& path) {
   if (!waitingForExtension) {
     fileName = path;
     formatDescription = "FITS (BITPIX = " + std::to_string(header_.bitpix) + ")";
+    if (!compression_.empty()) formatDescription += " " + compression_.substr(0, 12);
     width = header_.naxis1;
     height = header_.naxis2;
     total = static_cast<std::int32_t>(std::int64_t{width} * height > 2147483647 ? 2147483647
                                                                                  : std::int64_t{width} * height);
     minimum = 2147483647;
     maximum = 0;
+    wcs_ = ImageWcsFromCards(cards_);
   }
   if (HeaderValid()) return true;
   if (context_.ui != nullptr) {
@@ -282,10 +302,88 @@ bool FITSFileObj::ReadHeader(const std::string& path) {
   return false;
 }
 
-bool FITSFileObj::ReadCard(const std::string& raw, std::ofstream& text, const std::string& path, bool& endSeen) {
+bool FITSFileObj::ReadHeaderRecords(std::istream& in, const std::string& path, int& headers,
+                                    bool& waitingForExtension) {
+  headers = 1;
+  for (;;) {
+    const std::size_t got = ReadSome(in, block_.data(), kBlockBytes);
+    const std::size_t cards = got / kCardBytes;
+    if (cards == 0) break;  // end of file
+    bool endSeen = false;
+    for (std::size_t c = 0; c < cards && !endSeen; ++c) {
+      const std::string card(reinterpret_cast<const char*>(block_.data()) + c * kCardBytes, kCardBytes);
+      if (!ReadCard(card, path, endSeen)) return false;
+    }
+    if (endSeen) {
+      // An empty primary header that announces extensions: the extension's header follows.
+      waitingForExtension = header_.extend && header_.xtension.empty() && header_.naxis == 0;
+      if (!waitingForExtension) break;
+      ++headers;
+      extensionTextStart_ = textLines_.size();
+    }
+    if (got < kBlockBytes) break;
+  }
+  return true;
+}
+
+bool FITSFileObj::RestoreCompressed(const std::string& path, const std::string& resolved, int hdu) {
+  for (const HeaderCard& c : cards_)
+    if (c.keyword == "ZCMPTYPE") compression_ = c.value;
+  while (!compression_.empty() && compression_.back() == ' ') compression_.pop_back();
+  RestoredImage restored = RestoreCompressedImage(resolved, hdu);
+  if (restored.bytes.empty()) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "Unable to Read the Compressed FITS Image!\r\nFile Name: " + path + "\r\nCompression: " +
+                         compression_ + "\r\n\r\n" + restored.error,
+                     kFitsError, Icon::Error);
+    return false;
+  }
+  // The listing shows the image's own header in place of the table's.
+  textLines_.resize(extensionTextStart_);
+  ResetDataFields();
+  header_.extend = false;
+  restored_.str(std::string(restored.bytes.begin(), restored.bytes.end()));
+  restored_.clear();
+  source_ = &restored_;
+  int headers = 0;
+  bool waiting = false;
+  return ReadHeaderRecords(restored_, path, headers, waiting);
+}
+
+void FITSFileObj::ResetDataFields() {
+  header_.bitpix = 0;
+  header_.naxis = header_.naxis1 = header_.naxis2 = header_.naxis3 = 0;
+  header_.bscale = 1.0L;
+  header_.bzero = 0.0L;
+  header_.blank = 0;
+  header_.xtension.clear();
+  header_.pcount = header_.gcount = header_.tfields = 0;
+  cards_.clear();
+  zimage_ = false;
+}
+
+void FITSFileObj::WriteHeaderText() {
+  std::ofstream text(headerTextPath, std::ios::trunc);
+  for (const std::string& line : textLines_) text << line << "\n";
+}
+
+bool FITSFileObj::ReadCard(const std::string& raw, const std::string& path, bool& endSeen) {
   std::string card = TrimRight(raw.substr(0, 72));
   if (card.empty()) card = " ";
-  text << card << "\n";
+  textLines_.push_back(card);
+  if (card.rfind("XTENSION", 0) == 0) ResetDataFields();  // an extension's data are its own
+  // Every card with a value is kept for the WCS and the time keywords.
+  if (card.size() > 10 && card[8] == '=' && card[9] == ' ') {
+    HeaderCard hc{TrimRight(card.substr(0, 8)), TrimRight(ValueText(card))};
+    if (hc.keyword == "ZIMAGE") zimage_ = !hc.value.empty() && hc.value[0] == 'T';
+    else if (hc.keyword == "MJD-OBS" || hc.keyword == "JD") {
+      const auto v = ParseDecimal(hc.value);
+      if (!v) Numeric(hc.keyword, hc.value);
+      else (hc.keyword == "JD" ? jd_ : mjdObs_) = *v;
+    }
+    cards_.push_back(std::move(hc));
+  }
   if (card.rfind("TELRA   ", 0) == 0) card.replace(0, 8, "RA      ");
   else if (card.rfind("TELDEC  ", 0) == 0) card.replace(0, 8, "DEC     ");
   else if (card.rfind("FILTNME", 0) == 0 && card.find("open    ") == std::string::npos) {
@@ -360,7 +458,8 @@ bool FITSFileObj::ReadCard(const std::string& raw, std::ofstream& text, const st
 bool FITSFileObj::HeaderValid() {
   const FITSHeader& h = header_;
   if (!h.simple) return false;
-  if (h.bitpix != 8 && h.bitpix != 16 && h.bitpix != 32 && h.bitpix != -32 && h.bitpix != -64) return false;
+  if (h.bitpix != 8 && h.bitpix != 16 && h.bitpix != 32 && h.bitpix != 64 && h.bitpix != -32 && h.bitpix != -64)
+    return false;
   if (h.naxis >= 1 && h.naxis1 <= 0) return false;
   if (h.naxis >= 2 && h.naxis2 <= 0) return false;
   if (h.naxis >= 3 && h.naxis3 <= 0) return false;
@@ -370,6 +469,17 @@ bool FITSFileObj::HeaderValid() {
 bool FITSFileObj::Load(const std::string& path) {
   if (!ReadHeader(path)) return false;
   if (header_.xtension == "TABLE   ") return ReadTable();
+  if (!header_.xtension.empty() && header_.xtension != "IMAGE   ") {
+    // A binary table (or any other extension) holds no pixels this reader can show.
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "File Holds No Image This Program Can Read!\r\nFile Name: " + path +
+                         "\r\n\r\nIts data follow an extension header XTENSION = '" + TrimRight(header_.xtension) +
+                         "', which is not an image.",
+                     kFitsError, Icon::Error);
+    in_.close();
+    return false;
+  }
   // An image needs two axes within the pixel store's limits.
   if (header_.naxis < 2) {
     if (context_.ui != nullptr)
@@ -454,9 +564,9 @@ bool FITSFileObj::ReadPixels() {
   const bool fastInt16 = bitpix == 16 && integerScale && izero >= -2147450880LL && izero <= 2147450879LL;
 
   while (remaining > 0) {
-    in_.read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
-    const auto got = static_cast<std::size_t>(in_.gcount());
-    if (in_.bad()) {
+    source_->read(reinterpret_cast<char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+    const auto got = static_cast<std::size_t>(source_->gcount());
+    if (source_->bad()) {
       errors = true;
       break;
     }
@@ -470,12 +580,14 @@ bool FITSFileObj::ReadPixels() {
     } else if (bitpix > 0) {
       if (bitpix == 8) DecodeUInt8(b, take, raw.data());
       else if (bitpix == 16) DecodeInt16(b, take, raw.data());
-      else DecodeInt32(b, take, raw.data());
+      else if (bitpix == 32) DecodeInt32(b, take, raw.data());
+      else DecodeInt64(b, take, raw.data());
       for (std::size_t i = 0; i < take; ++i) {
         v[i] = 0;
         if (integerScale) {
-          const std::int64_t s = raw[i] + izero;
-          if (s >= -2147483648LL && s <= 2147483647LL) v[i] = static_cast<std::int32_t>(s);
+          std::int64_t s = 0;
+          if (!__builtin_add_overflow(raw[i], izero, &s) && s >= -2147483648LL && s <= 2147483647LL)
+            v[i] = static_cast<std::int32_t>(s);
           else errors = true;
         } else if (!RoundToInt32(static_cast<long double>(raw[i]) * bscale + bzero, v[i])) {
           v[i] = 0;
@@ -496,10 +608,30 @@ bool FITSFileObj::ReadPixels() {
     AddPixelValues(v, take);
     filler.Put(v, take);
     remaining -= static_cast<std::int64_t>(take);
-    if (got < buffer.size()) break;  // end of file: the rows not reached stay 0
+    if (got < buffer.size()) break;  // end of file
   }
   filler.Finish();
+  if (remaining > 0) return KeepCompleteRows(total - remaining);
   return errors ? ConfirmAfterErrors() : true;
+}
+
+bool FITSFileObj::KeepCompleteRows(std::int64_t valuesRead) {
+  const auto rows = static_cast<std::int32_t>(valuesRead / width);
+  if (!ConfirmAfterErrors() || rows == 0) return false;
+  // The rows the file does not hold are not shown as pixels: the image ends
+  // with the last complete row.
+  IntArrayList kept;
+  if (!kept.Create(width, rows)) return false;
+  for (std::int32_t y = 0; y < rows; ++y) kept.StoreRow(y, pixels.Row(y));
+  pixels = std::move(kept);
+  height = rows;
+  total = width * rows;
+  return true;
+}
+
+std::vector<std::string> FITSFileObj::ImageDataExtraLines() const {
+  if (!wcs_) return {};
+  return WcsSummaryLines(FieldOfWcs(*wcs_, width, height), wcs_->sipOrderA > 0 || wcs_->sipOrderB > 0);
 }
 
 void FITSFileObj::StoreCameraParameters() {

@@ -1,13 +1,18 @@
-// The FITS reader: primary arrays (or an IMAGE extension after an empty
-// primary) with BITPIX 8, 16, 32, -32 and -64, and the header reader that the
-// GSC regions table reuses for its ASCII table extension.
+// The FITS reader: primary arrays, or an IMAGE extension or a tile-compressed
+// image after an empty primary, with BITPIX 8, 16, 32, 64, -32 and -64; the
+// image's WCS when it has one; and the header reader that the GSC regions
+// table reuses for its ASCII table extension.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "images/fits_wcs.h"
 #include "images/graphics_file.h"
 
 namespace skarvel {
@@ -68,24 +73,53 @@ class FITSFileObj : public GraphicsFileObj {
   /// Reads the header cards (into the header text file too); false after a
   /// message when the file cannot be opened, is not FITS or lacks required keywords.
   virtual bool ReadHeader(const std::string& fileName);
-  /// SIMPLE true, BITPIX one of 8, 16, 32, -32, -64, and NAXISn > 0 for every n <= NAXIS.
+  /// SIMPLE true, BITPIX one of 8, 16, 32, 64, -32, -64, and NAXISn > 0 for every n <= NAXIS.
   virtual bool HeaderValid();
   /// The data of a TABLE extension; false here (the GSC regions table reads it).
   virtual bool ReadTable() { return false; }
 
   const FITSHeader& Header() const { return header_; }
+  /// The celestial WCS of the image's header, when it has one (see ImageWcsFromCards).
+  const std::optional<ImageWcs>& Wcs() const { return wcs_; }
+  /// The compression of a tile-compressed image ("RICE_1", ...); empty for a plain one.
+  const std::string& Compression() const { return compression_; }
+  /// The WCS lines after the seven of the image data window.
+  std::vector<std::string> ImageDataExtraLines() const override;
 
  protected:
   /// The open input file, positioned after the header (the table reader continues here).
   std::ifstream& Input() { return in_; }
 
  private:
-  bool ReadCard(const std::string& card, std::ofstream& text, const std::string& path, bool& endSeen);
+  /// Reads header records from `in` until an END that ends the header (an
+  /// empty primary announcing extensions goes on to the next header); counts
+  /// the headers read. False after the "not FITS" message.
+  bool ReadHeaderRecords(std::istream& in, const std::string& path, int& headers, bool& waitingForExtension);
+  bool ReadCard(const std::string& card, const std::string& path, bool& endSeen);
+  /// Replaces a tile-compressed image's table header by the image's own and
+  /// makes its restored data the pixel source. False after a message.
+  bool RestoreCompressed(const std::string& path, const std::string& resolved, int hdu);
+  /// The fields that describe a header's data, back at their start values.
+  void ResetDataFields();
+  void WriteHeaderText();
   bool ReadPixels();
+  /// A file that ends before its data: asks as after other read errors; on
+  /// OK the image keeps only the complete rows that were read.
+  bool KeepCompleteRows(std::int64_t valuesRead);
   void Numeric(const std::string& keyword, const std::string& data);
 
   FITSHeader header_;
   std::ifstream in_;
+  std::istringstream restored_;       ///< the data of a restored compressed image
+  std::istream* source_ = &in_;       ///< where the pixels are read from
+  std::vector<std::string> textLines_;  ///< the header text file's lines
+  std::size_t extensionTextStart_ = 0;  ///< the first line of the extension header
+  std::vector<HeaderCard> cards_;     ///< every card of the header that describes the data
+  bool zimage_ = false;               ///< ZIMAGE = T: a tile-compressed image
+  std::string compression_;
+  std::optional<ImageWcs> wcs_;
+  std::optional<long double> mjdObs_;  ///< MJD-OBS, days
+  std::optional<long double> jd_;      ///< JD, days
   std::array<std::uint8_t, kBlockBytes + 1> block_{};
   std::string dateText_;
   std::string timeText_;

@@ -57,6 +57,13 @@ void GraphicsFileObj::SetNames(const std::string& path) {
   headerTextPath = fs::WithTrailingSeparator(context_.dataDir) + stem + ".HDR";
 }
 
+void GraphicsFileObj::TellEmptyFile(const std::string& path, const std::string& caption) {
+  if (context_.ui == nullptr) return;
+  context_.ui->Beep();
+  platform::Tell(*context_.ui, "File is Empty!\r\nFile Name: " + path + "\r\n\r\nThe file holds 0 bytes: no header and no image.",
+                 caption, Icon::Error);
+}
+
 bool GraphicsFileObj::SizeFits(std::int64_t w, std::int64_t h, const std::string& caption) {
   if (w >= 1 && h >= 1 && w <= kMaxWidth && h <= kMaxHeight && w * h <= kMaxPixels) return true;
   if (context_.ui != nullptr)
@@ -104,6 +111,7 @@ TextListContent GraphicsFileObj::ImageDataWindowContent(const std::string& capti
       "First Zero Bin: " + std::to_string(firstZeroBin),
       "Adjusted Image Range - Low: " + FormatFixed(1, displayLow) + ";  High: " + FormatFixed(1, displayHigh),
   };
+  for (std::string& line : ImageDataExtraLines()) c.lines.push_back(std::move(line));
   return c;
 }
 

@@ -73,8 +73,11 @@ class GraphicsFileObj {
   bool ConfirmAfterErrors();
   /// The header window: caption prefix + DisplayName, the header text file's lines.
   TextListContent HeaderWindowContent(const std::string& captionPrefix) const;
-  /// The image data window: caption prefix + "Image Data" and its seven lines.
+  /// The image data window: caption prefix + "Image Data", its seven lines and
+  /// the reader's further lines.
   TextListContent ImageDataWindowContent(const std::string& captionPrefix) const;
+  /// Lines a reader adds to the image data window (none here).
+  virtual std::vector<std::string> ImageDataExtraLines() const { return {}; }
   /// A valid image: pixels were loaded.
   bool HasImage() const { return width > 0 && height > 0 && pixels.Width() == width; }
 
@@ -109,6 +112,8 @@ class GraphicsFileObj {
   /// 4 characters (with its dot) E, the upper-case name without directory
   /// with the first E deleted N; DisplayName = N + E, header text DataDir + N + ".HDR".
   void SetNames(const std::string& path);
+  /// Says that the file at `path` is empty (0 bytes), captioned `caption`.
+  void TellEmptyFile(const std::string& path, const std::string& caption);
   /// Refuses sizes beyond the pixel store with a message; true when they fit.
   bool SizeFits(std::int64_t w, std::int64_t h, const std::string& caption);
 

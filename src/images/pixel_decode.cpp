@@ -26,6 +26,14 @@ void DecodeInt32(const std::uint8_t* bytes, std::size_t count, std::int64_t* out
   }
 }
 
+void DecodeInt64(const std::uint8_t* bytes, std::size_t count, std::int64_t* out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint64_t bits = 0;
+    for (std::size_t k = 0; k < 8; ++k) bits = (bits << 8) | bytes[8 * i + k];
+    out[i] = static_cast<std::int64_t>(bits);
+  }
+}
+
 void DecodeUInt8(const std::uint8_t* bytes, std::size_t count, std::int64_t* out) {
   for (std::size_t i = 0; i < count; ++i) out[i] = bytes[i];
 }

@@ -11,9 +11,10 @@ namespace skarvel {
 /// (-2147450880 <= zero <= 2147450879): out[i] = value + zero.
 void DecodeInt16PlusZero(const std::uint8_t* bytes, std::size_t count, std::int32_t zero, std::int32_t* out);
 
-/// Big-endian signed 16-bit and 32-bit values, unsigned bytes, IEEE single and double values.
+/// Big-endian signed 16-bit, 32-bit and 64-bit values, unsigned bytes, IEEE single and double values.
 void DecodeInt16(const std::uint8_t* bytes, std::size_t count, std::int64_t* out);
 void DecodeInt32(const std::uint8_t* bytes, std::size_t count, std::int64_t* out);
+void DecodeInt64(const std::uint8_t* bytes, std::size_t count, std::int64_t* out);
 void DecodeUInt8(const std::uint8_t* bytes, std::size_t count, std::int64_t* out);
 void DecodeFloat32(const std::uint8_t* bytes, std::size_t count, long double* out);
 void DecodeFloat64(const std::uint8_t* bytes, std::size_t count, long double* out);

@@ -41,8 +41,19 @@ void AstrmLab::MeasureImage(int slot) {
     const auto* fits = dynamic_cast<const FITSFileObj*>(image);
     FieldParameters& p = fieldRequest.params;
     if (fits != nullptr && p.centreRA == 0 && p.centreDec == 0) {
-      p.centreRA = fits->Header().ra;
-      p.centreDec = fits->Header().dec;
+      if (fits->Wcs()) {
+        // A plate-solved header: its WCS is finer than any pointing cards and
+        // also gives the field's rotation and mirroring.
+        const WcsField w = FieldOfWcs(*fits->Wcs(), fits->width, fits->height);
+        p.centreRA = w.centreRAHours;
+        p.centreDec = w.centreDecDeg;
+        p.rotation = static_cast<float>(w.rotationDeg);
+        p.reverseEW = w.reverseEW;
+        p.reverseNS = w.reverseNS;
+      } else {
+        p.centreRA = fits->Header().ra;
+        p.centreDec = fits->Header().dec;
+      }
     }
     bool found = views_.fieldParametersDialog && views_.fieldParametersDialog(fieldRequest);
     if (found) {
