@@ -375,6 +375,26 @@ TEST_F(MeasureCommandTest, ANewFieldIsReadAtTheImageTimeAndTheWindowsOpen) {
   EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "release field", "field dialog", "load", "show 0 new"}));
 }
 
+TEST_F(MeasureCommandTest, APlateSolvedHeaderGivesCentreRotationAndMirrorOfTheField) {
+  // North up in FITS terms (CD2_2 > 0) with a 10-degree turn; the RA and DEC
+  // cards point a little elsewhere, the WCS is finer.
+  const std::string path = nightDir + "solved.fits";
+  testing::WriteMiniFits(path, 6, 4, 100,
+                         {"DATE-OBS= '2026-12-09T21:30:00'", "RA      = '05:31:00'", "DEC     = '+22:00:00'",
+                          "CTYPE1  = 'RA---TAN'", "CTYPE2  = 'DEC--TAN'", "CRVAL1  = 82.5", "CRVAL2  = 22.25",
+                          "CRPIX1  = 3.5", "CRPIX2  = 2.5", "CD1_1   = -5.4710132E-04", "CD1_2   = 9.6467963E-05",
+                          "CD2_1   = 9.6467963E-05", "CD2_2   = 5.4710132E-04"});
+  ui.ChooseFilesNext(std::vector<std::string>{path});
+  ASSERT_TRUE(lab->Run("LoadImg1"));
+  ASSERT_TRUE(lab->Run("MeasImg1"));
+  EXPECT_NEAR(static_cast<double>(seenRequest.params.centreRA), 5.5, 1e-9);
+  EXPECT_NEAR(static_cast<double>(seenRequest.params.centreDec), 22.25, 1e-9);
+  // Shown with the first row at the top the field is mirrored north-south and turned by -10 degrees.
+  EXPECT_NEAR(seenRequest.params.rotation, -10.0, 1e-4);
+  EXPECT_TRUE(seenRequest.params.reverseNS);
+  EXPECT_FALSE(seenRequest.params.reverseEW);
+}
+
 TEST_F(MeasureCommandTest, CancelledParametersLeaveTheItemUncheckedAndTheSlotFree) {
   LoadSlot1();
   obsParamsOk = false;

@@ -51,6 +51,34 @@ class TestImageTextWindows : public QObject {
     QCOMPARE(QString::fromStdString(ui.SaveDialogs()[1].fileName), QString("FIELD7S.IMG"));
     QCOMPARE(ui.SaveDialogs()[1].filterIndex, 3);
   }
+
+  // A plate-solved image: the image data window adds the WCS lines, the
+  // header window of a tile-compressed image lists the image's own header.
+  void wcsLinesAndCompressedHeader() {
+    TempDir dir;
+    ScriptedPlatform ui;
+    skarvel::SearchDialogState search;
+    const std::string fixtures = std::string(SKARVEL_TEST_DATA_DIR) + "/images/fits/";
+    skarvel::FITSFileObj image(skarvel::ImageLoadContext{&ui, dir.Path(), 0, nullptr, nullptr});
+    QVERIFY(image.Load(fixtures + "wcs_crota.fits"));
+    auto data = skarvel::ui::MakeImageDataWindow(image, "Image 2 - ", ui, search);
+    data->Show();
+    QListWidget* lines = data->Window().ListBox();
+    QCOMPARE(lines->count(), 10);
+    QCOMPARE(lines->item(7)->text(), QString::fromLatin1("WCS Image Centre - RA: 10h 00m 59.78s;  Dec: +32\xB0 30' 05.1\""));
+    QCOMPARE(lines->item(8)->text(), QString("WCS Scale: 2.000 Arcsec/Pixel;  Rotation: -30.00 Degs. N->E"));
+    QCOMPARE(lines->item(9)->text(), QString("WCS Field Orientation - Reverse E-W: No;  Reverse N-S: Yes"));
+
+    skarvel::FITSFileObj packed(skarvel::ImageLoadContext{&ui, dir.Path(), 0, nullptr, nullptr});
+    QVERIFY(packed.Load(fixtures + "rice_u16.fits.fz"));
+    auto header = skarvel::ui::MakeHeaderWindow(packed, "Image 1 - ", ui, search);
+    header->Show();
+    QCOMPARE(header->Window().windowTitle(), QString("Image 1 - RICE_U16.FITS.FZ"));
+    QListWidget* box = header->Window().ListBox();
+    QVERIFY(box->findItems("ZIMAGE", Qt::MatchStartsWith).isEmpty());
+    QVERIFY(!box->findItems("NAXIS2  =                   30", Qt::MatchStartsWith).isEmpty());
+    QCOMPARE(ui.Messages().size(), std::size_t{0});
+  }
 };
 
 QTEST_MAIN(TestImageTextWindows)
