@@ -8,6 +8,7 @@
 #include "foundations/angles.h"
 #include "foundations/strings.h"
 #include "images/fits_file.h"
+#include "images/sbig_file.h"
 
 namespace skarvel {
 
@@ -85,6 +86,8 @@ std::uint8_t DialogImageFilter(const GraphicsFileObj* image, std::uint8_t imageF
   if (image == nullptr || imageFileType == kImageST4) return kBandUnknown;
   if (const auto* fits = dynamic_cast<const FITSFileObj*>(image); fits != nullptr && imageFileType == kImageFITS)
     return fits->Header().filter <= kBandUnknown ? fits->Header().filter : static_cast<std::uint8_t>(kBandUnknown);
+  if (const auto* sbig = dynamic_cast<const SBIGFileObj*>(image); sbig != nullptr && imageFileType == kImageSBIG)
+    return sbig->Header().filter <= kBandUnknown ? sbig->Header().filter : static_cast<std::uint8_t>(kBandUnknown);
   return kBandUnknown;
 }
 

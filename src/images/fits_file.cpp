@@ -611,22 +611,9 @@ bool FITSFileObj::ReadPixels() {
     if (got < buffer.size()) break;  // end of file
   }
   filler.Finish();
-  if (remaining > 0) return KeepCompleteRows(total - remaining);
+  // The rows the file does not hold are not shown as pixels.
+  if (remaining > 0) return KeepCompleteRows(static_cast<std::int32_t>((total - remaining) / width));
   return errors ? ConfirmAfterErrors() : true;
-}
-
-bool FITSFileObj::KeepCompleteRows(std::int64_t valuesRead) {
-  const auto rows = static_cast<std::int32_t>(valuesRead / width);
-  if (!ConfirmAfterErrors() || rows == 0) return false;
-  // The rows the file does not hold are not shown as pixels: the image ends
-  // with the last complete row.
-  IntArrayList kept;
-  if (!kept.Create(width, rows)) return false;
-  for (std::int32_t y = 0; y < rows; ++y) kept.StoreRow(y, pixels.Row(y));
-  pixels = std::move(kept);
-  height = rows;
-  total = width * rows;
-  return true;
 }
 
 std::vector<std::string> FITSFileObj::ImageDataExtraLines() const {

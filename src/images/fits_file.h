@@ -103,9 +103,6 @@ class FITSFileObj : public GraphicsFileObj {
   void ResetDataFields();
   void WriteHeaderText();
   bool ReadPixels();
-  /// A file that ends before its data: asks as after other read errors; on
-  /// OK the image keeps only the complete rows that were read.
-  bool KeepCompleteRows(std::int64_t valuesRead);
   void Numeric(const std::string& keyword, const std::string& data);
 
   FITSHeader header_;

@@ -57,6 +57,18 @@ void GraphicsFileObj::SetNames(const std::string& path) {
   headerTextPath = fs::WithTrailingSeparator(context_.dataDir) + stem + ".HDR";
 }
 
+bool GraphicsFileObj::KeepCompleteRows(std::int32_t completeRows) {
+  if (!ConfirmAfterErrors() || completeRows <= 0) return false;
+  if (completeRows >= height) return true;
+  IntArrayList kept;
+  if (!kept.Create(width, completeRows)) return false;
+  for (std::int32_t y = 0; y < completeRows; ++y) kept.StoreRow(y, pixels.Row(y));
+  pixels = std::move(kept);
+  height = completeRows;
+  total = width * completeRows;
+  return true;
+}
+
 void GraphicsFileObj::TellEmptyFile(const std::string& path, const std::string& caption) {
   if (context_.ui == nullptr) return;
   context_.ui->Beep();

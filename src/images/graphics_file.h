@@ -112,6 +112,11 @@ class GraphicsFileObj {
   /// 4 characters (with its dot) E, the upper-case name without directory
   /// with the first E deleted N; DisplayName = N + E, header text DataDir + N + ".HDR".
   void SetNames(const std::string& path);
+  /// A file that ended before its pixels did: asks as after other read errors
+  /// (ConfirmAfterErrors); on OK the image keeps only the `completeRows`
+  /// rows the file held, so that no missing row is shown as pixels. False on
+  /// Cancel or when not one row is complete.
+  bool KeepCompleteRows(std::int32_t completeRows);
   /// Says that the file at `path` is empty (0 bytes), captioned `caption`.
   void TellEmptyFile(const std::string& path, const std::string& caption);
   /// Refuses sizes beyond the pixel store with a message; true when they fit.

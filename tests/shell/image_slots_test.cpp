@@ -2,7 +2,9 @@
 
 #include "foundations/date_time.h"
 #include "shell/astrm_lab.h"
+#include "astrometry/field_params_logic.h"
 #include "support/mini_fits.h"
+#include "support/sbig_writer.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -186,26 +188,63 @@ TEST_F(ImageSlotsTest, MultipleLoadSkipsAFileThatFails) {
   EXPECT_EQ(lab->Slots()[2].image->pixels.PixelAt(0, 0), 2);
 }
 
-TEST_F(ImageSlotsTest, UnsupportedImageTypeAsksToChangeTheSelection) {
+TEST_F(ImageSlotsTest, StFourAndSbigImagesLoadThroughSingleAndMultipleLoad) {
+  // ST-4: the fixed 192 x 165 frame.
   lab->Options().imageFileType = kImageST4;
+  std::vector<std::uint8_t> st4Pixels(31680);
+  for (std::size_t i = 0; i < st4Pixels.size(); ++i) st4Pixels[i] = static_cast<std::uint8_t>(i % 251);
+  testing::WriteAll(nightDir + "frame.st4", testing::ST4FileBytes(st4Pixels, "M42", "1000", "8.0", "12.5", "1.0"));
   ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
-  ui.AnswerNext(Answer::Yes);
-  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
-  ui.AnswerNext(Answer::No);
   lab->Run("LoadImg1");
-  ASSERT_EQ(ui.Messages().size(), 2u);
-  EXPECT_EQ(ui.Messages()[0].text,
-            "The file type you selected (extension .ST4) is not supported!\r\n\r\nDo you want to change your "
-            "selection?");
-  EXPECT_EQ(ui.Messages()[0].caption, "File Type Not Supported!");
-  EXPECT_EQ(ui.Messages()[0].icon, Icon::Stop);
+  EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(ui.OpenDialogs()[0].filterIndex, 2);
-  EXPECT_FALSE(lab->Slots()[0].Loaded());
-  // A multiple load skips such files without a message.
+  ASSERT_TRUE(lab->Slots()[0].Loaded());
+  EXPECT_EQ(lab->Slots()[0].image->formatDescription, "SBIG - ST-4");
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(191, 164), static_cast<std::int32_t>(31679 % 251));
+  EXPECT_EQ(lab->Report()->camera.name, "SBIG ST-4");
+
+  // Other SBIG cameras, two at once: the last chosen goes to slot 1.
+  ui.AnswerNext(Answer::Yes);
+  ASSERT_TRUE(lab->Run("Object1"));  // clear images and reference fields
+  ASSERT_FALSE(lab->Slots()[0].Loaded());
+  lab->Options().imageFileType = kImageSBIG;
+  for (const char* name : {"a.st7", "b.st7"}) {
+    testing::SBIGFileSpec spec;
+    spec.firstLine = "ST-7 Compressed Image";
+    spec.keys = {{"Width", "4"}, {"Height", "2"}, {"Pedestal", "100"}, {"Filter", "V"},
+                 {"Date", "12/09/26"}, {"Time", "21:30:00"}};
+    spec.width = 4;
+    spec.height = 2;
+    spec.values = {name[0] == 'a' ? std::uint16_t{10} : std::uint16_t{20}, 11, 12, 13, 14, 15, 16, 17};
+    testing::WriteAll(nightDir + name, testing::SBIGFileBytes(spec));
+  }
   ui.ClearRecords();
-  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.st4"});
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "a.st7", nightDir + "b.st7"});
   lab->Run("MultipleLoad1");
   EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_TRUE(lab->Slots()[0].Loaded());
+  ASSERT_TRUE(lab->Slots()[1].Loaded());
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 20);
+  EXPECT_EQ(lab->Slots()[1].image->pixels.PixelAt(0, 0), 10);
+  EXPECT_EQ(lab->Slots()[1].image->pixels.PixelAt(3, 1), 17);
+  EXPECT_EQ(lab->Report()->camera.name, "SBIG ST-7");
+  EXPECT_EQ(lab->currentObsParms.observationTime, *EncodeDateTime(2026, 12, 9, 21, 30, 0.0L));
+  // The header's filter reaches the field parameters dialog.
+  EXPECT_EQ(DialogImageFilter(lab->Slots()[0].image.get(), kImageSBIG), 1);
+  EXPECT_EQ(DialogImageFilter(lab->Slots()[0].image.get(), kImageST4), 8);
+}
+
+TEST_F(ImageSlotsTest, AnUnknownImageTypeAsksToChangeTheSelection) {
+  lab->Options().imageFileType = 3;
+  ui.ChooseFilesNext(std::vector<std::string>{nightDir + "frame.xyz"});
+  ui.AnswerNext(Answer::No);
+  lab->Run("LoadImg1");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The file type you selected (extension .XYZ) is not supported!\r\n\r\nDo you want to change your "
+            "selection?");
+  EXPECT_EQ(ui.Messages()[0].caption, "File Type Not Supported!");
+  EXPECT_EQ(ui.OpenDialogs()[0].filterIndex, 4);
   EXPECT_FALSE(lab->Slots()[0].Loaded());
 }
 
