@@ -7,6 +7,7 @@
 
 #include "shell/cli/cli.h"
 #include "shell/cli_run.h"
+#include "support/sbig_writer.h"
 #include "support/temp_dir.h"
 
 namespace skarvel {
@@ -74,6 +75,54 @@ TEST(CliFitsInfo, FailuresAndUsage) {
   EXPECT_EQ(Cli({"fits-info"}).status, 2);
   EXPECT_EQ(Cli({"fits-info", kSaao, "--header-time", "noon"}).status, 2);
   EXPECT_EQ(Cli({"fits-info", kSaao, "other.fits"}).status, 2);
+}
+
+TEST(CliFitsInfo, SbigAndStFourFiles) {
+  const CliRun help = Cli({"fits-info", "--help"});
+  EXPECT_NE(help.out.find("[--type fits|sbig|st4]"), std::string::npos);
+  testing::TempDir dir;
+  testing::SBIGFileSpec spec;
+  spec.firstLine = "ST-8 Compressed Image";
+  spec.keys = {{"Width", "3"},         {"Height", "2"},   {"Pedestal", "100"}, {"Background", "20"},
+               {"Range", "40"},        {"Exposure", "6000"}, {"Date", "01/02/05"}, {"Time", "03:15:20"},
+               {"Observer", "J. Doe"}, {"Filter", "B"}};
+  spec.width = 3;
+  spec.height = 2;
+  spec.values = {10, 20, 30, 40, 50, 300};
+  testing::WriteAll(dir / "m1.st8", testing::SBIGFileBytes(spec));
+  const CliRun r = Cli({"fits-info", dir / "m1.st8", "--type", "sbig"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["format"], "SBIG - ST-8 Compressed Image");
+  EXPECT_EQ(j["bitpix"], 16);
+  EXPECT_EQ(j["min"], 10);
+  EXPECT_EQ(j["max"], 300);
+  EXPECT_EQ(j["observer"], "J. Doe");
+  EXPECT_EQ(j["filter"], 0);
+  EXPECT_EQ(j["exposure_s"], 60.0);
+  EXPECT_EQ(j["obs_date"], "2005/01/02");
+  EXPECT_EQ(j["obs_time"], "03:15:50");  // start of the exposure: +30 s
+  EXPECT_EQ(j["camera"], "SBIG ST-8");
+  EXPECT_EQ(j["header_background"], 20);
+  EXPECT_EQ(j["header_range_top"], 60);
+  // The same file read as FITS is refused; a FITS file's keys stay as they were.
+  EXPECT_EQ(Cli({"fits-info", dir / "m1.st8"}).status, 1);
+  EXPECT_FALSE(nlohmann::json::parse(Cli({"fits-info", kSaao, "--type=fits"}).out).contains("camera"));
+
+  std::vector<std::uint8_t> pixels(31680, 7);
+  pixels[0] = 200;
+  testing::WriteAll(dir / "g.st4", testing::ST4FileBytes(pixels, "guide", "250", "", "", ""));
+  const auto st4 = nlohmann::json::parse(Cli({"fits-info", "--type=st4", dir / "g.st4"}).out);
+  EXPECT_EQ(st4["width"], 192);
+  EXPECT_EQ(st4["height"], 165);
+  EXPECT_EQ(st4["bitpix"], 8);
+  EXPECT_EQ(st4["max"], 200);
+  EXPECT_EQ(st4["camera"], "SBIG ST-4");
+  EXPECT_EQ(st4["exposure_s"], 2.5);
+  const CliRun bad = Cli({"fits-info", dir / "g.st4", "--type", "png"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "skarvel-cli fits-info: --type needs fits, sbig or st4, not \"png\"\n");
+  EXPECT_EQ(Cli({"fits-info", dir / "g.st4", "--type"}).status, 2);
 }
 
 }  // namespace

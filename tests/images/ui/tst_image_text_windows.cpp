@@ -4,7 +4,9 @@
 
 #include "images/fits_file.h"
 #include "images/ui/t_image_text_window.h"
+#include "images/sbig_file.h"
 #include "support/mini_fits.h"
+#include "support/sbig_writer.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -78,6 +80,35 @@ class TestImageTextWindows : public QObject {
     QVERIFY(box->findItems("ZIMAGE", Qt::MatchStartsWith).isEmpty());
     QVERIFY(!box->findItems("NAXIS2  =                   30", Qt::MatchStartsWith).isEmpty());
     QCOMPARE(ui.Messages().size(), std::size_t{0});
+  }
+
+  // An SBIG image's header window lists its text header; the data window names the format.
+  void sbigHeaderWindow() {
+    TempDir dir;
+    ScriptedPlatform ui;
+    skarvel::SearchDialogState search;
+    skarvel::testing::SBIGFileSpec spec;
+    spec.firstLine = "ST-9 Compressed Image";
+    spec.keys = {{"Width", "3"}, {"Height", "1"}, {"Pedestal", "100"}, {"Temperature", "-15.5"}};
+    spec.width = 3;
+    spec.height = 1;
+    spec.values = {100, 200, 150};
+    const std::string path = dir.Path() + "comet.st9";
+    skarvel::testing::WriteAll(path, skarvel::testing::SBIGFileBytes(spec));
+    skarvel::SBIGFileObj image(skarvel::ImageLoadContext{&ui, dir.Path(), 0, nullptr, nullptr});
+    QVERIFY(image.Load(path));
+    auto header = skarvel::ui::MakeHeaderWindow(image, "Image 4 - ", ui, search);
+    header->Show();
+    QCOMPARE(header->Window().windowTitle(), QString("Image 4 - COMET.ST9"));
+    QListWidget* box = header->Window().ListBox();
+    QCOMPARE(box->count(), 9);
+    QCOMPARE(box->item(1)->text(), QString("** SBIG Header Information **"));
+    QCOMPARE(box->item(3)->text(), QString("ST-9 Compressed Image"));
+    QCOMPARE(box->item(7)->text(), QString("Temperature = -15.5"));
+    auto data = skarvel::ui::MakeImageDataWindow(image, "Image 4 - ", ui, search);
+    data->Show();
+    QCOMPARE(data->Window().ListBox()->item(1)->text(), QString("File Type: SBIG - ST-9 Compressed Image"));
+    QCOMPARE(data->Window().ListBox()->item(3)->text(), QString("Raw Pixel Values - Minimum: 100.0;   Maximum: 200.0"));
   }
 };
 
