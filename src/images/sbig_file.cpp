@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "foundations/date_dialog.h"
 #include "foundations/date_time.h"
@@ -324,10 +326,10 @@ void SBIGFileObj::BeginPixels() {
   valuesPut_ = 0;
 }
 
-void SBIGFileObj::PutValues(const std::vector<std::int32_t>& raw, std::int32_t offset) {
+void SBIGFileObj::PutValues(const std::vector<std::int32_t>& raw, std::int64_t offset) {
   for (const std::int32_t v : raw) {
     if (valuesPut_ >= total) return;  // values beyond the image are dropped
-    const std::int32_t value = v + offset;
+    const auto value = static_cast<std::int32_t>(std::clamp<std::int64_t>(v + offset, INT32_MIN, INT32_MAX));
     const auto y = static_cast<std::int32_t>(valuesPut_ / width);
     const auto x = static_cast<std::int32_t>(valuesPut_ % width);
     pixels.Row(y)[static_cast<std::size_t>(x)] = value;
@@ -343,7 +345,7 @@ bool SBIGFileObj::FinishPixels(bool readError) {
 
 bool SBIGFileObj::ReadPixels() {
   BeginPixels();
-  const std::int32_t offset = header_.pedestal - 100;
+  const std::int64_t offset = std::int64_t{header_.pedestal} - 100;
   std::vector<std::uint8_t> row(2 * static_cast<std::size_t>(width));
   std::vector<std::int32_t> values;
   for (std::int32_t y = 0; y < height; ++y) {
@@ -358,7 +360,7 @@ bool SBIGFileObj::ReadPixels() {
 
 bool SBIGFileObj::ReadCompressedPixels() {
   BeginPixels();
-  const std::int32_t offset = header_.pedestal - 100;
+  const std::int64_t offset = std::int64_t{header_.pedestal} - 100;
   std::vector<std::uint8_t> row;
   std::vector<std::int32_t> values;
   for (std::int32_t y = 0; y < height; ++y) {
@@ -389,8 +391,10 @@ bool SBIGFileObj::Load(const std::string& path) {
   }
   // The display range of the header (an ST-4 file gives none).
   if (fileTypeCode == kFileSBIG) {
-    headerBackground = header_.background + header_.pedestal - 100;
-    headerRangeTop = headerBackground + header_.range;
+    // In 64 bits and clamped: a hostile header cannot overflow them.
+    const auto clamp = [](std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX)); };
+    headerBackground = clamp(std::int64_t{header_.background} + header_.pedestal - 100);
+    headerRangeTop = clamp(std::int64_t{headerBackground} + header_.range);
   }
   StoreCameraParameters();
   return true;

@@ -100,8 +100,9 @@ class SBIGFileObj : public GraphicsFileObj {
   bool OpenAndPrepare(const std::string& path, const std::string& kind, const std::string& caption);
   /// Starts the histogram (256 bins of 256) and the counts of one reading.
   void BeginPixels();
-  /// Appends decoded raw values as pedestal + v - 100, up to `total` values.
-  void PutValues(const std::vector<std::int32_t>& raw, std::int32_t offset);
+  /// Appends decoded raw values as v + offset (pedestal - 100), up to
+  /// `total` values, clamped to 32 bits.
+  void PutValues(const std::vector<std::int32_t>& raw, std::int64_t offset);
   /// After the last row: the values appended, asks when the file ended early
   /// (keeping only the complete rows on OK).
   bool FinishPixels(bool readError);

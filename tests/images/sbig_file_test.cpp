@@ -374,6 +374,17 @@ TEST_F(SbigTest, TruncatedAndHostileFilesNeverCrash) {
       EXPECT_LE(image->histogram.SampleCount(), image->width * (3 + trial % 4));
     }
   }
+  // Extreme pedestal, background and range: clamped to 32 bits, not overflowed.
+  SBIGFileSpec extreme = Spec("ST-7 Image", 2, 1);
+  extreme.keys = {{"Width", "2"}, {"Height", "1"}, {"Pedestal", "-2147483648"}, {"Background", "2147483647"},
+                  {"Range", "2147483647"}};
+  extreme.values = {50, 60000};
+  ui.ClearRecords();
+  auto clamped = LoadBytes(testing::SBIGFileBytes(extreme));
+  EXPECT_EQ(clamped->pixels.PixelAt(0, 0), -2147483647 - 1);  // 50 - 2147483748
+  EXPECT_EQ(clamped->pixels.PixelAt(1, 0), 60000 - 2147483748LL);
+  EXPECT_EQ(clamped->headerBackground, -101);
+  EXPECT_EQ(clamped->headerRangeTop, 2147483546);
   // A header of 2048 bytes without any line feed.
   ui.ClearRecords();
   std::vector<std::uint8_t> noBreak(3000, 'A');
