@@ -188,47 +188,11 @@ void FITSFileObj::Numeric(const std::string& keyword, const std::string& data) {
 }
 
 bool FITSFileObj::ReadHeader(const std::string& path) {
-  if (headerTextPresent) ForgetImage();
-  if (in_.is_open()) in_.close();
-  in_.clear();
   restored_ = std::istringstream();
   source_ = &in_;
-  const std::string resolved = fs::Resolve(path);
-  struct stat st {};
-  int openError = 0;
-  if (::stat(resolved.c_str(), &st) != 0) openError = IOCodeFromErrno(errno);
-  else if (!S_ISREG(st.st_mode)) openError = io_code::kAccessDenied;
-  else {
-    in_.open(resolved, std::ios::binary);
-    if (!in_) openError = IOCodeFromErrno(errno == 0 ? EACCES : errno);
-  }
-  if (openError != 0) {
-    if (context_.ui != nullptr)
-      platform::Tell(*context_.ui,
-                     "Unable to Open FITS File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
-                         std::to_string(openError),
-                     kFitsError, Icon::Error);
-    return false;
-  }
-  if (st.st_size == 0) {
-    TellEmptyFile(path, kFitsError);
-    in_.close();
-    return false;
-  }
-  SetNames(path);
-  {
-    std::ofstream text(headerTextPath, std::ios::trunc);
-    if (!text) {
-      if (context_.ui != nullptr)
-        platform::Tell(*context_.ui,
-                       "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
-                           std::to_string(IOCodeFromErrno(errno)),
-                       "File Error!", Icon::Error);
-      in_.close();
-      return false;
-    }
-  }
-  headerTextPresent = true;
+  const auto opened = OpenImageFile(path, in_, "FITS", kFitsError, "File Error!");
+  if (!opened) return false;
+  const std::string& resolved = *opened;
   header_ = FITSHeader{};
   dateText_.clear();
   timeText_.clear();

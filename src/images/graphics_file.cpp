@@ -2,10 +2,14 @@
 
 #include "images/bmp_file.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
+#include <cerrno>
 #include <fstream>
 
 #include "foundations/file_system.h"
+#include "foundations/io_error.h"
 #include "foundations/strings.h"
 
 namespace skarvel {
@@ -55,6 +59,49 @@ void GraphicsFileObj::SetNames(const std::string& path) {
   if (!ext.empty()) stem.erase(stem.find(ext), ext.size());
   displayName = stem + ext;
   headerTextPath = fs::WithTrailingSeparator(context_.dataDir) + stem + ".HDR";
+}
+
+std::optional<std::string> GraphicsFileObj::OpenImageFile(const std::string& path, std::ifstream& in,
+                                                          const std::string& kind, const std::string& caption,
+                                                          const std::string& temporaryCaption) {
+  if (headerTextPresent) ForgetImage();
+  if (in.is_open()) in.close();
+  in.clear();
+  const std::string resolved = fs::Resolve(path);
+  struct stat st {};
+  int openError = 0;
+  if (::stat(resolved.c_str(), &st) != 0) openError = IOCodeFromErrno(errno);
+  else if (!S_ISREG(st.st_mode)) openError = io_code::kAccessDenied;
+  else {
+    in.open(resolved, std::ios::binary);
+    if (!in) openError = IOCodeFromErrno(errno == 0 ? EACCES : errno);
+  }
+  if (openError != 0) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "Unable to Open " + kind + " File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
+                         std::to_string(openError),
+                     caption, Icon::Error);
+    return std::nullopt;
+  }
+  if (st.st_size == 0) {
+    TellEmptyFile(path, caption);
+    in.close();
+    return std::nullopt;
+  }
+  SetNames(path);
+  std::ofstream text(headerTextPath, std::ios::trunc);
+  if (!text) {
+    if (context_.ui != nullptr)
+      platform::Tell(*context_.ui,
+                     "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
+                         std::to_string(IOCodeFromErrno(errno)),
+                     temporaryCaption, Icon::Error);
+    in.close();
+    return std::nullopt;
+  }
+  headerTextPresent = true;
+  return resolved;
 }
 
 bool GraphicsFileObj::KeepCompleteRows(std::int32_t completeRows) {

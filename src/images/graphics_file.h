@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +114,14 @@ class GraphicsFileObj {
   /// 4 characters (with its dot) E, the upper-case name without directory
   /// with the first E deleted N; DisplayName = N + E, header text DataDir + N + ".HDR".
   void SetNames(const std::string& path);
+  /// Opens an image file for a new header: forgets a previous image, opens
+  /// `path` (looked up case-insensitively) read-only into `in`, names the
+  /// image and creates its header text file (the header-text flag set).
+  /// Failures are told: "Unable to Open " + kind + " File!" (captioned
+  /// `caption`), an empty file, "Unable to Open Temporary File!" (captioned
+  /// `temporaryCaption`); then nullopt. Otherwise the name that was opened.
+  std::optional<std::string> OpenImageFile(const std::string& path, std::ifstream& in, const std::string& kind,
+                                           const std::string& caption, const std::string& temporaryCaption);
   /// A file that ended before its pixels did: asks as after other read errors
   /// (ConfirmAfterErrors); on OK the image keeps only the `completeRows`
   /// rows the file held, so that no missing row is shown as pixels. False on

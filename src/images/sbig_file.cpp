@@ -1,17 +1,12 @@
 #include "images/sbig_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 
 #include "foundations/date_dialog.h"
 #include "foundations/date_time.h"
-#include "foundations/file_system.h"
-#include "foundations/io_error.h"
 #include "foundations/strings.h"
 
 namespace skarvel {
@@ -131,45 +126,7 @@ SBIGFileObj::SBIGFileObj(ImageLoadContext context) : GraphicsFileObj(std::move(c
 SBIGFileObj::~SBIGFileObj() = default;
 
 bool SBIGFileObj::OpenAndPrepare(const std::string& path, const std::string& kind, const std::string& caption) {
-  if (headerTextPresent) ForgetImage();
-  if (in_.is_open()) in_.close();
-  in_.clear();
-  const std::string resolved = fs::Resolve(path);
-  struct stat st {};
-  int openError = 0;
-  if (::stat(resolved.c_str(), &st) != 0) openError = IOCodeFromErrno(errno);
-  else if (!S_ISREG(st.st_mode)) openError = io_code::kAccessDenied;
-  else {
-    in_.open(resolved, std::ios::binary);
-    if (!in_) openError = IOCodeFromErrno(errno == 0 ? EACCES : errno);
-  }
-  if (openError != 0) {
-    if (context_.ui != nullptr)
-      platform::Tell(*context_.ui,
-                     "Unable to Open " + kind + " File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
-                         std::to_string(openError),
-                     caption, Icon::Error);
-    return false;
-  }
-  if (st.st_size == 0) {
-    TellEmptyFile(path, caption);
-    in_.close();
-    return false;
-  }
-  SetNames(path);
-  {
-    std::ofstream text(headerTextPath, std::ios::trunc);
-    if (!text) {
-      if (context_.ui != nullptr)
-        platform::Tell(*context_.ui,
-                       "Unable to Open Temporary File!\r\n\r\nFile Name: " + path + "\r\nIOResult = " +
-                           std::to_string(IOCodeFromErrno(errno)),
-                       "File Error", Icon::Error);
-      in_.close();
-      return false;
-    }
-  }
-  headerTextPresent = true;
+  if (!OpenImageFile(path, in_, kind, caption, "File Error")) return false;
   header_ = SBIGHeader{};
   return true;
 }
