@@ -15,6 +15,7 @@
 #include "foundations/date_time.h"
 #include "images/fits_file.h"
 #include "images/fits_writer.h"
+#include "images/image_load_fixture.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -48,16 +49,9 @@ std::multimap<std::string, std::vector<double>> Reference(const std::string& key
   return facts;
 }
 
-class FitsArchiveTest : public ::testing::Test {
+class FitsArchiveTest : public testing::ImageLoadTest {
  protected:
-  TempDir dir;
-  std::string dataDir = dir.MakeDir("data");
-  ScriptedPlatform ui;
-  ObsParams obs;
-  AstromObsObj report{UserRecord{}, CameraRecord{}, SiteRecord{}};
-  std::uint8_t headerTimeType = 1;  // the header time is the midpoint: no correction
-
-  ImageLoadContext Context() { return ImageLoadContext{&ui, dataDir, headerTimeType, &obs, &report}; }
+  FitsArchiveTest() : ImageLoadTest(1) {}  // the header time is the midpoint: no correction
 
   std::unique_ptr<FITSFileObj> Load(const std::string& path, bool expectOk = true) {
     auto image = std::make_unique<FITSFileObj>(Context());

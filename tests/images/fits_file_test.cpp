@@ -7,6 +7,7 @@
 
 #include "foundations/date_time.h"
 #include "images/fits_writer.h"
+#include "images/image_load_fixture.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -20,16 +21,9 @@ using testing::ScriptedPlatform;
 using testing::TempDir;
 using testing::WriteFits;
 
-class FitsTest : public ::testing::Test {
+class FitsTest : public testing::ImageLoadTest {
  protected:
-  TempDir dir;
-  std::string dataDir = dir.MakeDir("data");
-  ScriptedPlatform ui;
-  ObsParams obs;
-  AstromObsObj report{UserRecord{}, CameraRecord{}, SiteRecord{}};
-  std::uint8_t headerTimeType = 0;
-
-  ImageLoadContext Context() { return ImageLoadContext{&ui, dataDir, headerTimeType, &obs, &report}; }
+  FitsTest() : ImageLoadTest(0) {}
 
   std::unique_ptr<FITSFileObj> LoadFile(const std::string& path, bool expectOk = true) {
     auto image = std::make_unique<FITSFileObj>(Context());

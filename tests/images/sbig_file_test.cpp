@@ -10,6 +10,7 @@
 #include "foundations/date_time.h"
 #include "images/image_readers.h"
 #include "support/sbig_writer.h"
+#include "images/image_load_fixture.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -24,16 +25,9 @@ using testing::TempDir;
 
 constexpr const char* kChangeType = "Change the File Type via \"File\" -> \"Image File Type...\"";
 
-class SbigTest : public ::testing::Test {
+class SbigTest : public testing::ImageLoadTest {
  protected:
-  TempDir dir;
-  std::string dataDir = dir.MakeDir("data");
-  ScriptedPlatform ui;
-  ObsParams obs;
-  AstromObsObj report{UserRecord{}, CameraRecord{}, SiteRecord{}};
-  std::uint8_t headerTimeType = 1;
-
-  ImageLoadContext Context() { return ImageLoadContext{&ui, dataDir, headerTimeType, &obs, &report}; }
+  SbigTest() : ImageLoadTest(1) {}
 
   static SBIGFileSpec Spec(const std::string& firstLine, int width, int height, std::uint32_t seed = 1) {
     SBIGFileSpec s;
