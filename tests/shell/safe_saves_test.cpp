@@ -4,8 +4,6 @@
 // general error report). The full disk is a file-size limit of the process
 // (RLIMIT_FSIZE, with SIGXFSZ ignored), which needs no privileges.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
 #include "orbits/orbit_files.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -24,28 +23,10 @@ namespace {
 
 using testing::ReadAll;
 using testing::ScriptedPlatform;
+using testing::FileSizeLimit;
 using testing::TempDir;
 using testing::WriteAll;
 
-/// Limits the size of any file this process writes while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t oldHandler_ = SIG_DFL;
-};
 
 // No file but the previous good one in the folder: no temporary file left behind.
 std::vector<std::string> FilesIn(const std::string& dir) {

@@ -2,8 +2,6 @@
 // (here "&Save Report Data..." on a full disk) is reported in an error box
 // with the failure's own text, the program runs on with its data, and the
 // previous report file stands byte for byte.
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <QAction>
 #include <QPushButton>
@@ -17,37 +15,20 @@
 #include "shell/astrm_lab.h"
 #include "shell/ui/skarvel_application.h"
 #include "shell/ui/t_astrm_lab.h"
+#include "support/file_size_limit.h"
+#include "support/lab_environment.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
-using skarvel::AstrmLabEnvironment;
 using skarvel::platform::Answer;
+using skarvel::testing::FileSizeLimit;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
 
 namespace {
 
 double At(int y, int mo, int d, int h, int mi) { return *skarvel::EncodeDateTime(y, mo, d, h, mi, 0.0L); }
-
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    old_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, old_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t old_ = SIG_DFL;
-};
 
 }  // namespace
 
@@ -61,14 +42,7 @@ class TestGeneralErrorReport : public QObject {
     TempDir root;
     ScriptedPlatform ui;
     app->SetReporter(&ui);
-    AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
-    env.storage.currentDir = root.MakeDir("work");
-    env.storage.perUserDir = root.Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root.Path() + "none";
-    env.clock = [] { return At(2026, 12, 9, 23, 0); };
-    AstrmLab lab(ui, env);
+    AstrmLab lab(ui, skarvel::testing::LabEnvironment(root));
     QCOMPARE(lab.Create(), AstrmLab::StartResult::Running);
     const std::string reports = root.MakeDir("reports");
     lab.reportDir = reports;
