@@ -6,7 +6,9 @@
 #include "foundations/file_system.h"
 #include "images/fits_file.h"
 #include "orbits/convert_commands.h"
+#include "orbits/find_orb.h"
 #include "orbits/orbit_files.h"
+#include "orbits/saved_orbits.h"
 #include "shell/astrm_lab.h"
 
 namespace skarvel {
@@ -35,7 +37,8 @@ OrbitSession::OrbitSession(AstrmLab& lab)
     : lab_(lab),
       ephemerisParams_(DefaultEphemerisParams(CurrentDateTimeValue())),
       search_(SearchContext{lab.Ui(), DefaultSiteRecord(), false}),
-      resultsList_(search_) {
+      resultsList_(search_),
+      elementDialog_(current_, lab.Ui()) {
   ephemerisList_.onChart = [this] { CreateChart(true); };
   resultsList_.onLoad = [this](int line) { LoadResult(line); };
 }
@@ -48,6 +51,8 @@ void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& com
   commands["GenEphem1"] = [this] { GenerateEphemeris(); };
   commands["ViewEphText1"] = [this] { ViewEphemerisText(); };
   commands["CreateChart1"] = [this] { CreateChart(false); };
+  commands["FINDORBFile1"] = [this] { LoadFindOrbFile(); };
+  commands["ElemEdit1"] = [this] { EditElements(); };
 }
 
 const SiteRecord& OrbitSession::Site() const {
@@ -176,7 +181,38 @@ bool OrbitSession::LoadResult(int line) {
   return true;
 }
 
+void OrbitSession::LoadFindOrbFile() {
+  platform::FileDialogRequest request;
+  request.title = "Select FIND_ORB Elements File for Load";
+  request.filter = "FIND_ORB Elements|*.*";
+  request.defaultExtension = ".*";
+  request.directory = lab_.findOrbDir;
+  request.fileName = lab_.findOrbFileName;
+  const auto chosen = lab_.Ui().OpenFiles(request);
+  if (!chosen || chosen->empty()) return;
+  const std::string& path = chosen->front();
+  if (!LoadFindOrb(lab_.Ui(), path, current_)) return;
+  lab_.findOrbDir = fs::DirectoryOf(path);
+  lab_.findOrbFileName = fs::FileNameOf(path);
+  lab_.orbitView = true;
+  NoteOrbitSelected();
+}
+
+void OrbitSession::EditElements() {
+  if (!views_.elementsDialog) return;
+  ElementDialogLogic& logic = elementDialog_;
+  logic.currentYear = CurrentYear();
+  logic.savedOrbitsPath = SavedOrbitsPath(lab_.Options());
+  bool taken = false;
+  logic.onElementsTaken = [&taken] { taken = true; };
+  logic.Fill();
+  const bool ok = views_.elementsDialog(logic);
+  logic.onElementsTaken = nullptr;
+  if (ok || taken) NoteOrbitSelected();
+}
+
 void OrbitSession::NoteOrbitSelected() {
+  elementDialog_.startBlank = false;
   MenuModel& menus = lab_.Menus();
   menus.SetEnabled("GenEphem1", true);
   menus.SetChecked("GenEphem1", false);
@@ -189,6 +225,13 @@ void OrbitSession::NoteOrbitSelected() {
 
 void OrbitSession::GenerateEphemeris() {
   if (!current_.valid || !views_.ephemerisDialog) return;
+  if (current_.elements.centralBody != 0) {
+    // The places are found about the Sun; an orbit about the Earth or the
+    // Moon would give a wrong table.
+    platform::Tell(lab_.Ui(), "Ephemerides can be computed for orbits about the Sun only.",
+                   "Ephemeris Not Available", platform::Icon::Exclamation);
+    return;
+  }
   EphemerisDialogLogic logic(ephemerisParams_, CurrentYear(), lab_.Ui());
   if (!views_.ephemerisDialog(logic)) return;
   bool ok = false;

@@ -25,6 +25,7 @@
 #include "config/observer_records.h"
 #include "foundations/record_list.h"
 #include "orbits/chart_form.h"
+#include "orbits/element_form.h"
 #include "orbits/ephemeris.h"
 #include "orbits/ephemeris_form.h"
 #include "orbits/orbit_lists.h"
@@ -68,6 +69,8 @@ struct OrbitViews {
   std::function<void()> discardReferenceWindow;
   /// The reference-field window opens in chart mode: what to draw and the field to draw it in.
   std::function<void(const ChartContent& content, const ChartFieldParameters& field)> showChart;
+  /// "Orbital Elements" (`TOrbElForm1`) on the logic (its list runner set by the view): true on OK.
+  std::function<bool(ElementDialogLogic&)> elementsDialog;
 };
 
 class OrbitSession {
@@ -80,7 +83,8 @@ class OrbitSession {
   /// The views in use, for a hook set after the window was built (showChart, solvedCentre).
   OrbitViews& Views() { return views_; }
   /// Adds the menu commands (SearchDatabase1, SearchMPCDatabase1,
-  /// SearchTARNEOrbitFile1, ShowSearchResults1, GenEphem1, ViewEphText1, CreateChart1).
+  /// SearchTARNEOrbitFile1, ShowSearchResults1, GenEphem1, ViewEphText1,
+  /// CreateChart1, FINDORBFile1, ElemEdit1).
   void AddCommands(std::map<std::string, std::function<void()>>& commands);
 
   // ---- commands ----
@@ -113,6 +117,15 @@ class OrbitSession {
   /// Cancel of the chart dialog: it closes, and so does the list it opened.
   void ChartCancel();
 
+  /// "FIND_ORB &File...": the open dialog "Select FIND_ORB Elements File for
+  /// Load" in `FindOrbDir` with `FindOrbFileName`; a file that loads becomes
+  /// the current elements (source "FIND_ORB Generated"), its folder and name
+  /// are remembered and the main window shows the elements view.
+  void LoadFindOrbFile();
+  /// "&Edit/Save/Retrieve...": the "Orbital Elements" dialog; OK (or a saved
+  /// orbit taken from its "&File..." pop-up) is an orbit selection.
+  void EditElements();
+
   /// The menus after a successful orbit selection: "&Generate Ephemeris..."
   /// enabled and unchecked, the ephemeris "&View/Print/Save Text..."
   /// disabled, "Orbital &Elements" checked, the ephemeris and results windows
@@ -127,6 +140,7 @@ class OrbitSession {
   EphemerisList& EphemerisWindow() { return ephemerisList_; }
   SearchResultsList& ResultsWindow() { return resultsList_; }
   ChartControlLogic& ChartDialog() { return chart_; }
+  ElementDialogLogic& ElementDialog() { return elementDialog_; }
   /// The chart made last (its centre serves the search dialog's image items).
   const std::optional<ChartField>& LastChart() const { return lastChart_; }
   /// The converted file of the last search, from which results are loaded.
@@ -157,6 +171,7 @@ class OrbitSession {
   EphemerisList ephemerisList_;
   SearchResultsList resultsList_;
   ChartControlLogic chart_;
+  ElementDialogLogic elementDialog_;
   std::optional<ChartField> lastChart_;
   bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
   std::string searchedFile_;

@@ -1,9 +1,11 @@
 #include "shell/ui/orbit_windows.h"
 
 #include "astrometry/ui/t_info_list_form1.h"
+#include "config/ui/t_record_list_form.h"
 #include "foundations/date_time.h"
 #include "orbits/ui/t_chrt_cntrl_box.h"
 #include "orbits/ui/t_ephemeris_dlg.h"
+#include "orbits/ui/t_orb_el_form1.h"
 #include "orbits/ui/t_orb_srch_dlg1.h"
 
 namespace skarvel::ui {
@@ -11,6 +13,7 @@ namespace skarvel::ui {
 OrbitWindows::OrbitWindows(AstrmLab& lab, QWidget* parent, SearchDialogState& search)
     : lab_(lab),
       parent_(parent),
+      search_(search),
       ephemeris_(std::make_unique<TInfoListForm1>(lab.Orbits().EphemerisWindow(), lab.Ui(), search)),
       results_(std::make_unique<TInfoListForm1>(lab.Orbits().ResultsWindow(), lab.Ui(), search)),
       chart_(std::make_unique<TChrtCntrlBox>()) {
@@ -60,6 +63,14 @@ void OrbitWindows::Install(AstrmLabViews& views) {
   v.searchDialog = [this](SearchDialogLogic& logic) {
     TOrbSrchDlg1 dialog(logic, parent_);
     return dialog.exec() == QDialog::Accepted;
+  };
+  v.elementsDialog = [this](ElementDialogLogic& logic) {
+    QtListWindowRunner runner(lab_.Ui(), search_, parent_);
+    logic.listRunner = &runner;
+    TOrbElForm1 dialog(logic, parent_);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    logic.listRunner = nullptr;
+    return ok;
   };
   if (views.siteInformation) v.confirmSite = views.siteInformation;
   v.showEphemerisList = [this] { ephemeris_->ShowList(); };

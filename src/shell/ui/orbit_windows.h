@@ -39,6 +39,7 @@ class OrbitWindows {
 
   AstrmLab& lab_;
   QWidget* parent_;
+  SearchDialogState& search_;
   std::unique_ptr<TInfoListForm1> ephemeris_;
   std::unique_ptr<TInfoListForm1> results_;
   std::unique_ptr<TChrtCntrlBox> chart_;
