@@ -3,11 +3,17 @@
 // panel drawn in yellow below the image labels, and in orbit view the orbit
 // notes of a database orbit in white. The pictures are kept for a person to look at.
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 #include "orbits/find_orb.h"
 #include "shell/astrm_lab.h"
+#include "orbits/ui/t_orb_el_form1.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -97,6 +103,57 @@ class TestElementsPanel : public QObject {
     QCOMPARE(CountColour(picture, white, 0, 436), 0);
     QVERIFY(CountColour(picture, yellow, 268, 436) > 1500);
 
+    ui.AnswerNext(Answer::Yes);
+    window.close();
+  }
+
+  void elementsDialogFromTheMenu() {
+    TempDir root;
+    ScriptedPlatform ui;
+    AstrmLabEnvironment env;
+    env.storage.programDir = root.MakeDir("program");
+    env.storage.currentDir = root.MakeDir("work");
+    env.storage.perUserDir = root.Path() + "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root.Path() + "none";
+    AstrmLab lab(ui, env);
+    QCOMPARE(lab.Create(), AstrmLab::StartResult::Running);
+    TAstrmLab window(lab);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    bool seen = false;
+    QTimer::singleShot(50, [&seen] {
+      auto* form = qobject_cast<skarvel::ui::TOrbElForm1*>(QApplication::activeModalWidget());
+      if (form == nullptr) return;
+      seen = true;
+      using skarvel::ElementField;
+      const auto type = [](QLineEdit* e, const char* text) {
+        e->setText(text);
+        emit e->editingFinished();
+      };
+      type(form->NameField(), "Eros");
+      type(form->NumberField(), "433");
+      type(form->EpochDateField(), "2019/07/02.0");
+      type(form->Field(ElementField::kA), "1.4581823");
+      type(form->Field(ElementField::kE), "0.2227385");
+      type(form->Field(ElementField::kIncl), "10.82858");
+      type(form->Field(ElementField::kNode), "304.30424");
+      type(form->Field(ElementField::kPeri), "178.83549");
+      type(form->Field(ElementField::kM), "84.1719");
+      type(form->Field(ElementField::kH), "11.16");
+      type(form->Field(ElementField::kG), "0.46");
+      form->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok)->click();
+    });
+    window.RunCommand("ElemEdit1");
+    QVERIFY(seen);
+    QVERIFY(lab.Orbits().Current().valid);
+    QCOMPARE(lab.Orbits().Current().elements.name, std::string("Eros"));
+    QCOMPARE(lab.Orbits().Current().source, skarvel::ElementSource::kElementDialog);
+    QVERIFY(window.Action("GenEphem1")->isEnabled());
+    QVERIFY(lab.Menus().At("OrbitalElements1").checked);
+    const QImage picture = window.ClientArea()->grab().toImage();
+    QVERIFY(picture.save(PicturePath(root, "main-window-typed-elements.png")));
+    QVERIFY(CountColour(picture, QColor(255, 255, 0), 268, 436) > 1500);
     ui.AnswerNext(Answer::Yes);
     window.close();
   }
