@@ -6,6 +6,7 @@
 #include "foundations/file_system.h"
 #include "images/image_readers.h"
 #include "orbits/convert_commands.h"
+#include "orbits/download_commands.h"
 #include "shell/orbit_screen.h"
 
 namespace skarvel {
@@ -345,8 +346,7 @@ void AstrmLab::Repaint() {
 }
 
 void AstrmLab::OpenWebPage(const std::string& url) {
-  platform::BusyCursor busy(ui_);
-  ui_.OpenWebPage(url);
+  skarvel::OpenWebPage(ui_, url);
 }
 
 std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,

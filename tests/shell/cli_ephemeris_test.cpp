@@ -95,6 +95,38 @@ TEST(CliEphemeris, BadUsage) {
             1);
 }
 
+TEST(CliEphemeris, FindOrbFile) {
+  const std::string dir = std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/findorb/";
+  const CliRun r = Cli({"ephemeris", "--findorb", dir + "findorb_elements_examples.txt", "--start", "2450734.5",
+                        "--count", "2", "--step-days", "1", "--site", "0,0,0", "--text"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Body: 1996XX1\n", 0), 0u);
+  EXPECT_NE(r.out.find("\nSource: FIND_ORB Generated\n"), std::string::npos);
+  // The same object from its MPCORB line: the same places to the report's 0.1 s and 1".
+  testing::TempDir tmp;
+  ASSERT_EQ(Cli({"convert-orbits", dir + "1996XX1_mpcorb.txt", tmp / "XX1.CMO"}).status, 0);
+  const CliRun m = Cli({"ephemeris", "--cmo", tmp / "XX1.CMO", "--object", "1996 XX1", "--start", "2450734.5",
+                        "--count", "2", "--step-days", "1", "--site", "0,0,0", "--text"});
+  ASSERT_EQ(m.status, 0) << m.err;
+  const auto table = [](const std::string& text) { return text.substr(text.find("\n1997 10 13"), 2 * 81); };
+  EXPECT_EQ(table(r.out), table(m.out));
+  // A file that is none, and an orbit about the Earth.
+  const CliRun bad = Cli({"ephemeris", "--findorb", dir + "mpcorb.hdr", "--start", "2450734.5", "--count", "1",
+                          "--step-days", "1", "--site", "0,0,0"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("FIND_ORB File Error!: File Is NOT a FIND_ORB File!"), std::string::npos) << bad.err;
+  const std::string text = testing::ReadText(dir + "findorb_elements_examples.txt");
+  testing::WriteText(tmp / "BD.TXT", text.substr(text.find("Orbital elements:\n2009 BD")));
+  const CliRun earth = Cli({"ephemeris", "--findorb", tmp / "BD.TXT", "--start", "2454856.5", "--count", "1",
+                            "--step-days", "1", "--site", "0,0,0"});
+  EXPECT_EQ(earth.status, 1);
+  EXPECT_NE(earth.err.find("Ephemerides can be computed for orbits about the Sun only."), std::string::npos);
+  EXPECT_EQ(Cli({"ephemeris", "--findorb", "x", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1",
+                 "--step-days", "1", "--site", "1,2,3"})
+                .status,
+            2);
+}
+
 TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
   testing::TempDir dir;
   ASSERT_EQ(Cli({"convert-orbits", kNea, dir / "NEA.CMO"}).status, 0);

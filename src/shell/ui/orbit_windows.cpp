@@ -4,6 +4,8 @@
 #include "config/ui/t_record_list_form.h"
 #include "foundations/date_time.h"
 #include "orbits/ui/t_chrt_cntrl_box.h"
+#include "orbits/ui/t_ast_orb_fl_dlg.h"
+#include "orbits/ui/t_comet_srch_dlg1.h"
 #include "orbits/ui/t_ephemeris_dlg.h"
 #include "orbits/ui/t_orb_el_form1.h"
 #include "orbits/ui/t_orb_srch_dlg1.h"
@@ -16,8 +18,12 @@ OrbitWindows::OrbitWindows(AstrmLab& lab, QWidget* parent, SearchDialogState& se
       search_(search),
       ephemeris_(std::make_unique<TInfoListForm1>(lab.Orbits().EphemerisWindow(), lab.Ui(), search)),
       results_(std::make_unique<TInfoListForm1>(lab.Orbits().ResultsWindow(), lab.Ui(), search)),
-      chart_(std::make_unique<TChrtCntrlBox>()) {
+      chart_(std::make_unique<TChrtCntrlBox>()),
+      comets_(std::make_unique<TInfoListForm1>(lab.Orbits().CometWindow(), lab.Ui(), search)),
+      statistics_(std::make_unique<TInfoListForm1>(lab.Orbits().StatisticsWindow(), lab.Ui(), search)) {
   ephemeris_->setObjectName("EphemListForm");
+  comets_->setObjectName("CometListForm");
+  statistics_->setObjectName("MPCStatRprtList");
   results_->setObjectName("LocateListForm");
   const auto settings = [this] {
     InfoListSettings s;
@@ -26,8 +32,8 @@ OrbitWindows::OrbitWindows(AstrmLab& lab, QWidget* parent, SearchDialogState& se
     s.now = CurrentDateTimeValue();
     return s;
   };
-  ephemeris_->SetSettingsSource(settings);
-  results_->SetSettingsSource(settings);
+  for (TInfoListForm1* form : {ephemeris_.get(), results_.get(), comets_.get(), statistics_.get()})
+    form->SetSettingsSource(settings);
   OrbitSession& orbits = lab_.Orbits();
   orbits.EphemerisWindow().onChart = [this] {
     lab_.Orbits().CreateChart(true);
@@ -35,6 +41,10 @@ OrbitWindows::OrbitWindows(AstrmLab& lab, QWidget* parent, SearchDialogState& se
   };
   orbits.ResultsWindow().onLoad = [this](int line) {
     lab_.Orbits().LoadResult(line);
+    After();
+  };
+  orbits.CometWindow().onLoad = [this](int line) {
+    lab_.Orbits().LoadComet(line);
     After();
   };
   chart_->onOk = [this] {
@@ -71,6 +81,21 @@ void OrbitWindows::Install(AstrmLabViews& views) {
     const bool ok = dialog.exec() == QDialog::Accepted;
     logic.listRunner = nullptr;
     return ok;
+  };
+  v.recordFinder = [this](RecordFinder& finder) {
+    TAstOrbFlDlg dialog(finder, parent_);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  v.cometSearchDialog = [this](CometSearchDialogLogic& logic) {
+    TCometSrchDlg1 dialog(logic, parent_);
+    return dialog.exec() == QDialog::Accepted;
+  };
+  v.showCometResults = [this] { comets_->ShowList(); };
+  v.hideCometResults = [this] { comets_->hide(); };
+  v.showStatistics = [this] { statistics_->ShowList(); };
+  v.runList = [this](RecordChoiceList& list) {
+    QtListWindowRunner runner(lab_.Ui(), search_, parent_);
+    runner.RunModal(list);
   };
   if (views.siteInformation) v.confirmSite = views.siteInformation;
   v.showEphemerisList = [this] { ephemeris_->ShowList(); };
