@@ -68,21 +68,11 @@ void CometSearchDialogLogic::Load() {
 }
 
 void CometSearchDialogLogic::LeaveCalendarFields() {
-  const CalendarToJulian c = ConvertCalendarFields(fields.date, fields.time, currentYear_);
-  if (c.status == FieldConversion::kConverted)
-    fields.julianDate = c.julianDateText;
-  else if (c.status == FieldConversion::kError)
-    platform::Tell(ui_, c.error.text, c.error.caption, Icon::Error);
+  LeaveCalendarPair(fields.date, fields.time, fields.julianDate, currentYear_, ui_);
 }
 
 void CometSearchDialogLogic::LeaveJulianField() {
-  const JulianToCalendar j = ConvertJulianDateField(fields.julianDate);
-  if (j.status == FieldConversion::kConverted) {
-    fields.date = j.dateText;
-    fields.time = j.timeText;
-  } else if (j.status == FieldConversion::kError) {
-    platform::Tell(ui_, j.error.text, j.error.caption, Icon::Error);
-  }
+  LeaveJulianPair(fields.julianDate, fields.date, fields.time, ui_);
 }
 
 bool CometSearchDialogLogic::Ok() {

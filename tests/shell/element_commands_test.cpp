@@ -10,6 +10,7 @@
 #include "orbits/find_orb.h"
 #include "shell/astrm_lab.h"
 #include "shell/orbit_screen.h"
+#include "support/lab_environment.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -24,20 +25,14 @@ const std::string kFindOrbDir = std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/fi
 class ElementCommands : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
-  std::string dataDir = root.MakeDir("work");
+  std::string dataDir = root.Path() + "work/";
   ScriptedPlatform ui;
   std::unique_ptr<AstrmLab> lab;
   int ephemerisHidden = 0, ephemerisShown = 0;
   std::function<bool(ElementDialogLogic&)> elementsDialog;
 
   void SetUp() override {
-    AstrmLabEnvironment env;
-    env.storage.programDir = programDir;
-    env.storage.currentDir = dataDir;
-    env.storage.perUserDir = root / "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root / "no-mounts";
+    const AstrmLabEnvironment env = testing::LabEnvironment(root);
     {
       ScriptedPlatform quiet;
       OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);

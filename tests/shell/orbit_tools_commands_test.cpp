@@ -11,6 +11,7 @@
 #include "shell/astrm_lab.h"
 #include "support/field_bodies.h"
 #include "support/scripted_list_runner.h"
+#include "support/lab_environment.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -27,8 +28,7 @@ constexpr long double kJD = 2461192.5L;
 class OrbitToolCommands : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
-  std::string dataDir = root.MakeDir("work");
+  std::string dataDir = root.Path() + "work/";
   std::string lowellDir = root.MakeDir("lowell");
   std::string mpcDir = root.MakeDir("mpc");
   ScriptedPlatform ui;
@@ -46,12 +46,7 @@ class OrbitToolCommands : public ::testing::Test {
                                 {OrbitCodes{0, 0, 128, 0, 0, 0}, OrbitCodes{0, 0, 0, 0, 4, 0}});
     testing::WriteText(mpcDir + "COMET.DAT",
                        testing::ReadText(std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/CometEls_excerpt.txt"));
-    AstrmLabEnvironment env;
-    env.storage.programDir = programDir;
-    env.storage.currentDir = dataDir;
-    env.storage.perUserDir = root / "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root / "no-mounts";
+    const AstrmLabEnvironment env = testing::LabEnvironment(root);
     {
       ScriptedPlatform quiet;
       OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);

@@ -15,6 +15,28 @@ namespace skarvel::cli {
 
 namespace {
 
+/// The arguments of a subcommand that takes one file: the file, the switch
+/// `flag` (without a value) and the flags with their values. False (with the
+/// message) for a second file.
+bool SplitFileArguments(const Arguments& args, const std::string& sub, const std::string& flag, std::string& path,
+                        bool& flagSet, Arguments& rest, std::ostream& err) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == flag) {
+      flagSet = true;
+    } else if (a.rfind("--", 0) == 0) {
+      rest.push_back(a);
+      if (a.find('=') == std::string::npos && i + 1 < args.size()) rest.push_back(args[++i]);
+    } else if (path.empty()) {
+      path = a;
+    } else {
+      err << "skarvel-cli " << sub << ": one file only\n";
+      return false;
+    }
+  }
+  return true;
+}
+
 constexpr const char* kFindHelp =
     "Usage: skarvel-cli find-orbit DB.CMO (--name TEXT | --number TEXT) [--all]\n\n"
     "One record of a converted orbit file, as \"Find Asteroid Orbit Record\":\n"
@@ -30,20 +52,7 @@ int RunFind(const Arguments& args, std::ostream& out, std::ostream& err) {
   Arguments rest;
   std::string path;
   bool all = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--all") {
-      all = true;
-    } else if (a.rfind("--", 0) == 0) {
-      rest.push_back(a);
-      if (a.find('=') == std::string::npos && i + 1 < args.size()) rest.push_back(args[++i]);
-    } else if (path.empty()) {
-      path = a;
-    } else {
-      err << "skarvel-cli find-orbit: one DB.CMO only\n";
-      return kExitUsage;
-    }
-  }
+  if (!SplitFileArguments(args, "find-orbit", "--all", path, all, rest, err)) return kExitUsage;
   const auto flags = Flags::Parse(rest, {"name", "number"}, "find-orbit", err);
   if (!flags) return kExitUsage;
   if (path.empty() || flags->Has("name") == flags->Has("number")) {
@@ -98,20 +107,7 @@ int RunComets(const Arguments& args, std::ostream& out, std::ostream& err) {
   Arguments rest;
   std::string path;
   bool text = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--text") {
-      text = true;
-    } else if (a.rfind("--", 0) == 0) {
-      rest.push_back(a);
-      if (a.find('=') == std::string::npos && i + 1 < args.size()) rest.push_back(args[++i]);
-    } else if (path.empty()) {
-      path = a;
-    } else {
-      err << "skarvel-cli comets: one COMET.DAT only\n";
-      return kExitUsage;
-    }
-  }
+  if (!SplitFileArguments(args, "comets", "--text", path, text, rest, err)) return kExitUsage;
   const auto flags = Flags::Parse(rest, {"jd", "sort"}, "comets", err);
   if (!flags) return kExitUsage;
   if (path.empty() || !flags->Has("jd")) {

@@ -15,6 +15,7 @@
 #include "shell/astrm_lab.h"
 #include "orbits/ui/t_orb_el_form1.h"
 #include "shell/ui/t_astrm_lab.h"
+#include "support/lab_environment.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -56,12 +57,7 @@ class TestElementsPanel : public QObject {
   void panelAndNotes() {
     TempDir root;
     ScriptedPlatform ui;
-    AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
-    env.storage.currentDir = root.MakeDir("work");
-    env.storage.perUserDir = root.Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root.Path() + "none";
+    const AstrmLabEnvironment env = skarvel::testing::LabEnvironment(root);
     AstrmLab lab(ui, env);
     QCOMPARE(lab.Create(), AstrmLab::StartResult::Running);
     TAstrmLab window(lab);
@@ -110,12 +106,7 @@ class TestElementsPanel : public QObject {
   void elementsDialogFromTheMenu() {
     TempDir root;
     ScriptedPlatform ui;
-    AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
-    env.storage.currentDir = root.MakeDir("work");
-    env.storage.perUserDir = root.Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root.Path() + "none";
+    const AstrmLabEnvironment env = skarvel::testing::LabEnvironment(root);
     AstrmLab lab(ui, env);
     QCOMPARE(lab.Create(), AstrmLab::StartResult::Running);
     TAstrmLab window(lab);

@@ -21,6 +21,7 @@
 #include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "support/field_bodies.h"
+#include "support/lab_environment.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -70,12 +71,7 @@ class TestOrbitToolsWindows : public QObject {
     skarvel::testing::WriteConvertedFile(mpc + "MPCORB.CMO", {ceres, eros});
     skarvel::testing::WriteText(
         mpc + "COMET.DAT", skarvel::testing::ReadText(std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/CometEls_excerpt.txt"));
-    AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
-    env.storage.currentDir = root_->MakeDir("work");
-    env.storage.perUserDir = root_->Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root_->Path() + "none";
+    const AstrmLabEnvironment env = skarvel::testing::LabEnvironment(*root_);
     {
       ScriptedPlatform quiet;
       skarvel::OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
