@@ -34,6 +34,25 @@ std::optional<long double> ReadStartJD(int dateFormat, const std::string& date, 
   return std::nullopt;
 }
 
+void LeaveCalendarPair(const std::string& date, const std::string& time, std::string& julianDate,
+                       std::int32_t currentYear, platform::Platform& ui) {
+  const CalendarToJulian c = ConvertCalendarFields(date, time, currentYear);
+  if (c.status == FieldConversion::kConverted)
+    julianDate = c.julianDateText;
+  else if (c.status == FieldConversion::kError)
+    platform::Tell(ui, c.error.text, c.error.caption, Icon::Error);
+}
+
+void LeaveJulianPair(const std::string& julianDate, std::string& date, std::string& time, platform::Platform& ui) {
+  const JulianToCalendar j = ConvertJulianDateField(julianDate);
+  if (j.status == FieldConversion::kConverted) {
+    date = j.dateText;
+    time = j.timeText;
+  } else if (j.status == FieldConversion::kError) {
+    platform::Tell(ui, j.error.text, j.error.caption, Icon::Error);
+  }
+}
+
 EphemerisDialogLogic::EphemerisDialogLogic(EphemerisParams& params, std::int32_t currentYear, platform::Platform& ui)
     : params_(params), currentYear_(currentYear), ui_(ui) {
   Load();
@@ -52,22 +71,11 @@ void EphemerisDialogLogic::Load() {
 }
 
 void EphemerisDialogLogic::LeaveCalendarFields() {
-  const CalendarToJulian c = ConvertCalendarFields(fields.date, fields.time, currentYear_);
-  if (c.status == FieldConversion::kConverted) {
-    fields.julianDate = c.julianDateText;
-  } else if (c.status == FieldConversion::kError) {
-    platform::Tell(ui_, c.error.text, c.error.caption, Icon::Error);
-  }
+  LeaveCalendarPair(fields.date, fields.time, fields.julianDate, currentYear_, ui_);
 }
 
 void EphemerisDialogLogic::LeaveJulianField() {
-  const JulianToCalendar j = ConvertJulianDateField(fields.julianDate);
-  if (j.status == FieldConversion::kConverted) {
-    fields.date = j.dateText;
-    fields.time = j.timeText;
-  } else if (j.status == FieldConversion::kError) {
-    platform::Tell(ui_, j.error.text, j.error.caption, Icon::Error);
-  }
+  LeaveJulianPair(fields.julianDate, fields.date, fields.time, ui_);
 }
 
 bool EphemerisDialogLogic::Ok() {

@@ -72,6 +72,13 @@ class EphemerisDialogLogic {
   platform::Platform& ui_;
 };
 
+/// A date-time dialog's date or time edit was left: the Julian date field
+/// follows (5 decimals), or the calendar message is shown (an empty date converts nothing).
+void LeaveCalendarPair(const std::string& date, const std::string& time, std::string& julianDate,
+                       std::int32_t currentYear, platform::Platform& ui);
+/// Its Julian date edit was left: the date and time follow, or the message is shown.
+void LeaveJulianPair(const std::string& julianDate, std::string& date, std::string& time, platform::Platform& ui);
+
 /// The start of a date-time dialog read from its fields: the calendar form
 /// (date required, time optional) or the Julian date. Shows the
 /// calendar or Julian date message (error icon) and returns nothing when the

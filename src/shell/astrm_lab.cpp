@@ -6,6 +6,8 @@
 #include "foundations/file_system.h"
 #include "images/image_readers.h"
 #include "orbits/convert_commands.h"
+#include "orbits/download_commands.h"
+#include "shell/orbit_screen.h"
 
 namespace skarvel {
 
@@ -344,14 +346,13 @@ void AstrmLab::Repaint() {
 }
 
 void AstrmLab::OpenWebPage(const std::string& url) {
-  platform::BusyCursor busy(ui_);
-  ui_.OpenWebPage(url);
+  skarvel::OpenWebPage(ui_, url);
 }
 
 std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
                                                   const std::function<int(const std::string&)>& textWidth,
                                                   int textHeight) const {
-  std::vector<ScreenLine> lines;
+  std::vector<ScreenLine> lines = OrbitScreenLines(orbits_->Current(), orbitView, options_.orbitFileArg, textHeight);
   if (orbitView) return lines;
   constexpr int kX = 20;                           // left margin, pixels
   constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels

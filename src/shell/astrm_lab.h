@@ -131,6 +131,7 @@ struct ScreenLine {
   int x = 0;
   int y = 0;
   std::string text;
+  bool white = false;  ///< drawn in white (the orbit notes), else in the screen's yellow
 };
 
 class AstrmLab {

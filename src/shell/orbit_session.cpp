@@ -4,9 +4,13 @@
 
 #include "foundations/date_time.h"
 #include "foundations/file_system.h"
+#include "foundations/io_error.h"
 #include "images/fits_file.h"
 #include "orbits/convert_commands.h"
+#include "orbits/download_commands.h"
+#include "orbits/find_orb.h"
 #include "orbits/orbit_files.h"
+#include "orbits/saved_orbits.h"
 #include "shell/astrm_lab.h"
 
 namespace skarvel {
@@ -35,7 +39,11 @@ OrbitSession::OrbitSession(AstrmLab& lab)
     : lab_(lab),
       ephemerisParams_(DefaultEphemerisParams(CurrentDateTimeValue())),
       search_(SearchContext{lab.Ui(), DefaultSiteRecord(), false}),
-      resultsList_(search_) {
+      resultsList_(search_),
+      elementDialog_(current_, lab.Ui()),
+      statistics_(std::string(kOrbitStatisticsCaption)) {
+  cometInstant_.SetDateTime(std::floor(CurrentDateTimeValue()) + 1);
+  cometResults_.onLoad = [this](int line) { LoadComet(line); };
   ephemerisList_.onChart = [this] { CreateChart(true); };
   resultsList_.onLoad = [this](int line) { LoadResult(line); };
 }
@@ -48,6 +56,21 @@ void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& com
   commands["GenEphem1"] = [this] { GenerateEphemeris(); };
   commands["ViewEphText1"] = [this] { ViewEphemerisText(); };
   commands["CreateChart1"] = [this] { CreateChart(false); };
+  commands["FINDORBFile1"] = [this] { LoadFindOrbFile(); };
+  commands["ElemEdit1"] = [this] { EditElements(); };
+  commands["ElemDatabase1"] = [this] { FindRecord(ElementSource::kLowell); };
+  commands["MPCDatabase1"] = [this] { FindRecord(ElementSource::kMpc); };
+  commands["TARNEOrbitFile1"] = [this] { FindRecord(ElementSource::kTarne); };
+  commands["SearchMPCCometFile1"] = [this] { SearchComets(); };
+  commands["MPCCometFile1"] = [this] { PickComet(); };
+  commands["OrbitStatistics1"] = [this] { OrbitStatistics(); };
+  commands["Lowell1"] = [this] { DownloadLowell(lab_.Ui(), lab_.Options()); };
+  commands["MPC1"] = [this] { DownloadMPC(lab_.Ui(), lab_.Options()); };
+  commands["HelponLowelldownload1"] = [this] { HelpOnDownload(lab_.Ui(), kLowellDownloadTopic, views_.showHelpTopic); };
+  commands["HelponMPCdownload1"] = [this] { HelpOnDownload(lab_.Ui(), kMpcDownloadTopic, views_.showHelpTopic); };
+  commands["HelponCometFileDownload1"] = [this] {
+    HelpOnDownload(lab_.Ui(), kCometDownloadTopic, views_.showHelpTopic);
+  };
 }
 
 const SiteRecord& OrbitSession::Site() const {
@@ -176,7 +199,133 @@ bool OrbitSession::LoadResult(int line) {
   return true;
 }
 
+void OrbitSession::LoadFindOrbFile() {
+  platform::FileDialogRequest request;
+  request.title = "Select FIND_ORB Elements File for Load";
+  request.filter = "FIND_ORB Elements|*.*";
+  request.defaultExtension = ".*";
+  request.directory = lab_.findOrbDir;
+  request.fileName = lab_.findOrbFileName;
+  const auto chosen = lab_.Ui().OpenFiles(request);
+  if (!chosen || chosen->empty()) return;
+  const std::string& path = chosen->front();
+  if (!LoadFindOrb(lab_.Ui(), path, current_)) return;
+  lab_.findOrbDir = fs::DirectoryOf(path);
+  lab_.findOrbFileName = fs::FileNameOf(path);
+  lab_.orbitView = true;
+  NoteOrbitSelected();
+}
+
+void OrbitSession::FindRecord(ElementSource source) {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (!views_.recordFinder) return;
+  const auto located = Locate(source);
+  if (!located) return;
+  RecordFinder finder(lab_.Ui());
+  if (!located->usable ||
+      !finder.Open(located->path, source, FileDateTimeValue(located->path).value_or(0))) {
+    const DatabaseMissingMessage m = MissingDatabaseMessage(source);
+    platform::Tell(lab_.Ui(), m.text, m.caption, platform::Icon::Error);
+    return;
+  }
+  if (!views_.recordFinder(finder)) return;
+  bool taken = false;
+  finder.Ok(current_, &taken);
+  if (taken) NoteOrbitSelected();
+}
+
+CometFileObj* OrbitSession::CometFile() {
+  if (comets_ == nullptr || !comets_->Loaded())
+    comets_ = std::make_unique<CometFileObj>(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
+  return comets_->Loaded() ? comets_.get() : nullptr;
+}
+
+void OrbitSession::SearchComets() {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (!views_.cometSearchDialog) return;
+  CometSearchDialogLogic logic(cometInstant_, CurrentYear(), lab_.Ui());
+  if (!views_.cometSearchDialog(logic)) return;
+  CometFileObj* comets = CometFile();
+  if (comets == nullptr) return;
+  const long double jd = cometInstant_.GetJD();
+  RecordList<SearchResult> results;
+  {
+    platform::BusyCursor busy(lab_.Ui());
+    results = ListComets(*comets, jd);
+  }
+  cometResults_.Set(std::move(results), comets->FileDateTime(), jd, ReportFolder());
+  MenuModel& menus = lab_.Menus();
+  for (const char* item : {"SearchDatabase1", "SearchMPCDatabase1", "SearchTARNEOrbitFile1"}) menus.SetChecked(item, false);
+  menus.SetChecked("SearchMPCCometFile1", true);
+  if (views_.showCometResults) views_.showCometResults();
+}
+
+bool OrbitSession::LoadComet(int line) {
+  if (comets_ == nullptr) return false;
+  const int index = cometResults_.CometAtLine(line, lab_.Ui());
+  if (index < 0 || !TakeComet(*comets_, index, current_)) return false;
+  NoteOrbitSelected();
+  if (views_.hideCometResults) views_.hideCometResults();
+  return true;
+}
+
+void OrbitSession::PickComet() {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (!views_.runList) return;
+  CometFileObj* comets = CometFile();
+  if (comets == nullptr) return;
+  CometOrbListForm picker(*comets);
+  views_.runList(picker);
+  if (picker.Chosen() < 0 || !TakeComet(*comets, picker.Chosen(), current_)) return;
+  NoteOrbitSelected();
+}
+
+void OrbitSession::OrbitStatistics() {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
+  if (!statisticsBuilt_) {
+    const auto located = Locate(ElementSource::kMpc);
+    if (!located) return;
+    const DatabaseMissingMessage missing = MissingDatabaseMessage(ElementSource::kMpc);
+    if (!located->usable) {
+      platform::Tell(lab_.Ui(), missing.text, missing.caption, platform::Icon::Error);
+      return;
+    }
+    const double date = FileDateTimeValue(located->path).value_or(0);
+    OrbitStatisticsCounts counts;
+    try {
+      auto progress = lab_.Ui().OpenProgress("Asteroid Database Search",
+                                             SearchProgressTitle(ElementSource::kMpc, located->path, date), 100, false);
+      counts = CountOrbitStatistics(located->path, [&progress](std::int64_t read, std::int64_t total) {
+        if (progress && total > 0) progress->SetPosition(100 * read / total);
+      });
+    } catch (const IOFailure&) {
+      platform::Tell(lab_.Ui(), missing.text, missing.caption, platform::Icon::Error);
+      return;
+    }
+    platform::Tell(lab_.Ui(), std::to_string(counts.records) + "   Records Searched.", "Search Completed!",
+                   platform::Icon::Information);
+    statistics_.SetLines(OrbitStatisticsReport(counts, date));
+    statistics_.SetTextFile(NumberedFileName(ReportFolder(), "STATS", ".TXT"), ReportFolder());
+    statisticsBuilt_ = true;
+  }
+  if (views_.showStatistics) views_.showStatistics();
+}
+
+void OrbitSession::EditElements() {
+  if (!views_.elementsDialog) return;
+  ElementDialogLogic& logic = elementDialog_;
+  logic.currentYear = CurrentYear();
+  logic.savedOrbitsPath = SavedOrbitsPath(lab_.Options());
+  bool taken = false;
+  logic.onElementsTaken = [&taken] { taken = true; };
+  logic.Fill();
+  const bool ok = views_.elementsDialog(logic);
+  logic.onElementsTaken = nullptr;
+  if (ok || taken) NoteOrbitSelected();
+}
+
 void OrbitSession::NoteOrbitSelected() {
+  elementDialog_.startBlank = false;
   MenuModel& menus = lab_.Menus();
   menus.SetEnabled("GenEphem1", true);
   menus.SetChecked("GenEphem1", false);
@@ -189,6 +338,13 @@ void OrbitSession::NoteOrbitSelected() {
 
 void OrbitSession::GenerateEphemeris() {
   if (!current_.valid || !views_.ephemerisDialog) return;
+  if (current_.elements.centralBody != 0) {
+    // The places are found about the Sun; an orbit about the Earth or the
+    // Moon would give a wrong table.
+    platform::Tell(lab_.Ui(), "Ephemerides can be computed for orbits about the Sun only.",
+                   "Ephemeris Not Available", platform::Icon::Exclamation);
+    return;
+  }
   EphemerisDialogLogic logic(ephemerisParams_, CurrentYear(), lab_.Ui());
   if (!views_.ephemerisDialog(logic)) return;
   bool ok = false;

@@ -25,10 +25,14 @@
 #include "config/observer_records.h"
 #include "foundations/record_list.h"
 #include "orbits/chart_form.h"
+#include "orbits/comet_listing.h"
+#include "orbits/element_form.h"
 #include "orbits/ephemeris.h"
 #include "orbits/ephemeris_form.h"
 #include "orbits/orbit_lists.h"
 #include "orbits/orbit_search.h"
+#include "orbits/orbit_statistics.h"
+#include "orbits/record_finder.h"
 #include "orbits/search_form.h"
 
 namespace skarvel {
@@ -68,6 +72,21 @@ struct OrbitViews {
   std::function<void()> discardReferenceWindow;
   /// The reference-field window opens in chart mode: what to draw and the field to draw it in.
   std::function<void(const ChartContent& content, const ChartFieldParameters& field)> showChart;
+  /// "Orbital Elements" (`TOrbElForm1`) on the logic (its list runner set by the view): true on OK.
+  std::function<bool(ElementDialogLogic&)> elementsDialog;
+  /// "Find Asteroid Orbit Record" (`TAstOrbFlDlg`) on an open finder: true when it closed with OK.
+  std::function<bool(RecordFinder&)> recordFinder;
+  /// "Search Comet Orbit File" (`TCometSrchDlg1`) on the logic: true on OK.
+  std::function<bool(CometSearchDialogLogic&)> cometSearchDialog;
+  /// The comet listing window: show (redrawn) or hide.
+  std::function<void()> showCometResults;
+  std::function<void()> hideCometResults;
+  /// A list window shown modally (the comet picker).
+  std::function<void(RecordChoiceList&)> runList;
+  /// The "MPC Asteroid Database Orbit Statistics" window: show (redrawn).
+  std::function<void()> showStatistics;
+  /// Shows the help topic of that title; false when the topic list has none (absent: no help system).
+  std::function<bool(const std::string&)> showHelpTopic;
 };
 
 class OrbitSession {
@@ -80,7 +99,8 @@ class OrbitSession {
   /// The views in use, for a hook set after the window was built (showChart, solvedCentre).
   OrbitViews& Views() { return views_; }
   /// Adds the menu commands (SearchDatabase1, SearchMPCDatabase1,
-  /// SearchTARNEOrbitFile1, ShowSearchResults1, GenEphem1, ViewEphText1, CreateChart1).
+  /// SearchTARNEOrbitFile1, ShowSearchResults1, GenEphem1, ViewEphText1,
+  /// CreateChart1, FINDORBFile1, ElemEdit1).
   void AddCommands(std::map<std::string, std::function<void()>>& commands);
 
   // ---- commands ----
@@ -113,6 +133,30 @@ class OrbitSession {
   /// Cancel of the chart dialog: it closes, and so does the list it opened.
   void ChartCancel();
 
+  /// "FIND_ORB &File...": the open dialog "Select FIND_ORB Elements File for
+  /// Load" in `FindOrbDir` with `FindOrbFileName`; a file that loads becomes
+  /// the current elements (source "FIND_ORB Generated"), its folder and name
+  /// are remembered and the main window shows the elements view.
+  void LoadFindOrbFile();
+  /// "&Lowell Database...", "&MPC Database...", "&TARNE Orbit File...": the
+  /// database located (its message when it is not usable), then the record
+  /// finder; a record taken is an orbit selection.
+  void FindRecord(ElementSource source);
+  /// "Search MPC &Comet File...": the instant dialog, the comet file read
+  /// once, every comet's place, and the listing window.
+  void SearchComets();
+  /// A double click on line `line` of the comet listing: that comet becomes current.
+  bool LoadComet(int line);
+  /// "MPC &Comet File...": the comet picker; the comet chosen becomes current.
+  void PickComet();
+  /// "Orbit &Statistics (MPC)": the MPC database counted by orbit group (on
+  /// the first run; later runs show the window again).
+  void OrbitStatistics();
+
+  /// "&Edit/Save/Retrieve...": the "Orbital Elements" dialog; OK (or a saved
+  /// orbit taken from its "&File..." pop-up) is an orbit selection.
+  void EditElements();
+
   /// The menus after a successful orbit selection: "&Generate Ephemeris..."
   /// enabled and unchecked, the ephemeris "&View/Print/Save Text..."
   /// disabled, "Orbital &Elements" checked, the ephemeris and results windows
@@ -127,6 +171,12 @@ class OrbitSession {
   EphemerisList& EphemerisWindow() { return ephemerisList_; }
   SearchResultsList& ResultsWindow() { return resultsList_; }
   ChartControlLogic& ChartDialog() { return chart_; }
+  ElementDialogLogic& ElementDialog() { return elementDialog_; }
+  CometResultsList& CometWindow() { return cometResults_; }
+  InfoList& StatisticsWindow() { return statistics_; }
+  /// The comet file, once read.
+  CometFileObj* Comets() { return comets_.get(); }
+  DateTimeObj& CometInstant() { return cometInstant_; }
   /// The chart made last (its centre serves the search dialog's image items).
   const std::optional<ChartField>& LastChart() const { return lastChart_; }
   /// The converted file of the last search, from which results are loaded.
@@ -147,6 +197,8 @@ class OrbitSession {
     bool usable = false;
   };
   std::optional<Located> Locate(ElementSource source);
+  /// The comet file, read on first use; null when it cannot be read (its message shown).
+  CometFileObj* CometFile();
 
   AstrmLab& lab_;
   OrbitViews views_;
@@ -157,6 +209,12 @@ class OrbitSession {
   EphemerisList ephemerisList_;
   SearchResultsList resultsList_;
   ChartControlLogic chart_;
+  ElementDialogLogic elementDialog_;
+  std::unique_ptr<CometFileObj> comets_;
+  CometResultsList cometResults_;
+  DateTimeObj cometInstant_;
+  InfoList statistics_;
+  bool statisticsBuilt_ = false;
   std::optional<ChartField> lastChart_;
   bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
   std::string searchedFile_;

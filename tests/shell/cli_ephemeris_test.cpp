@@ -95,6 +95,38 @@ TEST(CliEphemeris, BadUsage) {
             1);
 }
 
+TEST(CliEphemeris, FindOrbFile) {
+  const std::string dir = std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/findorb/";
+  const CliRun r = Cli({"ephemeris", "--findorb", dir + "findorb_elements_examples.txt", "--start", "2450734.5",
+                        "--count", "2", "--step-days", "1", "--site", "0,0,0", "--text"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("Body: 1996XX1\n", 0), 0u);
+  EXPECT_NE(r.out.find("\nSource: FIND_ORB Generated\n"), std::string::npos);
+  // The same object from its MPCORB line: the same places to the report's 0.1 s and 1".
+  testing::TempDir tmp;
+  ASSERT_EQ(Cli({"convert-orbits", dir + "1996XX1_mpcorb.txt", tmp / "XX1.CMO"}).status, 0);
+  const CliRun m = Cli({"ephemeris", "--cmo", tmp / "XX1.CMO", "--object", "1996 XX1", "--start", "2450734.5",
+                        "--count", "2", "--step-days", "1", "--site", "0,0,0", "--text"});
+  ASSERT_EQ(m.status, 0) << m.err;
+  const auto table = [](const std::string& text) { return text.substr(text.find("\n1997 10 13"), 2 * 81); };
+  EXPECT_EQ(table(r.out), table(m.out));
+  // A file that is none, and an orbit about the Earth.
+  const CliRun bad = Cli({"ephemeris", "--findorb", dir + "mpcorb.hdr", "--start", "2450734.5", "--count", "1",
+                          "--step-days", "1", "--site", "0,0,0"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.err.find("FIND_ORB File Error!: File Is NOT a FIND_ORB File!"), std::string::npos) << bad.err;
+  const std::string text = testing::ReadText(dir + "findorb_elements_examples.txt");
+  testing::WriteText(tmp / "BD.TXT", text.substr(text.find("Orbital elements:\n2009 BD")));
+  const CliRun earth = Cli({"ephemeris", "--findorb", tmp / "BD.TXT", "--start", "2454856.5", "--count", "1",
+                            "--step-days", "1", "--site", "0,0,0"});
+  EXPECT_EQ(earth.status, 1);
+  EXPECT_NE(earth.err.find("Ephemerides can be computed for orbits about the Sun only."), std::string::npos);
+  EXPECT_EQ(Cli({"ephemeris", "--findorb", "x", "--mpcorb-line", FirstLine(), "--start", "2458666.5", "--count", "1",
+                 "--step-days", "1", "--site", "1,2,3"})
+                .status,
+            2);
+}
+
 TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
   testing::TempDir dir;
   ASSERT_EQ(Cli({"convert-orbits", kNea, dir / "NEA.CMO"}).status, 0);
@@ -135,6 +167,66 @@ TEST(CliOrbitSearch, DatabaseOrderAndCmoLookup) {
                  "--step-days", "1", "--site", "0,0,0"})
                 .status,
             1);
+}
+
+}  // namespace
+}  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+TEST(CliFindOrbit, NameNumberAndAll) {
+  testing::TempDir dir;
+  ASSERT_EQ(Cli({"convert-orbits", kNea, dir / "NEA.CMO"}).status, 0);
+  EXPECT_NE(Cli({"--help"}).out.find("  find-orbit  "), std::string::npos);
+  EXPECT_EQ(Cli({"find-orbit", "--help"}).out.rfind("Usage: skarvel-cli find-orbit DB.CMO", 0), 0u);
+  const CliRun name = Cli({"find-orbit", dir / "NEA.CMO", "--name", "eros"});
+  ASSERT_EQ(name.status, 0) << name.err;
+  auto j = nlohmann::json::parse(name.out);
+  EXPECT_EQ(j["found"], true);
+  EXPECT_EQ(j["result"], "(433) Eros");
+  EXPECT_EQ(j["record"], 1);  // the first line of the excerpt
+  // The number key 433 is the designation exactly: (360433) 2002 JR9 does not match.
+  const CliRun number = Cli({"find-orbit", dir / "NEA.CMO", "--number", "433", "--all"});
+  ASSERT_EQ(number.status, 0) << number.err;
+  j = nlohmann::json::parse(number.out);
+  ASSERT_EQ(j["matches"].size(), 1u);
+  EXPECT_EQ(j["matches"][0]["name"], "Eros");
+  // Every name holding "AMOR" (case ignored), in file order.
+  j = nlohmann::json::parse(Cli({"find-orbit", dir / "NEA.CMO", "--name", "Amor", "--all"}).out);
+  ASSERT_GE(j["matches"].size(), 1u);
+  EXPECT_EQ(j["matches"][0]["name"], "Amor");
+  const CliRun none = Cli({"find-orbit", dir / "NEA.CMO", "--number", "99999999"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(none.out)["result"], "Record Not Found!");
+  EXPECT_EQ(Cli({"find-orbit", dir / "NEA.CMO"}).status, 2);
+  EXPECT_EQ(Cli({"find-orbit", dir / "NEA.CMO", "--number", "12345678901"}).status, 2);
+  EXPECT_EQ(Cli({"find-orbit", dir / "NONE.CMO", "--name", "x"}).status, 1);
+}
+
+TEST(CliComets, EveryCometAndTheReport) {
+  testing::TempDir dir;
+  testing::WriteText(dir / "COMET.DAT",
+                     testing::ReadText(std::string(SKARVEL_TEST_DATA_DIR) + "/orbits/CometEls_excerpt.txt"));
+  EXPECT_NE(Cli({"--help"}).out.find("  comets  "), std::string::npos);
+  const CliRun r = Cli({"comets", dir / "COMET.DAT", "--jd", "2461193.0", "--sort", "q"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto j = nlohmann::json::parse(r.out);
+  EXPECT_GE(j["analyzed"].get<int>(), 234);
+  EXPECT_EQ(j["skipped_lines"], 0);
+  ASSERT_EQ(j["comets"].size(), j["analyzed"].get<std::size_t>());
+  for (std::size_t k = 1; k < j["comets"].size(); ++k)
+    EXPECT_LE(j["comets"][k - 1]["q_au"].get<double>(), j["comets"][k]["q_au"].get<double>());
+  const CliRun text = Cli({"comets", dir.Path(), "--jd", "2461193.0", "--text"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("\n    Ephemeris Date/Time: 2026/06/01 12:00:00(TDT)  Julian: 2461193.00000\n"),
+            std::string::npos);
+  EXPECT_NE(text.out.find("\n    Order of List: Database Entry\n"), std::string::npos);
+  EXPECT_EQ(Cli({"comets", dir / "COMET.DAT"}).status, 2);
+  EXPECT_EQ(Cli({"comets", dir / "COMET.DAT", "--jd", "2461193", "--sort", "size"}).status, 2);
+  const CliRun missing = Cli({"comets", dir / "none/COMET.DAT", "--jd", "2461193"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Comet File Error"), std::string::npos);
 }
 
 }  // namespace

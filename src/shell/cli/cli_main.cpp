@@ -25,6 +25,8 @@ const std::vector<Subcommand>& Subcommands() {
       ConvertOrbitsCommand(),
       OrbitSearchCommand(),
       EphemerisCommand(),
+      FindOrbitCommand(),
+      CometsCommand(),
   };
   return table;
 }

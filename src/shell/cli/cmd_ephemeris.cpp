@@ -9,6 +9,7 @@
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
 #include "orbits/ephemeris.h"
+#include "orbits/find_orb.h"
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
 #include "orbits/orbit_search.h"
@@ -23,7 +24,8 @@ namespace skarvel::cli {
 namespace {
 
 constexpr const char* kEphemerisHelp =
-    "Usage: skarvel-cli ephemeris (--cmo DB.CMO --object NAME-OR-NUMBER | --mpcorb-line \"LINE\")\n"
+    "Usage: skarvel-cli ephemeris (--cmo DB.CMO --object NAME-OR-NUMBER | --mpcorb-line \"LINE\" |\n"
+    "         --findorb FILE)\n"
     "         --start JD --count N --step-days D --site LON_EAST_DEG,LAT_DEG,HEIGHT_M\n"
     "         [--equinox B1900|B1950|J2000|J2050|date] [--code CODE] [--name SITE]\n"
     "         [--source lowell|mpc|tarne] [--text]\n\n"
@@ -35,7 +37,8 @@ constexpr const char* kEphemerisHelp =
     "--cmo: a converted orbit file; the object is a record number-designation\n"
     "(\"433\") or a name or packed designation (case ignored). --source names the\n"
     "database for the report (default mpc). --mpcorb-line: one MPCORB line.\n"
-    "(FIND_ORB element files are not read yet.) Julian dates are used as given.\n"
+    "--findorb: a FIND_ORB element file (\"FIND_ORB &File...\"; orbits about the Sun\n"
+    "only). Julian dates are used as given.\n"
     "--code, --name: the observatory code and name printed by --text (default none:\n"
     "\"XXX\").\n\n"
     "JSON keys: object, rows: list of {jd, ra_hours, dec_deg, delta_au, mag, alt_deg,\n"
@@ -87,12 +90,9 @@ int RunEphemeris(const Arguments& args, std::ostream& out, std::ostream& err) {
       return kExitUsage;
     }
   }
-  if (flags->Has("findorb")) {
-    err << "skarvel-cli ephemeris: FIND_ORB element files are not read yet; use --cmo or --mpcorb-line\n";
-    return kExitUsage;
-  }
-  if (flags->Has("cmo") == flags->Has("mpcorb-line") || (flags->Has("cmo") && !flags->Has("object"))) {
-    err << "skarvel-cli ephemeris: give either --cmo with --object, or --mpcorb-line\n";
+  const int sources = (flags->Has("cmo") ? 1 : 0) + (flags->Has("mpcorb-line") ? 1 : 0) + (flags->Has("findorb") ? 1 : 0);
+  if (sources != 1 || (flags->Has("cmo") && !flags->Has("object"))) {
+    err << "skarvel-cli ephemeris: give one of --cmo with --object, --mpcorb-line or --findorb\n";
     return kExitUsage;
   }
   const JulianToCalendar start = ConvertJulianDateField(flags->Text("start"));
@@ -132,7 +132,14 @@ int RunEphemeris(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
   }
   CurrentElements current;
-  if (flags->Has("mpcorb-line")) {
+  if (flags->Has("findorb")) {
+    CliPlatform quiet(err);
+    if (!LoadFindOrb(quiet, flags->Text("findorb"), current)) return kExitFailed;
+    if (current.elements.centralBody != 0) {
+      err << "Ephemeris Not Available: Ephemerides can be computed for orbits about the Sun only.\n";
+      return kExitFailed;
+    }
+  } else if (flags->Has("mpcorb-line")) {
     OrbitElements el;
     SetAsteroidDefaults(el);
     OrbitCodes codes{};

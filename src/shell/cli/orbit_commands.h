@@ -13,5 +13,9 @@ Subcommand ConvertOrbitsCommand();
 Subcommand EphemerisCommand();
 /// `orbit-search`: the objects of a converted orbit file in a field at an instant.
 Subcommand OrbitSearchCommand();
+/// `find-orbit`: one record of a converted orbit file by name or number.
+Subcommand FindOrbitCommand();
+/// `comets`: the place of every comet of a comet file at an instant.
+Subcommand CometsCommand();
 
 }  // namespace skarvel::cli

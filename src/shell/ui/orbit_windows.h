@@ -33,15 +33,20 @@ class OrbitWindows {
   TInfoListForm1* EphemerisForm() const { return ephemeris_.get(); }
   TInfoListForm1* ResultsForm() const { return results_.get(); }
   TChrtCntrlBox* ChartBox() const { return chart_.get(); }
+  TInfoListForm1* CometForm() const { return comets_.get(); }
+  TInfoListForm1* StatisticsForm() const { return statistics_.get(); }
 
  private:
   void After();
 
   AstrmLab& lab_;
   QWidget* parent_;
+  SearchDialogState& search_;
   std::unique_ptr<TInfoListForm1> ephemeris_;
   std::unique_ptr<TInfoListForm1> results_;
   std::unique_ptr<TChrtCntrlBox> chart_;
+  std::unique_ptr<TInfoListForm1> comets_;
+  std::unique_ptr<TInfoListForm1> statistics_;
 };
 
 }  // namespace skarvel::ui

@@ -71,7 +71,10 @@ void TClientArea::paintEvent(QPaintEvent*) {
       const QFontMetrics metrics(font);
       const auto lines = lab_.WorkScreenLines(
           width(), [&](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); }, metrics.height());
-      for (const auto& line : lines) p.drawText(line.x, line.y + metrics.ascent(), ToQt(line.text));
+      for (const auto& line : lines) {
+        p.setPen(line.white ? QColor(Qt::white) : kYellow);
+        p.drawText(line.x, line.y + metrics.ascent(), ToQt(line.text));
+      }
       break;
     }
   }
