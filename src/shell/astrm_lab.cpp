@@ -223,6 +223,7 @@ void AstrmLab::LockSlot(int slot, bool busy) {
   menus_.SetEnabled("ImageFileType1", !busy);
   menus_.SetEnabled("ClearImages1", !busy);
   menus_.SetEnabled("Preferences1", !busy);
+  menus_.SetEnabled("Preferences2", !busy);  // the pop-up menu's item
   menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].Loaded());
 }
 

@@ -237,7 +237,8 @@ void TAstrmLab::SyncMenus() {
     if (action == nullptr) return;
     action->setVisible(item.visible);
     action->setEnabled(item.separator || item.IsSubmenu() ? item.enabled : lab_.Available(item.name));
-    if (!item.separator && !item.IsSubmenu()) {
+    // A submenu shows its check mark too ("Orbital &Elements" once elements are current).
+    if (!item.separator) {
       action->setCheckable(item.checked);
       action->setChecked(item.checked);
     }

@@ -187,6 +187,49 @@ class TestMainWindow : public QObject {
     Stop();
   }
 
+  void popupPreferencesFollowsTheSlotLockAndSubmenusShowTheirCheckMarks() {
+    Start();
+    // A slot taken for measuring locks both "&Preferences..." items.
+    lab_->Views().options = [](skarvel::OptsObj&) { return skarvel::OptionsDialogResult{}; };
+    window_->SyncMenus();
+    QVERIFY(window_->Action("Preferences2")->isEnabled());
+    lab_->LockSlot(0, true);
+    window_->SyncMenus();
+    QVERIFY(!window_->Action("Preferences1")->isEnabled());
+    QVERIFY(!window_->Action("Preferences2")->isEnabled());
+    QVERIFY(!window_->PopupMenu()->actions().front()->isEnabled());
+    lab_->LockSlot(0, false);
+    window_->SyncMenus();
+    QVERIFY(window_->Action("Preferences1")->isEnabled());
+    QVERIFY(window_->Action("Preferences2")->isEnabled());
+
+    // "Orbital &Elements" shows its check mark once it is checked.
+    QMenu* ephemeris = window_->Menu("Ephemeris1");
+    QAction* elements = window_->Action("OrbitalElements1");
+    QVERIFY(!elements->isChecked());
+    ephemeris->popup(QPoint(0, 0));
+    QTRY_VERIFY(ephemeris->isVisible());
+    const QRect row = ephemeris->actionGeometry(elements);
+    const QImage plain = ephemeris->grab().toImage().copy(row);
+    lab_->Menus().SetChecked("OrbitalElements1", true);
+    window_->SyncMenus();
+    QVERIFY(elements->isCheckable());
+    QVERIFY(elements->isChecked());
+    ephemeris->update();
+    const QPixmap shown = ephemeris->grab();
+    QVERIFY(shown.save(PicturePath(*root_, "ephemeris-menu-elements-checked.png")));
+    const QImage checked = shown.toImage().copy(row);
+    // The check mark sits left of the caption: the row's left part changes.
+    const QRect markArea(0, 0, row.height() + 8, row.height());
+    int changed = 0;
+    for (int y = markArea.top(); y <= markArea.bottom(); ++y)
+      for (int x = markArea.left(); x <= markArea.right(); ++x)
+        if (plain.pixel(x, y) != checked.pixel(x, y)) ++changed;
+    QVERIFY2(changed > 10, qPrintable(QString::number(changed)));
+    ephemeris->hide();
+    Stop();
+  }
+
   void webPageItemsOpenTheConfiguredAddresses() {
     Start();
     window_->Action("VORNWebsite1")->trigger();
