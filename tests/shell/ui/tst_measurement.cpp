@@ -206,6 +206,16 @@ class TestMeasurement : public QObject {
     QVERIFY(!m->Dialog().isVisible());
     QCOMPARE(fieldEvents_.back(), std::string("closed"));
     QVERIFY(window_->Action("LoadImg1")->isEnabled());
+    // The solution text's name is not the report data's: "&Save Report Data..."
+    // still offers the date name, and the binary report goes there.
+    QCOMPARE(lab_->reportFileName, std::string());
+    const std::string rpt = root_->Path() + "DEC9.RPT";
+    ui_->SaveAsNext(rpt);
+    window_->Action("SaveData1")->trigger();
+    QCOMPARE(ui_->SaveDialogs().back().title, std::string("Select File Name for Save"));
+    QCOMPARE(ui_->SaveDialogs().back().fileName, std::string("Dec9.RPT"));
+    QVERIFY(QFile::exists(QString::fromStdString(rpt)));
+    QCOMPARE(lab_->reportFileName, std::string("DEC9.RPT"));
     ui_->AnswerNext(Answer::Yes);  // close
     ui_->AnswerNext(Answer::No);   // do not save the changed image folder
     ui_->AnswerNext(Answer::No);
