@@ -12,23 +12,12 @@
 #include "catalogs/catalog_star.h"
 #include "images/fits_file.h"
 #include "images/ui/t_image_form1.h"
+#include "orbits/orbit_files.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
 #include "shell/orbit_session.h"
 
 namespace skarvel::ui {
-
-namespace {
-
-// Looks objects up in no orbit file: the observation parameters dialog then
-// verifies nothing against the databases.
-class NoOrbitLookup : public ObjectLookup {
- public:
-  std::string FindNameByNumber(const std::string&) override { return {}; }
-  std::string FindDesignationByName(const std::string&) override { return {}; }
-};
-
-}  // namespace
 
 bool TAstrmLab::ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk) {
   if (runObsParams) return runObsParams(record, mode, checkOnOk);
@@ -37,7 +26,9 @@ bool TAstrmLab::ObsParamsDialog(ObsParams& record, const std::string& mode, bool
   settings.fitsImages = lab_.Options().imageFileType == kFileFITS;
   settings.autoVerifyID = lab_.Options().autoVerifyID;
   settings.currentYear = QDate::currentDate().year();
-  NoOrbitLookup lookup;
+  // The object is checked against the session's orbit files, as the report window does.
+  OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
+  OrbitFilesLookup lookup(files);
   TObsParamsDlg dialog(record, mode, checkOnOk, settings, lab_.verifiedIds, lookup, lab_.Ui(), this);
   return dialog.exec() == QDialog::Accepted;
 }
