@@ -163,6 +163,7 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
 }
 
 bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
+  fieldTime_ = julianDate;
   GSCFieldObj& field = Field();
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
@@ -209,8 +210,11 @@ TGSCForm1& TAstrmLab::MakeReferenceWindow() {
     if (!FieldParametersDialog(lab_.fieldRequest, lab_.measureSlot)) return false;
     const GraphicsFileObj* image = lab_.Slots()[static_cast<std::size_t>(lab_.measureSlot)].image.get();
     const auto* fits = dynamic_cast<const FITSFileObj*>(image);
-    const double time = chartKept_ || fits == nullptr ? lab_.currentObsParms.observationTime
-                                                     : fits->Header().observationTime;
+    // A chart's field is read again at the chart's time, an image's at the image's.
+    const auto& chart = lab_.Orbits().LastChart();
+    const double time = chartKept_ && chart ? chart->field.chartTime
+                        : fits != nullptr   ? fits->Header().observationTime
+                                            : lab_.currentObsParms.observationTime;
     platform::BusyCursor busy(lab_.Ui());
     return LoadField(lab_.fieldRequest, 2415018.5L + static_cast<long double>(time));
   };
