@@ -121,7 +121,7 @@ int HexValue(char c) {
 }  // namespace
 
 void SetAsteroidDefaults(OrbitElements& el) {
-  InitFrame(el.frame, CoordMode::kMean, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
+  InitFrame(el.frame, kDatabaseFrameMode, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
   el.centralBody = 0;
   el.objectKind = kMinorPlanetKind;
   el.origin = kOriginMinorPlanet;
@@ -130,7 +130,7 @@ void SetAsteroidDefaults(OrbitElements& el) {
 }
 
 void SetCometDefaults(OrbitElements& el) {
-  InitFrame(el.frame, CoordMode::kMean, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
+  InitFrame(el.frame, kDatabaseFrameMode, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
   el.centralBody = 0;
   el.objectKind = kCometKind;
   el.origin = kOriginComet;
