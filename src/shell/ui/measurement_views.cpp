@@ -120,6 +120,7 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     return FieldParametersDialog(request, lab_.measureSlot);
   };
   views.loadReferenceField = [this](const FieldRequest& request, long double jd) { return LoadField(request, jd); };
+  views.fieldCatalogMissing = [this] { return fieldCatalogMissing_; };
   views.referenceFieldsCleared = [this] {
     for (auto& window : imageWindows_)
       if (window != nullptr) {
@@ -167,9 +168,12 @@ bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   GSCFieldObj& field = Field();
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
+  fieldCatalogMissing_ = context.catalogMissing;
   for (auto& window : imageWindows_)
     if (window != nullptr) window->measurement.plate.MarkUnsolved();
-  return loaded && field.StarCount() > 0;
+  // A field without stars (only non-stellar entries, or none) is a loaded
+  // field: the reference-field window reports it.
+  return loaded;
 }
 
 TGSCForm1& TAstrmLab::MakeReferenceWindow() {
