@@ -71,7 +71,7 @@ void TClientArea::paintEvent(QPaintEvent*) {
       const QFontMetrics metrics(font);
       const auto lines = lab_.WorkScreenLines(
           width(), [&](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); }, metrics.height());
-      for (const auto& line : lines) p.drawText(line.x, line.y + metrics.ascent(), ToQt(line.text));
+      for (const auto& line : lines) p.drawText(line.x, line.y + metrics.ascent(), platform::DisplayText(line.text));
       break;
     }
   }
