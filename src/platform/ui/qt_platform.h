@@ -17,7 +17,7 @@ QString ToQt(const std::string& text);
 std::string FromQt(const QString& text);
 
 /// File-system paths as the bytes the file system uses (UTF-8 here), not as
-/// Latin-1 text: "/home/zoë" and "/data/観測" keep their names both ways.
+/// Latin-1 text: folders such as "zoë" or "観測" keep their names both ways.
 QString PathToQt(const std::string& path);
 std::string PathFromQt(const QString& path);
 
