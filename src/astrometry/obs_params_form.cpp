@@ -1,5 +1,6 @@
 #include "astrometry/obs_params_form.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "foundations/date_dialog.h"
@@ -212,7 +213,45 @@ void ObsParamsLogic::VerifyObjectID(IdField field) {
   verified_.designation = fields.designation;
 }
 
+std::optional<std::string> ObjectNumberText(const std::string& typed) {
+  std::string text = Trim(typed);
+  if (text.empty()) return text;
+  const auto allDigits = [](const std::string& t) {
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  const auto positive = [](const std::string& t) {
+    return std::any_of(t.begin(), t.end(), [](char c) { return c >= '1' && c <= '9'; });
+  };
+  // A periodic comet's number: "12P", "3D".
+  const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
+  if ((last == 'P' || last == 'D') && text.size() > 1) {
+    const std::string digits = text.substr(0, text.size() - 1);
+    if (allDigits(digits) && positive(digits)) return digits + last;
+    return std::nullopt;
+  }
+  if (allDigits(text)) {
+    if (!positive(text)) return std::nullopt;
+    return text;
+  }
+  // A packed number ("A0001" is 100001) is read as the number it stands for.
+  if (const auto unpacked = UnpackNumber(text); unpacked && *unpacked >= 1) {
+    std::string digits = std::to_string(*unpacked);
+    if (digits.size() <= 7) return digits;
+  }
+  return std::nullopt;
+}
+
 bool ObsParamsLogic::Ok() {
+  const std::optional<std::string> typedNumber = ObjectNumberText(fields.number);
+  if (!typedNumber) {
+    platform::Tell(ui_,
+                   "\"" + fields.number + "\" is not a valid Object Number!\r\n\r\n" +
+                       "Enter a whole positive number (such as 433, or 12P for a periodic comet), or leave the "
+                       "Number field empty.",
+                   "Invalid Object Number!", Icon::Error);
+    return false;
+  }
+  fields.number = *typedNumber;
   const std::optional<double> date = ParseDateField(fields.date, settings_.currentYear);
   const std::optional<long double> time = ParseTimeField(fields.time);
   if (!date || !time) {

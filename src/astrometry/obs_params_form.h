@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "astrometry/obs_params.h"
@@ -113,6 +114,12 @@ class ObsParamsLogic {
   ObjectLookup& lookup_;
   platform::Platform& ui_;
 };
+
+/// The number field's text as stored: trimmed; a whole positive number as
+/// typed ("433", "00433"), a periodic comet's number upper-cased ("12P"), a
+/// packed number as the number it stands for ("A0001" gives "100001", at most
+/// 7 digits); empty stays empty. Nothing for any other text ("abc", "0", "4.5").
+std::optional<std::string> ObjectNumberText(const std::string& typed);
 
 /// Empties name, designation, number and observer, sets the observation time,
 /// note and object type to 0 and forgets the verified texts.

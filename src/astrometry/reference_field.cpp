@@ -501,7 +501,8 @@ void ReferenceFieldModel::InitField(const FieldGeometry& geometry, bool chartMod
 }
 
 void ReferenceFieldModel::Render() {
-  if (field_.Stars().IsEmpty())
+  // Non-stellar entries alone are no stars to measure with.
+  if (field_.StarCount() == 0)
     platform::Tell(ui_, "No Catalog Stars Found in Region.", "Catalog Stars", platform::Icon::Warning);
   RenderRequest r;
   r.params = &request_.params;

@@ -134,6 +134,16 @@ void Wrapped(std::vector<std::string>& out, std::string line, const std::string&
   out.push_back(line);
 }
 
+// The TEL text: the telescope + " + CCD", unless the site's text already
+// names the CCD at its end ("0.9-m f/3 reflector + CCD").
+std::string TelescopeText(const std::string& telescope) {
+  std::string t = Trim(telescope);
+  std::string tail = t.size() >= 3 ? t.substr(t.size() - 3) : t;
+  for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (tail == "CCD") return t;
+  return telescope + " + CCD";
+}
+
 std::string Country(UserRecord& user) {
   if (user.country == "USA") user.country = "U.S.A.";
   return user.country;
@@ -392,12 +402,13 @@ void ShortHeader(AstromObsObj& obs, const std::string& code, bool split, const s
                  const std::function<void(AstromObsObj&)>& editAcknowledgement, std::vector<std::string>& out) {
   UserRecord& user = obs.user;
   out.push_back("COD " + code);
-  if (!Trim(obs.site.telescope).empty()) out.push_back("TEL " + obs.site.telescope + " + CCD");
+  if (!Trim(obs.site.telescope).empty()) out.push_back("TEL " + TelescopeText(obs.site.telescope));
   if (!Trim(user.contactName).empty()) {
     std::string con = "CON " + AbbreviateNames(user.contactName);
     for (const std::string* line : {&user.institution, &user.street, &user.cityStateZip})
       if (!Trim(*line).empty()) con += ", " + *line;
-    con += ", " + Country(user);
+    const std::string country = Country(user);
+    if (!Trim(country).empty()) con += ", " + country;
     Wrapped(out, con, "CON ");
   }
   if (!Trim(user.email).empty()) out.push_back("CON [" + user.email + "]");
@@ -516,7 +527,12 @@ std::vector<std::string> SpreadsheetLines(const AstromObsObj& obs) {
     const double t = o.params.observationTime;
     DateTimeObj when;
     when.SetDateTime(t);
-    const long long s = std::llround(std::nearbyint((t - std::floor(t)) * 86400.0)) % 86400;
+    // Whole seconds, halves to the even neighbour; 24:00:00 is 0:00:00 of the next day.
+    long long s = std::llround(std::nearbyint((t - std::floor(t)) * 86400.0));
+    if (s >= 86400) {
+      s -= 86400;
+      when.SetDateTime(std::floor(t) + 1);
+    }
     const std::string time = std::to_string(s / 3600) + ":" + Two(s / 60 % 60) + ":" + Two(s % 60);
     std::string line = o.params.objectName + "," + when.ShortDateText() + "," + time + "," +
                        FormatFixed(6, when.GetJD() - 2450000.0L) + "," + FormatFixed(6, o.target.fitRA) + "," +

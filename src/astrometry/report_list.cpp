@@ -165,6 +165,8 @@ void ReportList::SetMenusForForm() {
   m.SetVisible("N4", headers);
   m.SetVisible("EditHeaderInformation1", headers);
   m.SetEnabled("CommaDelimit", true);
+  // The exercise form is not saved as text (its spreadsheet file remains).
+  m.SetEnabled("SaveText1", headers);
 }
 
 void ReportList::Activated() {

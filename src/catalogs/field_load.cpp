@@ -1,5 +1,7 @@
 #include "catalogs/field_load.h"
 
+#include "catalogs/catalog_missing.h"
+
 namespace skarvel {
 
 namespace {
@@ -10,12 +12,36 @@ constexpr std::uint8_t kSupplementSA2 = 2;
 constexpr std::uint8_t kSupplementBSS = 3;
 
 // Runs one reader when its catalog was found; its stars join the field list
-// only when it reports stars.
-void RunReader(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParameters& params, long double jd) {
-  if (reader == nullptr || !reader->OpenCatalog()) return;
+// only when it reports stars. False when there is no reader or its catalog
+// was not found.
+bool RunReader(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParameters& params, long double jd) {
+  if (reader == nullptr || !reader->OpenCatalog()) return false;
   std::vector<CatalogStar> stars;
-  if (!reader->ReadField(params.window, jd, stars) || stars.empty()) return;
+  if (!reader->ReadField(params.window, jd, stars) || stars.empty()) return true;
   for (const CatalogStar& s : stars) c.field.AddStar(s);
+  return true;
+}
+
+// ---- a chosen catalog that cannot be read is said plainly ----
+
+void Missing(FieldLoadContext& c, MissingCatalog what) {
+  c.catalogMissing = true;
+  TellCatalogMissing(c.ui, c.options, what);
+}
+
+// RunReader for a catalog the options choose: a missing reader or folder is
+// told (when `chosen`), never left to look like an empty field.
+void RunChosen(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParameters& params, long double jd,
+               bool primary, bool chosen) {
+  if (RunReader(c, reader, params, jd) || !chosen) return;
+  if (reader == nullptr) Missing(c, primary ? MissingCatalog::kPrimaryReader : MissingCatalog::kSupplementReader);
+  else Missing(c, primary ? MissingCatalog::kPrimaryFolder : MissingCatalog::kSupplementFolder);
+}
+
+// The result of a load that read what it could: a failure when a catalog was
+// missing and nothing else gave stars.
+bool Result(const FieldLoadContext& c) {
+  return !(c.catalogMissing && c.field.Stars().IsEmpty());
 }
 
 FieldCatalogReader* SupplementReader(const FieldLoadContext& c) {
@@ -42,25 +68,37 @@ bool LoadGSCPart(FieldLoadContext& c, const FieldParameters& params) {
 bool LoadReferenceField(FieldLoadContext& c, const FieldParameters& params, long double julianDate) {
   platform::BusyCursor busy(c.ui);
   c.field.BeginField();
+  c.catalogMissing = false;
+  const bool supplementChosen = c.options.supplCatalog != 0;
   if (c.options.catalogLocation != kLocalFiles) {
+    if (c.readers.online == nullptr) {
+      Missing(c, MissingCatalog::kOnlineReader);
+      return false;
+    }
     RunReader(c, c.readers.online, params, julianDate);
     return true;
   }
   switch (c.options.primaryCatalog) {
     case kPrimaryGSC:
-      if (!LoadGSCPart(c, params)) return false;
-      if (params.useSupplement) RunReader(c, SupplementReader(c), params, julianDate);
+      if (!LoadGSCPart(c, params)) {
+        if (!c.regions.Loaded()) Missing(c, MissingCatalog::kPrimaryFolder);
+        return false;
+      }
+      if (params.useSupplement)
+        RunChosen(c, SupplementReader(c), params, julianDate, false, supplementChosen);
       return true;
     case kPrimaryUCAC2:
     case kPrimaryUCAC3:
-      RunReader(c, c.options.primaryCatalog == kPrimaryUCAC2 ? c.readers.ucac2 : c.readers.ucac3, params,
-                julianDate);
-      if (params.useSupplement) RunReader(c, c.readers.bss, params, julianDate);
-      return true;
+      RunChosen(c, c.options.primaryCatalog == kPrimaryUCAC2 ? c.readers.ucac2 : c.readers.ucac3, params,
+                julianDate, true, true);
+      if (params.useSupplement)
+        RunChosen(c, c.readers.bss, params, julianDate, false, c.options.supplCatalog == kSupplementBSS);
+      return Result(c);
     default:
       // No primary catalog: only the supplement (UCAC-BSS or the GSC sequence without its GSC part).
-      if (params.useSupplement) RunReader(c, SupplementReader(c), params, julianDate);
-      return true;
+      if (params.useSupplement)
+        RunChosen(c, SupplementReader(c), params, julianDate, false, supplementChosen);
+      return Result(c);
   }
 }
 

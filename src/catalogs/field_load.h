@@ -43,6 +43,9 @@ struct FieldLoadContext {
   GSCRgnsTblObj& regions;
   GSCFieldObj& field;
   FieldCatalogReaders readers;
+  /// Set by the load when a chosen catalog's reader or folder was missing
+  /// (the person was told what to set and where).
+  bool catalogMissing = false;
 };
 
 /// Loads the field of `params` (after the field parameters dialog returned
@@ -53,6 +56,12 @@ struct FieldLoadContext {
 /// table did not load or no region overlaps the window (the supplement is
 /// then not read); a failed region read still counts as success. The caller
 /// marks the current plate solution unsolved afterwards.
+///
+/// A chosen catalog that cannot be read (no reader for it, the web catalog
+/// without a query reader, its files not in their folder) is told plainly
+/// with what to set and where, and sets `catalogMissing`; the load then fails
+/// when no other catalog gave stars (always for the web source and a GSC
+/// whose regions table did not load).
 bool LoadReferenceField(FieldLoadContext& context, const FieldParameters& params, long double julianDate);
 
 /// The GSC part of a load: regions table (prompting allowed), the overlapping

@@ -51,11 +51,12 @@ void BMPFileObj::CloseFile() {
   fileOpen_ = false;
 }
 
-std::string BMPFileObj::PathFor(const std::string& dataDir, const std::string& imageFileName) {
+std::string BMPFileObj::PathFor(const std::string& dataDir, const std::string& imageFileName,
+                               const std::string& suffix) {
   std::string name = fs::FileNameOf(imageFileName);
   const auto dot = name.find('.');
   if (dot != std::string::npos) name.erase(dot, 4);
-  return dataDir + name + ".BMP";
+  return dataDir + name + suffix + ".BMP";
 }
 
 void BMPFileObj::ShowFailure(const std::string& text, int code) {

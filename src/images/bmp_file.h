@@ -68,8 +68,9 @@ class BMPFileObj {
   /// Row stride in bytes: the width rounded up to a multiple of 4.
   static std::int32_t StrideOf(std::int32_t width) { return (width + 3) / 4 * 4; }
   /// The bitmap path of an image file: dataDir + the name without directory,
-  /// its first "." and the three characters after it removed, + ".BMP".
-  static std::string PathFor(const std::string& dataDir, const std::string& imageFileName);
+  /// its first "." and the three characters after it removed, + `suffix` + ".BMP".
+  static std::string PathFor(const std::string& dataDir, const std::string& imageFileName,
+                             const std::string& suffix = "");
 
  private:
   void ShowFailure(const std::string& text, int code);

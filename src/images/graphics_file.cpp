@@ -58,7 +58,21 @@ void GraphicsFileObj::SetNames(const std::string& path) {
   std::string stem = name;
   if (!ext.empty()) stem.erase(stem.find(ext), ext.size());
   displayName = stem + ext;
-  headerTextPath = fs::WithTrailingSeparator(context_.dataDir) + stem + ".HDR";
+  const std::string folder = fs::WithTrailingSeparator(context_.dataDir);
+  // Two images of one name (from two folders, or one reloaded into its slot)
+  // keep separate temporary files: each deletes exactly what it wrote.
+  constexpr int kMaxSuffix = 99;  // four slots and a replaced image need at most five names
+  tempSuffix.clear();
+  for (int n = 2; n <= kMaxSuffix && tempNameTaken &&
+                  tempNameTaken(folder + stem + tempSuffix + ".HDR",
+                                         BMPFileObj::PathFor(folder, path, tempSuffix));
+       ++n)
+    tempSuffix = "-" + std::to_string(n);
+  headerTextPath = folder + stem + tempSuffix + ".HDR";
+}
+
+std::string GraphicsFileObj::BitmapPath() const {
+  return BMPFileObj::PathFor(fs::WithTrailingSeparator(context_.dataDir), fileName, tempSuffix);
 }
 
 std::optional<std::string> GraphicsFileObj::OpenImageFile(const std::string& path, std::ifstream& in,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <memory>
 #include <string>
@@ -104,6 +105,15 @@ class GraphicsFileObj {
   std::int32_t headerBackground = 0;
   std::int32_t headerRangeTop = 0;
   std::string headerTextPath;
+  /// Added to the names of the header text and bitmap when another image
+  /// holds the plain ones ("" or "-2", "-3", ...).
+  std::string tempSuffix;
+  /// Set before Load: true when another image alive (of any slot, the one
+  /// being replaced included) writes its header text or bitmap under these
+  /// paths; this image then takes numbered names ("M31-2.HDR"). May be empty.
+  std::function<bool(const std::string& headerTextPath, const std::string& bitmapPath)> tempNameTaken;
+  /// The path of this image's display bitmap in `DataDir` (with `tempSuffix`).
+  std::string BitmapPath() const;
   /// The temporary display bitmap (made by the first display build, deleted with the image).
   std::unique_ptr<BMPFileObj> displayBitmap;
 
@@ -113,6 +123,8 @@ class GraphicsFileObj {
   /// DisplayName and HeaderTextPath of a file: the upper-case extension cut to
   /// 4 characters (with its dot) E, the upper-case name without directory
   /// with the first E deleted N; DisplayName = N + E, header text DataDir + N + ".HDR".
+  /// When another image holds that name or the bitmap's (tempNameTaken), the
+  /// first free suffix "-2", "-3", ... goes before both extensions.
   void SetNames(const std::string& path);
   /// Opens an image file for a new header: forgets a previous image, opens
   /// `path` (looked up case-insensitively) read-only into `in`, names the

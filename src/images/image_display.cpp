@@ -68,7 +68,7 @@ bool ImageDisplayObj::BuildDisplay(GraphicsFileObj& image, bool takeNewSettings,
   if (takeNewSettings && context.defaults != nullptr)
     settings = NewDisplaySettings(*context.defaults, context.imageFileType);
   if (!image.HasImage() || context.ui == nullptr) return false;
-  image.displayBitmap = std::make_unique<BMPFileObj>(BMPFileObj::PathFor(context.dataDir, image.fileName), *context.ui);
+  image.displayBitmap = std::make_unique<BMPFileObj>(BMPFileObj::PathFor(context.dataDir, image.fileName, image.tempSuffix), *context.ui);
   BMPFileObj& bmp = *image.displayBitmap;
 
   // 2. Build with the neutral palette bounds.

@@ -59,11 +59,12 @@ ChartField ObservationChart(const std::vector<ObservationRecord>& observations, 
   return chart;
 }
 
-void ChartControlLogic::Open(bool hasEphemeris, bool hasObservations, bool ephemerisPreselected) {
+void ChartControlLogic::Open(bool hasEphemeris, bool hasObservations, bool ephemerisPreselected,
+                             bool observationsPreselected) {
   ephemerisEnabled = hasEphemeris;
   observationsEnabled = hasObservations;
-  plotEphemeris = hasEphemeris && ephemerisPreselected;
-  plotObservations = false;
+  plotEphemeris = hasEphemeris && ephemerisPreselected && !observationsPreselected;
+  plotObservations = hasObservations && observationsPreselected;
   step_ = Step::kOptions;
 }
 

@@ -84,8 +84,9 @@ class ChartControlLogic {
 
   /// Shows the options: "Plot Generated Ephemeris" enabled when an ephemeris
   /// table exists (and ticked when `ephemerisPreselected`), "Plot Measured
-  /// Positions " enabled when the report holds observations.
-  void Open(bool hasEphemeris, bool hasObservations, bool ephemerisPreselected);
+  /// Positions " enabled when the report holds observations (and ticked when
+  /// `observationsPreselected`: the report window's "&Chart").
+  void Open(bool hasEphemeris, bool hasObservations, bool ephemerisPreselected, bool observationsPreselected = false);
 
   /// OK. In the options step: with "Plot Generated Ephemeris" ticked the
   /// ephemeris report is to be shown and the dialog asks for an ephemeris

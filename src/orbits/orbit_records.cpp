@@ -117,12 +117,18 @@ long double CompactDateJD(std::string_view field, const char* what) {
 }
 
 /// The common checks and the derived fields of an asteroid record given by a.
+/// The record's mean anomaly advances at sqrt(GM / a^3) even where the orbit
+/// is near-parabolic (0.98 <= e < 1) and n is the near-parabolic one, so the
+/// perihelion time is taken with that mean motion.
 void FinishFromA(OrbitElements& el) {
   if (!(el.e >= 0 && el.e < 1)) throw OrbitRecordError("Invalid eccentricity");
   if (!(el.a > 0)) throw OrbitRecordError("Invalid semi-major axis");
   QFromA(el);
   MeanMotion(el);
-  TFromM(el);
+  OrbitElements elliptic = el;
+  if (const auto gm = CentralBodyGM(el.centralBody)) elliptic.n = std::sqrt(*gm / (el.a * el.a * el.a));
+  TFromM(elliptic);
+  el.T = elliptic.T;
 }
 
 int HexValue(char c) {
@@ -135,7 +141,7 @@ int HexValue(char c) {
 }  // namespace
 
 void SetAsteroidDefaults(OrbitElements& el) {
-  InitFrame(el.frame, CoordMode::kMean, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
+  InitFrame(el.frame, kDatabaseFrameMode, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
   el.centralBody = 0;
   el.objectKind = kMinorPlanetKind;
   el.origin = kOriginMinorPlanet;
@@ -144,7 +150,7 @@ void SetAsteroidDefaults(OrbitElements& el) {
 }
 
 void SetCometDefaults(OrbitElements& el) {
-  InitFrame(el.frame, CoordMode::kMean, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
+  InitFrame(el.frame, kDatabaseFrameMode, CoordFrame::kEcliptic, EquinoxKind::kJulian, kJD_J2000);
   el.centralBody = 0;
   el.objectKind = kCometKind;
   el.origin = kOriginComet;

@@ -32,8 +32,13 @@ inline constexpr long double kMpcDefaultG = 0.15L;
 inline constexpr std::uint8_t kCodeEccentricityAssumed = 2;  ///< "E" in column 106
 inline constexpr std::uint8_t kCodeNoMagnitude = 64;         ///< H was blank
 
+/// The mode byte of the frame header the orbit databases' converted records
+/// carry: (2, 0, 1, 2451545.0). Computed as mean (no nutation), like mode 0,
+/// which files written by earlier versions hold; readers take both.
+inline constexpr CoordMode kDatabaseFrameMode = static_cast<CoordMode>(2);
+
 /// Sets the fixed fields of the working elements of an asteroid conversion:
-/// frame (mean, ecliptic, Julian, 2451545.0), central body 0, object kind 0,
+/// frame (mode 2, ecliptic, Julian, 2451545.0), central body 0, object kind 0,
 /// origin 0, equinox index 2, magnitude model 1.
 void SetAsteroidDefaults(OrbitElements& el);
 

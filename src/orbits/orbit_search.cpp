@@ -345,8 +345,9 @@ inline double ReduceTurns(double x) {
 /// True when the object may pass the full test (false only when it certainly
 /// fails it). `p` is the 162-byte record.
 bool MayPass(const std::uint8_t* p, const PreLimits& L) {
-  // Frame, central body: only the standard database records are pre-filtered.
-  if (p[121] != 0 || p[143] != 0 || p[144] != 0 || p[145] != 1 || Ext(p + 146) != 2451545.0) return true;
+  // Frame, central body: only the standard database records are pre-filtered
+  // (mode byte 2, or 0 in files of earlier versions).
+  if (p[121] != 0 || (p[143] != 0 && p[143] != 2) || p[144] != 0 || p[145] != 1 || Ext(p + 146) != 2451545.0) return true;
   const double epoch = Ext(p + 51);
   const double r0[3] = {Ext(p + 61), Ext(p + 71), Ext(p + 81)};
   const double v0[3] = {Ext(p + 91), Ext(p + 101), Ext(p + 111)};

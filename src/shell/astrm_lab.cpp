@@ -225,6 +225,7 @@ void AstrmLab::LockSlot(int slot, bool busy) {
   menus_.SetEnabled("ImageFileType1", !busy);
   menus_.SetEnabled("ClearImages1", !busy);
   menus_.SetEnabled("Preferences1", !busy);
+  menus_.SetEnabled("Preferences2", !busy);  // the pop-up menu's item
   menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].Loaded());
 }
 
@@ -387,6 +388,15 @@ std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file) {
                                ImageLoadContext{&ui_, options_.dataDir, options_.headerTimeType, &currentObsParms,
                                                 report_.get()});
   if (image == nullptr) return nullptr;
+  image->tempNameTaken = [this](const std::string& header, const std::string& bitmap) {
+    for (const auto& slot : slots_) {
+      const GraphicsFileObj* other = slot.image.get();
+      if (other != nullptr && ((other->headerTextPresent && other->headerTextPath == header) ||
+                               other->BitmapPath() == bitmap))
+        return true;
+    }
+    return false;
+  };
   if (!image->Load(file)) return nullptr;
   return image;
 }

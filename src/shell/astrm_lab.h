@@ -106,8 +106,12 @@ struct AstrmLabViews {
   std::function<bool()> referenceFieldKept;
   /// "Enter/Verify Field Parameters" on the session's field request; true on OK.
   std::function<bool(FieldRequest&)> fieldParametersDialog;
-  /// Loads the reference field of the request at the Julian date; true when stars were found.
+  /// Loads the reference field of the request at the Julian date; true when the field was
+  /// loaded (it may hold no stars: the reference-field window reports that).
   std::function<bool(const FieldRequest&, long double julianDate)> loadReferenceField;
+  /// True when the last field load failed because a chosen catalog's reader
+  /// or folder was missing (the person was told so already).
+  std::function<bool()> fieldCatalogMissing;
   /// Places and shows the image window, the reference-field window (built
   /// anew when `newField`), the selection dialog and the magnifier.
   std::function<void(int slot, bool newField)> showMeasurement;

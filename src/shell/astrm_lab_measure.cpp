@@ -64,7 +64,9 @@ void AstrmLab::MeasureImage(int slot) {
               views_.loadReferenceField(fieldRequest, kJulianDateOfDateTimeZero + static_cast<long double>(observed));
     }
     if (!found) {
-      platform::Tell(ui_, "No Reference Stars Found in Region!", "Check Region Parameters", Icon::Exclamation);
+      // A missing catalog was said plainly; an empty region is said here.
+      if (!(views_.fieldCatalogMissing && views_.fieldCatalogMissing()))
+        platform::Tell(ui_, "No Reference Stars Found in Region!", "Check Region Parameters", Icon::Exclamation);
       LockSlot(slot, false);
       menus_.SetChecked(item, false);
       return;

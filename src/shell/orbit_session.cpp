@@ -374,11 +374,20 @@ void OrbitSession::ViewEphemerisText() {
 }
 
 void OrbitSession::CreateChart(bool ephemerisPreselected) {
+  OpenChartDialog(ephemerisPreselected, false);
+}
+
+void OrbitSession::ChartMeasuredPositions() {
+  OpenChartDialog(false, true);
+}
+
+void OrbitSession::OpenChartDialog(bool ephemerisPreselected, bool observationsPreselected) {
   lab_.SetScreenMode(AstrmLab::kWorkScreen);
   if (views_.discardReferenceWindow) views_.discardReferenceWindow();
   const bool hasObservations = lab_.Report() != nullptr && !lab_.Report()->Empty();
-  chart_.Open(table_.Size() > 0, hasObservations, ephemerisPreselected);
+  chart_.Open(table_.Size() > 0, hasObservations, ephemerisPreselected, observationsPreselected);
   chartFromReport_ = ephemerisPreselected;
+  chartFromObservationList_ = observationsPreselected;
   if (views_.chartDialog) views_.chartDialog(chart_);
 }
 
@@ -424,7 +433,8 @@ void OrbitSession::ChartCancel() {
   // The report window's own "&Chart" found the report open; it stays.
   if (opened == ChartControlLogic::Action::kShowEphemeris && !chartFromReport_ && views_.hideEphemerisList)
     views_.hideEphemerisList();
-  if (opened == ChartControlLogic::Action::kShowObservations && views_.closeObservationList)
+  if (opened == ChartControlLogic::Action::kShowObservations && !chartFromObservationList_ &&
+      views_.closeObservationList)
     views_.closeObservationList();
   if (views_.closeChartDialog) views_.closeChartDialog();
 }

@@ -128,6 +128,10 @@ class OrbitSession {
   /// "Create &Chart..." (and the report window's "&Chart" with the ephemeris
   /// ticked): the work screen, an unkept reference window discarded, the chart dialog.
   void CreateChart(bool ephemerisPreselected);
+  /// The report window's "&Chart": the chart dialog with "Plot Measured
+  /// Positions " ticked and "Plot Generated Ephemeris" cleared; the report
+  /// window stays open when the dialog is cancelled.
+  void ChartMeasuredPositions();
   /// OK of the chart dialog; true when the dialog closes.
   bool ChartOk();
   /// Cancel of the chart dialog: it closes, and so does the list it opened.
@@ -188,6 +192,7 @@ class OrbitSession {
   std::optional<ImageFieldInfo> ImageField(int slot);
 
  private:
+  void OpenChartDialog(bool ephemerisPreselected, bool observationsPreselected);
   const SiteRecord& Site() const;
   std::string ReportFolder() const;
   /// The converted file of a source, located through the orbit file objects;
@@ -217,6 +222,7 @@ class OrbitSession {
   bool statisticsBuilt_ = false;
   std::optional<ChartField> lastChart_;
   bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
+  bool chartFromObservationList_ = false;  ///< the chart dialog came from the observation report's "&Chart"
   std::string searchedFile_;
 };
 

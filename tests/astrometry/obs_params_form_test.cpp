@@ -98,6 +98,37 @@ TEST(ObsParamsDialog, NumbersArePaddedAndCometNumbersNeedNoLookup) {
   EXPECT_EQ(g.record.objectType, 1);
 }
 
+TEST(ObsParamsDialog, NumberFieldTakesOnlyWholePositiveNumbers) {
+  for (const char* bad : {"abc", "0", "000", "4.5", "-3", "12 3", "P", "xP", "A00", "A0001x"}) {
+    Fixture f;
+    f.record.number = "00433";
+    ObsParamsLogic dlg = f.Dialog(false);
+    dlg.fields.number = bad;
+    EXPECT_FALSE(dlg.Ok()) << bad;
+    EXPECT_EQ(f.record.number, "00433") << bad;  // the record is left as it was
+    ASSERT_EQ(f.ui.Messages().size(), 1u) << bad;
+    EXPECT_EQ(f.ui.Messages()[0].text, std::string("\"") + bad +
+                                           "\" is not a valid Object Number!\r\n\r\nEnter a whole positive number "
+                                           "(such as 433, or 12P for a periodic comet), or leave the Number field empty.");
+    EXPECT_EQ(f.ui.Messages()[0].caption, "Invalid Object Number!");
+    EXPECT_EQ(f.ui.Messages()[0].icon, Icon::Error);
+  }
+  // Packed numbers stand for their numbers; blanks around a number are dropped.
+  const std::pair<const char*, const char*> good[] = {
+      {"A0001", "100001"}, {"a0191", "360191"}, {"00433", "00433"}, {" 433 ", "00433"}, {"", ""}, {"3d", "0003D"}};
+  for (const auto& [typed, stored] : good) {
+    Fixture f;
+    ObsParamsLogic dlg = f.Dialog(false);
+    dlg.fields.number = typed;
+    EXPECT_TRUE(dlg.Ok()) << typed;
+    EXPECT_EQ(f.record.number, stored) << typed;
+    EXPECT_TRUE(f.ui.Messages().empty()) << typed;
+  }
+  // "~0000" is 620000: seven digits still fit the field; the largest packed number does not.
+  EXPECT_EQ(ObjectNumberText("~0000"), std::optional<std::string>("620000"));
+  EXPECT_EQ(ObjectNumberText("~zzzz"), std::nullopt);
+}
+
 TEST(ObsParamsDialog, DesignationField) {
   Fixture f;
   ObsParamsLogic dlg = f.Dialog();

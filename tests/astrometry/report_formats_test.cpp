@@ -187,7 +187,7 @@ TEST(ReportText, ShortHeaderAndSortedObservations) {
   EXPECT_EQ(r.title, "Formatted Astrometric Results - NIGHT1.RPT (Modified)");
   const std::vector<std::string> header = {
       "COD 695",
-      "TEL 0.9-m f/3 reflector + CCD + CCD",
+      "TEL 0.9-m f/3 reflector + CCD",
       "CON A. L. Smith, Lowell Observatory, 1400 W Mars Hill Rd, Flagstaff AZ 86001, U.S.A.",
   };
   ASSERT_GE(r.lines.size(), 10u);
@@ -213,6 +213,44 @@ TEST(ReportText, ShortHeaderAndSortedObservations) {
   BuildReport(obs, true, "NIGHT1.RPT", true, "2027/01/01 00:00:00", [&](AstromObsObj&) { ++dialogShown; });
   EXPECT_EQ(dialogShown, 1);
   EXPECT_EQ(obs.ackMessage, "Report Generated 2026/12/09 23:00:00");
+}
+
+TEST(ReportText, TelescopeAndContactLinesReadAsWritten) {
+  const auto header = [](const std::string& telescope, const std::string& country) {
+    AstromObsObj obs(UserRecord{"a. smith", "", "", "", country, "", "a. smith", ""}, CameraRecord{}, Site("695"));
+    obs.site.telescope = telescope;
+    obs.quietRefresh = true;
+    return BuildReport(obs, true, "", true, "", {}).lines;
+  };
+  auto lines = header("0.25-m f/3.7 reflector", "");
+  EXPECT_EQ(lines[1], "TEL 0.25-m f/3.7 reflector + CCD");
+  EXPECT_EQ(lines[2], "CON A. Smith");  // no country: no trailing comma
+  lines = header("0.35-m SCT + ccd ", "Sweden");
+  EXPECT_EQ(lines[1], "TEL 0.35-m SCT + ccd");
+  EXPECT_EQ(lines[2], "CON A. Smith, Sweden");
+  lines = header("0.5-m Ritchey-Chretien + CCD", "USA");
+  EXPECT_EQ(lines[1], "TEL 0.5-m Ritchey-Chretien + CCD");
+  EXPECT_EQ(lines[2], "CON A. Smith, U.S.A.");
+}
+
+TEST(ReportText, SpreadsheetTimeCarriesIntoTheNextDay) {
+  AstromObsObj obs(UserRecord{}, CameraRecord{}, Site("695"));
+  OptionsRecord options;
+  // 23:59:59.6 on 2019 May 1 rounds to 0:00:00 on May 2, as the report lines do.
+  ObservationRecord o = Obs("433", "", At(2019, 5, 1, 23, 59, 59.6L), 5.5L, 1.0L, 0, 1);
+  o.params.objectName = "Eros";
+  obs.AddObservation(o.params, o.target, options);
+  const auto csv = SpreadsheetLines(obs);
+  ASSERT_EQ(csv.size(), 6u);
+  EXPECT_EQ(csv[3].substr(0, 24), "Eros,05/02/2019,0:00:00,");
+  const auto lines = ObservationLines80(obs.Observations()[0], obs.site);
+  EXPECT_EQ(lines[0].substr(15, 17), "2019 05 02.00000 ");
+  // A second and more before midnight stays on the day.
+  ObservationRecord early = Obs("433", "", At(2019, 5, 1, 23, 59, 58.4L), 5.5L, 1.0L, 0, 1);
+  early.params.objectName = "Eros";
+  AstromObsObj second(UserRecord{}, CameraRecord{}, Site("695"));
+  second.AddObservation(early.params, early.target, options);
+  EXPECT_EQ(SpreadsheetLines(second)[3].substr(0, 25), "Eros,05/01/2019,23:59:58,");
 }
 
 TEST(ReportText, AbbreviatedNames) {

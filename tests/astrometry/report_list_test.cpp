@@ -506,14 +506,19 @@ TEST_F(ReportListTest, TextWithoutSimulatedMeasurementsSavesWithoutWarning) {
 TEST_F(ReportListTest, SpreadsheetFileIsWrittenWithItsQuestionsAndMessage) {
   list->ShowForm(ReportForm::kExercise);
   EXPECT_FALSE(list->Menu().Available("UserParameters1"));
-  EXPECT_TRUE(list->Menu().Available("CommaDelimit"));
+  // The exercise form is not saved as text; its spreadsheet file is written
+  // through "S&preadsheet Format (.CSV)...".
+  EXPECT_FALSE(list->Menu().Find("SaveText1")->enabled);
+  EXPECT_FALSE(list->Menu().Available("AsDisplayed1"));
+  EXPECT_FALSE(list->Run("AsDisplayed1", context));
+  EXPECT_TRUE(list->Menu().Find("CommaDelimit")->enabled);
   EXPECT_EQ(list->HeaderLineCount(), 3);
   EXPECT_EQ(list->ObservationOfLine(3), 0);
   testing::WriteText(dir / "TESTRPT.CSV", "old");
   ui.SaveAsNext(dir / "TESTRPT.CSV");
   ui.AnswerNext(Answer::No);
   ui.SaveAsNext(dir / "sheet.csv");
-  list->Run("CommaDelimit", context);
+  list->CommaDelimit(context);
   ASSERT_EQ(ui.SaveDialogs().size(), 2u);
   EXPECT_EQ(ui.SaveDialogs()[0].title, "Save Report for Spreadsheet");
   EXPECT_EQ(ui.SaveDialogs()[0].fileName, "TESTRPT.CSV");
@@ -534,6 +539,9 @@ TEST_F(ReportListTest, SpreadsheetFileIsWrittenWithItsQuestionsAndMessage) {
   list->WriteSpreadsheetFile(ui);
   EXPECT_EQ(ui.SaveDialogs().back().fileName, "sheet.csv");
   EXPECT_EQ(spreadsheets, 1);
+  // The other forms save as text again.
+  list->ShowForm(ReportForm::kLong);
+  EXPECT_TRUE(list->Menu().Available("AsDisplayed1"));
 }
 
 TEST_F(ReportListTest, SpreadsheetInAMissingFolderGivesTheGeneralErrorReport) {

@@ -44,6 +44,10 @@ class FakeReader : public FieldCatalogReader {
   long double ra_;
 };
 
+bool StartsWith(const std::string& text, const std::string& head) {
+  return text.rfind(head, 0) == 0;
+}
+
 struct Session {
   explicit Session(OptionsRecord o) : options(std::move(o)), table(options, ui), field(options, ui, table) {}
   bool Load(const FieldParameters& p, FieldCatalogReaders readers = {}) {
@@ -96,6 +100,15 @@ TEST(FieldLoad, GSCFailureSkipsTheSupplement) {
   s.ui.TypeNext(std::nullopt);  // cancel the regions table prompt
   EXPECT_FALSE(s.Load(p, {.sa1 = &sa1}));
   EXPECT_EQ(sa1.opened, 0);
+  // The missing folder is said with what to set and where.
+  ASSERT_FALSE(s.ui.Messages().empty());
+  EXPECT_EQ(s.ui.Messages().back().caption, "Star Catalog Not Available");
+  EXPECT_EQ(s.ui.Messages().back().text,
+            "The Guide Star Catalog was not found: not at \"" + o.gscPath1 +
+                "\".\r\n\r\nSet \"Guide Star Catalog Volume 1 Path\" on the \"Star Catalogs\" page of \"File Name "
+                "Options\" (\"&Preferences...\" > \"&Options and Parameters...\" > \"&Files...\") to the catalog's "
+                "folder, or choose another catalog in \"Set Star Catalog Options\" (\"&Preferences...\" > \"&Options "
+                "and Parameters...\" > \"S&tar Cat.\").");
   EXPECT_EQ(s.ui.BusyDepth(), 0);
   // A region read that fails still counts as success, and the supplement is read.
   Session t(CdromOptions(scratch));
@@ -147,9 +160,103 @@ TEST(FieldLoad, OtherPrimaryCatalogsAndTheOnlineSource) {
     EXPECT_TRUE(s.Load(p, {.online = &online}));
     EXPECT_EQ(online.read, 1);
     EXPECT_EQ(s.field.Stars().Size(), 1u);
-    EXPECT_TRUE(s.Load(p));  // no online reader yet: an empty field, still success
-    EXPECT_TRUE(s.field.Stars().IsEmpty());
+    EXPECT_TRUE(s.ui.Messages().empty());
   }
+}
+
+// Whatever the options choose, a catalog that cannot be read is said plainly
+// (naming what to set and where) and is never taken for an empty field.
+TEST(FieldLoad, MissingReadersAndFoldersAreSaidPlainly) {
+  TempDir scratch;
+  FieldParameters p = Field(5.0, 5.0, 30);
+  p.useSupplement = true;
+  const std::string choice =
+      "\"Set Star Catalog Options\" (\"&Preferences...\" > \"&Options and Parameters...\" > \"S&tar Cat.\")";
+  {
+    // The web source without a query reader: a failed load, not an empty field.
+    OptionsRecord o = CdromOptions(scratch);
+    o.catalogLocation = 1;
+    o.webCatalog = 0;
+    Session s(o);
+    FieldLoadContext c{s.options, s.ui, s.table, s.field, {}};
+    EXPECT_FALSE(LoadReferenceField(c, p, 2455000.5L));
+    EXPECT_TRUE(c.catalogMissing);
+    ASSERT_EQ(s.ui.Messages().size(), 1u);
+    EXPECT_EQ(s.ui.Messages()[0].caption, "Star Catalog Not Available");
+    EXPECT_EQ(s.ui.Messages()[0].icon, platform::Icon::Warning);
+    EXPECT_PRED2(StartsWith, s.ui.Messages()[0].text,
+              "The web catalog NOMAD cannot be queried by this program.\r\n\r\nChoose \"Local Files\" under \"Catalog "
+              "Location\" in \"Set Star Catalog Options\"");
+  }
+  {
+    // UCAC2 chosen, no reader for it, no supplement chosen.
+    OptionsRecord o = CdromOptions(scratch);
+    o.primaryCatalog = kPrimaryUCAC2;
+    Session s(o);
+    FakeReader bss(true, 5.0);
+    FieldLoadContext c{s.options, s.ui, s.table, s.field, {.bss = &bss}};
+    EXPECT_TRUE(LoadReferenceField(c, p, 2455000.5L));
+    EXPECT_TRUE(c.catalogMissing);
+    ASSERT_GE(s.ui.Messages().size(), 1u);
+    EXPECT_EQ(s.ui.Messages()[0].text,
+              "This program has no reader for the UCAC2 catalog.\r\n\r\nChoose another catalog under \"Local Star "
+              "Catalog\" in " + choice + ".");
+    // The supplement (read whatever the primary gave) was not chosen: not told about.
+    EXPECT_EQ(s.ui.Messages().size(), 1u);
+    // Its stars are there: the load succeeds with them.
+    EXPECT_EQ(s.field.Stars().Size(), 1u);
+  }
+  {
+    // UCAC3 whose files are not in their folder (the reader gave up), nothing else: a failed load.
+    OptionsRecord o = CdromOptions(scratch);
+    o.primaryCatalog = kPrimaryUCAC3;
+    o.ucac3Path1 = "/nowhere/ucac3/";
+    Session s(o);
+    FakeReader ucac3(false, 5.0);
+    p.useSupplement = false;
+    FieldLoadContext c{s.options, s.ui, s.table, s.field, {.ucac3 = &ucac3}};
+    EXPECT_FALSE(LoadReferenceField(c, p, 2455000.5L));
+    EXPECT_TRUE(c.catalogMissing);
+    ASSERT_EQ(s.ui.Messages().size(), 1u);
+    EXPECT_PRED2(StartsWith, s.ui.Messages()[0].text,
+              "The UCAC3 catalog was not found: not at \"/nowhere/ucac3/\".\r\n\r\nSet \"UCAC3 Catalog Side 1 Path\" on "
+              "the \"Star Catalogs\" page of \"File Name Options\"");
+    p.useSupplement = true;
+  }
+  {
+    // GSC stars with a chosen supplement that has no reader: the field loads, the missing one is said.
+    OptionsRecord o = CdromOptions(scratch);
+    o.supplCatalog = 2;
+    Session s(o);
+    FieldParameters gsc = Field(13.2310684, -7.8192147, 30);
+    gsc.useSupplement = true;
+    FieldLoadContext c{s.options, s.ui, s.table, s.field, {}};
+    EXPECT_TRUE(LoadReferenceField(c, gsc, 2455000.5L));
+    EXPECT_TRUE(c.catalogMissing);
+    EXPECT_GT(s.field.StarCount(), 5);
+    ASSERT_EQ(s.ui.Messages().size(), 1u);
+    EXPECT_EQ(s.ui.Messages()[0].text,
+              "This program has no reader for the USNO-SA2.0 catalog.\r\n\r\nChoose another catalog under "
+              "\"Supplementary\" in " + choice + ".");
+    // With "(None)" as the supplement nothing is said.
+    s.options.supplCatalog = 0;
+    FieldLoadContext quiet{s.options, s.ui, s.table, s.field, {}};
+    EXPECT_TRUE(LoadReferenceField(quiet, gsc, 2455000.5L));
+    EXPECT_FALSE(quiet.catalogMissing);
+    EXPECT_EQ(s.ui.Messages().size(), 1u);
+  }
+}
+
+// A field with only non-stellar entries is a loaded field without stars.
+TEST(FieldLoad, OnlyNonStellarEntriesLoad) {
+  TempDir scratch;
+  Session s(testing::ConvertedOptions(scratch));
+  // GSC 4663-3 (class 3) stands alone within 20' (tests/data/catalogs/gsc_stars.csv).
+  EXPECT_TRUE(s.Load(Field(0.11475641, -0.7821481, 5)));
+  EXPECT_EQ(s.field.StarCount(), 0);
+  EXPECT_EQ(s.field.NonStellarCount(), 1);
+  EXPECT_EQ(s.field.Stars().Size(), 1u);
+  EXPECT_TRUE(s.ui.Messages().empty());
 }
 
 TEST(FieldLoad, PrepareFieldNamesAndVolumes) {

@@ -12,10 +12,13 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "foundations/byte_io.h"
+#include "foundations/extended_float.h"
 #include "foundations/io_error.h"
 #include "orbits/convert_commands.h"
 #include "orbits/minor_body.h"
@@ -134,6 +137,18 @@ TEST(OrbitFiles, ConvertedRecordsHoldTheParsedStates) {
     EXPECT_EQ(rec.codes, codes) << k;
   }
   EXPECT_FALSE(files.Mpc()->NextRecord(rec));
+  // Every record's frame header is (2, 0, 1, 2451545.0) as the databases write it.
+  std::ifstream in(s.mpcDir + "MPCORB.CMO", std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size(), lines.size() * kCmoRecordBytes);
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const char* p = bytes.data() + k * kCmoRecordBytes + 143;
+    EXPECT_EQ(p[0], 2) << k;
+    EXPECT_EQ(p[1], 0) << k;
+    EXPECT_EQ(p[2], 1) << k;
+    ByteReader jd(reinterpret_cast<const std::uint8_t*>(p + 3), 10);
+    EXPECT_EQ(ReadExtended(jd), 2451545.0L) << k;
+  }
 }
 
 TEST(OrbitFiles, ChangedSourceStampTriggersConversionAndOrphanStaysUsable) {
@@ -425,6 +440,9 @@ TEST(CometFileObj, ReadsTheCometFileOrSaysWhyNot) {
   EXPECT_EQ(hb.name, "C/1995 O1 (Hale-Bopp)");
   EXPECT_EQ(hb.objectKind, 1);
   EXPECT_EQ(hb.magModel, 2);
+  EXPECT_EQ(static_cast<int>(hb.frame.mode), 2);
+  EXPECT_EQ(hb.frame.frame, CoordFrame::kEcliptic);
+  EXPECT_EQ(hb.frame.equinoxKind, EquinoxKind::kJulian);
   EXPECT_EQ(header.designation, "CJ95O010");
   ByteWriter a;
   WriteCmoRecord(a, hb);

@@ -42,6 +42,35 @@ OrbitElements ParseMpc(const std::string& line, OrbitCodes& codes, bool* hPresen
   return el;
 }
 
+// A record given by a with 0.98 <= e < 1: its mean anomaly belongs to the
+// elliptic mean motion k / a^1.5 (Gauss's constant k = 0.01720209895 rad/day),
+// whatever n the near-parabolic propagation uses.
+TEST(MpcorbLine, NearParabolicRecordKeepsItsPerihelionTime) {
+  std::string line = FixtureLines("MPCORB_format_NEA_excerpt.txt")[0];
+  line.replace(26, 9, " 10.00000");
+  line.replace(70, 9, "0.9850000");
+  line.replace(92, 11, "  3.0000000");
+  OrbitCodes codes{};
+  const OrbitElements el = ParseMpc(line, codes);
+  ASSERT_EQ(OrbitType(el), OrbitKind::kNearParabolic);
+  const double a = 3.0, e = 0.985, m = 10 * kDeg, epoch = 2458666.5;
+  const double nGauss = 0.01720209895 / std::pow(a, 1.5);  // rad/day
+  EXPECT_NEAR(D(el.T), epoch - m / nGauss, 1e-5);  // 52.72 days before the epoch
+  // The state at the epoch lies where Kepler's equation puts it: r = a (1 - e cos E).
+  double ecc = m;
+  for (int k = 0; k < 100; ++k) ecc = m + e * std::sin(ecc);
+  const double r = a * (1 - e * std::cos(ecc));
+  const CmoRecord rec = ElementsToCmo(el);
+  const double rModel = D(std::sqrt(rec.position.x * rec.position.x + rec.position.y * rec.position.y +
+                                    rec.position.z * rec.position.z)) /
+                        D(kAstronomicalUnitKm);
+  EXPECT_NEAR(rModel, r, 1e-6 * r);
+  // An elliptic record is unchanged: T one mean anomaly before the epoch at n.
+  OrbitCodes codes2{};
+  const OrbitElements eros = ParseMpc(FixtureLines("MPCORB_format_NEA_excerpt.txt")[0], codes2);
+  EXPECT_NEAR(D(eros.T), epoch - 84.17190 * kDeg / (86400 * D(eros.n)), 1e-7);
+}
+
 TEST(MpcorbLine, FieldsOfEros) {
   const auto lines = FixtureLines("MPCORB_format_NEA_excerpt.txt");
   OrbitCodes codes;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -510,6 +511,39 @@ TEST(SearchLoad, DoubleClickLoadsThatRecord) {
 /// 100,000-record synthetic database: same records, same positions (to
 /// 1e-9 arc seconds), same magnitudes and distances, for wide and narrow
 /// fields, through 0 h, at a pole, with the transit test and tight magnitudes.
+TEST(SearchEquality, FilesOfEarlierVersionsWithFrameMode0ArePreFilteredAlike) {
+  testing::TempDir dir;
+  ASSERT_TRUE(bench::WriteSyntheticMpcorb(dir / "MPCORB.DAT", 3000, 2000));
+  const ConversionStats stats = ConvertOrbitFile(dir / "MPCORB.DAT", dir / "MPCORB.CMO", OrbitSourceFormat::kMpcorb,
+                                                 true, MpcHeader::kSkipToDashes, {});
+  ASSERT_GT(stats.records, 2900);
+  // The same records with the mode byte an earlier version wrote (0).
+  std::ifstream in(dir / "MPCORB.CMO", std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(bytes.size() % kCmoRecordBytes, 0u);
+  for (std::size_t at = 0; at < bytes.size(); at += kCmoRecordBytes) {
+    ASSERT_EQ(bytes[at + 143], 2);
+    bytes[at + 143] = 0;
+  }
+  std::ofstream(dir / "OLD.CMO", std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::int64_t candidates[2] = {0, 0};
+  std::vector<std::int32_t> found[2];
+  for (int s = 0; s < 2; ++s) {
+    testing::ScriptedPlatform ui;
+    TAstOrbFlSrch search(SearchContext{ui, DefaultSiteRecord(), true});
+    search.Params().instant.SetJD(2460831.5L);
+    ASSERT_FALSE(ReadFieldInput(Limits("2", "8", "-30", "30"), search.Params()));
+    ASSERT_TRUE(search.SearchFile(dir / (s == 0 ? "MPCORB.CMO" : "OLD.CMO"), ElementSource::kMpc, 0,
+                                  ScanStrategy::kFast));
+    candidates[s] = search.Counts().candidates;
+    EXPECT_LT(candidates[s], search.Counts().read / 2);  // the pre-filter does its work on both
+    for (std::int32_t k = 0; k <= search.Results().LastIndex(); ++k) found[s].push_back(ResultAt(search, k).recordNumber);
+  }
+  EXPECT_EQ(candidates[0], candidates[1]);
+  EXPECT_EQ(found[0], found[1]);
+  EXPECT_FALSE(found[0].empty());
+}
+
 TEST(SearchEquality, FastScanEqualsStraightforwardOn100000Records) {
   testing::TempDir dir;
   ASSERT_TRUE(bench::WriteSyntheticMpcorb(dir / "MPCORB.DAT", 100000, 60000));

@@ -22,7 +22,8 @@ tool="$build/tools/make-demo"
 
 case "${1:-}" in
   --stars)
-    starlist="${STARLIST_TOOL:-/work/shared/tools/starlist/extract_stars.py}"
+    # The shared star-list tool beside the repository, or the one $STARLIST_TOOL names.
+    starlist="${STARLIST_TOOL:-$root/../shared/tools/starlist/extract_stars.py}"
     read -r ra dec < <("$tool" field-centre "$source_dir")
     /usr/bin/python3 "$starlist" "$ra" "$dec" "$STAR_HALF_SIZE_DEG" 99 -o "$source_dir/tycho2_field.csv"
     ;;

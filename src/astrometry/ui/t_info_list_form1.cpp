@@ -195,7 +195,7 @@ void TInfoListForm1::Refresh() {
     }
     if (selected >= 0) box_->scrollToItem(box_->item(selected));
   }
-  setWindowTitle(ToQt(list_.Title()));
+  setWindowTitle(platform::DisplayText(list_.Title()));
   SyncMenus();
 }
 

@@ -271,7 +271,7 @@ bool TImageForm1::ShowImage(int slot) {
   valid_ = false;
   GraphicsFileObj* image = Image();
   if (image == nullptr || !image->headerTextPresent) return false;
-  setWindowTitle(ToQt(CaptionPrefix() + image->displayName));
+  setWindowTitle(platform::DisplayText(CaptionPrefix() + image->displayName));
   headerWindow_.reset();
   dataWindow_.reset();
   markers.clear();

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -32,6 +33,39 @@ QString ToQt(const std::string& text) { return QString::fromLatin1(text.data(), 
 std::string FromQt(const QString& text) {
   const QByteArray bytes = text.toLatin1();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QString PathToQt(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+std::string PathFromQt(const QString& path) {
+  const QByteArray bytes = QFile::encodeName(path);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+namespace {
+
+// True when `text` is well-formed UTF-8 holding at least one multi-byte character.
+bool IsUtf8BeyondAscii(const std::string& text) {
+  bool multi = false;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > text.size() || (n == 2 && c < 0xC2)) return false;
+    for (std::size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    multi = multi || n > 1;
+    i += n;
+  }
+  return multi;
+}
+
+}  // namespace
+
+QString DisplayText(const std::string& text) {
+  if (IsUtf8BeyondAscii(text)) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return ToQt(text);
 }
 
 QString QtFilter(const std::string& filter) {
@@ -79,7 +113,7 @@ class QtProgress : public ProgressWindow {
     dialog_->setValue(static_cast<int>(std::min<std::int64_t>(position, dialog_->maximum())));
     QCoreApplication::processEvents();
   }
-  void SetText(const std::string& text) override { dialog_->setLabelText(ToQt(text)); }
+  void SetText(const std::string& text) override { dialog_->setLabelText(DisplayText(text)); }
   bool StopRequested() override {
     QCoreApplication::processEvents();
     return dialog_->wasCanceled();
@@ -103,8 +137,8 @@ QtPlatform::~QtPlatform() {
 Answer QtPlatform::Message(const MessageRequest& request) {
   if (request.beep) QApplication::beep();
   QMessageBox box(parent_);
-  box.setWindowTitle(ToQt(request.caption));
-  box.setText(ToQt(request.text).replace("\r\n", "\n"));
+  box.setWindowTitle(DisplayText(request.caption));
+  box.setText(DisplayText(request.text).replace("\r\n", "\n"));
   switch (request.icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
     case Icon::Error:
@@ -144,42 +178,42 @@ void SelectFilter(QFileDialog& dialog, const FileDialogRequest& request) {
 }  // namespace
 
 std::optional<std::vector<std::string>> QtPlatform::OpenFiles(const FileDialogRequest& request) {
-  QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  QFileDialog dialog(parent_, ToQt(request.title), PathToQt(request.directory), QtFilter(request.filter));
   SelectFilter(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
   if (!request.fileName.empty() && request.fileName.find('*') == std::string::npos)
-    dialog.selectFile(ToQt(request.fileName));
+    dialog.selectFile(PathToQt(request.fileName));
   if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(ToQt(request.defaultExtension).remove(0, 1));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> files;
-  for (const QString& f : dialog.selectedFiles()) files.push_back(FromQt(f));
+  for (const QString& f : dialog.selectedFiles()) files.push_back(PathFromQt(f));
   if (files.empty()) return std::nullopt;
   return files;
 }
 
 std::optional<std::string> QtPlatform::SaveFile(const FileDialogRequest& request) {
-  QFileDialog dialog(parent_, ToQt(request.title), ToQt(request.directory), QtFilter(request.filter));
+  QFileDialog dialog(parent_, ToQt(request.title), PathToQt(request.directory), QtFilter(request.filter));
   SelectFilter(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  if (!request.fileName.empty()) dialog.selectFile(ToQt(request.fileName));
+  if (!request.fileName.empty()) dialog.selectFile(PathToQt(request.fileName));
   if (!request.defaultExtension.empty()) {
     QString ext = ToQt(request.defaultExtension);
     if (ext.startsWith('.')) ext.remove(0, 1);
     dialog.setDefaultSuffix(ext);
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return FromQt(dialog.selectedFiles().front());
+  return PathFromQt(dialog.selectedFiles().front());
 }
 
 std::optional<std::string> QtPlatform::ChooseDirectory(const DirectoryRequest& request) {
   QFileDialog::Options options = QFileDialog::ShowDirsOnly;
   if (!request.mayCreate) options |= QFileDialog::ReadOnly;
   const QString dir =
-      QFileDialog::getExistingDirectory(parent_, ToQt(request.title), ToQt(request.directory), options);
+      QFileDialog::getExistingDirectory(parent_, ToQt(request.title), PathToQt(request.directory), options);
   if (dir.isEmpty()) return std::nullopt;
-  return FromQt(dir);
+  return PathFromQt(dir);
 }
 
 std::optional<std::string> QtPlatform::PromptText(const TextPromptRequest& request) {
@@ -228,7 +262,7 @@ void QtPlatform::ProgressNote(const std::string& text) {
     layout->addWidget(label);
     note_ = window;
   }
-  note_->findChild<QLabel*>("noteText")->setText(ToQt(text));
+  note_->findChild<QLabel*>("noteText")->setText(DisplayText(text));
   note_->adjustSize();
   note_->show();
   QCoreApplication::processEvents();
@@ -236,7 +270,7 @@ void QtPlatform::ProgressNote(const std::string& text) {
 
 std::unique_ptr<ProgressWindow> QtPlatform::OpenProgress(const std::string& caption, const std::string& text,
                                                          std::int64_t maximum, bool canStop) {
-  return std::make_unique<QtProgress>(parent_, ToQt(caption), ToQt(text), maximum, canStop);
+  return std::make_unique<QtProgress>(parent_, DisplayText(caption), DisplayText(text), maximum, canStop);
 }
 
 void QtPlatform::SetBusy(bool busy) {
@@ -249,15 +283,15 @@ bool QtPlatform::OpenWebPage(const std::string& url) { return QDesktopServices::
 ProcessHandle QtPlatform::StartProcess(const std::string& program, const std::vector<std::string>& arguments,
                                        const std::string& workingDirectory) {
   QStringList args;
-  for (const auto& a : arguments) args << ToQt(a);
-  QString exe = ToQt(program);
+  for (const auto& a : arguments) args << PathToQt(a);  // file names, as the file system has them
+  QString exe = PathToQt(program);
   if (exe.isEmpty()) exe = "xdg-open";  // the desktop's associated program of the file
   // The system's codes of a failed start: 2 no such program, 5 not
   // executable, 267 no such working directory.
   constexpr int kNotFound = 2, kAccessDenied = 5, kBadDirectory = 267;
-  if (!workingDirectory.empty() && !QFileInfo(ToQt(workingDirectory)).isDir()) return ProcessHandle{0, kBadDirectory};
+  if (!workingDirectory.empty() && !QFileInfo(PathToQt(workingDirectory)).isDir()) return ProcessHandle{0, kBadDirectory};
   auto* process = new QProcess();
-  process->setWorkingDirectory(ToQt(workingDirectory));
+  process->setWorkingDirectory(PathToQt(workingDirectory));
   process->start(exe, args);  // an argument list: no shell interprets the names
   if (!process->waitForStarted(5000)) {
     delete process;

@@ -16,6 +16,16 @@ namespace skarvel::platform {
 QString ToQt(const std::string& text);
 std::string FromQt(const QString& text);
 
+/// File-system paths as the bytes the file system uses (UTF-8 here), not as
+/// Latin-1 text: folders such as "zoë" or "観測" keep their names both ways.
+QString PathToQt(const std::string& path);
+std::string PathFromQt(const QString& path);
+
+/// A text to show (message, title, screen line) that may hold a path: bytes
+/// that form UTF-8 with characters beyond ASCII are shown as UTF-8 (a file
+/// name), anything else as the system's Latin-1 text ("12° 30'").
+QString DisplayText(const std::string& text);
+
 /// Converts a "description|pattern|description|pattern" filter to Qt's form
 /// ("description (*.USR);;..."); a pattern without "*" stands for "*" + pattern.
 QString QtFilter(const std::string& filter);

@@ -12,23 +12,12 @@
 #include "catalogs/catalog_star.h"
 #include "images/fits_file.h"
 #include "images/ui/t_image_form1.h"
+#include "orbits/orbit_files.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
 #include "shell/orbit_session.h"
 
 namespace skarvel::ui {
-
-namespace {
-
-// Looks objects up in no orbit file: the observation parameters dialog then
-// verifies nothing against the databases.
-class NoOrbitLookup : public ObjectLookup {
- public:
-  std::string FindNameByNumber(const std::string&) override { return {}; }
-  std::string FindDesignationByName(const std::string&) override { return {}; }
-};
-
-}  // namespace
 
 bool TAstrmLab::ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk) {
   if (runObsParams) return runObsParams(record, mode, checkOnOk);
@@ -37,7 +26,9 @@ bool TAstrmLab::ObsParamsDialog(ObsParams& record, const std::string& mode, bool
   settings.fitsImages = lab_.Options().imageFileType == kFileFITS;
   settings.autoVerifyID = lab_.Options().autoVerifyID;
   settings.currentYear = QDate::currentDate().year();
-  NoOrbitLookup lookup;
+  // The object is checked against the session's orbit files, as the report window does.
+  OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
+  OrbitFilesLookup lookup(files);
   TObsParamsDlg dialog(record, mode, checkOnOk, settings, lab_.verifiedIds, lookup, lab_.Ui(), this);
   return dialog.exec() == QDialog::Accepted;
 }
@@ -129,6 +120,7 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     return FieldParametersDialog(request, lab_.measureSlot);
   };
   views.loadReferenceField = [this](const FieldRequest& request, long double jd) { return LoadField(request, jd); };
+  views.fieldCatalogMissing = [this] { return fieldCatalogMissing_; };
   views.referenceFieldsCleared = [this] {
     for (auto& window : imageWindows_)
       if (window != nullptr) {
@@ -172,12 +164,16 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
 }
 
 bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
+  fieldTime_ = julianDate;
   GSCFieldObj& field = Field();
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
+  fieldCatalogMissing_ = context.catalogMissing;
   for (auto& window : imageWindows_)
     if (window != nullptr) window->measurement.plate.MarkUnsolved();
-  return loaded && field.StarCount() > 0;
+  // A field without stars (only non-stellar entries, or none) is a loaded
+  // field: the reference-field window reports it.
+  return loaded;
 }
 
 TGSCForm1& TAstrmLab::MakeReferenceWindow() {
@@ -218,8 +214,11 @@ TGSCForm1& TAstrmLab::MakeReferenceWindow() {
     if (!FieldParametersDialog(lab_.fieldRequest, lab_.measureSlot)) return false;
     const GraphicsFileObj* image = lab_.Slots()[static_cast<std::size_t>(lab_.measureSlot)].image.get();
     const auto* fits = dynamic_cast<const FITSFileObj*>(image);
-    const double time = chartKept_ || fits == nullptr ? lab_.currentObsParms.observationTime
-                                                     : fits->Header().observationTime;
+    // A chart's field is read again at the chart's time, an image's at the image's.
+    const auto& chart = lab_.Orbits().LastChart();
+    const double time = chartKept_ && chart ? chart->field.chartTime
+                        : fits != nullptr   ? fits->Header().observationTime
+                                            : lab_.currentObsParms.observationTime;
     platform::BusyCursor busy(lab_.Ui());
     return LoadField(lab_.fieldRequest, 2415018.5L + static_cast<long double>(time));
   };

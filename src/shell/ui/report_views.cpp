@@ -5,6 +5,7 @@
 #include "astrometry/ui/t_obs_params_dlg.h"
 #include "foundations/date_time.h"
 #include "orbits/orbit_files.h"
+#include "shell/orbit_session.h"
 
 namespace skarvel::ui {
 
@@ -54,7 +55,37 @@ void ReportViews::Install(AstrmLabViews& views) {
     TObsParamsDlg dialog(params, "Edit Parameters", true, settings, lab_.verifiedIds, lookup, lab_.Ui(), window_.get());
     return dialog.exec() == QDialog::Accepted;
   };
-  views.reportChart = [this] { lab_.Run("CreateChart1"); };
+  views.reportChart = [this] {
+    if (lab_.Available("CreateChart1")) lab_.Orbits().ChartMeasuredPositions();
+  };
+  // The chart's measurement records are picked in this window.
+  views.orbits.showObservationList = [this] {
+    ReportList* list = lab_.ReportWindow();
+    if (list == nullptr) return;
+    if (window_ != nullptr && window_->isVisible()) {
+      window_->raise();
+      return;
+    }
+    if (list->Form()) {
+      list->Rebuild(true);
+      MakeWindow().ShowList();
+    } else {
+      // Shown for picking a line: the acknowledgement is not asked for.
+      lab_.Report()->quietRefresh = true;
+      list->ShowForm(ReportForm::kShort);
+      lab_.Report()->quietRefresh = false;
+    }
+  };
+  views.orbits.selectedObservation = [this]() -> std::optional<std::size_t> {
+    ReportList* list = lab_.ReportWindow();
+    if (list == nullptr || window_ == nullptr || !window_->isVisible()) return std::nullopt;
+    const int observation = list->ObservationOfLine(list->Selected());
+    if (observation < 0) return std::nullopt;
+    return static_cast<std::size_t>(observation);
+  };
+  views.orbits.closeObservationList = [this] {
+    if (window_ != nullptr) window_->hide();
+  };
 }
 
 }  // namespace skarvel::ui

@@ -73,7 +73,7 @@ void TClientArea::paintEvent(QPaintEvent*) {
           width(), [&](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); }, metrics.height());
       for (const auto& line : lines) {
         p.setPen(line.white ? QColor(Qt::white) : kYellow);
-        p.drawText(line.x, line.y + metrics.ascent(), ToQt(line.text));
+        p.drawText(line.x, line.y + metrics.ascent(), platform::DisplayText(line.text));
       }
       break;
     }
@@ -240,7 +240,8 @@ void TAstrmLab::SyncMenus() {
     if (action == nullptr) return;
     action->setVisible(item.visible);
     action->setEnabled(item.separator || item.IsSubmenu() ? item.enabled : lab_.Available(item.name));
-    if (!item.separator && !item.IsSubmenu()) {
+    // A submenu shows its check mark too ("Orbital &Elements" once elements are current).
+    if (!item.separator) {
       action->setCheckable(item.checked);
       action->setChecked(item.checked);
     }

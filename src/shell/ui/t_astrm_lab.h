@@ -98,6 +98,8 @@ class TAstrmLab : public QMainWindow {
   TGSCForm1* ReferenceWindow() const { return referenceWindow_.get(); }
   /// The field star list and regions table of the session.
   GSCFieldObj& Field();
+  /// The observation time (Julian date) the last reference field was read for.
+  long double FieldTime() const { return fieldTime_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -129,6 +131,8 @@ class TAstrmLab : public QMainWindow {
   std::unique_ptr<TGSCForm1> referenceWindow_;
   ChartContent chart_;
   bool chartKept_ = false;
+  long double fieldTime_ = 0;
+  bool fieldCatalogMissing_ = false;
   std::unique_ptr<ReportViews> reportViews_;
 };
 

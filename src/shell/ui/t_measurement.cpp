@@ -104,8 +104,9 @@ void TMeasurement::Close(bool completed) {
   if (completed) {
     // The solution report is offered for saving when it has not been saved.
     if (TImageTextWindow* report = image_.SolutionWindow()) {
+      // The solution text keeps its own name: the report data file's name
+      // belongs to the report's load and save alone.
       if (!report->List().SavedAsText()) report->Window().RunCommand("AsDisplayed1");
-      lab_.reportFileName = report->List().TextFileName();
     }
   }
   active_ = false;

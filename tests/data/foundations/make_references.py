@@ -94,9 +94,9 @@ def sun_series():
     """The 50-term series summed straight from the published table as shipped
     in ../shared/data/sun/bretagnon_simon_50.tsv (double precision throughout),
     to catch a term copied wrong into the code."""
-    path = os.path.join(HERE, "..", "..", "..", "..", "shared", "data", "sun", "bretagnon_simon_50.tsv")
-    if not os.path.exists(path):
-        path = "/work/shared/data/sun/bretagnon_simon_50.tsv"
+    # The shared folder beside the repository, or the one $SKARVEL_SHARED_DIR names.
+    shared = os.environ.get("SKARVEL_SHARED_DIR", os.path.join(HERE, "..", "..", "..", "..", "shared"))
+    path = os.path.join(shared, "data", "sun", "bretagnon_simon_50.tsv")
     terms = [tuple(float(x) for x in line.split("\t")) for line in open(path).read().strip().split("\n")[1:]]
     assert len(terms) == 50
     rows = []

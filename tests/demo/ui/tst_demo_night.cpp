@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -326,6 +328,46 @@ class TestDemoNight : public QObject {
     ui_.AnswerNext(Answer::No);
     ui_.AnswerNext(Answer::No);
     window_->close();
+  }
+
+  // The observation parameters dialog of the measure command looks the
+  // object up in the session's orbit files: the number 433 gives the name.
+  void measuringChecksTheObjectAgainstTheOrbitFile() {
+    Start();
+    window_->runObsParams = nullptr;  // the real dialog
+    ui_.ChooseFilesNext(std::vector<std::string>{demo_ + "images/" + truth_.front().file});
+    window_->Action("LoadImg1")->trigger();
+    QVERIFY(window_->Action("MeasImg1")->isEnabled());
+    QString caption, nameBefore, nameAfter;
+    QTimer::singleShot(50, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (dialog == nullptr) return;
+      caption = dialog->windowTitle();
+      auto* name = dialog->findChild<QLineEdit*>("ObjectName");
+      auto* number = dialog->findChild<QLineEdit*>("Number");
+      auto* designation = dialog->findChild<QLineEdit*>("Designation");
+      if (name == nullptr || number == nullptr || designation == nullptr) return;
+      name->clear();
+      designation->clear();
+      number->setText("433");
+      nameBefore = name->text();
+      QTest::mouseDClick(number, Qt::LeftButton);
+      nameAfter = name->text();
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    window_->Action("MeasImg1")->trigger();
+    QCOMPARE(caption, QString("Observation Parameters - Verify/Complete"));
+    QCOMPARE(nameBefore, QString());
+    QCOMPARE(nameAfter, QString("Eros"));
+    // Cancelled: no measurement, the slot free again.
+    QVERIFY(!window_->Action("MeasImg1")->isChecked());
+    QVERIFY(window_->Action("LoadImg1")->isEnabled());
+    ui_.AnswerNext(Answer::Yes);  // close
+    ui_.AnswerNext(Answer::No);
+    ui_.AnswerNext(Answer::No);
+    window_->close();
+    window_.reset();
+    lab_.reset();
   }
 };
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,6 +69,54 @@ class TestImageSlots : public QObject {
   bool On(const char* name) { return window_->Action(name)->isEnabled(); }
 
  private slots:
+  // Two images of one file name from two folders keep their own header text
+  // and bitmap in DataDir; releasing one deletes exactly its own files.
+  void sameFileNamesFromTwoFoldersKeepTheirOwnTemporaryFiles() {
+    Start();
+    const std::string data = lab_->Options().dataDir;
+    const std::string a = root_->MakeDir("night1") + "m31.fits";
+    const std::string b = root_->MakeDir("night2") + "m31.fits";
+    skarvel::testing::WriteMiniFits(a, 8, 6, 10, {"OBJECT  = 'First night'"});
+    skarvel::testing::WriteMiniFits(b, 8, 6, 20, {"OBJECT  = 'Second night'"});
+    ui_->ChooseFilesNext(std::vector<std::string>{a});
+    window_->Action("LoadImg1")->trigger();
+    ui_->ChooseFilesNext(std::vector<std::string>{b});
+    window_->Action("LoadImg2")->trigger();
+    const auto* first = lab_->Slots()[0].image.get();
+    const auto* second = lab_->Slots()[1].image.get();
+    QVERIFY(first != nullptr && second != nullptr);
+    // The first keeps the plain names; the second takes numbered ones.
+    QCOMPARE(QString::fromStdString(first->headerTextPath), QString::fromStdString(data + "M31S.HDR"));
+    QCOMPARE(QString::fromStdString(second->headerTextPath), QString::fromStdString(data + "M31S-2.HDR"));
+    QCOMPARE(QString::fromStdString(first->BitmapPath()), QString::fromStdString(data + "m31s.BMP"));
+    QCOMPARE(QString::fromStdString(second->BitmapPath()), QString::fromStdString(data + "m31s-2.BMP"));
+    for (const std::string& f : {data + "M31S.HDR", data + "M31S-2.HDR", data + "m31s.BMP", data + "m31s-2.BMP"})
+      QVERIFY2(QFile::exists(QString::fromStdString(f)), f.c_str());
+    QVERIFY(skarvel::testing::ReadText(data + "M31S.HDR").find("First night") != std::string::npos);
+    QVERIFY(skarvel::testing::ReadText(data + "M31S-2.HDR").find("Second night") != std::string::npos);
+    // Slot 1 reloaded with the second night's file: the old image goes with
+    // its own files, the new one does not take slot 2's.
+    ui_->AnswerNext(Answer::Yes);  // replace image 1
+    ui_->ChooseFilesNext(std::vector<std::string>{b});
+    window_->Action("LoadImg1")->trigger();
+    const auto* reloaded = lab_->Slots()[0].image.get();
+    QVERIFY(reloaded != first);
+    QVERIFY(reloaded->headerTextPath != second->headerTextPath);
+    QVERIFY(reloaded->BitmapPath() != second->BitmapPath());
+    QVERIFY(QFile::exists(QString::fromStdString(reloaded->headerTextPath)));
+    QVERIFY(QFile::exists(QString::fromStdString(reloaded->BitmapPath())));
+    QVERIFY(skarvel::testing::ReadText(data + "M31S-2.HDR").find("Second night") != std::string::npos);
+    QVERIFY(QFile::exists(QString::fromStdString(data + "m31s-2.BMP")));
+    const std::string reloadedHeader = reloaded->headerTextPath;
+    // Clearing the images removes every temporary file.
+    ui_->AnswerNext(Answer::Yes);  // clear
+    window_->Action("Object1")->trigger();
+    for (const std::string& f : {data + "M31S.HDR", data + "M31S-2.HDR", data + "m31s.BMP", data + "m31s-2.BMP",
+                                 reloadedHeader})
+      QVERIFY2(!QFile::exists(QString::fromStdString(f)), f.c_str());
+    Stop();
+  }
+
   void loadClearAndMultipleLoadThroughTheMenus() {
     Start();
     QVERIFY(On("MultipleLoad1"));

@@ -2,6 +2,9 @@
 // pop-up menu, the About box, the pictures of the client area and closing.
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +18,7 @@
 #include "shell/astrm_lab.h"
 #include "shell/ui/screen_pictures.h"
 #include "shell/ui/t_astrm_lab.h"
+#include "images/ui/t_image_form1.h"
 #include "images/fits_file.h"
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
@@ -64,6 +68,34 @@ void AcceptNextModal(QString* title, QStringList* labels) {
       for (QLabel* l : modal->findChildren<QLabel*>())
         if (!l->text().isEmpty()) *labels << l->text();
     QTest::keyClick(modal, Qt::Key_Return);
+  });
+}
+
+// The file dialogs of the Qt platform, every other question answered from the script.
+class QtFileDialogs : public ScriptedPlatform {
+ public:
+  std::optional<std::vector<std::string>> OpenFiles(const skarvel::platform::FileDialogRequest& r) override {
+    return qt.OpenFiles(r);
+  }
+  std::optional<std::string> SaveFile(const skarvel::platform::FileDialogRequest& r) override { return qt.SaveFile(r); }
+  std::optional<std::string> ChooseDirectory(const skarvel::platform::DirectoryRequest& r) override {
+    return qt.ChooseDirectory(r);
+  }
+  skarvel::platform::QtPlatform qt;
+};
+
+// Picks `path` (the file system's bytes) in the next file dialog and accepts it;
+// `shownFolder` gets the folder the dialog opened in.
+void PickInNextFileDialog(const std::string& path, QString* shownFolder) {
+  QTimer::singleShot(50, [path, shownFolder] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) return;
+    if (shownFolder) *shownFolder = dialog->directory().absolutePath();
+    // As a person would: the folder, then the name typed into the name field.
+    const QFileInfo file(skarvel::platform::PathToQt(path));
+    dialog->setDirectory(file.absolutePath());
+    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText(file.fileName());
+    QMetaObject::invokeMethod(dialog, "accept");
   });
 }
 
@@ -185,6 +217,131 @@ class TestMainWindow : public QObject {
     QCOMPARE(QString::fromStdString(ui_->Messages()[0].caption), QString("USER OPTIONS!"));
     QVERIFY(ui_->Messages()[0].text.rfind("INSTRUCTOR: ", 0) == 0);
     Stop();
+  }
+
+  void popupPreferencesFollowsTheSlotLockAndSubmenusShowTheirCheckMarks() {
+    Start();
+    // A slot taken for measuring locks both "&Preferences..." items.
+    lab_->Views().options = [](skarvel::OptsObj&) { return skarvel::OptionsDialogResult{}; };
+    window_->SyncMenus();
+    QVERIFY(window_->Action("Preferences2")->isEnabled());
+    lab_->LockSlot(0, true);
+    window_->SyncMenus();
+    QVERIFY(!window_->Action("Preferences1")->isEnabled());
+    QVERIFY(!window_->Action("Preferences2")->isEnabled());
+    QVERIFY(!window_->PopupMenu()->actions().front()->isEnabled());
+    lab_->LockSlot(0, false);
+    window_->SyncMenus();
+    QVERIFY(window_->Action("Preferences1")->isEnabled());
+    QVERIFY(window_->Action("Preferences2")->isEnabled());
+
+    // "Orbital &Elements" shows its check mark once it is checked.
+    QMenu* ephemeris = window_->Menu("Ephemeris1");
+    QAction* elements = window_->Action("OrbitalElements1");
+    QVERIFY(!elements->isChecked());
+    ephemeris->popup(QPoint(0, 0));
+    QTRY_VERIFY(ephemeris->isVisible());
+    const QRect row = ephemeris->actionGeometry(elements);
+    const QImage plain = ephemeris->grab().toImage().copy(row);
+    lab_->Menus().SetChecked("OrbitalElements1", true);
+    window_->SyncMenus();
+    QVERIFY(elements->isCheckable());
+    QVERIFY(elements->isChecked());
+    ephemeris->update();
+    const QPixmap shown = ephemeris->grab();
+    QVERIFY(shown.save(PicturePath(*root_, "ephemeris-menu-elements-checked.png")));
+    const QImage checked = shown.toImage().copy(row);
+    // The check mark sits left of the caption: the row's left part changes.
+    const QRect markArea(0, 0, row.height() + 8, row.height());
+    int changed = 0;
+    for (int y = markArea.top(); y <= markArea.bottom(); ++y)
+      for (int x = markArea.left(); x <= markArea.right(); ++x)
+        if (plain.pixel(x, y) != checked.pixel(x, y)) ++changed;
+    QVERIFY2(changed > 10, qPrintable(QString::number(changed)));
+    ephemeris->hide();
+    Stop();
+  }
+
+  // Folders and files whose names are not Latin-1 are opened and written
+  // under their own names: an image loaded, report data saved and loaded
+  // again, the options saved, and the names shown as they are.
+  void pathsOutsideLatin1KeepTheirNames() {
+    root_ = std::make_unique<TempDir>();
+    const std::string home = root_->MakeDir("zo\xC3\xAB");                              // "zoë"
+    const std::string night = home + "\xE8\xA6\xB3\xE6\xB8\xAC/";                      // "観測"
+    std::filesystem::create_directories(night);
+    auto ui = std::make_unique<QtFileDialogs>();
+    AstrmLabEnvironment env;
+    env.storage.programDir = root_->MakeDir("program");
+    env.storage.currentDir = home;
+    env.storage.perUserDir = root_->Path() + "peruser/";
+    env.storage.changeCurrentDirectory = false;
+    env.storage.mountsFile = root_->Path() + "none";
+    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 20, 0, 0.0L); };
+    lab_ = std::make_unique<AstrmLab>(*ui, env);
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    window_->show();
+    QCOMPARE(QString::fromStdString(lab_->Options().dataDir), QString::fromUtf8(home.c_str()));
+
+    // 1. An image named "星野.fits" in "観測".
+    const std::string image = night + "\xE6\x98\x9F\xE9\x87\x8E.fits";
+    skarvel::testing::WriteMiniFits(image, 8, 8);
+    PickInNextFileDialog(image, nullptr);
+    window_->Action("LoadImg1")->trigger();
+    QVERIFY(lab_->Slots()[0].image != nullptr);
+    QCOMPARE(lab_->Slots()[0].image->fileName, image);
+    QVERIFY(lab_->Slots()[0].image->HasImage());
+    QVERIFY(window_->ImageWindow(0)->windowTitle().contains(QString::fromUtf8("\xE6\x98\x9F\xE9\x87\x8E")));
+    QVERIFY(std::filesystem::exists(lab_->Slots()[0].image->headerTextPath));
+    // The next dialog opens in that folder, named as the file system names it.
+    QString shown;
+    PickInNextFileDialog(image, &shown);
+    ui->AnswerNext(Answer::Yes);  // replace image 1
+    window_->Action("LoadImg1")->trigger();
+    QCOMPARE(shown + "/", QString::fromUtf8(night.c_str()));
+
+    // 2. Report data saved as "夜.RPT" and loaded again.
+    skarvel::ObsParams p;
+    p.objectName = "Target";
+    p.number = "00433";
+    p.observationTime = 47000.25;
+    skarvel::ReferenceStar target;
+    target.fitRA = 5.5L;
+    target.fitDec = 22.25L;
+    lab_->AddObservation(p, target);
+    window_->SyncMenus();
+    const std::string report = night + "\xE5\xA4\x9C.RPT";
+    PickInNextFileDialog(report, nullptr);
+    QVERIFY(lab_->Available("SaveData1"));
+    window_->RunCommand("SaveData1");
+    QVERIFY(std::filesystem::exists(report));
+    QVERIFY(lab_->reportSaved);
+    lab_->Report()->SetRecords(nullptr, nullptr, true, nullptr);
+    QCOMPARE(lab_->Report()->Count(), std::size_t{0});
+    PickInNextFileDialog(report, nullptr);
+    window_->RunCommand("LoadData1");
+    QCOMPARE(lab_->Report()->Count(), std::size_t{1});
+    QCOMPARE(lab_->Report()->Observations()[0].params.objectName, std::string("Target"));
+
+    // 3. The options saved in the folder "zoë".
+    std::filesystem::remove(home + "ASTROPTS.INI");
+    ui->AnswerNext(Answer::Yes);  // "Save Updated Parameters in ...?"
+    lab_->NoteOptionsChanged();
+    QVERIFY(std::filesystem::exists(home + "ASTROPTS.INI"));
+    QCOMPARE(std::filesystem::file_size(home + "ASTROPTS.INI"), std::uintmax_t{8040});
+    // The question named the folder as the file system does.
+    QVERIFY(QString::fromStdString(ui->Messages().back().text).contains(QString::fromUtf8("zo\xC3\xAB")));
+    QCOMPARE(skarvel::platform::DisplayText(ui->Messages().back().text),
+             QString::fromUtf8(("Save Updated Parameters in " + home + "ASTROPTS.INI?").c_str()));
+    // Latin-1 texts stay as they were.
+    QCOMPARE(skarvel::platform::DisplayText("12\xB0 30'"), QString::fromUtf8("12\u00B0 30'"));
+    ui->AnswerNext(Answer::Yes);
+    ui->AnswerNext(Answer::No);
+    ui->AnswerNext(Answer::No);
+    window_->close();
+    window_.reset();
+    lab_.reset();
   }
 
   void webPageItemsOpenTheConfiguredAddresses() {

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <cmath>
 
+#include "astrometry/ui/t_gsc_form1.h"
+#include "catalogs/field_parameters.h"
 #include "foundations/date_time.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
@@ -50,7 +52,7 @@ class TestMeasurement : public QObject {
   std::vector<ReferenceStar> selection_;
   std::vector<std::string> fieldEvents_;
 
-  void Start() {
+  void Start(bool fakeField = true) {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
     skarvel::AstrmLabEnvironment env = skarvel::testing::LabEnvironment(*root_);
@@ -62,6 +64,7 @@ class TestMeasurement : public QObject {
       p.objectName = "Target";
       return true;
     };
+    if (!fakeField) return;
     lab_->Views().fieldParametersDialog = [](skarvel::FieldRequest&) { return true; };
     lab_->Views().loadReferenceField = [](const skarvel::FieldRequest&, long double) { return true; };
     window_->showReferenceField = [this](int, bool) {
@@ -95,6 +98,25 @@ class TestMeasurement : public QObject {
     return path;
   }
 
+  // The measure command with the real field load and reference-field window;
+  // the field parameters dialog answers with a field of `sizeArcmin` at (ra, dec).
+  void StartWithRealField(long double raHours, long double decDeg, float sizeArcmin) {
+    Start(false);
+    window_->runFieldParameters = [raHours, decDeg, sizeArcmin](skarvel::FieldRequest& r) {
+      r.params.centreRA = raHours;
+      r.params.centreDec = decDeg;
+      r.params.size = sizeArcmin;
+      skarvel::DeriveSearchWindow(r.params);
+      return true;
+    };
+  }
+
+  bool Said(const std::string& text) const {
+    for (const auto& m : ui_->Messages())
+      if (m.text == text) return true;
+    return false;
+  }
+
   void Click(TImageForm1& form, const PlateStar& s, int dx = 2, int dy = -1) {
     const double scale = static_cast<double>(form.Sizing().scale);
     QTest::mouseClick(form.Canvas(), Qt::LeftButton, Qt::NoModifier,
@@ -110,6 +132,65 @@ class TestMeasurement : public QObject {
   }
 
  private slots:
+  // A fresh installation (web catalog, no query reader): the measurement says
+  // what to set and where, and does not start on an empty field.
+  void aMissingCatalogIsSaidPlainly() {
+    StartWithRealField(10.5L, 20.25L, 10);
+    QCOMPARE(lab_->Options().catalogLocation, std::uint8_t{1});
+    ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
+    window_->Action("LoadImg1")->trigger();
+    window_->Action("MeasImg1")->trigger();
+    QVERIFY(!ui_->Messages().empty());
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Star Catalog Not Available"));
+    QVERIFY(QString::fromStdString(ui_->Messages().back().text)
+                .startsWith("The web catalog USNO-B1.0 cannot be queried by this program."));
+    QVERIFY(!Said("No Reference Stars Found in Region!"));
+    QVERIFY(window_->Measurement() == nullptr);
+    QVERIFY(!window_->Action("MeasImg1")->isChecked());
+    QVERIFY(window_->Action("LoadImg1")->isEnabled());  // the slot is free again
+    // Local files with the GSC folder missing: the prompt is cancelled, the folder named.
+    lab_->Options().catalogLocation = 0;
+    lab_->Options().primaryCatalog = skarvel::kPrimaryGSC;
+    lab_->Options().vornFormatGSC = true;
+    lab_->Options().gscPath1 = lab_->Options().gscPath2 = root_->Path() + "no-gsc/";
+    lab_->newFieldNeeded = true;
+    ui_->TypeNext(std::nullopt);
+    window_->Action("MeasImg1")->trigger();
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Star Catalog Not Available"));
+    QVERIFY(QString::fromStdString(ui_->Messages().back().text)
+                .startsWith(QString::fromStdString("The converted Guide Star Catalog was not found: not at \"" +
+                                                   root_->Path() + "no-gsc/\".")));
+    QVERIFY(!Said("No Reference Stars Found in Region!"));
+    QVERIFY(window_->Measurement() == nullptr);
+    ui_->AnswerNext(Answer::Yes);
+    ui_->AnswerNext(Answer::No);
+    ui_->AnswerNext(Answer::No);
+    window_->close();
+  }
+
+  // A field whose catalog entries are all non-stellar loads; the reference
+  // window says it holds no stars and the measurement starts.
+  void aFieldOfNonStellarEntriesLoads() {
+    // GSC 4663-3 (class 3) stands alone within 20' (tests/data/catalogs/gsc_stars.csv).
+    StartWithRealField(0.11475641L, -0.7821481L, 5);
+    lab_->Options().catalogLocation = 0;
+    lab_->Options().primaryCatalog = skarvel::kPrimaryGSC;
+    lab_->Options().vornFormatGSC = true;
+    lab_->Options().gscPath1 = lab_->Options().gscPath2 = SKARVEL_TEST_DATA_DIR "/catalogs/gsc_vorn/";
+    ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
+    window_->Action("LoadImg1")->trigger();
+    window_->Action("MeasImg1")->trigger();
+    QVERIFY(Said("No Catalog Stars Found in Region."));
+    QVERIFY(!Said("No Reference Stars Found in Region!"));
+    QCOMPARE(window_->Field().StarCount(), 0);
+    QCOMPARE(window_->Field().NonStellarCount(), 1);
+    QVERIFY(window_->ReferenceWindow() != nullptr && window_->ReferenceWindow()->isVisible());
+    QVERIFY(window_->Measurement() != nullptr && window_->Measurement()->Active());
+    QVERIFY(window_->Action("MeasImg1")->isChecked());
+    const QImage picture = window_->ReferenceWindow()->grab().toImage();
+    QVERIFY(picture.save(QString::fromStdString(root_->Path() + "non-stellar-field.png")));
+  }
+
   void measureAnImageFromSelectionToTheReport() {
     Start();
     ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
@@ -206,6 +287,16 @@ class TestMeasurement : public QObject {
     QVERIFY(!m->Dialog().isVisible());
     QCOMPARE(fieldEvents_.back(), std::string("closed"));
     QVERIFY(window_->Action("LoadImg1")->isEnabled());
+    // The solution text's name is not the report data's: "&Save Report Data..."
+    // still offers the date name, and the binary report goes there.
+    QCOMPARE(lab_->reportFileName, std::string());
+    const std::string rpt = root_->Path() + "DEC9.RPT";
+    ui_->SaveAsNext(rpt);
+    window_->Action("SaveData1")->trigger();
+    QCOMPARE(ui_->SaveDialogs().back().title, std::string("Select File Name for Save"));
+    QCOMPARE(ui_->SaveDialogs().back().fileName, std::string("Dec9.RPT"));
+    QVERIFY(QFile::exists(QString::fromStdString(rpt)));
+    QCOMPARE(lab_->reportFileName, std::string("DEC9.RPT"));
     ui_->AnswerNext(Answer::Yes);  // close
     ui_->AnswerNext(Answer::No);   // do not save the changed image folder
     ui_->AnswerNext(Answer::No);

@@ -16,7 +16,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "astrometry/ui/t_gsc_form1.h"
 #include "astrometry/ui/t_info_list_form1.h"
+#include "astrometry/ui/astrom_list_form.h"
+#include "shell/ui/report_views.h"
 #include "foundations/date_time.h"
 #include "orbits/ui/t_chrt_cntrl_box.h"
 #include "orbits/ui/t_ephemeris_dlg.h"
@@ -91,7 +94,7 @@ class TestOrbitWindows : public QObject {
   std::unique_ptr<TAstrmLab> window_;
   std::vector<std::pair<ChartContent, ChartFieldParameters>> charts_;
 
-  void Start() {
+  void Start(bool recordCharts = true) {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
     charts_.clear();
@@ -117,9 +120,10 @@ class TestOrbitWindows : public QObject {
     lab_ = std::make_unique<AstrmLab>(*ui_, env);
     QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
     window_ = std::make_unique<TAstrmLab>(*lab_);
-    lab_->Orbits().Views().showChart = [this](const ChartContent& c, const ChartFieldParameters& f) {
-      charts_.emplace_back(c, f);
-    };
+    if (recordCharts)
+      lab_->Orbits().Views().showChart = [this](const ChartContent& c, const ChartFieldParameters& f) {
+        charts_.emplace_back(c, f);
+      };
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
@@ -298,6 +302,103 @@ class TestOrbitWindows : public QObject {
     QVERIFY(!box->isVisible());
     QVERIFY(!ephem->isVisible());
     QVERIFY(charts_.empty());
+    Stop();
+  }
+
+  // Three measured positions in the report, a minute apart, and the report window shown.
+  std::vector<double> AddMeasurements() {
+    std::vector<double> times;
+    for (int k = 0; k < 3; ++k) {
+      skarvel::ObsParams p;
+      p.objectName = "Target";
+      p.number = "00433";
+      p.observationTime = *skarvel::EncodeDateTime(2026, 6, 1, 3, k, 0.0L);
+      skarvel::ReferenceStar target;
+      target.fitRA = 10.0L + 0.01L * k;
+      target.fitDec = 20.0L + 0.1L * k;
+      lab_->AddObservation(p, target);
+      times.push_back(p.observationTime);
+    }
+    lab_->Views().acknowledgement = [](skarvel::AstromObsObj&, bool) {};
+    lab_->MenuOpened("ViewEdit1");
+    window_->SyncMenus();
+    window_->RunCommand("ShortFormat1");
+    return times;
+  }
+
+  void chartOfTheMeasuredPositionsFromTheReportWindow() {
+    Start();
+    const std::vector<double> times = AddMeasurements();
+    TInfoListForm1* report = window_->Reports().Window();
+    QVERIFY(report != nullptr && report->isVisible());
+    report->RunCommand("Plot1");  // the report window's "&Chart"
+    TChrtCntrlBox* box = window_->Orbits()->ChartBox();
+    QVERIFY(box->isVisible());
+    QVERIFY(box->PlotObservations()->isChecked());
+    QVERIFY(!box->PlotEphemeris()->isChecked());
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QCOMPARE(box->windowTitle(), QString("Identify Chart Center"));
+    QCOMPARE(box->Prompt()->text(),
+             QString("Select a Measurement Record for center of chart field.  Press \"OK\" when ready."));
+    QVERIFY(report->isVisible());
+    // A header line is no measurement.
+    report->ListBox()->setCurrentRow(0);
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QCOMPARE(ui_->Messages().back().text, std::string("Select a Measurement Record and Press \"OK\"!"));
+    QCOMPARE(ui_->Messages().back().caption, std::string("Not a Measurement Record!"));
+    QVERIFY(box->isVisible());
+    QVERIFY(charts_.empty());
+    // The second measurement's line centres the chart on it.
+    report->ListBox()->setCurrentRow(lab_->ReportWindow()->FirstLineOf(1));
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QVERIFY(!box->isVisible());
+    QCOMPARE(charts_.size(), std::size_t{1});
+    const auto& [content, field] = charts_[0];
+    QCOMPARE(content.source, ChartContent::Source::Observations);
+    QCOMPARE(content.positions.size(), std::size_t{3});
+    QCOMPARE(static_cast<double>(field.centreRaHours), 10.01);
+    QCOMPARE(static_cast<double>(field.centreDecDeg), 20.1);
+    QCOMPARE(field.chartTime, times[1]);
+
+    // Cancelled from the report window, the report window stays open.
+    report->RunCommand("Plot1");
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QTest::mouseClick(box->CancelButton(), Qt::LeftButton);
+    QVERIFY(!box->isVisible());
+    QVERIFY(report->isVisible());
+    // From the menu with the report window closed: the list opens for the
+    // pick and closes again on Cancel.
+    report->hide();
+    window_->RunCommand("CreateChart1");
+    QVERIFY(!box->PlotObservations()->isChecked());
+    box->PlotObservations()->click();
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QVERIFY(report->isVisible());
+    QTest::mouseClick(box->CancelButton(), Qt::LeftButton);
+    QVERIFY(!report->isVisible());
+    QCOMPARE(charts_.size(), std::size_t{1});
+    Stop();
+  }
+
+  // "&Region Parameters..." of a chart reads the field again at the chart's time.
+  void regionParametersOfAChartUseTheChartsTime() {
+    Start(false);
+    const std::vector<double> times = AddMeasurements();
+    window_->runFieldParameters = [](skarvel::FieldRequest&) { return true; };
+    window_->Reports().Window()->RunCommand("Plot1");
+    TChrtCntrlBox* box = window_->Orbits()->ChartBox();
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    window_->Reports().Window()->ListBox()->setCurrentRow(lab_->ReportWindow()->FirstLineOf(2));
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QVERIFY(window_->ReferenceWindow() != nullptr);
+    QVERIFY(window_->ReferenceWindow()->isVisible());
+    const long double chartJD = 2415018.5L + static_cast<long double>(times[2]);
+    QCOMPARE(static_cast<double>(window_->FieldTime()), static_cast<double>(chartJD));
+    lab_->currentObsParms.observationTime = times[0] - 30;  // another time than the chart's
+    QAction* region = window_->ReferenceWindow()->Action("RegionParameters1");
+    QVERIFY(region != nullptr && region->isEnabled());
+    region->trigger();
+    QCOMPARE(static_cast<double>(window_->FieldTime()), static_cast<double>(chartJD));
     Stop();
   }
 };
