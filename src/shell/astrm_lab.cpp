@@ -355,14 +355,31 @@ std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
   if (orbitView) return lines;
   constexpr int kX = 20;                           // left margin, pixels
   constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels
+  constexpr int kStateGap = 15;                    // between a heading and its state, pixels
+  constexpr int kReportY = kSlotY[kSlots - 1] + 75;  // the report line below the last slot, pixels
+  bool anyLoaded = false;
   for (int i = 0; i < kSlots; ++i) {
     const ImageSlot& slot = slots_[static_cast<std::size_t>(i)];
     if (!slot.Loaded()) continue;
-    lines.push_back({kX, kSlotY[i], "** Image " + std::to_string(i + 1) + " **"});
+    anyLoaded = true;
+    const std::string heading = "** Image " + std::to_string(i + 1) + " **";
+    lines.push_back({kX, kSlotY[i], heading});
+    const SlotMeasurement state = views_.slotMeasurement ? views_.slotMeasurement(i) : SlotMeasurement::kNotMeasured;
+    const char* stateText = state == SlotMeasurement::kInReport ? "measured, in the report"
+                            : state == SlotMeasurement::kSolved ? "measured, not in the report"
+                                                                : "not measured";
+    lines.push_back({kX + textWidth(heading) + kStateGap, kSlotY[i], stateText});
     const std::string& path = slot.image->fileName;
     std::string file = "File Name: " + path;
     if (kX + textWidth(file) + 20 >= clientWidth) file = "File Name: " + fs::FileNameOf(path);
     lines.push_back({kX, kSlotY[i] + textHeight + 5, file});
+  }
+  const std::size_t count = report_ != nullptr ? report_->Count() : 0;
+  if (anyLoaded || count > 0) {
+    const std::string text = count == 0   ? "The report holds no observations."
+                             : count == 1 ? "The report holds 1 observation."
+                                          : "The report holds " + std::to_string(count) + " observations.";
+    lines.push_back({kX, kReportY, text});
   }
   return lines;
 }
@@ -470,10 +487,11 @@ void AstrmLab::MultipleLoad() {
     platform::Tell(ui_, "A Maximum of Four (4) Files May Be Selected.", "Too Many Files!", Icon::Exclamation);
   }
   platform::BusyCursor busy(ui_);
-  int slot = 0;
-  for (auto it = files.rbegin(); it != files.rend(); ++it, ++slot) {
-    NoteImageDirectory(*it);
-    if (auto image = ReadImage(*it)) PutImage(slot, std::move(image));
+  // The dialog lists the names in the order it shows them: the first goes to
+  // slot 1, so the images land in the order the user sees.
+  for (std::size_t slot = 0; slot < files.size(); ++slot) {
+    NoteImageDirectory(files[slot]);
+    if (auto image = ReadImage(files[slot])) PutImage(static_cast<int>(slot), std::move(image));
   }
 }
 

@@ -68,6 +68,9 @@ struct OptionsDialogResult {
   bool siteChanged = false;    ///< the site sub-dialog was confirmed
 };
 
+/// The measurement state of a slot's image, as the work screen states it.
+enum class SlotMeasurement { kNotMeasured, kSolved, kInReport };
+
 /// Windows and dialogs the session logic asks the GUI to show.
 struct AstrmLabViews {
   /// The windows of the orbit search and ephemeris commands (shell/orbit_session.h).
@@ -124,6 +127,8 @@ struct AstrmLabViews {
   std::function<bool(ObsParams&)> editObservationParameters;
   /// "Create &Chart..." started from the report window.
   std::function<void()> reportChart;
+  /// How far the measurement of a slot's image has come (the work screen says it).
+  std::function<SlotMeasurement(int slot)> slotMeasurement;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -263,7 +268,9 @@ class AstrmLab {
   const BoxRecord& SharedRefBox() const { return refBox_; }
   const BoxRecord& SharedUnknownBox() const { return unknownBox_; }
   /// Lines of the work screen for a client area `clientWidth` wide, given the
-  /// width and height of a text in the window's font.
+  /// width and height of a text in the window's font: per loaded slot its
+  /// heading, its measurement state beside it and its file name, then the
+  /// number of observations the report holds.
   std::vector<ScreenLine> WorkScreenLines(int clientWidth, const std::function<int(const std::string&)>& textWidth,
                                           int textHeight) const;
   /// The About box: caption, version line, exercise line.

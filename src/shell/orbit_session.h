@@ -120,6 +120,10 @@ class OrbitSession {
   void NoteOrbitSelected();
 
   // ---- state ----
+  /// The main window's status line after the last orbit selection from the
+  /// search results ("Orbital elements of (433) Eros loaded from the search
+  /// results."); empty before one.
+  const std::string& StatusLine() const { return statusLine_; }
   CurrentElements& Current() { return current_; }
   EphemerisParams& EphemerisParameters() { return ephemerisParams_; }
   RecordList<EphemerisRecord>& Table() { return table_; }
@@ -160,6 +164,7 @@ class OrbitSession {
   std::optional<ChartField> lastChart_;
   bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
   std::string searchedFile_;
+  std::string statusLine_;
 };
 
 }  // namespace skarvel

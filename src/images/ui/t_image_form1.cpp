@@ -325,8 +325,20 @@ void TImageForm1::FitWindow() {
 
 void TImageForm1::ApplySize() {
   canvas_->setFixedSize(sizing_.clientWidth, sizing_.clientHeight);
-  adjustSize();
+  // The window takes exactly the size of its client area and menu bar, so a
+  // window that shrinks (leaving the zoomed view) leaves no band below the image.
+  if (layout() != nullptr) layout()->activate();
+  const int bar = menuWidget() != nullptr && menuWidget()->isVisibleTo(this) ? menuWidget()->sizeHint().height() : 0;
+  resize(sizing_.clientWidth, sizing_.clientHeight + bar);
   canvas_->update();
+}
+
+void TImageForm1::LeaveZoomedView() {
+  zoomed = false;
+  // The height follows the width the window has now (it may have been
+  // resized while zoomed), so the client area fits the whole image again.
+  sizing_.clientHeight = static_cast<std::int32_t>(std::nearbyint(sizing_.clientWidth * sizing_.aspect));
+  ApplySize();
 }
 
 QImage TImageForm1::IndexImage() const {
@@ -507,11 +519,10 @@ void TImageForm1::DoubleClick(QMouseEvent* e) {
     zoomed = true;
     heightBeforeZoom_ = sizing_.clientHeight;
     sizing_.clientHeight = sizing_.clientWidth;
+    ApplySize();
   } else {
-    zoomed = false;
-    sizing_.clientHeight = heightBeforeZoom_;
+    LeaveZoomedView();
   }
-  ApplySize();
 }
 
 void TImageForm1::ZoomImage() {
@@ -529,11 +540,7 @@ void TImageForm1::ZoomImage() {
 void TImageForm1::ClearZoom() {
   zoomMode = false;
   rightDrag_ = false;
-  if (zoomed) {
-    zoomed = false;
-    sizing_.clientHeight = heightBeforeZoom_;
-    ApplySize();
-  }
+  if (zoomed) LeaveZoomedView();
   zoomSquare = ScreenRect{};
   canvas_->update();
 }

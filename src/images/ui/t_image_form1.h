@@ -269,6 +269,7 @@ class TImageForm1 : public QMainWindow {
   friend class TImageCanvas;
   void BuildMenus();
   void ApplySize();
+  void LeaveZoomedView();
   GraphicsFileObj* Image() const { return host_.image ? host_.image() : nullptr; }
   QImage IndexImage() const;
 

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "platform/ui/qt_platform.h"
@@ -123,6 +124,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   orbitWindows_ = std::make_unique<OrbitWindows>(lab_, this, search_);
   orbitWindows_->afterCommand = [this] {
     SyncMenus();
+    ShowStatusLine();
     client_->update();
   };
   orbitWindows_->Install(views);
@@ -181,6 +183,12 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
            (w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0;
   };
   views.selectImages = [this](std::array<bool, 4> valid) { return TImageSelectDlg(valid, this).Run(); };
+  views.slotMeasurement = [this](int slot) {
+    const TImageForm1* w = ImageWindow(slot);
+    if (w == nullptr || !w->HasValidImage()) return SlotMeasurement::kNotMeasured;
+    if (w->measurement.recorded) return SlotMeasurement::kInReport;
+    return w->measurement.plate.Solved() ? SlotMeasurement::kSolved : SlotMeasurement::kNotMeasured;
+  };
   views.viewImage = [this](int slot, int m) {
     TImageForm1* w = ImageWindow(slot);
     if (w == nullptr) return;
@@ -247,7 +255,17 @@ void TAstrmLab::SyncMenus() {
 void TAstrmLab::RunCommand(const QString& name) {
   lab_.Run(platform::FromQt(name));
   SyncMenus();
+  ShowStatusLine();
   client_->update();
+}
+
+void TAstrmLab::ShowStatusLine() {
+  const std::string& line = lab_.Orbits().StatusLine();
+  if (line.empty()) return;
+  statusBar()->setObjectName("statusLine");
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->showMessage(ToQt(line));
+  statusBar()->show();
 }
 
 void TAstrmLab::ShowPopup(const QPoint& clientPos) {

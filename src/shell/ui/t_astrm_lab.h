@@ -75,6 +75,9 @@ class TAstrmLab : public QMainWindow {
   void ShowPopup(const QPoint& clientPos);
   /// Runs a menu command as if it had been chosen.
   void RunCommand(const QString& name);
+  /// The status line below the client area: what the last orbit selection
+  /// loaded (nothing is shown before one).
+  void ShowStatusLine();
   /// The About box.
   void ShowAbout();
   /// The cross-hair cursor registered at start for the measuring windows.
