@@ -78,6 +78,7 @@ void AstrmLab::DefineCommands() {
     SetImageFileType();
   };
   commands_["ViewAdjust1"] = [this] { ViewImages(); };
+  commands_["Blink1"] = [this] { Blink(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -423,6 +424,7 @@ void AstrmLab::PutImage(int slot, std::unique_ptr<GraphicsFileObj> image) {
   if (slot + 1 < kSlots) menus_.SetEnabled("LoadImg" + std::to_string(slot + 2), true);
   menus_.SetEnabled("MeasImg" + n, valid);
   menus_.SetChecked("MeasImg" + n, false);
+  ResetSlotAlignment(blinkAlignments, slot);  // a new image is aligned afresh
   if (slot <= 1) menus_.SetEnabled("Blink1", menus_.At("MeasImg1").enabled && menus_.At("MeasImg2").enabled);
 }
 
@@ -512,6 +514,27 @@ void AstrmLab::ViewImages() {
   }
 }
 
+void AstrmLab::Blink() {
+  // The images in consecutive slots from slot 1 take part.
+  int count = 0;
+  while (count < kSlots && views_.imageValid && views_.imageValid(count)) ++count;
+  for (int k = 0; k < count; ++k) LockSlot(k, true);
+  if (count < 2) {
+    for (int k = 0; k < count; ++k) LockSlot(k, false);
+    return;
+  }
+  blinkLast_ = count - 1;
+  menus_.SetEnabled("ClearImages1", false);
+  menus_.SetEnabled("LoadImages1", false);
+  if (views_.blink) views_.blink(blinkLast_);
+}
+
+void AstrmLab::BlinkClosed() {
+  menus_.SetEnabled("ClearImages1", true);
+  menus_.SetEnabled("LoadImages1", true);
+  for (int k = 0; k <= blinkLast_; ++k) LockSlot(k, false);
+}
+
 void AstrmLab::ClearAll() {
   if (!orbitView && !options_.expertMode &&
       platform::Tell(ui_, "Clear Current Images, Reference Fields and Parameters?", "Verify Clear", Icon::Question,
@@ -526,6 +549,7 @@ void AstrmLab::ClearAll() {
     commands_.at("SaveData1")();
   if (views_.imagesCleared) views_.imagesCleared();
   for (auto& slot : slots_) slot.image.reset();
+  for (int k = 0; k < kSlots; ++k) ResetSlotAlignment(blinkAlignments, k);
   ResetFieldParameters(fieldRequest, options_);
   if (views_.releaseReferenceField) views_.releaseReferenceField();
   newFieldNeeded = true;

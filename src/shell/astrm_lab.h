@@ -28,6 +28,7 @@
 #include "catalogs/field_parameters.h"
 #include "config/options.h"
 #include "config/session_log.h"
+#include "images/blink.h"
 #include "images/box_record.h"
 #include "images/graphics_file.h"
 #include "platform/platform.h"
@@ -129,6 +130,8 @@ struct AstrmLabViews {
   std::function<void()> reportChart;
   /// How far the measurement of a slot's image has come (the work screen says it).
   std::function<SlotMeasurement(int slot)> slotMeasurement;
+  /// "&Blink...": the blink window (created once) takes the image windows of slots 0 .. last.
+  std::function<void(int last)> blink;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -198,6 +201,16 @@ class AstrmLab {
   void SetImageFileType();
   /// "&View/Adjust...": the image selection dialog, then the chosen windows shown for viewing.
   void ViewImages();
+  /// "&Blink...": the images in consecutive slots from slot 1 are locked and,
+  /// from two on, blinked ("&Clear Images/Ref. Fields" and "L&oad Image
+  /// Files" are disabled until the blink window closes).
+  void Blink();
+  /// The blink window closed: those menus enabled again and its slots released.
+  void BlinkClosed();
+  /// Per slot, what the blink alignment found (reset whenever the slot is loaded).
+  BlinkAlignments blinkAlignments{};
+  /// The first alignment message was shown.
+  bool firstAlignmentStarAsked = false;
   /// "Image &1".."Image &4" of "&Measure": the observation parameters, a
   /// new reference field when needed, then the measurement windows.
   void MeasureImage(int slot);
@@ -333,6 +346,7 @@ class AstrmLab {
   /// dialog) or as a fresh report after the records were set.
   void RefreshReportWindow(bool quiet = true);
 
+  int blinkLast_ = 0;  ///< the last slot handed to the blink window
   platform::Platform& ui_;
   AstrmLabEnvironment env_;
   AstrmLabViews views_;

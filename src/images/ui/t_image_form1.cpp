@@ -214,8 +214,9 @@ TImageForm1::TImageForm1(int slot, ImageWindowHost host, OwnMenus, QWidget* pare
 
 TImageForm1::~TImageForm1() = default;
 
-QAction* TImageForm1::AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run) {
-  QAction* a = menu->addAction(caption);
+QAction* TImageForm1::AddAction(QWidget* menu, const char* name, const QString& caption, std::function<void()> run) {
+  auto* a = new QAction(caption, menu);
+  menu->addAction(a);
   a->setObjectName(name);
   if (run) {
     connect(a, &QAction::triggered, this, [run] { run(); });

@@ -179,6 +179,8 @@ class TImageForm1 : public QMainWindow {
   TImageCanvas* Canvas() const { return canvas_; }
   /// The picture as drawn now (markers included).
   QImage Picture();
+  /// The display bitmap with the palette in force (the blink window draws it).
+  QImage DisplayImage() const { return IndexImage(); }
   QColor MarkColour() const { return display_.settings.invert ? kMarkBlue : kMarkGreen; }
 
   // ---- commands ----
@@ -261,8 +263,9 @@ class TImageForm1 : public QMainWindow {
   virtual void Move(QMouseEvent* e);
   virtual void Release(QMouseEvent* e);
   virtual void DoubleClick(QMouseEvent* e);
-  /// Adds a command to `menu` under the component name `name` (Action(name) finds it).
-  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run);
+  /// Adds a command to `menu` (a menu or the menu bar) under the component
+  /// name `name` (Action(name) finds it).
+  QAction* AddAction(QWidget* menu, const char* name, const QString& caption, std::function<void()> run);
   const ImageWindowHost& Host() const { return host_; }
 
  private:

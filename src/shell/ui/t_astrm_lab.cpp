@@ -18,6 +18,7 @@
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/report_views.h"
 #include "shell/ui/screen_pictures.h"
+#include "images/ui/t_blink_form1.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
@@ -114,6 +115,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
+  SetBlinkViews(views);
   SetMeasurementViews(views);
   InstallRecordDialogs(views, lab_, this);
   reportViews_ = std::make_unique<ReportViews>(lab_, search_, this);
@@ -170,6 +172,10 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
     return window->ShowImage(slot);
   };
   views.imagesCleared = [this] {
+    if (blink_ != nullptr) {  // the blink region goes with the images
+      blink_->regionMode = blink_->blinkZoomed = false;
+      blink_->region = ScreenRect{};
+    }
     measurement_.reset();
     for (auto& window : imageWindows_) window.reset();
   };
@@ -199,6 +205,35 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
     w->raise();
     w->activateWindow();
   };
+}
+
+void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
+  views.blink = [this](int last) {
+    if (blink_ == nullptr) {
+      ImageWindowHost host;
+      host.ui = &lab_.Ui();
+      host.options = &lab_.Options();
+      host.search = &search_;
+      host.userName = [this] { return lab_.Options().userRecord.contactName; };
+      BlinkHost b;
+      b.imageWindow = [this](int slot) { return ImageWindow(slot); };
+      b.alignments = &lab_.blinkAlignments;
+      b.blinkHintPending = &lab_.blinkHintPending;
+      b.firstStarAsked = &lab_.firstAlignmentStarAsked;
+      b.timerChanged = [this] {
+        for (int k = 0; k < AstrmLab::kSlots; ++k)
+          if (ImageWindow(k) != nullptr) lab_.LockSlot(k, true);
+        SyncMenus();
+      };
+      b.closed = [this] {
+        lab_.BlinkClosed();
+        SyncMenus();
+      };
+      blink_ = std::make_unique<TBlinkForm1>(std::move(host), std::move(b));
+    }
+    blink_->StartBlink(last);
+  };
+  lab_.blinkRunning = [this] { return blink_ != nullptr && blink_->Blinking(); };
 }
 
 QCursor CrossHairCursor(const QString& path) {
