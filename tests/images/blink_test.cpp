@@ -343,3 +343,40 @@ TEST(BlinkAlignmentSteps, IdentifyingAgainClearsFromTheFirstImageThatWasNotAlign
 
 }  // namespace
 }  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+TEST(BlinkAlignmentSteps, AMaximisedBlinkBelowFullResolutionSaysSo) {
+  for (const bool expert : {false, true}) {
+    AlignmentRig rig;
+    BlinkInitSetup setup;
+    setup.alignments = &rig.alignments;
+    setup.frames = {0, 1};
+    setup.last = 1;
+    setup.scale = 0.6L;
+    setup.maximizeBlink = true;
+    setup.expertMode = expert;
+    setup.desktopHeight = 1024;
+    setup.ui = &rig.ui;
+    BlinkInitHooks hooks;
+    hooks.centroid = [&rig](int slot, BlinkPoint at, bool) { return rig.Star(slot, at); };
+    BlinkInitLogic logic(setup, hooks);
+    ASSERT_TRUE(logic.Begin());
+    rig.AlignImage(logic, 0);
+    rig.AlignImage(logic, 1);
+    ASSERT_EQ(logic.Step(), kBlinkFinished);
+    if (expert) {
+      EXPECT_TRUE(rig.ui.Messages().empty());
+    } else {
+      ASSERT_EQ(rig.ui.Messages().size(), 1u);
+      EXPECT_EQ(rig.ui.Messages()[0].text,
+                "This image is too large to blink at full resolution with your current display settings.\r\n\r\n"
+                "Vertical Screen Resolution: 1024");
+      EXPECT_EQ(rig.ui.Messages()[0].caption, "Image Too Large for Display");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace skarvel

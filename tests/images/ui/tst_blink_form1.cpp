@@ -190,6 +190,69 @@ class TestBlinkForm1 : public QObject {
     Stop();
   }
 
+  void targetIdentifiedOnEachImageAndAlignmentAgain() {
+    Start();
+    Load(0, WriteImage(0, 0, 200, 150));
+    Load(1, WriteImage(3, -2, 212, 155));
+    window_->RunCommand("Blink1");
+    TBlinkForm1* b = window_->BlinkWindow();
+    AlignShown(*b, 0, 0);
+    AlignShown(*b, 3, -2);
+    // "&Image Display": the image's own adjust dialog, its window hidden again.
+    int adjusted = 0;
+    window_->ImageWindow(1)->runAdjustDialog = [&adjusted](skarvel::ImageAdjustModel&) {
+      ++adjusted;
+      return skarvel::ImageAdjustModel::Ending::Ok;
+    };
+    b->Action("DisplayImage2")->trigger();
+    QCOMPARE(adjusted, 1);
+    QVERIFY(b->Action("DisplayImage2")->isChecked());
+    QVERIFY(!b->Action("DisplayImage1")->isChecked());
+    QVERIFY(!b->Action("DisplayImage3")->isVisible());
+    QVERIFY(!window_->ImageWindow(1)->isVisible());
+    // "Identify &Target": a click on the target of each image, Continue.
+    b->Action("IdentifyTarget1")->trigger();
+    QVERIFY(b->AlignmentDialog()->isVisible());
+    QCOMPARE(b->AlignmentDialog()->windowTitle(), QString("Identify Target Object for Measurements"));
+    QCOMPARE(Message(*b), QString("Identify the Target Object on Image 1."));
+    QTest::mouseClick(b->Canvas(), Qt::LeftButton, {}, QPoint(201, 151));
+    QTest::mouseClick(b->AlignmentDialog()->ContinueButton(), Qt::LeftButton);
+    QCOMPARE(Message(*b), QString("Identify the Target Object on Image 2."));
+    // Image 2 is drawn moved by its shift (-3, 2): its target shows at (209, 157).
+    QTest::mouseClick(b->Canvas(), Qt::LeftButton, {}, QPoint(209, 157));
+    QTest::mouseClick(b->AlignmentDialog()->ContinueButton(), Qt::LeftButton);
+    for (int slot = 0; slot < 2; ++slot) {
+      const auto& m = window_->ImageWindow(slot)->measurement;
+      QVERIFY(m.targetLocated);
+      QCOMPARE(static_cast<double>(m.target.flux), 0.0);
+    }
+    const auto& t1 = window_->ImageWindow(0)->measurement.target;
+    const auto& t2 = window_->ImageWindow(1)->measurement.target;
+    QVERIFY(std::hypot(static_cast<double>(t1.imageX) - 200, static_cast<double>(t1.imageY) - 150) < 0.3);
+    QVERIFY(std::hypot(static_cast<double>(t2.imageX) - 212, static_cast<double>(t2.imageY) - 155) < 0.3);
+    QVERIFY(!b->isVisible());  // every target known: the blink window closed
+    QVERIFY(window_->Action("ClearImages1")->isEnabled());
+    // Blinked again, "Field &Alignment..." asks every image for its stars anew.
+    window_->RunCommand("Blink1");
+    QVERIFY(!b->AlignmentDialog()->isVisible());  // both aligned: nothing to ask
+    b->Action("FieldAlignment1")->trigger();
+    QVERIFY(b->AlignmentDialog()->isVisible());
+    QVERIFY(!lab_->blinkAlignments[1].aligned);
+    QCOMPARE(b->Alignment()->CurrentSlot(), 0);
+    QCOMPARE(Message(*b), QString(" Select the 1st alignment star on Image 1."));
+    // A star taken, then Cancel: the stars as they were when the dialog
+    // opened (none, after the reset), the menus back.
+    QTest::mouseClick(b->Canvas(), Qt::LeftButton, {}, QPoint(101, 99));
+    QTest::mouseClick(b->AlignmentDialog()->ContinueButton(), Qt::LeftButton);
+    QVERIFY(std::fabs(static_cast<double>(lab_->blinkAlignments[0].star1.x) - 100) < 0.1);
+    QTest::mouseClick(b->AlignmentDialog()->CancelButton(), Qt::LeftButton);
+    QVERIFY(!b->AlignmentDialog()->isVisible());
+    QCOMPARE(static_cast<double>(lab_->blinkAlignments[0].star1.x), 0.0);
+    QVERIFY(!lab_->blinkAlignments[0].aligned);
+    QVERIFY(b->Action("Blink1")->isEnabled());
+    Stop();
+  }
+
   void threeImagesFrameChoicesThreeNoneOneNone() {
     Start();
     Load(0, WriteImage(0, 0, 200, 150));
