@@ -109,36 +109,13 @@ std::optional<BlinkOptions> TBlinkOptions::Run() {
 TBlnkTmrDlg::TBlnkTmrDlg(int interval, QWidget* parent) : QDialog(parent) {
   setObjectName("BlnkTmrDlg");
   setWindowTitle("Set Blink Interval");
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel("Set Blink Milliseconds:", this));
-  auto* row = new QHBoxLayout;
-  bar_ = new QScrollBar(Qt::Horizontal, this);
-  bar_->setObjectName("intervalBar");
-  bar_->setRange(kBlinkMinInterval, kBlinkMaxInterval);
-  bar_->setPageStep(kBlinkIntervalStep);
-  bar_->setMinimumWidth(240);
-  bar_->setValue(interval);
-  readOut_ = new QLabel(QString::number(bar_->value()), this);
-  readOut_->setObjectName("intervalText");
-  row->addWidget(bar_);
-  row->addWidget(readOut_);
-  layout->addLayout(row);
-  auto* buttons = new QHBoxLayout;
-  auto* def = new QPushButton("&Default", this);
-  def->setObjectName("defaultButton");
-  def->setAutoDefault(false);
-  auto* ok = new QPushButton("&OK", this);
-  ok->setObjectName("okButton");
-  auto* cancel = new QPushButton("&Cancel", this);
-  cancel->setObjectName("cancelButton");
-  buttons->addWidget(def);
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
-  connect(bar_, &QScrollBar::valueChanged, this, [this](int v) { readOut_->setText(QString::number(v)); });
-  connect(def, &QPushButton::clicked, this, [this] { bar_->setValue(kBlinkDefaultInterval); });
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  QLayout* layout = nullptr;
+  const ScrollValueParts parts = BuildScrollValueDialog(
+      *this, {kBlinkMinInterval, kBlinkMaxInterval, kBlinkIntervalStep, interval, kBlinkDefaultInterval},
+      "intervalBar", "intervalText", layout);
+  static_cast<QVBoxLayout*>(layout)->insertWidget(0, new QLabel("Set Blink Milliseconds:", this));
+  bar_ = parts.bar;
+  readOut_ = parts.readOut;
 }
 
 std::optional<int> TBlnkTmrDlg::Run() {

@@ -48,40 +48,52 @@ QRect OutlineRect(const ScreenRect& r) { return QRect(r.left, r.top, r.right - r
 
 // ------------------------------------------------------------------ TImgSizeDlg
 
-TImgSizeDlg::TImgSizeDlg(int slot, const ImageSizing& sizing, QWidget* parent) : QDialog(parent) {
-  setObjectName("ImgSizeDlg");
-  setWindowTitle(ToQt("Adjust Image " + std::to_string(slot + 1) + " Display Size"));
-  auto* layout = new QVBoxLayout(this);
+ScrollValueParts BuildScrollValueDialog(QDialog& dialog, const ScrollValueRange& range, const char* barName,
+                                        const char* textName, QLayout*& above) {
+  auto* layout = new QVBoxLayout(&dialog);
+  above = layout;
   auto* row = new QHBoxLayout;
-  bar_ = new QScrollBar(Qt::Horizontal, this);
-  bar_->setObjectName("widthBar");
-  bar_->setRange(sizing.MinimumWidth(), sizing.imageWidth);
-  bar_->setPageStep(10);
-  bar_->setMinimumWidth(240);
-  bar_->setValue(sizing.clientWidth);
-  readOut_ = new QLabel(QString::number(sizing.clientWidth), this);
-  readOut_->setObjectName("widthText");
-  row->addWidget(bar_);
-  row->addWidget(readOut_);
+  auto* bar = new QScrollBar(Qt::Horizontal, &dialog);
+  bar->setObjectName(barName);
+  bar->setRange(range.minimum, range.maximum);
+  bar->setPageStep(range.largeStep);
+  bar->setMinimumWidth(240);
+  bar->setValue(range.value);
+  auto* readOut = new QLabel(QString::number(bar->value()), &dialog);
+  readOut->setObjectName(textName);
+  row->addWidget(bar);
+  row->addWidget(readOut);
   layout->addLayout(row);
   auto* buttons = new QHBoxLayout;
-  auto* def = new QPushButton("&Default", this);
+  auto* def = new QPushButton("&Default", &dialog);
   def->setObjectName("defaultButton");
   def->setAutoDefault(false);
-  auto* ok = new QPushButton("&OK", this);
+  auto* ok = new QPushButton("&OK", &dialog);
   ok->setObjectName("okButton");
-  auto* cancel = new QPushButton("&Cancel", this);
+  auto* cancel = new QPushButton("&Cancel", &dialog);
   cancel->setObjectName("cancelButton");
   cancel->setAutoDefault(false);
   buttons->addWidget(def);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  const int defaultWidth = sizing.defaultClientWidth;
-  connect(bar_, &QScrollBar::valueChanged, this, [this](int v) { readOut_->setText(QString::number(v)); });
-  connect(def, &QPushButton::clicked, this, [this, defaultWidth] { bar_->setValue(defaultWidth); });
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  const int defaultValue = range.defaultValue;
+  QObject::connect(bar, &QScrollBar::valueChanged, readOut, [readOut](int v) { readOut->setText(QString::number(v)); });
+  QObject::connect(def, &QPushButton::clicked, bar, [bar, defaultValue] { bar->setValue(defaultValue); });
+  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  return {bar, readOut};
+}
+
+TImgSizeDlg::TImgSizeDlg(int slot, const ImageSizing& sizing, QWidget* parent) : QDialog(parent) {
+  setObjectName("ImgSizeDlg");
+  setWindowTitle(ToQt("Adjust Image " + std::to_string(slot + 1) + " Display Size"));
+  QLayout* layout = nullptr;
+  const ScrollValueParts parts = BuildScrollValueDialog(
+      *this, {sizing.MinimumWidth(), sizing.imageWidth, 10, sizing.clientWidth, sizing.defaultClientWidth},
+      "widthBar", "widthText", layout);
+  bar_ = parts.bar;
+  readOut_ = parts.readOut;
 }
 
 std::optional<int> TImgSizeDlg::Run() {

@@ -26,6 +26,7 @@
 
 class QAction;
 class QLabel;
+class QLayout;
 class QMenu;
 class QPrinter;
 class QScrollBar;
@@ -65,6 +66,23 @@ struct ImageWindowHost {
   std::function<std::string(std::uint8_t)> catalogName;
   std::function<std::string()> lastImageDir;
 };
+
+/// A dialog of one value on a horizontal scroll bar with its read-out and the
+/// buttons "&Default", "&OK" and "&Cancel" (the image size and blink interval dialogs).
+struct ScrollValueRange {
+  int minimum = 0;
+  int maximum = 0;
+  int largeStep = 1;
+  int value = 0;
+  int defaultValue = 0;  ///< what "&Default" sets
+};
+struct ScrollValueParts {
+  QScrollBar* bar = nullptr;
+  QLabel* readOut = nullptr;
+};
+/// Lays out `dialog`; `layout` receives its vertical layout (a caller may insert a text above the bar).
+ScrollValueParts BuildScrollValueDialog(QDialog& dialog, const ScrollValueRange& range, const char* barName,
+                                        const char* textName, QLayout*& layout);
 
 /// "Adjust Image n Display Size": width scroll bar from 100 to W with a read-out.
 class TImgSizeDlg : public QDialog {

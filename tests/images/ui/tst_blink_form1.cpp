@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -313,6 +314,24 @@ class TestBlinkForm1 : public QObject {
     QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Need 2 Images"));
     QCOMPARE(dialog.result(), static_cast<int>(QDialog::Rejected));
     Stop();
+  }
+
+  void blinkIntervalDialog() {
+    skarvel::ui::TBlnkTmrDlg dialog(250);
+    QCOMPARE(dialog.windowTitle(), QString("Set Blink Interval"));
+    QCOMPARE(dialog.Bar()->minimum(), 10);
+    QCOMPARE(dialog.Bar()->maximum(), 1000);
+    QCOMPARE(dialog.Bar()->pageStep(), 100);
+    QCOMPARE(dialog.Bar()->value(), 250);
+    QVERIFY(dialog.findChild<QLabel*>() != nullptr);
+    QCOMPARE(dialog.findChild<QLabel*>("intervalText")->text(), QString("250"));
+    dialog.findChild<QPushButton*>("defaultButton")->click();
+    QCOMPARE(dialog.Bar()->value(), 500);
+    QCOMPARE(dialog.findChild<QLabel*>("intervalText")->text(), QString("500"));
+    QTimer::singleShot(0, &dialog, [&dialog] { dialog.findChild<QPushButton*>("okButton")->click(); });
+    QCOMPARE(dialog.Run(), std::optional<int>(500));
+    QTimer::singleShot(0, &dialog, [&dialog] { dialog.findChild<QPushButton*>("cancelButton")->click(); });
+    QCOMPARE(dialog.Run(), std::optional<int>());
   }
 
   void aLargeImageAndAZoomedRegion() {
