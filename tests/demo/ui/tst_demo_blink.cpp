@@ -15,6 +15,7 @@
 #include "shell/astrm_lab.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "support/scripted_platform.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -22,15 +23,11 @@ using skarvel::platform::Answer;
 using skarvel::testing::DemoImageTruth;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TBlinkForm1;
 
 namespace {
-
-QString ShotPath(const TempDir& dir, const QString& name) {
-  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
-  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
 
 struct Pixel {
   int x = 0, y = 0;
@@ -142,8 +139,8 @@ class TestDemoBlink : public QObject {
     QCOMPARE(b->ShownSlot(), 1);
     const QImage frame2 = b->Picture();
     b->Stop();
-    QVERIFY(frame1.save(ShotPath(root, "demo-blink-frame-1.png")));
-    QVERIFY(frame2.save(ShotPath(root, "demo-blink-frame-2.png")));
+    QVERIFY(frame1.save(PicturePath(root, "demo-blink-frame-1.png")));
+    QVERIFY(frame2.save(PicturePath(root, "demo-blink-frame-2.png")));
     // The stars stand still: bright on the same pixel in both frames.
     for (const Pixel& star : {star1, star2}) {
       QVERIFY(Brightness(frame1, star.x * s, star.y * s) > 200);

@@ -35,6 +35,7 @@
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
 #include "support/scripted_platform.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -44,17 +45,13 @@ using skarvel::platform::Answer;
 using skarvel::testing::DemoImageTruth;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TGSCForm1;
 using skarvel::ui::TImageForm1;
 using skarvel::ui::TMeasurement;
 
 namespace {
-
-QString ShotPath(const TempDir& dir, const QString& name) {
-  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
-  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
 
 // Reads the right ascension (columns 33-44) and declination (45-56) of an
 // MPC 80-column observation line, counted from 1 as the MPC's layout does.
@@ -173,7 +170,7 @@ class TestDemoNight : public QObject {
                         QPoint(usable[i].star.screenX, usable[i].star.screenY));
     QCOMPARE(field->Model().Entries().size(), count);
     if (slot == 0) {
-      field->Picture().save(ShotPath(root_, "demo-reference-field.png"));
+      field->Picture().save(PicturePath(root_, "demo-reference-field.png"));
       // The picked stars are drawn with their numbers where they were clicked.
       const QImage pic = field->Picture();
       const int v = pic.pixelColor(usable[0].star.screenX, usable[0].star.screenY).value();
@@ -211,7 +208,7 @@ class TestDemoNight : public QObject {
       p.drawImage(0, 0, left);
       p.drawImage(left.width() + 8, 0, right);
       p.end();
-      QVERIFY(both.save(ShotPath(root_, "demo-field-beside-image.png")));
+      QVERIFY(both.save(PicturePath(root_, "demo-field-beside-image.png")));
     }
     // The first three by hand, the rest by prediction.
     for (int k = 0; k < 3; ++k) {
@@ -256,8 +253,8 @@ class TestDemoNight : public QObject {
                                                             static_cast<double>(form.measurement.target.fitDec),
                                                             t.targetRA, t.targetDec);
       QVERIFY2(improved < 0.3, qPrintable(QString("after improving: %1 arc seconds").arg(improved)));
-      form.Picture().save(ShotPath(root_, "demo-image-solved.png"));
-      m->Dialog().grab().save(ShotPath(root_, "demo-selection-dialog.png"));
+      form.Picture().save(PicturePath(root_, "demo-image-solved.png"));
+      m->Dialog().grab().save(PicturePath(root_, "demo-selection-dialog.png"));
     }
     ui_.AnswerNext(Answer::Yes);  // "Add to Report?"
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
@@ -300,7 +297,7 @@ class TestDemoNight : public QObject {
       QCOMPARE(QString::fromStdString(lab_->Slots()[static_cast<std::size_t>(slot)].image->fileName),
                QString::fromStdString(files[static_cast<std::size_t>(slot)]));
     }
-    window_->grab().save(ShotPath(root_, "demo-main-window.png"));
+    window_->grab().save(PicturePath(root_, "demo-main-window.png"));
     // 2. Each image measured and added to the report.
     for (int slot = 0; slot < 4; ++slot) {
       Measure(slot);
@@ -317,7 +314,7 @@ class TestDemoNight : public QObject {
       QCOMPARE(std::count(texts.begin(), texts.end(), std::string("measured, in the report")), 4L);
       QCOMPARE(QString::fromStdString(texts.back()), QString("The report holds 4 observations."));
       window_->ClientArea()->update();
-      window_->grab().save(ShotPath(root_, "demo-main-window-measured.png"));
+      window_->grab().save(PicturePath(root_, "demo-main-window-measured.png"));
     }
     // 3. The short (electronic) report: one 80-column line per image, in time order.
     // The acknowledgement dialog: the observer leaves its texts as they are.

@@ -22,6 +22,7 @@
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/synthetic_image.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -31,15 +32,11 @@ using skarvel::platform::Answer;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::SyntheticImage;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TBlinkForm1;
 
 namespace {
-
-QString PicturePath(const TempDir& dir, const QString& name) {
-  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
-  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
 
 // The two stars of every image, before its own offset (image pixels).
 constexpr double kStars[2][2] = {{100, 100}, {300, 200}};

@@ -27,6 +27,7 @@
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/synthetic_plate.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -37,20 +38,11 @@ using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::SyntheticImage;
 using skarvel::testing::SyntheticPlate;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::ReferenceFieldLink;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TImageForm1;
 using skarvel::ui::TMeasurement;
-
-namespace {
-
-// Where a picture is kept: SKARVEL_SCREENSHOT_DIR when set, else the test's folder.
-QString PicturePath(const TempDir& dir, const QString& name) {
-  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
-  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
-
-}  // namespace
 
 class TestMeasurement : public QObject {
   Q_OBJECT
