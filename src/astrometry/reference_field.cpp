@@ -103,15 +103,20 @@ FieldProjection SetUpProjection(long double w, long double h, long double raHour
   long double xiE = 0, xiW = 0, etaN = 0, etaS = 0, unused = 0;
   const bool east = p.Standard(raHours + halfRA, decDeg, xiE, unused);
   const bool west = p.Standard(raHours - halfRA, decDeg, xiW, unused);
-  const bool north = p.Standard(raHours, decDeg + halfDec, unused, etaN);
-  const bool south = p.Standard(raHours, decDeg - halfDec, unused, etaS);
-  p.sy = north && south && etaN != etaS ? h / (etaN - etaS) : 1;
-  if (!std::isfinite(p.sy) || p.sy == 0) p.sy = 1;
-  // At a pole the RA span of the field shrinks to nothing (cos 90 degrees is
-  // only zero up to rounding): the declination scale then serves both axes.
+  // The picture is oriented and scaled like the CCD image beside it: one
+  // scale on both axes, the one that fits the field's width into w (sx < 0:
+  // xi decreases to the east, which is drawn on the left).
   constexpr long double kSmallestSpan = 1e-9L;  ///< standard coordinate units (radians on the sky)
   p.sx = east && west && std::fabs(xiE - xiW) > kSmallestSpan ? w / (xiE - xiW) : 0;
-  if (!std::isfinite(p.sx) || p.sx == 0) p.sx = h != 0 ? -p.sy * w / h : -p.sy;
+  if (!std::isfinite(p.sx) || p.sx == 0) {
+    // At a pole the RA span of the field shrinks to nothing (cos 90 degrees
+    // is only zero up to rounding): the field's declination span then fits w.
+    const bool north = p.Standard(raHours, decDeg + halfDec, unused, etaN);
+    const bool south = p.Standard(raHours, decDeg - halfDec, unused, etaS);
+    p.sx = north && south && etaN != etaS ? -w / (etaN - etaS) : -1;
+    if (!std::isfinite(p.sx) || p.sx == 0) p.sx = -1;
+  }
+  p.sy = -p.sx;
   return p;
 }
 

@@ -76,9 +76,11 @@ struct FieldProjection {
 
 /// Sets up the projection for a picture of w x h units and a field of
 /// `sizeArcmin` around (raHours, decDeg): cx = w / 2, cy = h / 2,
-/// sx = w / (xi(a0 + S/1800 h) - xi(a0 - S/1800 h)), sy = h / (eta(d0 + S/120 deg) - eta(d0 - S/120 deg)).
-/// Where the RA span degenerates (a centre at a pole) sx = -sy w / h, so the
-/// picture keeps the declination scale on both axes.
+/// sx = w / (xi(a0 + S/1800 h) - xi(a0 - S/1800 h)) and sy = -sx, one scale
+/// on both axes so that the picture shows the field as the CCD image shows
+/// the sky (the field's width fits w; h shows what that scale reaches).
+/// Where the RA span degenerates (a centre at a pole) the declination span
+/// S/60 degrees fits w instead.
 FieldProjection SetUpProjection(long double w, long double h, long double raHours, long double decDeg,
                                 long double sizeArcmin, long double rotationDeg);
 

@@ -80,6 +80,7 @@ void AstrmLab::DefineCommands() {
     SetImageFileType();
   };
   commands_["ViewAdjust1"] = [this] { ViewImages(); };
+  commands_["Blink1"] = [this] { Blink(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -357,14 +358,31 @@ std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
   if (orbitView) return lines;
   constexpr int kX = 20;                           // left margin, pixels
   constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels
+  constexpr int kStateGap = 15;                    // between a heading and its state, pixels
+  constexpr int kReportY = kSlotY[kSlots - 1] + 75;  // the report line below the last slot, pixels
+  bool anyLoaded = false;
   for (int i = 0; i < kSlots; ++i) {
     const ImageSlot& slot = slots_[static_cast<std::size_t>(i)];
     if (!slot.Loaded()) continue;
-    lines.push_back({kX, kSlotY[i], "** Image " + std::to_string(i + 1) + " **"});
+    anyLoaded = true;
+    const std::string heading = "** Image " + std::to_string(i + 1) + " **";
+    lines.push_back({kX, kSlotY[i], heading});
+    const SlotMeasurement state = views_.slotMeasurement ? views_.slotMeasurement(i) : SlotMeasurement::kNotMeasured;
+    const char* stateText = state == SlotMeasurement::kInReport ? "measured, in the report"
+                            : state == SlotMeasurement::kSolved ? "measured, not in the report"
+                                                                : "not measured";
+    lines.push_back({kX + textWidth(heading) + kStateGap, kSlotY[i], stateText});
     const std::string& path = slot.image->fileName;
     std::string file = "File Name: " + path;
     if (kX + textWidth(file) + 20 >= clientWidth) file = "File Name: " + fs::FileNameOf(path);
     lines.push_back({kX, kSlotY[i] + textHeight + 5, file});
+  }
+  const std::size_t count = report_ != nullptr ? report_->Count() : 0;
+  if (anyLoaded || count > 0) {
+    const std::string text = count == 0   ? "The report holds no observations."
+                             : count == 1 ? "The report holds 1 observation."
+                                          : "The report holds " + std::to_string(count) + " observations.";
+    lines.push_back({kX, kReportY, text});
   }
   return lines;
 }
@@ -417,6 +435,7 @@ void AstrmLab::PutImage(int slot, std::unique_ptr<GraphicsFileObj> image) {
   if (slot + 1 < kSlots) menus_.SetEnabled("LoadImg" + std::to_string(slot + 2), true);
   menus_.SetEnabled("MeasImg" + n, valid);
   menus_.SetChecked("MeasImg" + n, false);
+  ResetSlotAlignment(blinkAlignments, slot);  // a new image is aligned afresh
   if (slot <= 1) menus_.SetEnabled("Blink1", menus_.At("MeasImg1").enabled && menus_.At("MeasImg2").enabled);
 }
 
@@ -481,10 +500,11 @@ void AstrmLab::MultipleLoad() {
     platform::Tell(ui_, "A Maximum of Four (4) Files May Be Selected.", "Too Many Files!", Icon::Exclamation);
   }
   platform::BusyCursor busy(ui_);
-  int slot = 0;
-  for (auto it = files.rbegin(); it != files.rend(); ++it, ++slot) {
-    NoteImageDirectory(*it);
-    if (auto image = ReadImage(*it)) PutImage(slot, std::move(image));
+  // The dialog lists the names in the order it shows them: the first goes to
+  // slot 1, so the images land in the order the user sees.
+  for (std::size_t slot = 0; slot < files.size(); ++slot) {
+    NoteImageDirectory(files[slot]);
+    if (auto image = ReadImage(files[slot])) PutImage(static_cast<int>(slot), std::move(image));
   }
 }
 
@@ -505,6 +525,27 @@ void AstrmLab::ViewImages() {
   }
 }
 
+void AstrmLab::Blink() {
+  // The images in consecutive slots from slot 1 take part.
+  int count = 0;
+  while (count < kSlots && views_.imageValid && views_.imageValid(count)) ++count;
+  for (int k = 0; k < count; ++k) LockSlot(k, true);
+  if (count < 2) {
+    for (int k = 0; k < count; ++k) LockSlot(k, false);
+    return;
+  }
+  blinkLast_ = count - 1;
+  menus_.SetEnabled("ClearImages1", false);
+  menus_.SetEnabled("LoadImages1", false);
+  if (views_.blink) views_.blink(blinkLast_);
+}
+
+void AstrmLab::BlinkClosed() {
+  menus_.SetEnabled("ClearImages1", true);
+  menus_.SetEnabled("LoadImages1", true);
+  for (int k = 0; k <= blinkLast_; ++k) LockSlot(k, false);
+}
+
 void AstrmLab::ClearAll() {
   if (!orbitView && !options_.expertMode &&
       platform::Tell(ui_, "Clear Current Images, Reference Fields and Parameters?", "Verify Clear", Icon::Question,
@@ -519,6 +560,7 @@ void AstrmLab::ClearAll() {
     commands_.at("SaveData1")();
   if (views_.imagesCleared) views_.imagesCleared();
   for (auto& slot : slots_) slot.image.reset();
+  for (int k = 0; k < kSlots; ++k) ResetSlotAlignment(blinkAlignments, k);
   ResetFieldParameters(fieldRequest, options_);
   if (views_.releaseReferenceField) views_.releaseReferenceField();
   newFieldNeeded = true;

@@ -28,6 +28,7 @@
 #include "catalogs/field_parameters.h"
 #include "config/options.h"
 #include "config/session_log.h"
+#include "images/blink.h"
 #include "images/box_record.h"
 #include "images/graphics_file.h"
 #include "platform/platform.h"
@@ -67,6 +68,9 @@ struct OptionsDialogResult {
   bool cameraChanged = false;  ///< the camera sub-dialog was confirmed
   bool siteChanged = false;    ///< the site sub-dialog was confirmed
 };
+
+/// The measurement state of a slot's image, as the work screen states it.
+enum class SlotMeasurement { kNotMeasured, kSolved, kInReport };
 
 /// Windows and dialogs the session logic asks the GUI to show.
 struct AstrmLabViews {
@@ -128,6 +132,10 @@ struct AstrmLabViews {
   std::function<bool(ObsParams&)> editObservationParameters;
   /// "Create &Chart..." started from the report window.
   std::function<void()> reportChart;
+  /// How far the measurement of a slot's image has come (the work screen says it).
+  std::function<SlotMeasurement(int slot)> slotMeasurement;
+  /// "&Blink...": the blink window (created once) takes the image windows of slots 0 .. last.
+  std::function<void(int last)> blink;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -198,6 +206,16 @@ class AstrmLab {
   void SetImageFileType();
   /// "&View/Adjust...": the image selection dialog, then the chosen windows shown for viewing.
   void ViewImages();
+  /// "&Blink...": the images in consecutive slots from slot 1 are locked and,
+  /// from two on, blinked ("&Clear Images/Ref. Fields" and "L&oad Image
+  /// Files" are disabled until the blink window closes).
+  void Blink();
+  /// The blink window closed: those menus enabled again and its slots released.
+  void BlinkClosed();
+  /// Per slot, what the blink alignment found (reset whenever the slot is loaded).
+  BlinkAlignments blinkAlignments{};
+  /// The first alignment message was shown.
+  bool firstAlignmentStarAsked = false;
   /// "Image &1".."Image &4" of "&Measure": the observation parameters, a
   /// new reference field when needed, then the measurement windows.
   void MeasureImage(int slot);
@@ -268,7 +286,9 @@ class AstrmLab {
   const BoxRecord& SharedRefBox() const { return refBox_; }
   const BoxRecord& SharedUnknownBox() const { return unknownBox_; }
   /// Lines of the work screen for a client area `clientWidth` wide, given the
-  /// width and height of a text in the window's font.
+  /// width and height of a text in the window's font: per loaded slot its
+  /// heading, its measurement state beside it and its file name, then the
+  /// number of observations the report holds.
   std::vector<ScreenLine> WorkScreenLines(int clientWidth, const std::function<int(const std::string&)>& textWidth,
                                           int textHeight) const;
   /// The About box: caption, version line, exercise line.
@@ -331,6 +351,7 @@ class AstrmLab {
   /// dialog) or as a fresh report after the records were set.
   void RefreshReportWindow(bool quiet = true);
 
+  int blinkLast_ = 0;  ///< the last slot handed to the blink window
   platform::Platform& ui_;
   AstrmLabEnvironment env_;
   AstrmLabViews views_;

@@ -55,8 +55,14 @@ void AstrmLab::MeasureImage(int slot) {
         p.centreDec = fits->Header().dec;
       }
     }
-    bool found = views_.fieldParametersDialog && views_.fieldParametersDialog(fieldRequest);
-    if (found) {
+    // A cancelled field dialog ends the command quietly.
+    if (!views_.fieldParametersDialog || !views_.fieldParametersDialog(fieldRequest)) {
+      LockSlot(slot, false);
+      menus_.SetChecked(item, false);
+      return;
+    }
+    bool found = false;
+    {
       const double observed = fits != nullptr && fits->Header().observationTime != 0 ? fits->Header().observationTime
                                                                                       : params->observationTime;
       platform::BusyCursor busy(ui_);

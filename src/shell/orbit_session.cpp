@@ -195,6 +195,7 @@ void OrbitSession::ShowSearchResults() {
 bool OrbitSession::LoadResult(int line) {
   if (line < 0 || searchedFile_.empty()) return false;
   if (!search_.LoadResult(static_cast<std::size_t>(line), searchedFile_, current_)) return false;
+  statusLine_ = "Orbital elements of " + ChartDesignation(current_.elements) + " loaded from the search results.";
   NoteOrbitSelected();
   return true;
 }

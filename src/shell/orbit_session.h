@@ -168,6 +168,10 @@ class OrbitSession {
   void NoteOrbitSelected();
 
   // ---- state ----
+  /// The main window's status line after the last orbit selection from the
+  /// search results ("Orbital elements of (433) Eros loaded from the search
+  /// results."); empty before one.
+  const std::string& StatusLine() const { return statusLine_; }
   CurrentElements& Current() { return current_; }
   EphemerisParams& EphemerisParameters() { return ephemerisParams_; }
   RecordList<EphemerisRecord>& Table() { return table_; }
@@ -224,6 +228,7 @@ class OrbitSession {
   bool chartFromReport_ = false;  ///< the chart dialog came from the report window's "&Chart"
   bool chartFromObservationList_ = false;  ///< the chart dialog came from the observation report's "&Chart"
   std::string searchedFile_;
+  std::string statusLine_;
 };
 
 }  // namespace skarvel

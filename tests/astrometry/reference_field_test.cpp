@@ -46,10 +46,12 @@ TEST(FieldProjection, MatchesTheIndependentTangentPlaneComputation) {
   EXPECT_EQ(rows, 120);
 }
 
-TEST(FieldProjection, EastIsLeftNorthIsUpAndTheFieldSpansThePicture) {
+TEST(FieldProjection, EastIsLeftNorthIsUpAndTheFieldWidthSpansThePicture) {
   const FieldProjection p = SetUpProjection(640, 480, 12.0L, 10.0L, 60.0L, 0);
   EXPECT_LT(p.sx, 0);  // xi decreases to the east
   EXPECT_GT(p.sy, 0);
+  // One scale on both axes, like the CCD image the picture stands beside.
+  EXPECT_EQ(p.sy, -p.sx);
   long double x = 0, y = 0;
   ASSERT_TRUE(p.Project(12.0L, 10.0L, x, y));
   EXPECT_DOUBLE_EQ(static_cast<double>(x), 320.0);
@@ -62,7 +64,10 @@ TEST(FieldProjection, EastIsLeftNorthIsUpAndTheFieldSpansThePicture) {
   EXPECT_LT(xe, 320);
   ASSERT_TRUE(p.Project(12.0L, 10.5L, unused, yn));
   ASSERT_TRUE(p.Project(12.0L, 9.5L, unused, ys));
-  EXPECT_NEAR(static_cast<double>(ys - yn), 480.0, 1e-9);
+  // The field's RA span is 60 cos 10 deg arc minutes of sky across 640 units,
+  // so its 60' of declination reach 640 / cos 10 deg = 649.9 units (beyond
+  // the 480 units of the picture's height): north is not squashed.
+  EXPECT_NEAR(static_cast<double>(ys - yn), 649.9, 0.2);
   EXPECT_LT(yn, 240);
   // A star on the far side of the sky is not projected.
   EXPECT_FALSE(p.Project(0.0L, -10.0L, x, y));
@@ -80,7 +85,12 @@ TEST(FieldProjection, RotationTurnsNorthTowardsEast) {
 TEST(FieldProjection, ACentreAtThePoleKeepsAFiniteScale) {
   const FieldProjection p = SetUpProjection(400, 400, 0.0L, 90.0L, 30.0L, 0);
   EXPECT_TRUE(std::isfinite(static_cast<double>(p.sx)));
-  EXPECT_NEAR(static_cast<double>(p.sx), -static_cast<double>(p.sy), 1e-9);
+  EXPECT_EQ(p.sx, -p.sy);
+  // The declination span of the field (30') fits the picture's width.
+  long double y1 = 0, y2 = 0, unused = 0;
+  ASSERT_TRUE(p.Project(0.0L, 89.75L, unused, y1));
+  ASSERT_TRUE(p.Project(12.0L, 89.75L, unused, y2));
+  EXPECT_NEAR(static_cast<double>(std::fabs(y2 - y1)), 400.0, 0.01);
   long double x = 0, y = 0;
   EXPECT_TRUE(p.Project(6.0L, 89.9L, x, y));
   EXPECT_TRUE(std::isfinite(static_cast<double>(x)));

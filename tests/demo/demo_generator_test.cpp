@@ -83,7 +83,11 @@ TEST_F(DemoSession, TheProgramStartsWithTheDemoFoldersAndLeavesThePersonalFolder
   EXPECT_EQ(r.dataDir, work);
   EXPECT_FALSE(sfs::exists(dir.Path() + "xdg"));
   const std::string demo = fs::WithTrailingSeparator(sfs::absolute(SKARVEL_DEMO_DIR).lexically_normal().string());
-  EXPECT_EQ(r.imagePath, demo + "images/");
+  // The images are the session's own copies: what the program saves beside
+  // the last image loaded stays out of the demo folder.
+  EXPECT_EQ(r.imagePath, work + "images/");
+  for (const char* f : {"images/EROS001.FIT", "images/EROS002.FIT", "images/EROS003.FIT", "images/EROS004.FIT"})
+    EXPECT_TRUE(testing::ReadAll(work + f) == testing::ReadAll(DemoPath(f))) << f;
   EXPECT_EQ(r.gscPath1, demo + "catalog/gsc_vorn/");
   EXPECT_EQ(r.gscPath2, demo + "catalog/gsc_vorn/");
   EXPECT_EQ(r.mpcOrbPath, work + "orbits/");

@@ -45,7 +45,9 @@ TEST_F(DemoLab, TheSessionStartsWithTheDemoRecords) {
   auto lab = Start();
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(lab->Options().dataDir, work);
-  EXPECT_EQ(lab->Options().imagePath, demo + "images/");
+  EXPECT_EQ(lab->Options().imagePath, work + "images/");
+  EXPECT_EQ(lab->lastImageDir, work + "images/");  // where the solution texts are offered
+  EXPECT_EQ(lab->reportDir, work + "images/");
   ASSERT_NE(lab->Report(), nullptr);
   EXPECT_EQ(lab->Report()->site.code, "695");
   EXPECT_EQ(lab->Report()->camera.imageWidth, 768);
@@ -53,15 +55,15 @@ TEST_F(DemoLab, TheSessionStartsWithTheDemoRecords) {
   EXPECT_FALSE(std::filesystem::exists(root / "peruser"));
 }
 
-TEST_F(DemoLab, LoadingTheFourImagesFillsTheSlotsFromTheDemoFolder) {
+TEST_F(DemoLab, LoadingTheFourImagesFillsTheSlotsFromTheSessionsCopies) {
   auto lab = Start();
   ui.ClearRecords();
   const auto truth = ReadTruth();
   for (std::size_t slot = 0; slot < truth.size(); ++slot) {
-    ui.ChooseFilesNext(std::vector<std::string>{demo + "images/" + truth[slot].file});
+    ui.ChooseFilesNext(std::vector<std::string>{work + "images/" + truth[slot].file});
     ASSERT_TRUE(lab->Run("LoadImg" + std::to_string(slot + 1)));
-    // The first dialog opens in the demo's image folder.
-    EXPECT_EQ(ui.OpenDialogs().back().directory, demo + "images/");
+    // The dialogs open in the session's own copy of the image folder.
+    EXPECT_EQ(ui.OpenDialogs().back().directory, work + "images/");
     ASSERT_TRUE(lab->Slots()[slot].Loaded()) << truth[slot].file;
     EXPECT_EQ(lab->currentObsParms.objectName, "433 EROS");
     EXPECT_EQ(lab->currentObsParms.note, 2) << "simulated image";

@@ -382,15 +382,41 @@ TEST_F(AstrmLabTest, WorkScreenListsLoadedSlots) {
   lab->Slots()[0].image = LoadedImage(shortPath);
   lab->Slots()[3].image = LoadedImage(longDir + "img4.fit");
   auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 7; };
-  const auto lines = lab->WorkScreenLines(634, width, 13);
-  ASSERT_EQ(lines.size(), 4u);
+  auto lines = lab->WorkScreenLines(634, width, 13);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0].text, "** Image 1 **");
   EXPECT_EQ(lines[0].y, 20);
-  EXPECT_EQ(lines[1].text, "File Name: " + shortPath);
-  EXPECT_EQ(lines[1].y, 20 + 13 + 5);
-  EXPECT_EQ(lines[2].text, "** Image 4 **");
-  EXPECT_EQ(lines[2].y, 185);
-  EXPECT_EQ(lines[3].text, "File Name: img4.fit");
+  // The state stands beside the heading, 15 pixels after it.
+  EXPECT_EQ(lines[1].text, "not measured");
+  EXPECT_EQ(lines[1].x, 20 + 13 * 7 + 15);
+  EXPECT_EQ(lines[1].y, 20);
+  EXPECT_EQ(lines[2].text, "File Name: " + shortPath);
+  EXPECT_EQ(lines[2].y, 20 + 13 + 5);
+  EXPECT_EQ(lines[3].text, "** Image 4 **");
+  EXPECT_EQ(lines[3].y, 185);
+  EXPECT_EQ(lines[5].text, "File Name: img4.fit");
+  EXPECT_EQ(lines[6].text, "The report holds no observations.");
+  EXPECT_EQ(lines[6].x, 20);
+  EXPECT_EQ(lines[6].y, 260);
+  // The window tells how far each image has come; the report counts its observations.
+  lab->Views().slotMeasurement = [](int slot) {
+    return slot == 0 ? SlotMeasurement::kInReport : SlotMeasurement::kSolved;
+  };
+  ObsParams params;
+  params.objectName = "Eros";
+  lab->AddObservation(params, ReferenceStar{});
+  lines = lab->WorkScreenLines(634, width, 13);
+  EXPECT_EQ(lines[1].text, "measured, in the report");
+  EXPECT_EQ(lines[4].text, "measured, not in the report");
+  EXPECT_EQ(lines[6].text, "The report holds 1 observation.");
+  lab->AddObservation(params, ReferenceStar{});
+  EXPECT_EQ(lab->WorkScreenLines(634, width, 13).back().text, "The report holds 2 observations.");
+  // Without images the report line alone remains; in orbit view nothing.
+  lab->Slots()[0].image.reset();
+  lab->Slots()[3].image.reset();
+  lines = lab->WorkScreenLines(634, width, 13);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].text, "The report holds 2 observations.");
   lab->orbitView = true;
   EXPECT_TRUE(lab->WorkScreenLines(634, width, 13).empty());
 }

@@ -154,7 +154,7 @@ TEST_F(ImageSlotsTest, AFailedLoadKeepsTheOldImageAndReopensTheDialog) {
   EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Confirm", "FITS File Error!"}));
 }
 
-TEST_F(ImageSlotsTest, MultipleLoadTakesAtMostFourFilesLastListedFirst) {
+TEST_F(ImageSlotsTest, MultipleLoadTakesAtMostFourFilesInTheListedOrder) {
   const std::vector<std::string> five = {Image("1.fits", 1), Image("2.fits", 2), Image("3.fits", 3),
                                          Image("4.fits", 4), Image("5.fits", 5)};
   ui.ChooseFilesNext(five);
@@ -167,10 +167,11 @@ TEST_F(ImageSlotsTest, MultipleLoadTakesAtMostFourFilesLastListedFirst) {
   ASSERT_EQ(ui.OpenDialogs().size(), 2u);
   EXPECT_EQ(ui.OpenDialogs()[0].title, "Select (n <= 4) Image Files for Load");
   EXPECT_TRUE(ui.OpenDialogs()[0].multiple);
-  // The last-listed file goes to slot 1.
+  // The first listed file goes to slot 1, the others follow in the dialog's order.
   for (int slot = 0; slot < 4; ++slot) {
     ASSERT_TRUE(lab->Slots()[static_cast<std::size_t>(slot)].Loaded());
-    EXPECT_EQ(lab->Slots()[static_cast<std::size_t>(slot)].image->pixels.PixelAt(0, 0), 4 - slot);
+    EXPECT_EQ(lab->Slots()[static_cast<std::size_t>(slot)].image->pixels.PixelAt(0, 0), slot + 1);
+    EXPECT_EQ(lab->Slots()[static_cast<std::size_t>(slot)].image->fileName, five[static_cast<std::size_t>(slot)]);
     EXPECT_TRUE(Checked("LoadImg" + std::to_string(slot + 1)));
     EXPECT_TRUE(Enabled("MeasImg" + std::to_string(slot + 1)));
   }
@@ -182,10 +183,11 @@ TEST_F(ImageSlotsTest, MultipleLoadSkipsAFileThatFails) {
   testing::WriteText(nightDir + "bad.fits", std::string(300, 'x'));
   ui.ChooseFilesNext(std::vector<std::string>{Image("2.fits", 2), nightDir + "bad.fits", Image("0.fits", 7)});
   lab->Run("MultipleLoad1");
-  EXPECT_TRUE(lab->Slots()[0].Loaded());
+  ASSERT_TRUE(lab->Slots()[0].Loaded());
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 2);
   EXPECT_FALSE(lab->Slots()[1].Loaded());
-  EXPECT_TRUE(lab->Slots()[2].Loaded());
-  EXPECT_EQ(lab->Slots()[2].image->pixels.PixelAt(0, 0), 2);
+  ASSERT_TRUE(lab->Slots()[2].Loaded());
+  EXPECT_EQ(lab->Slots()[2].image->pixels.PixelAt(0, 0), 7);
 }
 
 TEST_F(ImageSlotsTest, StFourAndSbigImagesLoadThroughSingleAndMultipleLoad) {
@@ -444,22 +446,29 @@ TEST_F(MeasureCommandTest, CancelledParametersLeaveTheItemUncheckedAndTheSlotFre
   EXPECT_TRUE(ui.Messages().empty());
 }
 
-TEST_F(MeasureCommandTest, NoStarsOrACancelledFieldDialogStopTheMeasurement) {
+TEST_F(MeasureCommandTest, NoStarsStopTheMeasurementAndACancelledFieldDialogEndsItQuietly) {
   LoadSlot1();
   for (int round = 0; round < 2; ++round) {
     calls.clear();
     ui.ClearRecords();
-    fieldDialogOk = round == 1;
+    const bool cancelled = round == 0;
+    fieldDialogOk = !cancelled;
     fieldFound = false;
     ASSERT_TRUE(lab->Run("MeasImg1"));
-    ASSERT_EQ(ui.Messages().size(), 1u);
-    EXPECT_EQ(ui.Messages()[0].text, "No Reference Stars Found in Region!");
-    EXPECT_EQ(ui.Messages()[0].caption, "Check Region Parameters");
-    EXPECT_EQ(ui.Messages()[0].icon, Icon::Exclamation);
+    if (cancelled) {
+      EXPECT_TRUE(ui.Messages().empty()) << ui.Messages()[0].text;
+      EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "field dialog"}));
+    } else {
+      ASSERT_EQ(ui.Messages().size(), 1u);
+      EXPECT_EQ(ui.Messages()[0].text, "No Reference Stars Found in Region!");
+      EXPECT_EQ(ui.Messages()[0].caption, "Check Region Parameters");
+      EXPECT_EQ(ui.Messages()[0].icon, Icon::Exclamation);
+      EXPECT_EQ(calls, (std::vector<std::string>{"verify 0", "field dialog", "load"}));
+    }
     EXPECT_FALSE(Checked("MeasImg1"));
     EXPECT_TRUE(Enabled("LoadImg1"));
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "load"), round == 1 ? 1 : 0);
     EXPECT_TRUE(lab->newFieldNeeded);
+    EXPECT_EQ(ui.BusyDepth(), 0);
   }
 }
 

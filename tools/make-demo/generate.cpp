@@ -452,7 +452,16 @@ int InstallSession(const std::string& demoDirIn, const std::string& workDirIn) {
   auto absolute = [&](std::string& path) {
     if (!path.empty() && path[0] != '/') path = demo + path;
   };
-  absolute(r.imagePath);
+  // The images are copied too: the program offers to save the solution and
+  // report texts in the folder of the last image loaded, and nothing it
+  // writes may land in the demo folder.
+  if (!fs::MakeDirectories(work + "images/")) throw std::runtime_error("cannot create " + work + "images/");
+  std::error_code scan;
+  for (const auto& entry : std::filesystem::directory_iterator(demo + "images/", scan))
+    if (entry.path().extension() == ".FIT")
+      fs::CopyFileBytes(entry.path().string(), work + "images/" + entry.path().filename().string());
+  if (scan) throw std::runtime_error("cannot read " + demo + "images/");
+  r.imagePath = work + "images/";
   absolute(r.gscPath1);
   absolute(r.gscPath2);
   // The orbit files are copied, so that a conversion the program runs writes

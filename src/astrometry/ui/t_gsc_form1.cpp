@@ -41,10 +41,15 @@ QColor ToColour(Rgb c) {
   return QColor(c.r, c.g, c.b);
 }
 
+/// A read-only field wide enough for its whole text, shown from its first
+/// character (a line edit scrolls to the end of a text set into it).
 QLineEdit* ReadOnly(QWidget* parent, const char* name, const std::string& text) {
   auto* e = new QLineEdit(ToQt(text), parent);
   e->setObjectName(name);
   e->setReadOnly(true);
+  constexpr int kFrameAndMargins = 16;  ///< line edit frame and text margins, pixels
+  e->setMinimumWidth(e->fontMetrics().horizontalAdvance(e->text()) + kFrameAndMargins);
+  e->setCursorPosition(0);
   return e;
 }
 

@@ -1,5 +1,6 @@
 #include "astrometry/ui/t_info_list_form1.h"
 
+#include <QStyle>
 #include <QAction>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -154,8 +155,9 @@ void TInfoListForm1::SyncMenus() {
       action->setEnabled(item.enabled);
       if (!item.separator) {
         action->setText(ToQt(item.caption));
-        action->setCheckable(item.checkable);
-        action->setChecked(item.checked);
+        // A check mark when checked, and no empty box beside an item that is not.
+        action->setCheckable(item.checkable && item.checked);
+        action->setChecked(item.checkable && item.checked);
       }
     }
     for (const ListMenuItem& child : item.children) sync(child);
@@ -205,7 +207,13 @@ void TInfoListForm1::ShowList() {
   int widest = 0;
   for (const std::string& line : list_.Lines()) widest = std::max(widest, metrics.horizontalAdvance(ToQt(line)));
   const ListWindowGeometry g = ListWindowSize(widest, list_.Count(), LineHeight(), ui_.Screen().width);
-  resize(g.clientWidth, g.clientHeight + menuBar()->sizeHint().height());
+  // The window fits its widest line: the lines' own width with the list's
+  // frame and, when the lines do not all fit in height, its scroll bar.
+  const bool scrolls = static_cast<int>(list_.Count()) * LineHeight() + 2 * box_->frameWidth() > g.clientHeight;
+  const int fitting = scrollWidth_ + 2 * box_->frameWidth() +
+                      (scrolls ? box_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box_) : 0);
+  const int width = std::min(std::max(g.clientWidth, fitting), std::max(g.clientWidth, ui_.Screen().width - 10));
+  resize(width, g.clientHeight + menuBar()->sizeHint().height());
   show();
   raise();
   activateWindow();

@@ -128,11 +128,16 @@ void TSlctRefForm1::Run(const std::function<void()>& action) {
 
 void TSlctRefForm1::Sync() {
   setWindowTitle(ToQt(selection_.Title()));
-  label_->setText(ToQt(selection_.Label()));
+  // The prompt is shown from its first line of text: line breaks in front of
+  // it would leave an empty band at the top of the dialog.
+  QString label = ToQt(selection_.Label());
+  while (label.startsWith("\r\n") || label.startsWith('\n')) label.remove(0, label.startsWith('\r') ? 2 : 1);
+  label_->setText(label);
   accept_->setVisible(selection_.AcceptVisible());
   improve_->setVisible(selection_.ImproveVisible());
   improve_->setText(ToQt(selection_.ImproveCaption()));
   for (std::size_t i = 0; i < models_.size(); ++i) models_[i]->setChecked(i == selection_.SolutionType());
+  adjustSize();  // the dialog fits its prompt
 }
 
 void TSlctRefForm1::Dismiss() {

@@ -48,40 +48,52 @@ QRect OutlineRect(const ScreenRect& r) { return QRect(r.left, r.top, r.right - r
 
 // ------------------------------------------------------------------ TImgSizeDlg
 
-TImgSizeDlg::TImgSizeDlg(int slot, const ImageSizing& sizing, QWidget* parent) : QDialog(parent) {
-  setObjectName("ImgSizeDlg");
-  setWindowTitle(ToQt("Adjust Image " + std::to_string(slot + 1) + " Display Size"));
-  auto* layout = new QVBoxLayout(this);
+ScrollValueParts BuildScrollValueDialog(QDialog& dialog, const ScrollValueRange& range, const char* barName,
+                                        const char* textName, QLayout*& above) {
+  auto* layout = new QVBoxLayout(&dialog);
+  above = layout;
   auto* row = new QHBoxLayout;
-  bar_ = new QScrollBar(Qt::Horizontal, this);
-  bar_->setObjectName("widthBar");
-  bar_->setRange(sizing.MinimumWidth(), sizing.imageWidth);
-  bar_->setPageStep(10);
-  bar_->setMinimumWidth(240);
-  bar_->setValue(sizing.clientWidth);
-  readOut_ = new QLabel(QString::number(sizing.clientWidth), this);
-  readOut_->setObjectName("widthText");
-  row->addWidget(bar_);
-  row->addWidget(readOut_);
+  auto* bar = new QScrollBar(Qt::Horizontal, &dialog);
+  bar->setObjectName(barName);
+  bar->setRange(range.minimum, range.maximum);
+  bar->setPageStep(range.largeStep);
+  bar->setMinimumWidth(240);
+  bar->setValue(range.value);
+  auto* readOut = new QLabel(QString::number(bar->value()), &dialog);
+  readOut->setObjectName(textName);
+  row->addWidget(bar);
+  row->addWidget(readOut);
   layout->addLayout(row);
   auto* buttons = new QHBoxLayout;
-  auto* def = new QPushButton("&Default", this);
+  auto* def = new QPushButton("&Default", &dialog);
   def->setObjectName("defaultButton");
   def->setAutoDefault(false);
-  auto* ok = new QPushButton("&OK", this);
+  auto* ok = new QPushButton("&OK", &dialog);
   ok->setObjectName("okButton");
-  auto* cancel = new QPushButton("&Cancel", this);
+  auto* cancel = new QPushButton("&Cancel", &dialog);
   cancel->setObjectName("cancelButton");
   cancel->setAutoDefault(false);
   buttons->addWidget(def);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
   layout->addLayout(buttons);
-  const int defaultWidth = sizing.defaultClientWidth;
-  connect(bar_, &QScrollBar::valueChanged, this, [this](int v) { readOut_->setText(QString::number(v)); });
-  connect(def, &QPushButton::clicked, this, [this, defaultWidth] { bar_->setValue(defaultWidth); });
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  const int defaultValue = range.defaultValue;
+  QObject::connect(bar, &QScrollBar::valueChanged, readOut, [readOut](int v) { readOut->setText(QString::number(v)); });
+  QObject::connect(def, &QPushButton::clicked, bar, [bar, defaultValue] { bar->setValue(defaultValue); });
+  QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+  return {bar, readOut};
+}
+
+TImgSizeDlg::TImgSizeDlg(int slot, const ImageSizing& sizing, QWidget* parent) : QDialog(parent) {
+  setObjectName("ImgSizeDlg");
+  setWindowTitle(ToQt("Adjust Image " + std::to_string(slot + 1) + " Display Size"));
+  QLayout* layout = nullptr;
+  const ScrollValueParts parts = BuildScrollValueDialog(
+      *this, {sizing.MinimumWidth(), sizing.imageWidth, 10, sizing.clientWidth, sizing.defaultClientWidth},
+      "widthBar", "widthText", layout);
+  bar_ = parts.bar;
+  readOut_ = parts.readOut;
 }
 
 std::optional<int> TImgSizeDlg::Run() {
@@ -214,8 +226,9 @@ TImageForm1::TImageForm1(int slot, ImageWindowHost host, OwnMenus, QWidget* pare
 
 TImageForm1::~TImageForm1() = default;
 
-QAction* TImageForm1::AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run) {
-  QAction* a = menu->addAction(caption);
+QAction* TImageForm1::AddAction(QWidget* menu, const char* name, const QString& caption, std::function<void()> run) {
+  auto* a = new QAction(caption, menu);
+  menu->addAction(a);
   a->setObjectName(name);
   if (run) {
     connect(a, &QAction::triggered, this, [run] { run(); });
@@ -325,8 +338,20 @@ void TImageForm1::FitWindow() {
 
 void TImageForm1::ApplySize() {
   canvas_->setFixedSize(sizing_.clientWidth, sizing_.clientHeight);
-  adjustSize();
+  // The window takes exactly the size of its client area and menu bar, so a
+  // window that shrinks (leaving the zoomed view) leaves no band below the image.
+  if (layout() != nullptr) layout()->activate();
+  const int bar = menuWidget() != nullptr && menuWidget()->isVisibleTo(this) ? menuWidget()->sizeHint().height() : 0;
+  resize(sizing_.clientWidth, sizing_.clientHeight + bar);
   canvas_->update();
+}
+
+void TImageForm1::LeaveZoomedView() {
+  zoomed = false;
+  // The height follows the width the window has now (it may have been
+  // resized while zoomed), so the client area fits the whole image again.
+  sizing_.clientHeight = static_cast<std::int32_t>(std::nearbyint(sizing_.clientWidth * sizing_.aspect));
+  ApplySize();
 }
 
 QImage TImageForm1::IndexImage() const {
@@ -507,11 +532,10 @@ void TImageForm1::DoubleClick(QMouseEvent* e) {
     zoomed = true;
     heightBeforeZoom_ = sizing_.clientHeight;
     sizing_.clientHeight = sizing_.clientWidth;
+    ApplySize();
   } else {
-    zoomed = false;
-    sizing_.clientHeight = heightBeforeZoom_;
+    LeaveZoomedView();
   }
-  ApplySize();
 }
 
 void TImageForm1::ZoomImage() {
@@ -529,11 +553,7 @@ void TImageForm1::ZoomImage() {
 void TImageForm1::ClearZoom() {
   zoomMode = false;
   rightDrag_ = false;
-  if (zoomed) {
-    zoomed = false;
-    sizing_.clientHeight = heightBeforeZoom_;
-    ApplySize();
-  }
+  if (zoomed) LeaveZoomedView();
   zoomSquare = ScreenRect{};
   canvas_->update();
 }

@@ -26,6 +26,7 @@
 
 class QAction;
 class QLabel;
+class QLayout;
 class QMenu;
 class QPrinter;
 class QScrollBar;
@@ -65,6 +66,23 @@ struct ImageWindowHost {
   std::function<std::string(std::uint8_t)> catalogName;
   std::function<std::string()> lastImageDir;
 };
+
+/// A dialog of one value on a horizontal scroll bar with its read-out and the
+/// buttons "&Default", "&OK" and "&Cancel" (the image size and blink interval dialogs).
+struct ScrollValueRange {
+  int minimum = 0;
+  int maximum = 0;
+  int largeStep = 1;
+  int value = 0;
+  int defaultValue = 0;  ///< what "&Default" sets
+};
+struct ScrollValueParts {
+  QScrollBar* bar = nullptr;
+  QLabel* readOut = nullptr;
+};
+/// Lays out `dialog`; `layout` receives its vertical layout (a caller may insert a text above the bar).
+ScrollValueParts BuildScrollValueDialog(QDialog& dialog, const ScrollValueRange& range, const char* barName,
+                                        const char* textName, QLayout*& layout);
 
 /// "Adjust Image n Display Size": width scroll bar from 100 to W with a read-out.
 class TImgSizeDlg : public QDialog {
@@ -179,6 +197,8 @@ class TImageForm1 : public QMainWindow {
   TImageCanvas* Canvas() const { return canvas_; }
   /// The picture as drawn now (markers included).
   QImage Picture();
+  /// The display bitmap with the palette in force (the blink window draws it).
+  QImage DisplayImage() const { return IndexImage(); }
   QColor MarkColour() const { return display_.settings.invert ? kMarkBlue : kMarkGreen; }
 
   // ---- commands ----
@@ -261,14 +281,16 @@ class TImageForm1 : public QMainWindow {
   virtual void Move(QMouseEvent* e);
   virtual void Release(QMouseEvent* e);
   virtual void DoubleClick(QMouseEvent* e);
-  /// Adds a command to `menu` under the component name `name` (Action(name) finds it).
-  QAction* AddAction(QMenu* menu, const char* name, const QString& caption, std::function<void()> run);
+  /// Adds a command to `menu` (a menu or the menu bar) under the component
+  /// name `name` (Action(name) finds it).
+  QAction* AddAction(QWidget* menu, const char* name, const QString& caption, std::function<void()> run);
   const ImageWindowHost& Host() const { return host_; }
 
  private:
   friend class TImageCanvas;
   void BuildMenus();
   void ApplySize();
+  void LeaveZoomedView();
   GraphicsFileObj* Image() const { return host_.image ? host_.image() : nullptr; }
   QImage IndexImage() const;
 

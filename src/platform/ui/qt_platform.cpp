@@ -1,6 +1,7 @@
 #include "platform/ui/qt_platform.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -134,6 +135,15 @@ QtPlatform::~QtPlatform() {
   }
 }
 
+QPoint QtPlatform::BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen) {
+  constexpr int kGap = 8;  ///< pixels between the window and the box
+  int y = anchor.bottom() + 1 + kGap;
+  if (y + size.height() > screen.bottom() + 1) y = anchor.top() - kGap - size.height();
+  const int x = std::clamp(anchor.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+  y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+  return QPoint(x, y);
+}
+
 Answer QtPlatform::Message(const MessageRequest& request) {
   if (request.beep) QApplication::beep();
   QMessageBox box(parent_);
@@ -155,6 +165,11 @@ Answer QtPlatform::Message(const MessageRequest& request) {
     case Buttons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
+  }
+  if (QWidget* anchor = anchor_.data(); anchor != nullptr && anchor->isVisible()) {
+    box.adjustSize();
+    const QScreen* screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) box.move(BesideAnchor(anchor->frameGeometry(), box.size(), screen->availableGeometry()));
   }
   const int result = box.exec();
   switch (result) {

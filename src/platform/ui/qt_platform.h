@@ -36,6 +36,14 @@ class QtPlatform : public Platform {
   explicit QtPlatform(QWidget* parent = nullptr);
   ~QtPlatform() override;
   void SetParent(QWidget* parent) { parent_ = parent; }
+  /// While set and visible, message boxes stand beside this window (below
+  /// it, or above it when the screen has no room below) instead of in the
+  /// middle of the parent, so that a question about a picture leaves the
+  /// picture and the windows around it in view. Null: centred as usual.
+  void SetMessageAnchor(QWidget* anchor) { anchor_ = anchor; }
+  QWidget* MessageAnchor() const { return anchor_; }
+  /// Where a box of `size` stands beside `anchor` (frame geometry) on `screen`.
+  static QPoint BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen);
 
   Answer Message(const MessageRequest& request) override;
   void Beep() override;
@@ -56,6 +64,7 @@ class QtPlatform : public Platform {
 
  private:
   QPointer<QWidget> parent_;
+  QPointer<QWidget> anchor_;
   QPointer<QWidget> note_;
   std::map<std::int64_t, QProcess*> processes_;
   std::int64_t nextProcess_ = 1;

@@ -57,6 +57,7 @@ void TAstrmLab::AddMeasurementHost(ImageWindowHost& host) {
   host.addToReport = [this](TImageForm1& form) {
     lab_.AddObservation(form.obsParams, form.measurement.target);
     SyncMenus();
+    client_->update();  // the work screen counts the observations
   };
   host.reportCamera = [this] { return lab_.Report() != nullptr ? lab_.Report()->camera : lab_.Options().cameraRecord; };
   host.catalogName = [this](std::uint8_t code) {
@@ -97,7 +98,10 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     measurement_.reset();
     measurement_ = std::make_unique<TMeasurement>(lab_, *form, std::move(link), this);
     measurement_->runObservationParameters = [this](ObsParams& p) { return ObsParamsDialog(p, "Verify/Complete", true); };
-    measurement_->finished = [this] { SyncMenus(); };
+    measurement_->finished = [this] {
+      SyncMenus();
+      client_->update();  // the work screen states the image's measurement
+    };
     measurement_->Start();
     // The dialog below the reference window, the magnifier right of it.
     if (referenceWindow_ != nullptr && referenceWindow_->isVisible()) {

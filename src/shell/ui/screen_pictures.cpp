@@ -12,6 +12,7 @@ namespace {
 
 const QColor kNavy(0, 0, 128);
 const QColor kYellow(255, 255, 0);
+constexpr int kTitleWordsTop = 280;  ///< top of the title's words, pixels (the menus reach about 200)
 
 // A reproducible scatter of stars over a rectangle.
 void DrawStars(QPainter& p, const QRect& area, int count, unsigned seed) {
@@ -69,16 +70,19 @@ QImage DrawnTitle() {
   // A reticle over the field, as on a measuring screen.
   p.setPen(QPen(QColor(120, 160, 255), 1));
   p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPointF(470, 300), 60, 60);
-  p.drawLine(470, 225, 470, 375);
-  p.drawLine(395, 300, 545, 300);
+  p.drawEllipse(QPointF(470, 150), 60, 60);
+  p.drawLine(470, 75, 470, 225);
+  p.drawLine(395, 150, 545, 150);
+  // The words stand in the lower part of the picture, below where the File
+  // menu and its submenus open: a letter cut off by a menu looks like a
+  // stray yellow bar beside it.
   QFont title("DejaVu Sans", 44, QFont::Bold);
   p.setFont(title);
   p.setPen(kYellow);
-  p.drawText(QRect(0, 70, 634, 90), Qt::AlignCenter, "Skarvel");
+  p.drawText(QRect(0, kTitleWordsTop, 634, 90), Qt::AlignCenter, "Skarvel");
   QFont sub("DejaVu Sans", 15, QFont::Bold);
   p.setFont(sub);
-  p.drawText(QRect(0, 160, 634, 40), Qt::AlignCenter, "CCD Astrometry of Minor Planets and Comets");
+  p.drawText(QRect(0, kTitleWordsTop + 90, 634, 40), Qt::AlignCenter, "CCD Astrometry of Minor Planets and Comets");
   return image;
 }
 

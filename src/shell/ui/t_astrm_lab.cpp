@@ -11,12 +11,14 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "platform/ui/qt_platform.h"
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/report_views.h"
 #include "shell/ui/screen_pictures.h"
+#include "images/ui/t_blink_form1.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
@@ -116,6 +118,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   SetImageWindowViews(views);
+  SetBlinkViews(views);
   SetMeasurementViews(views);
   InstallRecordDialogs(views, lab_, this);
   reportViews_ = std::make_unique<ReportViews>(lab_, search_, this);
@@ -126,6 +129,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   orbitWindows_ = std::make_unique<OrbitWindows>(lab_, this, search_);
   orbitWindows_->afterCommand = [this] {
     SyncMenus();
+    ShowStatusLine();
     client_->update();
   };
   orbitWindows_->Install(views);
@@ -171,6 +175,10 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
     return window->ShowImage(slot);
   };
   views.imagesCleared = [this] {
+    if (blink_ != nullptr) {  // the blink region goes with the images
+      blink_->regionMode = blink_->blinkZoomed = false;
+      blink_->region = ScreenRect{};
+    }
     measurement_.reset();
     for (auto& window : imageWindows_) window.reset();
   };
@@ -184,6 +192,12 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
            (w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) == 0;
   };
   views.selectImages = [this](std::array<bool, 4> valid) { return TImageSelectDlg(valid, this).Run(); };
+  views.slotMeasurement = [this](int slot) {
+    const TImageForm1* w = ImageWindow(slot);
+    if (w == nullptr || !w->HasValidImage()) return SlotMeasurement::kNotMeasured;
+    if (w->measurement.recorded) return SlotMeasurement::kInReport;
+    return w->measurement.plate.Solved() ? SlotMeasurement::kSolved : SlotMeasurement::kNotMeasured;
+  };
   views.viewImage = [this](int slot, int m) {
     TImageForm1* w = ImageWindow(slot);
     if (w == nullptr) return;
@@ -194,6 +208,35 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
     w->raise();
     w->activateWindow();
   };
+}
+
+void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
+  views.blink = [this](int last) {
+    if (blink_ == nullptr) {
+      ImageWindowHost host;
+      host.ui = &lab_.Ui();
+      host.options = &lab_.Options();
+      host.search = &search_;
+      host.userName = [this] { return lab_.Options().userRecord.contactName; };
+      BlinkHost b;
+      b.imageWindow = [this](int slot) { return ImageWindow(slot); };
+      b.alignments = &lab_.blinkAlignments;
+      b.blinkHintPending = &lab_.blinkHintPending;
+      b.firstStarAsked = &lab_.firstAlignmentStarAsked;
+      b.timerChanged = [this] {
+        for (int k = 0; k < AstrmLab::kSlots; ++k)
+          if (ImageWindow(k) != nullptr) lab_.LockSlot(k, true);
+        SyncMenus();
+      };
+      b.closed = [this] {
+        lab_.BlinkClosed();
+        SyncMenus();
+      };
+      blink_ = std::make_unique<TBlinkForm1>(std::move(host), std::move(b));
+    }
+    blink_->StartBlink(last);
+  };
+  lab_.blinkRunning = [this] { return blink_ != nullptr && blink_->Blinking(); };
 }
 
 QCursor CrossHairCursor(const QString& path) {
@@ -251,7 +294,17 @@ void TAstrmLab::SyncMenus() {
 void TAstrmLab::RunCommand(const QString& name) {
   lab_.Run(platform::FromQt(name));
   SyncMenus();
+  ShowStatusLine();
   client_->update();
+}
+
+void TAstrmLab::ShowStatusLine() {
+  const std::string& line = lab_.Orbits().StatusLine();
+  if (line.empty()) return;
+  statusBar()->setObjectName("statusLine");
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->showMessage(ToQt(line));
+  statusBar()->show();
 }
 
 void TAstrmLab::ShowPopup(const QPoint& clientPos) {

@@ -25,6 +25,7 @@ class QMenu;
 namespace skarvel::ui {
 
 class OrbitWindows;
+class TBlinkForm1;
 class TGSCForm1;
 class TAstrmLab;
 class TImageForm1;
@@ -75,6 +76,9 @@ class TAstrmLab : public QMainWindow {
   void ShowPopup(const QPoint& clientPos);
   /// Runs a menu command as if it had been chosen.
   void RunCommand(const QString& name);
+  /// The status line below the client area: what the last orbit selection
+  /// loaded (nothing is shown before one).
+  void ShowStatusLine();
   /// The About box.
   void ShowAbout();
   /// The cross-hair cursor registered at start for the measuring windows.
@@ -83,6 +87,8 @@ class TAstrmLab : public QMainWindow {
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
   /// The measurement running (or last run), or null.
   TMeasurement* Measurement() const { return measurement_.get(); }
+  /// The blink window, or null before the first "&Blink...".
+  TBlinkForm1* BlinkWindow() const { return blink_.get(); }
 
   // Replaceable dialogs of the measurement (tests answer them).
   /// "Observation Parameters - " + mode on a record; true on OK.
@@ -107,6 +113,7 @@ class TAstrmLab : public QMainWindow {
  private:
   void AddItems(QMenu* menu, const MenuItem& item);
   void SetImageWindowViews(AstrmLabViews& views);
+  void SetBlinkViews(AstrmLabViews& views);
   void SetMeasurementViews(AstrmLabViews& views);
   void AddMeasurementHost(ImageWindowHost& host);
   bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
@@ -126,6 +133,7 @@ class TAstrmLab : public QMainWindow {
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
   std::unique_ptr<TMeasurement> measurement_;
+  std::unique_ptr<TBlinkForm1> blink_;
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
   std::unique_ptr<TGSCForm1> referenceWindow_;

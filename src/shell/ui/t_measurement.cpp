@@ -5,6 +5,7 @@
 #include "astrometry/ui/t_info_list_form1.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
+#include "platform/ui/qt_platform.h"
 
 namespace skarvel::ui {
 
@@ -72,8 +73,19 @@ SelectionHooks TMeasurement::Hooks() {
   return h;
 }
 
+namespace {
+
+// While an image is measured, the questions about it ("Target Sky OK?" and
+// the others) stand beside the image window, not over the reference field.
+void AnchorMessages(platform::Platform& ui, QWidget* window) {
+  if (auto* qt = dynamic_cast<platform::QtPlatform*>(&ui)) qt->SetMessageAnchor(window);
+}
+
+}  // namespace
+
 void TMeasurement::Start() {
   active_ = true;
+  AnchorMessages(lab_.Ui(), &image_);
   if (field_.setAddRemove) field_.setAddRemove(true);
   selection_->StartSelection(image_.Slot());
   dialog_->Sync();
@@ -110,6 +122,7 @@ void TMeasurement::Close(bool completed) {
     }
   }
   active_ = false;
+  AnchorMessages(lab_.Ui(), nullptr);
   image_.CloseSolutionReport();
   image_.measuring = false;
   image_.canClose = true;

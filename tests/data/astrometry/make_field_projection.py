@@ -5,7 +5,8 @@ The tangent plane is built from unit vectors (centre c, east e, north n):
 standard coordinates are (p.e)/(p.c) and (p.n)/(p.c); the picture's x axis
 runs west (east to the left) and y runs south (north up). Scales come from
 the field size: the RA span of the field (S/1800 hours each side) across the
-picture width, the Dec span (S/120 degrees each side) across its height.
+picture width, and the same scale on the picture's height (the picture is
+scaled like a CCD image, one scale on both axes).
 
     python3 tests/data/astrometry/make_field_projection.py \
         tests/data/catalogs/tycho2/field_ecl090.csv > tests/data/astrometry/field_projection.csv
@@ -50,10 +51,8 @@ def picture(ra0, dec0, size, w, h, rot, ra, dec):
 
     east, _ = std(ra0 + size / 1800.0, dec0)
     west, _ = std(ra0 - size / 1800.0, dec0)
-    _, north = std(ra0, dec0 + size / 120.0)
-    _, south = std(ra0, dec0 - size / 120.0)
     kx = w / (east - west)  # picture units per unit of the eastward coordinate
-    ky = h / (north - south)
+    ky = kx  # and of the northward one
     xe, yn = std(ra, dec)
     u, v = xe * kx, yn * ky  # east and north in picture units
     t = math.radians(rot)

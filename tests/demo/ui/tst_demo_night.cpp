@@ -8,11 +8,14 @@
 // README's tutorial shows them).
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -34,6 +37,7 @@
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
 #include "support/scripted_platform.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -43,17 +47,13 @@ using skarvel::platform::Answer;
 using skarvel::testing::DemoImageTruth;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TGSCForm1;
 using skarvel::ui::TImageForm1;
 using skarvel::ui::TMeasurement;
 
 namespace {
-
-QString ShotPath(const TempDir& dir, const QString& name) {
-  const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
-  return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
 
 // Reads the right ascension (columns 33-44) and declination (45-56) of an
 // MPC 80-column observation line, counted from 1 as the MPC's layout does.
@@ -172,7 +172,7 @@ class TestDemoNight : public QObject {
                         QPoint(usable[i].star.screenX, usable[i].star.screenY));
     QCOMPARE(field->Model().Entries().size(), count);
     if (slot == 0) {
-      field->Picture().save(ShotPath(root_, "demo-reference-field.png"));
+      field->Picture().save(PicturePath(root_, "demo-reference-field.png"));
       // The picked stars are drawn with their numbers where they were clicked.
       const QImage pic = field->Picture();
       const int v = pic.pixelColor(usable[0].star.screenX, usable[0].star.screenY).value();
@@ -180,9 +180,38 @@ class TestDemoNight : public QObject {
       QCOMPARE(pic.pixelColor(usable[0].star.screenX + 20, usable[0].star.screenY - 20).value(),
                field->Model().Inverted() ? 255 : 0);
     }
+    // The reference field is drawn like the image: one scale on both axes.
+    // Between any two picked stars, the picture distance over the image
+    // distance is the same (within the rounding of the picture's pixels),
+    // whichever way the pair lies.
+    {
+      double lo = 1e9, hi = 0;
+      for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t j = i + 1; j < count; ++j) {
+          const double image = std::hypot(usable[i].x - usable[j].x, usable[i].y - usable[j].y);
+          if (image < 150) continue;
+          const double picture = std::hypot(usable[i].star.screenX - usable[j].star.screenX,
+                                            usable[i].star.screenY - usable[j].star.screenY);
+          lo = std::min(lo, picture / image);
+          hi = std::max(hi, picture / image);
+        }
+      QVERIFY2(hi > 0 && hi / lo < 1.03, qPrintable(QString("picture/image scale from %1 to %2").arg(lo).arg(hi)));
+    }
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
     QCOMPARE(m->Selection().CurrentStep(), RefSelection::kLocate);
     TImageForm1& form = m->Image();
+    if (slot == 0) {
+      // The reference field beside its image, as the screen shows them.
+      const QImage left = field->Picture();
+      const QImage right = form.Picture();
+      QImage both(left.width() + 8 + right.width(), std::max(left.height(), right.height()), QImage::Format_RGB32);
+      both.fill(QColor(64, 64, 64));
+      QPainter p(&both);
+      p.drawImage(0, 0, left);
+      p.drawImage(left.width() + 8, 0, right);
+      p.end();
+      QVERIFY(both.save(PicturePath(root_, "demo-field-beside-image.png")));
+    }
     // The first three by hand, the rest by prediction.
     for (int k = 0; k < 3; ++k) {
       ClickImage(form, usable[static_cast<std::size_t>(k)].x + 1.5, usable[static_cast<std::size_t>(k)].y - 1);
@@ -226,8 +255,8 @@ class TestDemoNight : public QObject {
                                                             static_cast<double>(form.measurement.target.fitDec),
                                                             t.targetRA, t.targetDec);
       QVERIFY2(improved < 0.3, qPrintable(QString("after improving: %1 arc seconds").arg(improved)));
-      form.Picture().save(ShotPath(root_, "demo-image-solved.png"));
-      m->Dialog().grab().save(ShotPath(root_, "demo-selection-dialog.png"));
+      form.Picture().save(PicturePath(root_, "demo-image-solved.png"));
+      m->Dialog().grab().save(PicturePath(root_, "demo-selection-dialog.png"));
     }
     ui_.AnswerNext(Answer::Yes);  // "Add to Report?"
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
@@ -235,24 +264,60 @@ class TestDemoNight : public QObject {
     ui_.SaveAsNext(std::nullopt);  // the solution report is not kept
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
     QVERIFY(!m->Active());
+    // The solution text is offered in the session's own image folder.
+    QVERIFY(!ui_.SaveDialogs().empty());
+    QCOMPARE(QString::fromStdString(ui_.SaveDialogs().back().directory), QString::fromStdString(work_ + "images/"));
+  }
+
+  // Every file of the demo folder with its size and time: nothing the
+  // program writes may change it.
+  static std::vector<std::string> Listing(const std::string& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+      if (!e.is_regular_file()) continue;
+      out.push_back(e.path().string() + " " + std::to_string(e.file_size()) + " " +
+                    std::to_string(e.last_write_time().time_since_epoch().count()));
+    }
+    std::sort(out.begin(), out.end());
+    return out;
   }
 
  private slots:
   void theWholeNight() {
+    const std::vector<std::string> demoBefore = Listing(demo_);
     Start();
-    // 1. The four images at once (the last listed goes to slot 1).
+    // 1. The four images at once from the session's image folder, in the
+    // order the dialog lists them: EROS001 in slot 1.
+    QCOMPARE(QString::fromStdString(lab_->imageDir), QString::fromStdString(work_ + "images/"));
     std::vector<std::string> files;
-    for (auto it = truth_.rbegin(); it != truth_.rend(); ++it) files.push_back(demo_ + "images/" + it->file);
+    for (const auto& t : truth_) files.push_back(work_ + "images/" + t.file);
     ui_.ChooseFilesNext(files);
     window_->Action("MultipleLoad1")->trigger();
-    for (int slot = 0; slot < 4; ++slot) QVERIFY(window_->Action(QString("MeasImg%1").arg(slot + 1))->isEnabled());
-    window_->grab().save(ShotPath(root_, "demo-main-window.png"));
+    QCOMPARE(QString::fromStdString(ui_.OpenDialogs().back().directory), QString::fromStdString(work_ + "images/"));
+    for (int slot = 0; slot < 4; ++slot) {
+      QVERIFY(window_->Action(QString("MeasImg%1").arg(slot + 1))->isEnabled());
+      QCOMPARE(QString::fromStdString(lab_->Slots()[static_cast<std::size_t>(slot)].image->fileName),
+               QString::fromStdString(files[static_cast<std::size_t>(slot)]));
+    }
+    window_->grab().save(PicturePath(root_, "demo-main-window.png"));
     // 2. Each image measured and added to the report.
     for (int slot = 0; slot < 4; ++slot) {
       Measure(slot);
       if (QTest::currentTestFailed()) return;
     }
     QCOMPARE(lab_->Report()->Count(), std::size_t{4});
+    // The work screen says which images are measured and what the report holds.
+    {
+      const QFontMetrics metrics(window_->ClientArea()->font());
+      std::vector<std::string> texts;
+      for (const auto& line : lab_->WorkScreenLines(
+               634, [&](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); }, 13))
+        texts.push_back(line.text);
+      QCOMPARE(std::count(texts.begin(), texts.end(), std::string("measured, in the report")), 4L);
+      QCOMPARE(QString::fromStdString(texts.back()), QString("The report holds 4 observations."));
+      window_->ClientArea()->update();
+      window_->grab().save(PicturePath(root_, "demo-main-window-measured.png"));
+    }
     // 3. The short (electronic) report: one 80-column line per image, in time order.
     // The acknowledgement dialog: the observer leaves its texts as they are.
     lab_->Views().acknowledgement = [](skarvel::AstromObsObj&, bool) {};
@@ -301,6 +366,9 @@ class TestDemoNight : public QObject {
       if (results.Lines()[i].find("Eros") != std::string::npos) erosLine = static_cast<int>(i);
     QVERIFY2(erosLine >= 0, "Eros among the search results");
     QVERIFY(lab_->Orbits().LoadResult(erosLine));
+    window_->ShowStatusLine();
+    QCOMPARE(window_->statusBar()->currentMessage(),
+             QString("Orbital elements of (433) Eros loaded from the search results."));
     // 6. An ephemeris from image 1's time, at the images' half-hour steps,
     // agrees with the measured places.
     const auto& obs = lab_->Report()->Observations();
@@ -328,6 +396,8 @@ class TestDemoNight : public QObject {
     ui_.AnswerNext(Answer::No);
     ui_.AnswerNext(Answer::No);
     window_->close();
+    // Nothing of the night was written into the demo folder.
+    QVERIFY(demoBefore == Listing(demo_));
   }
 
   // The observation parameters dialog of the measure command looks the

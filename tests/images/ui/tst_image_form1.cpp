@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QMenuBar>
 #include <QTest>
 #include <QTimer>
 
@@ -331,11 +332,36 @@ class TestImageForm1 : public QObject {
     const QImage zoomedPic = form_->Picture();
     QCOMPARE(zoomedPic.pixelColor(25, 50).red(), Grey(Value(12 + 12, 12 + 24)));
     QCOMPARE(zoomedPic.pixelColor(75, 90).red(), Grey(Value(12 + 36, 12 + 43)));
+    const int bar = form_->menuBar()->sizeHint().height();
+    QCOMPARE(form_->size(), QSize(100, 100 + bar));  // the window is the square client and its menu
     form_->ClearZoom();
     QVERIFY(!form_->zoomed && !form_->zoomMode);
     QCOMPARE(form_->Canvas()->size(), QSize(100, 75));
+    QCOMPARE(form_->size(), QSize(100, 75 + bar));  // no band left below the image
     form_->ZoomImage();  // no second hint
     QCOMPARE(ui_->Messages().size(), std::size_t{1});
+    // Resized while zoomed, the view leaves the zoom with the height that
+    // fits the image at the new width (not the height from before the zoom).
+    QTest::mousePress(form_->Canvas(), Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseMove(form_->Canvas(), QPoint(40, 40));
+    QTest::mouseRelease(form_->Canvas(), Qt::RightButton, {}, QPoint(40, 40));
+    QTest::mouseDClick(form_->Canvas(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(form_->zoomed);
+    OnModal([](QDialog* d) {
+      d->findChild<QScrollBar*>("widthBar")->setValue(110);
+      Button(d, "okButton")->click();
+    });
+    form_->ResizeImage();
+    QCOMPARE(form_->Canvas()->size(), QSize(110, 110));
+    QTest::mouseDClick(form_->Canvas(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!form_->zoomed);
+    QCOMPARE(form_->Canvas()->size(), QSize(110, 82));  // 110 x 90 / 120 = 82.5, halves to even
+    QCOMPARE(form_->size(), QSize(110, 82 + bar));
+    const QImage unzoomed = form_->grab().toImage();
+    QVERIFY(unzoomed.save(PicturePath(*dir_, "image_unzoomed.png")));
+    // The picture reaches the window's bottom row: the image's last rows, not a band.
+    QCOMPARE(unzoomed.height(), 82 + bar);
+    QVERIFY(unzoomed.pixelColor(55, unzoomed.height() - 1) == form_->Picture().pixelColor(55, 81));
   }
 
   void closingRefusedDuringSelectionAndPrintingToPdf() {

@@ -92,6 +92,38 @@ class TestQtPlatform : public QObject {
     QCOMPARE(ui.Message({"!", "c", Icon::Error, Buttons::OkCancel, true}), Answer::Ok);
   }
 
+  void messageBoxStandsBesideItsAnchorWindow() {
+    // The rule: below the window, above it when the screen has no room below,
+    // kept on the screen.
+    const QRect screen(0, 0, 1280, 1024);
+    QCOMPARE(QtPlatform::BesideAnchor(QRect(638, 0, 640, 470), QSize(400, 120), screen), QPoint(638, 478));
+    QCOMPARE(QtPlatform::BesideAnchor(QRect(638, 800, 640, 200), QSize(400, 120), screen), QPoint(638, 672));
+    QCOMPARE(QtPlatform::BesideAnchor(QRect(1100, 0, 640, 470), QSize(400, 120), screen), QPoint(880, 478));
+    // A box shown while an anchor is set stands below it and leaves it uncovered.
+    QWidget anchor;
+    anchor.setGeometry(600, 0, 500, 300);
+    anchor.show();
+    QtPlatform ui;
+    ui.SetMessageAnchor(&anchor);
+    QRect shown;
+    OnNextModal([&](QWidget* w) {
+      shown = w->frameGeometry();
+      qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+    });
+    QCOMPARE(ui.Message({"Sky?", "Target Sky OK?", Icon::Question, Buttons::YesNo, false}), Answer::Yes);
+    QVERIFY2(!shown.intersects(anchor.frameGeometry()), "the box covers the window it belongs to");
+    QVERIFY(shown.top() > anchor.frameGeometry().bottom());
+    QCOMPARE(shown.left(), anchor.frameGeometry().left());
+    // A hidden anchor places nothing: the box is centred as usual.
+    anchor.hide();
+    OnNextModal([&](QWidget* w) {
+      shown = w->frameGeometry();
+      qobject_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
+    });
+    ui.Message({"!", "c", Icon::Information, Buttons::Ok, false});
+    QVERIFY(shown.left() != anchor.frameGeometry().left() || shown.top() != anchor.frameGeometry().bottom() + 9);
+  }
+
   void textPromptReturnsTheTypedTextOrNothing() {
     QtPlatform ui;
     OnNextModal([](QWidget* w) {

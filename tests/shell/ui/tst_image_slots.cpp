@@ -149,7 +149,7 @@ class TestImageSlots : public QObject {
     QVERIFY(!window_->Action("LoadImg1")->isChecked());
     QVERIFY(!On("Images1"));
 
-    // Five files are refused, then four fill slots 1 to 4, the last-listed first.
+    // Five files are refused, then four fill slots 1 to 4 in the order listed.
     std::vector<std::string> files;
     for (int i = 1; i <= 5; ++i) files.push_back(Image("m" + std::to_string(i) + ".fits", i));
     ui_->ChooseFilesNext(files);
@@ -159,7 +159,7 @@ class TestImageSlots : public QObject {
     QCOMPARE(QString::fromStdString(ui_->Messages().back().text),
              QString("A Maximum of Four (4) Files May Be Selected."));
     for (std::size_t slot = 0; slot < 4; ++slot)
-      QCOMPARE(lab_->Slots()[slot].image->pixels.PixelAt(0, 0), 4 - static_cast<int>(slot));
+      QCOMPARE(lab_->Slots()[slot].image->pixels.PixelAt(0, 0), static_cast<int>(slot) + 1);
     for (const char* name : {"MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4", "Blink1"}) QVERIFY2(lab_->Menus().At(name).enabled, name);
     Stop();
   }

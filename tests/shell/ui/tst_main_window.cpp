@@ -374,6 +374,24 @@ class TestMainWindow : public QObject {
     QCOMPARE(title.size(), QSize(634, 436));
     QVERIFY(CountColour(title, QColor(0, 0, 128), 10) > 634 * 436 / 2);
     QVERIFY(CountColour(title, QColor(255, 255, 0), 60) > 500);
+    {
+      // The File menu and its "Other &URLs" submenu cut no yellow letter into
+      // a bar beside them: no yellow within 12 pixels of where they open.
+      QMenu* file = window_->Menu("File1");
+      QMenu* urls = window_->Menu("OtherURLs1");
+      file->popup(window_->menuBar()->mapToGlobal(window_->menuBar()->actionGeometry(file->menuAction()).bottomLeft()));
+      urls->popup(file->mapToGlobal(file->actionGeometry(urls->menuAction()).topRight()));
+      int yellow = 0;
+      for (QMenu* m : {file, urls}) {
+        const QRect r(window_->ClientArea()->mapFromGlobal(m->geometry().topLeft()), m->size());
+        const QRect near = r.adjusted(0, 0, 12, 12).intersected(title.rect());
+        QVERIFY(!near.isEmpty());
+        yellow += CountColour(title.copy(near), QColor(255, 255, 0), 60);
+      }
+      urls->hide();
+      file->hide();
+      QCOMPARE(yellow, 0);
+    }
     // Work screen: nothing loaded, only navy.
     lab_->SetScreenMode(AstrmLab::kWorkScreen);
     QImage empty = window_->ClientArea()->grab().toImage();

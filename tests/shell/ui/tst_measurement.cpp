@@ -5,11 +5,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 
 #include "astrometry/ui/t_gsc_form1.h"
@@ -17,6 +21,7 @@
 #include "foundations/date_time.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
+#include "astrometry/ui/t_info_list_form1.h"
 #include "shell/astrm_lab.h"
 #include "shell/ui/t_astrm_lab.h"
 #include "shell/ui/t_measurement.h"
@@ -24,6 +29,7 @@
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/synthetic_plate.h"
+#include "support/picture_path.h"
 #include "support/temp_dir.h"
 
 using skarvel::AstrmLab;
@@ -34,6 +40,7 @@ using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::SyntheticImage;
 using skarvel::testing::SyntheticPlate;
 using skarvel::testing::TempDir;
+using skarvel::testing::PicturePath;
 using skarvel::ui::ReferenceFieldLink;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TImageForm1;
@@ -244,6 +251,22 @@ class TestMeasurement : public QObject {
     QCOMPARE(QString::fromStdString(lines.at(1)), QString("Object: Target"));
     QCOMPARE(QString::fromStdString(lines.at(4)), QString("Target Object:"));
     QCOMPARE(form.SolutionWindow()->List().Title(), std::string("Image 1 - Astrometric Solution"));
+    {
+      // The window is as wide as its widest line: nothing to scroll sideways.
+      skarvel::ui::TInfoListForm1& text = form.SolutionWindow()->Window();
+      QVERIFY(QTest::qWaitForWindowExposed(&text));
+      QListWidget* box = text.ListBox();
+      int widest = 0;
+      for (int i = 0; i < box->count(); ++i)
+        widest = std::max(widest, box->fontMetrics().horizontalAdvance(box->item(i)->text()));
+      QVERIFY2(box->viewport()->width() >= widest,
+               qPrintable(QString("viewport %1 for lines %2 wide").arg(box->viewport()->width()).arg(widest)));
+      QCOMPARE(box->horizontalScrollBar()->maximum(), 0);
+      QVERIFY(text.grab().save(PicturePath(*root_, "solution_window.png")));
+      // The List menu shows no empty check boxes beside Print and Save Text.
+      QVERIFY(!text.Action("Print1")->isCheckable());
+      QVERIFY(!text.Action("SaveText1")->isCheckable());
+    }
     const double dDec = static_cast<double>((form.measurement.target.fitDec - target_.decDeg) * 3600);
     const double dRA = static_cast<double>((form.measurement.target.fitRA - target_.raHours) * 15 * 3600 *
                                            std::cos(static_cast<double>(target_.decDeg) * M_PI / 180));
@@ -276,6 +299,21 @@ class TestMeasurement : public QObject {
     QVERIFY(!lab_->reportSaved);
     QCOMPARE(m->Dialog().windowTitle(), QString("Measurement Completed"));
     QCOMPARE(m->Dialog().ImproveButton()->text(), QString("&New"));
+    {
+      // The prompt starts at the top of the dialog: no empty band above it.
+      auto* label = m->Dialog().findChild<QLabel*>("Label1");
+      QVERIFY(label->text().startsWith("Press \"OK\" To Close Windows"));
+      const QImage dialog = m->Dialog().grab().toImage();
+      QVERIFY(dialog.save(PicturePath(*root_, "selection_completed.png")));
+      const QImage top = label->grab().toImage();
+      const int lineHeight = label->fontMetrics().height();
+      int dark = 0;
+      for (int y = 0; y < lineHeight + 2 && y < top.height(); ++y)
+        for (int x = 0; x < top.width(); ++x)
+          if (top.pixelColor(x, y).value() < 100) ++dark;
+      QVERIFY2(dark > 20, "the first line of the prompt is empty");
+      QVERIFY(label->geometry().top() < 20);
+    }
     // OK closes everything after offering the solution for saving.
     const std::string sln = root_->Path() + "night.SLN";
     ui_->SaveAsNext(sln);
@@ -299,6 +337,36 @@ class TestMeasurement : public QObject {
     QCOMPARE(lab_->reportFileName, std::string("DEC9.RPT"));
     ui_->AnswerNext(Answer::Yes);  // close
     ui_->AnswerNext(Answer::No);   // do not save the changed image folder
+    ui_->AnswerNext(Answer::No);
+    window_->close();
+  }
+
+  void cancelInTheFieldParametersDialogEndsTheCommandQuietly() {
+    root_ = std::make_unique<TempDir>();
+    ui_ = std::make_unique<ScriptedPlatform>();
+    lab_ = std::make_unique<AstrmLab>(*ui_, skarvel::testing::LabEnvironment(*root_));
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);  // its own "Enter/Verify Field Parameters" dialog
+    window_->show();
+    window_->runObsParams = [](skarvel::ObsParams&, const std::string&, bool) { return true; };
+    ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
+    window_->Action("LoadImg1")->trigger();
+    ui_->ClearRecords();
+    QString seen;
+    QTimer::singleShot(50, [&seen] {
+      if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        seen = d->windowTitle();
+        if (auto* cancel = d->findChild<QPushButton*>("cancelButton")) cancel->click(); else d->reject();
+      }
+    });
+    window_->Action("MeasImg1")->trigger();
+    QCOMPARE(seen, QString("Enter/Verify Field Parameters"));
+    QVERIFY2(ui_->Messages().empty(), ui_->Messages().empty() ? "" : ui_->Messages()[0].text.c_str());
+    QVERIFY(window_->Measurement() == nullptr);
+    QVERIFY(!window_->Action("MeasImg1")->isChecked());
+    QVERIFY(window_->Action("LoadImg1")->isEnabled());
+    ui_->AnswerNext(Answer::Yes);
+    ui_->AnswerNext(Answer::No);
     ui_->AnswerNext(Answer::No);
     window_->close();
   }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -192,6 +193,7 @@ class TestOrbitWindows : public QObject {
     QListWidget* box = results->ListBox();
     const int first = static_cast<int>(lab_->Orbits().FieldSearch().FirstResultLine());
     QVERIFY(!window_->Action("GenEphem1")->isEnabled());
+    QVERIFY(window_->findChild<QStatusBar*>("statusLine") == nullptr);  // nothing loaded yet
     // A header line loads nothing.
     const QPoint header = box->visualItemRect(box->item(first - 2)).center();
     QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, header);  // a double click begins with a press
@@ -209,6 +211,12 @@ class TestOrbitWindows : public QObject {
     QVERIFY(window_->Action("GenEphem1")->isEnabled());
     QVERIFY(!window_->Action("ViewEphText1")->isEnabled());
     QVERIFY(window_->Action("OrbitalElements1")->isEnabled());
+    // The status line says what was loaded.
+    auto* status = window_->findChild<QStatusBar*>("statusLine");
+    QVERIFY(status != nullptr);
+    QVERIFY(status->isVisible());
+    QCOMPARE(status->currentMessage(), QString("Orbital elements of Bright loaded from the search results."));
+    QVERIFY(window_->grab().toImage().save(PicturePath(*root_, "main_window_status_line.png")));
 
     bool seen = false;
     FillNextModal<TEphemerisDlg>(
