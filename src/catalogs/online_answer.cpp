@@ -275,8 +275,8 @@ AnswerResult ReadVizieRAnswer(std::string_view text, const OnlineCatalog& catalo
   r.answer.epochJD = catalog.epochJD;
   r.answer.pmAlongGreatCircle = true;
   const std::string name = catalog.name;
-  const std::string_view start = Trimmed(text.substr(0, std::min<std::size_t>(text.size(), 512)));
-  if (!start.empty() && start.front() == '<')
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first != std::string_view::npos && text[first] == '<')
     return Fail(std::move(r),
                 "VizieR answered the " + name + " query with a web page instead of a table." + kBreak2 +
                     "The server may be down or the VizieR address in the options may be wrong.",
@@ -307,7 +307,8 @@ AnswerResult ReadVizieRAnswer(std::string_view text, const OnlineCatalog& catalo
       state = State::Comments;
       continue;
     }
-    if (Trimmed(line).empty()) {
+    // An empty line ends a table (a units line of tabs alone is not empty).
+    if (line.find_first_not_of(' ') == std::string_view::npos) {
       if (state == State::Rows) state = State::Comments;
       continue;
     }
