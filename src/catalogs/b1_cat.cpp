@@ -36,6 +36,7 @@ void B1CatObj::Failed(const platform::HttpResponse& response, const OnlineCatalo
   std::string reason = noAnswer ? std::string("Server is not responding!") : "Response Code = " + response.error;
   if (vizier) {
     if (noAnswer && !response.error.empty()) reason += std::string(kBreak) + "(" + response.error + ")";
+    if (response.status >= 200 && response.status < 300) reason = "The answer broke off: " + response.error;
     platform::Tell(ui_, "VizieR \"Get\" request for " + std::string(catalog.name) + " failed!" + kBreak2 + reason,
                    "Cannot Access Online Catalog!", platform::Icon::Error);
     return;

@@ -78,13 +78,16 @@ HttpResponse QtHttpGet(const std::string& url, const HttpLimits& limits, const H
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   if (!reply->isFinished()) loop.exec();
   poll.stop();
-  if (!tooLarge && !stopped) body += reply->readAll();
+  if (!tooLarge && !stopped && reply->isOpen()) body += reply->readAll();
+  // A connection closed before the announced length arrived is a broken answer.
+  const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+  const bool shortBody = announced.isValid() && body.size() < announced.toLongLong();
 
   response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   response.body.assign(body.constData(), static_cast<std::size_t>(body.size()));
   const QNetworkReply::NetworkError error = reply->error();
   const bool success = response.status >= 200 && response.status < 300;
-  response.ok = !tooLarge && !stopped && error == QNetworkReply::NoError && success;
+  response.ok = !tooLarge && !stopped && !shortBody && error == QNetworkReply::NoError && success;
   response.stopped = stopped;
   if (tooLarge) {
     response.error = "the answer exceeds " + ByteCountText(limits.maxBytes);
@@ -93,8 +96,13 @@ HttpResponse QtHttpGet(const std::string& url, const HttpLimits& limits, const H
   } else if (!response.ok && response.status != 0 && !success) {
     response.error = std::to_string(response.status) + " " +
                      Latin1(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+  } else if (shortBody && error == QNetworkReply::NoError) {
+    response.error = "the answer broke off after " + ByteCountText(body.size()) + " of " +
+                     ByteCountText(announced.toLongLong());
   } else if (error == QNetworkReply::OperationCanceledError) {
-    response.error = "no answer within " + std::to_string(limits.timeoutMs / 1000) + " s";
+    response.error = "no answer within " + (limits.timeoutMs % 1000 == 0
+                                                 ? std::to_string(limits.timeoutMs / 1000) + " s"
+                                                 : std::to_string(limits.timeoutMs) + " ms");
   } else if (!response.ok) {
     response.error = Latin1(reply->errorString());
   }

@@ -28,7 +28,7 @@ using HttpProgress = std::function<bool(std::int64_t received, std::int64_t tota
 /// application object first when the program has none (the command line).
 /// Result: ok with the body for a 2xx status; otherwise status (0 when no
 /// answer came), body and error: "404 Not Found" for an error status, "no
-/// answer within 30 s", "the answer exceeds 64 MB" or the transfer's fault;
+/// answer within 30 s" (or "... 300 ms"), "the answer exceeds 64.0 MB" or the transfer's fault;
 /// `stopped` when `progress` asked to stop.
 HttpResponse QtHttpGet(const std::string& url, const HttpLimits& limits, const HttpProgress& progress);
 
