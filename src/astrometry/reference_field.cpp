@@ -337,8 +337,9 @@ std::uint8_t PickedBand(std::uint8_t catalog, std::uint8_t colourChoice) {
     return colourChoice < bands.size() ? *(bands.begin() + colourChoice) : static_cast<std::uint8_t>(kBandUnknown);
   };
   if (const OnlineCatalog* online = OnlineCatalogOfCode(catalog)) {
+    // As the query does, a choice beyond the catalog's list takes its first colour.
     const auto& colours = online->colours;
-    return colourChoice < colours.size() ? colours[colourChoice].band : static_cast<std::uint8_t>(kBandUnknown);
+    return colours[colourChoice < colours.size() ? colourChoice : 0].band;
   }
   switch (catalog) {
     case kCatalogGSC: return kBandUnknown;

@@ -545,6 +545,12 @@ TEST(ReferenceField, BandByCatalogAndColourChoice) {
   EXPECT_EQ(PickedBand(kCatalogUSNOSA2, 0), 0);
   EXPECT_EQ(PickedBand(kCatalogUSNOSA2, 1), 2);
   EXPECT_EQ(PickedBand(kCatalogUCAC2, 3), 2);
+  // Gaia DR3 has G alone; a field request still holding another catalog's choice gets G too.
+  EXPECT_EQ(PickedBand(kCatalogGaiaDR3, 0), kBandG);
+  EXPECT_EQ(PickedBand(kCatalogGaiaDR3, 1), kBandG);
+  const std::uint8_t ucac4[] = {0, 1, 2, 3, 4, 5, 6, 7};
+  for (std::uint8_t c = 0; c < 8; ++c) EXPECT_EQ(PickedBand(kCatalogUCAC4, c), ucac4[c]);
+  EXPECT_EQ(PickedBand(kCatalogUSNOB1, 3), 0);  // beyond its list: its first colour, as queried
 }
 
 TEST(ReferenceField, KindColoursAndFlags) {
