@@ -116,12 +116,9 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
                                   "catalog", err);
   if (!flags) return kExitUsage;
   const OnlineKind* online = flags->Has("catalog") ? FindOnlineKind(flags->Text("catalog")) : nullptr;
-  for (const char* required : {"catalog", "path", "center", "size-arcmin", "mag-limit"}) {
-    if (online != nullptr && std::string(required) == "path") continue;
-    if (!flags->Has(required)) {
-      err << "skarvel-cli catalog: --" << required << " is required\n";
-      return kExitUsage;
-    }
+  if (!flags->Has("catalog")) {
+    err << "skarvel-cli catalog: --catalog is required\n";
+    return kExitUsage;
   }
   const std::string& kind = flags->Text("catalog");
   if (kind != "gsc" && kind != "gsc-converted" && online == nullptr) {
@@ -129,6 +126,13 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
            "vizier-nomad, vizier-usno-b1, vizier-usno-a2, usno-nomad, usno-usno-b1 or usno-usno-a2, not \""
         << kind << "\"\n";
     return kExitUsage;
+  }
+  for (const char* required : {"catalog", "path", "center", "size-arcmin", "mag-limit"}) {
+    if (online != nullptr && std::string(required) == "path") continue;
+    if (!flags->Has(required)) {
+      err << "skarvel-cli catalog: --" << required << " is required\n";
+      return kExitUsage;
+    }
   }
   std::string centre = flags->Text("center");
   const auto ra = ParseDecimal(NextField(centre, ','));
