@@ -609,6 +609,10 @@ TEST(ReferenceField, CatalogLines) {
   EXPECT_EQ(CatalogLine(o, p), "Catalog - USNO-B1.0");
   o.webCatalog = 2;
   EXPECT_EQ(CatalogLine(o, p), "Catalog - USNO-A2.0");
+  o.webCatalog = kWebGaiaDR3;
+  EXPECT_EQ(CatalogLine(o, p), "Catalog - Gaia DR3");
+  o.webCatalog = kWebUCAC4;
+  EXPECT_EQ(CatalogLine(o, p), "Catalog - UCAC4");
   o.catalogLocation = 0;
   o.primaryCatalog = kPrimaryGSC;
   o.supplCatalog = 1;
@@ -653,6 +657,12 @@ TEST(ReferenceField, ColourLinesOfEveryCatalog) {
   o.webCatalog = 2;
   EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: B");
   EXPECT_EQ(ColourSelectionLine(o, 1), "Color Selection: R");
+  o.webCatalog = kWebGaiaDR3;
+  EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: G");
+  EXPECT_EQ(ColourSelectionLine(o, 1), "");
+  o.webCatalog = kWebUCAC4;
+  EXPECT_EQ(ColourSelectionLine(o, 2), "Color Selection: r");
+  EXPECT_EQ(ColourSelectionLine(o, 7), "Color Selection: f.mag");
 }
 
 TEST(ReferenceField, PrintLinesOfAChartWithItsEphemeris) {
