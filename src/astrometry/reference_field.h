@@ -212,8 +212,10 @@ std::uint8_t KindOfFlags(bool usePos, bool useMag);
 
 /// The Band a picked star gets, by its catalog and the colour choice: GSC 8;
 /// UCAC3 choices 0..6 -> 0, 2, 3, 4, 5, 6, 7; USNO-B1.0 0..2 -> 0, 2, 3;
-/// NOMAD 0..5 -> 0, 1, 2, 4, 5, 6; any other catalog 2 for a non-zero choice,
-/// else 0. A choice beyond a list gives 8.
+/// NOMAD 0..5 -> 0, 1, 2, 4, 5, 6; the other on-line catalogs the band of
+/// their colour list (Gaia DR3 G; UCAC4 B, V, R, I, J, H, K, none), a choice
+/// beyond it taking the first colour as their query does; any other catalog
+/// 2 for a non-zero choice, else 0. A choice beyond the UCAC3 list gives 8.
 std::uint8_t PickedBand(std::uint8_t catalog, std::uint8_t colourChoice);
 
 /// "Reference Stars  -  RA: hh:mm:ss.s,   Dec: dd:mm:ss"; in chart mode the

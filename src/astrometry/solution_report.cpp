@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "catalogs/catalog_star.h"
 #include "foundations/angles.h"
 #include "foundations/date_time.h"
 #include "foundations/strings.h"
@@ -25,7 +26,9 @@ void MagnitudeSolution(ReferenceStar& target, const std::vector<ReferenceStar*>&
   if (!references.empty()) {
     const std::uint8_t r = references.front()->band;
     const std::uint8_t t = target.band;
-    mag.filterMatch = r == t || r == 8 || t == 8 || (t == 7 && r == 2);
+    mag.filterMatch = r == t || r == 8 || t == 8 || (t == 7 && (r == 2 || r == kBandG));
+    // Magnitudes of an unfiltered image reduced to Gaia G are reported in the G band.
+    if (r == kBandG && (t == kBandNone || t == kBandUnknown)) target.band = kBandG;
     if (!mag.filterMatch && !expertMode)
       platform::Tell(ui, "Image filter does not match selected color of reference stars.", "Magnitude Calculation",
                      Icon::Exclamation);

@@ -1,5 +1,6 @@
 #include "catalogs/field_load.h"
 
+#include "catalogs/b1_cat.h"
 #include "catalogs/catalog_missing.h"
 
 namespace skarvel {
@@ -67,17 +68,17 @@ bool LoadGSCPart(FieldLoadContext& c, const FieldParameters& params) {
 
 bool LoadReferenceField(FieldLoadContext& c, const FieldParameters& params, long double julianDate) {
   platform::BusyCursor busy(c.ui);
-  c.field.BeginField();
   c.catalogMissing = false;
-  const bool supplementChosen = c.options.supplCatalog != 0;
   if (c.options.catalogLocation != kLocalFiles) {
     if (c.readers.online == nullptr) {
+      c.field.BeginField();
       Missing(c, MissingCatalog::kOnlineReader);
       return false;
     }
-    RunReader(c, c.readers.online, params, julianDate);
-    return true;
+    return LoadOnlineField(c, params, julianDate);
   }
+  c.field.BeginField();
+  const bool supplementChosen = c.options.supplCatalog != 0;
   switch (c.options.primaryCatalog) {
     case kPrimaryGSC:
       if (!LoadGSCPart(c, params)) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogs/catalog_star.h"
+
 #include "images/fits_file.h"
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
@@ -95,6 +97,16 @@ TEST(FieldParamsLogic, ColourListsAndCatalogNames) {
   o.webCatalog = 2;
   EXPECT_EQ(CatalogFieldText(o), "USNO-A2.0 (Online)");
   EXPECT_EQ(Captions(ColourItems(o)), (std::vector<std::string>{"&Blue", "&Red"}));
+  o.webCatalog = kWebGaiaDR3;
+  EXPECT_EQ(CatalogFieldText(o), "Gaia DR3 (Online)");
+  EXPECT_EQ(Captions(ColourItems(o)), (std::vector<std::string>{"&G (Gaia)"}));
+  EXPECT_TRUE(CatalogOffersFilter(o, kBandR));  // an R or unfiltered image suits G
+  EXPECT_FALSE(CatalogOffersFilter(o, kBandB));
+  o.webCatalog = kWebUCAC4;
+  EXPECT_EQ(CatalogFieldText(o), "UCAC4 (Online)");
+  EXPECT_EQ(Captions(ColourItems(o)), (std::vector<std::string>{"&Blue", "&Visual", "&Red (r')", "&I (i')", "&J (IR)",
+                                                                "&H (IR)", "&K (IR)", "&UCAC (f.mag)"}));
+  EXPECT_TRUE(CatalogOffersFilter(o, kBandV));
 }
 
 TEST(FieldParamsLogic, ColourPresetFromTheImageFilter) {

@@ -555,6 +555,12 @@ TEST(ReferenceField, BandByCatalogAndColourChoice) {
   EXPECT_EQ(PickedBand(kCatalogUSNOSA2, 0), 0);
   EXPECT_EQ(PickedBand(kCatalogUSNOSA2, 1), 2);
   EXPECT_EQ(PickedBand(kCatalogUCAC2, 3), 2);
+  // Gaia DR3 has G alone; a field request still holding another catalog's choice gets G too.
+  EXPECT_EQ(PickedBand(kCatalogGaiaDR3, 0), kBandG);
+  EXPECT_EQ(PickedBand(kCatalogGaiaDR3, 1), kBandG);
+  const std::uint8_t ucac4[] = {0, 1, 2, 3, 4, 5, 6, 7};
+  for (std::uint8_t c = 0; c < 8; ++c) EXPECT_EQ(PickedBand(kCatalogUCAC4, c), ucac4[c]);
+  EXPECT_EQ(PickedBand(kCatalogUSNOB1, 3), 0);  // beyond its list: its first colour, as queried
 }
 
 TEST(ReferenceField, KindColoursAndFlags) {
@@ -613,6 +619,10 @@ TEST(ReferenceField, CatalogLines) {
   EXPECT_EQ(CatalogLine(o, p), "Catalog - USNO-B1.0");
   o.webCatalog = 2;
   EXPECT_EQ(CatalogLine(o, p), "Catalog - USNO-A2.0");
+  o.webCatalog = kWebGaiaDR3;
+  EXPECT_EQ(CatalogLine(o, p), "Catalog - Gaia DR3");
+  o.webCatalog = kWebUCAC4;
+  EXPECT_EQ(CatalogLine(o, p), "Catalog - UCAC4");
   o.catalogLocation = 0;
   o.primaryCatalog = kPrimaryGSC;
   o.supplCatalog = 1;
@@ -657,6 +667,12 @@ TEST(ReferenceField, ColourLinesOfEveryCatalog) {
   o.webCatalog = 2;
   EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: B");
   EXPECT_EQ(ColourSelectionLine(o, 1), "Color Selection: R");
+  o.webCatalog = kWebGaiaDR3;
+  EXPECT_EQ(ColourSelectionLine(o, 0), "Color Selection: G");
+  EXPECT_EQ(ColourSelectionLine(o, 1), "");
+  o.webCatalog = kWebUCAC4;
+  EXPECT_EQ(ColourSelectionLine(o, 2), "Color Selection: r");
+  EXPECT_EQ(ColourSelectionLine(o, 7), "Color Selection: f.mag");
 }
 
 TEST(ReferenceField, PrintLinesOfAChartWithItsEphemeris) {

@@ -144,6 +144,12 @@ TEST(FieldParametersReset, FollowsTheCatalogChoice) {
   o.webCatalog = 2;
   ResetFieldParameters(r, o);
   EXPECT_EQ(r.colourChoice, 1);
+  o.webCatalog = kWebGaiaDR3;  // G
+  ResetFieldParameters(r, o);
+  EXPECT_EQ(r.colourChoice, 0);
+  o.webCatalog = kWebUCAC4;  // V
+  ResetFieldParameters(r, o);
+  EXPECT_EQ(r.colourChoice, 1);
 }
 
 TEST(GSCZones, RegionNumbersFindTheirZoneVolumeAndFileName) {
