@@ -13,6 +13,7 @@ SKARVEL_PACKAGES=(
   nlohmann-json3-dev
   libcfitsio-dev
   fontconfig fonts-dejavu-core
+  libxml2-utils
 )
 
 skarvel_install() {

@@ -134,7 +134,7 @@ class TestMainWindow : public QObject {
                           "Compute &Baseline...", "-", "Access &Spreadsheet"}));
     QCOMPARE(MenuCaptions(window_->Menu("ViewEdit1")),
              QStringList({"&Short (Electronic) Format...", "&Long (Text) Format...", "-", "&Exercise Format...", "-",
-                          "S&preadsheet Format (.CSV)..."}));
+                          "S&preadsheet Format (.CSV)...", "-", "ADES PSV Format...", "ADES XML Format..."}));
     QCOMPARE(MenuCaptions(window_->Menu("OrbitSearch1")),
              QStringList({"Search &Lowell Database...", "Search &MPC Database...", "Search MPC &Comet File...",
                           "Search &TARNE Orbit File...", "-", "&View/Print/Select Results...", "-",
