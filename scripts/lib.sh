@@ -14,6 +14,8 @@ SKARVEL_PACKAGES=(
   libcfitsio-dev
   fontconfig fonts-dejavu-core
   libxml2-utils
+  # HTTPS of the on-line star catalogs: Qt's OpenSSL backend and the system's certificates.
+  libssl3 ca-certificates
 )
 
 skarvel_install() {

@@ -46,13 +46,33 @@ std::size_t AstromObsObj::AddObservation(const ObsParams& params, const Referenc
     catalogs.sa2 = suppl && options.supplCatalog == 2;
     catalogs.bss = suppl && options.supplCatalog == 3;
     catalogs.gscOnACT = options.gscOnACT;
+    // The catalogs only VizieR serves were not used for this observation.
+    catalogs.gaiaDR3 = false;
+    catalogs.ucac4 = false;
   } else {
-    catalogs.nomad = options.webCatalog == 0;
-    catalogs.usnoB1 = options.webCatalog == 1;
-    catalogs.usnoA2 = options.webCatalog == 2;
+    catalogs.nomad = options.webCatalog == kWebNOMAD;
+    catalogs.usnoB1 = options.webCatalog == kWebUSNOB1;
+    catalogs.usnoA2 = options.webCatalog == kWebUSNOA2;
+    catalogs.gaiaDR3 = options.webCatalog == kWebGaiaDR3;
+    catalogs.ucac4 = options.webCatalog == kWebUCAC4;
   }
   quietRefresh = false;
   return index;
+}
+
+ReportCatalog ReportCatalogOf(const CatalogsUsed& c) {
+  // Codes and names: the MPC's list of star catalogs for column 72 and ADES astCat.
+  if (c.gaiaDR3) return {'W', "Gaia3"};
+  if (c.ucac4) return {'q', "UCAC4"};
+  if (c.gsc) return c.gscOnACT ? ReportCatalog{'m', "GSCACT"} : ReportCatalog{'i', "GSC1.1"};
+  if (c.usnoA2) return {'c', "USNOA2"};
+  if (c.usnoB1) return {'o', "USNOB1"};
+  if (c.nomad) return {'v', "NOMAD"};
+  if (c.ucac2) return {'r', "UCAC2"};
+  if (c.ucac3) return {'u', "UCAC3"};
+  if (c.sa1) return {'b', "USNOSA1"};
+  if (c.sa2) return {'d', "USNOSA2"};
+  return {};
 }
 
 void AstromObsObj::DeleteObservation(std::size_t index) {

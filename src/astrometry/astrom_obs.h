@@ -41,8 +41,22 @@ struct CatalogsUsed {
   bool usnoA2 = false;
   bool usnoA1 = false;   ///< kept with old report files; no reader of this program uses it
   bool gscOnACT = false;  ///< the GSC was on the ACT system
+  bool gaiaDR3 = false;   ///< Gaia DR3 on-line (VizieR)
+  bool ucac4 = false;     ///< UCAC4 on-line (VizieR)
   bool operator==(const CatalogsUsed&) const = default;
 };
+
+/// The catalog a report names, as the MPC and ADES know it.
+struct ReportCatalog {
+  char mpcCode = ' ';   ///< the MPC's catalog code letter (column 72 of the 80-column line); ' ' unknown
+  std::string astCat;   ///< the ADES astCat name ("Gaia3", "UCAC4"); empty when unknown
+};
+
+/// The catalog the report's observations were reduced with, chosen in the
+/// order of the "NET" line: Gaia DR3, UCAC4, then GSC (GSC-ACT "m"/"GSCACT",
+/// else "i"/"GSC1.1"), USNO-A2.0, USNO-B1.0, NOMAD, UCAC2; then UCAC3,
+/// USNO-SA1.0, USNO-SA2.0. Unknown (' ', "") when none is recorded.
+ReportCatalog ReportCatalogOf(const CatalogsUsed& catalogs);
 
 /// The report of a session. The main window creates it once, at the first
 /// session start, with the records of the options working copy.

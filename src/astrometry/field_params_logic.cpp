@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "catalogs/catalog_star.h"
+#include "catalogs/online_catalogs.h"
 #include "foundations/angles.h"
 #include "foundations/strings.h"
 #include "images/fits_file.h"
@@ -19,14 +20,10 @@ constexpr long double kHoursPerDay = 24.0L;
 constexpr long double kMaxDec = 90.0L;
 constexpr const char* kInputError = "Input Error!";
 
-enum class Source { NOMAD, USNOB1, USNOA2, UCAC3, OtherLocal };
+enum class Source { Online, UCAC3, OtherLocal };
 
 Source SourceOf(const OptionsRecord& o) {
-  if (o.catalogLocation != kLocalFiles) {
-    if (o.webCatalog == 0) return Source::NOMAD;
-    if (o.webCatalog == 2) return Source::USNOA2;
-    return Source::USNOB1;
-  }
+  if (o.catalogLocation != kLocalFiles) return Source::Online;
   return o.primaryCatalog == kPrimaryUCAC3 ? Source::UCAC3 : Source::OtherLocal;
 }
 
@@ -43,10 +40,11 @@ std::string LeftTrimmed(const std::string& s) {
 
 std::vector<ColourItem> ColourItems(const OptionsRecord& options) {
   switch (SourceOf(options)) {
-    case Source::NOMAD:
-      return {{"&Blue", 0}, {"&Visual", 1}, {"&Red", 2}, {"&J (IR)", 4}, {"&H (IR)", 5}, {"&K (IR)", 6}};
-    case Source::USNOB1: return {{"&Blue", 0}, {"&Red", 2}, {"&I (IR)", 3}};
-    case Source::USNOA2: return {{"&Blue", 0}, {"&Red", 2}};
+    case Source::Online: {
+      std::vector<ColourItem> items;
+      for (const OnlineColour& c : OnlineCatalogOf(options.webCatalog).colours) items.push_back({c.label, c.itemFilter});
+      return items;
+    }
     case Source::UCAC3:
       return {{"&Blue", 0},   {"&Red", 2},    {"&I (IR)", 3},    {"&J (IR)", 4},
               {"&H (IR)", 5}, {"&K (IR)", 6}, {"&UCAC (V-R)", 2}};
@@ -57,9 +55,7 @@ std::vector<ColourItem> ColourItems(const OptionsRecord& options) {
 
 std::string CatalogFieldText(const OptionsRecord& options) {
   switch (SourceOf(options)) {
-    case Source::NOMAD: return "NOMAD (Online)";
-    case Source::USNOB1: return "USNO-B1.0 (Online)";
-    case Source::USNOA2: return "USNO-A2.0 (Online)";
+    case Source::Online: return std::string(OnlineCatalogOf(options.webCatalog).name) + " (Online)";
     case Source::UCAC3: return "UCAC3";
     case Source::OtherLocal: break;
   }
@@ -70,8 +66,11 @@ std::string CatalogFieldText(const OptionsRecord& options) {
 
 bool CatalogOffersFilter(const OptionsRecord& options, std::uint8_t filter) {
   switch (SourceOf(options)) {
-    case Source::NOMAD: return filter <= kBandNone && filter != kBandI;
-    case Source::USNOB1: return filter == kBandB || filter == kBandR || filter == kBandI || filter == kBandNone;
+    case Source::Online:
+      if (filter == kBandNone) return true;
+      for (const OnlineColour& c : OnlineCatalogOf(options.webCatalog).colours)
+        if (c.itemFilter == filter) return true;
+      return false;
     case Source::UCAC3: return filter <= kBandNone && filter != kBandV;
     default: return filter == kBandB || filter == kBandR || filter == kBandNone;
   }

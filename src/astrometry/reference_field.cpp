@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "astrometry/info_list.h"
+#include "catalogs/online_catalogs.h"
 #include "foundations/angles.h"
 #include "foundations/strings.h"
 
@@ -32,15 +33,10 @@ std::string DecText(long double decDeg, int decimals) {
   return FormatDMS(decDeg, decimals, std::string(kDegreeSign) + " ", "' ", "\"");
 }
 
-enum class CatalogInUse { OnlineNOMAD, OnlineUSNOB1, OnlineUSNOA2, LocalUCAC3, LocalOther };
+enum class CatalogInUse { Online, LocalUCAC3, LocalOther };
 
 CatalogInUse InUse(const OptionsRecord& o) {
-  constexpr std::uint8_t kLocalFiles = 0;
-  if (o.catalogLocation != kLocalFiles) {
-    if (o.webCatalog == 0) return CatalogInUse::OnlineNOMAD;
-    if (o.webCatalog == 2) return CatalogInUse::OnlineUSNOA2;
-    return CatalogInUse::OnlineUSNOB1;
-  }
+  if (o.catalogLocation != kCatalogLocal) return CatalogInUse::Online;
   return o.primaryCatalog == kPrimaryUCAC3 ? CatalogInUse::LocalUCAC3 : CatalogInUse::LocalOther;
 }
 
@@ -340,11 +336,13 @@ std::uint8_t PickedBand(std::uint8_t catalog, std::uint8_t colourChoice) {
   auto from = [colourChoice](std::initializer_list<std::uint8_t> bands) -> std::uint8_t {
     return colourChoice < bands.size() ? *(bands.begin() + colourChoice) : static_cast<std::uint8_t>(kBandUnknown);
   };
+  if (const OnlineCatalog* online = OnlineCatalogOfCode(catalog)) {
+    const auto& colours = online->colours;
+    return colourChoice < colours.size() ? colours[colourChoice].band : static_cast<std::uint8_t>(kBandUnknown);
+  }
   switch (catalog) {
     case kCatalogGSC: return kBandUnknown;
     case kCatalogUCAC3: return from({0, 2, 3, 4, 5, 6, 7});
-    case kCatalogUSNOB1: return from({0, 2, 3});
-    case kCatalogNOMAD: return from({0, 1, 2, 4, 5, 6});
     default: return static_cast<std::uint8_t>(colourChoice != 0 ? kBandR : kBandB);
   }
 }
@@ -363,21 +361,16 @@ std::string ColourSelectionLine(const OptionsRecord& options, std::uint8_t colou
                "2MASS H",       "2MASS K_s",      "UCAC No Filter (V-R)"};
       break;
     case CatalogInUse::LocalOther: names = {"Blue", "Red"}; break;
-    case CatalogInUse::OnlineNOMAD: names = {"B", "V", "R", "J", "H", "K"}; break;
-    case CatalogInUse::OnlineUSNOB1: names = {"B2", "R2", "I2"}; break;
-    case CatalogInUse::OnlineUSNOA2: names = {"B", "R"}; break;
+    case CatalogInUse::Online:
+      for (const OnlineColour& c : OnlineCatalogOf(options.webCatalog).colours) names.emplace_back(c.shortName);
+      break;
   }
   const std::string name = Pick(names, colourChoice);
   return name.empty() ? std::string() : "Color Selection: " + name;
 }
 
 std::string CatalogLine(const OptionsRecord& options, const FieldParameters& params) {
-  switch (InUse(options)) {
-    case CatalogInUse::OnlineNOMAD: return "Catalog - NOMAD";
-    case CatalogInUse::OnlineUSNOB1: return "Catalog - USNO-B1.0";
-    case CatalogInUse::OnlineUSNOA2: return "Catalog - USNO-A2.0";
-    default: break;
-  }
+  if (InUse(options) == CatalogInUse::Online) return std::string("Catalog - ") + OnlineCatalogOf(options.webCatalog).name;
   const bool bss = params.useSupplement && options.supplCatalog == 3;
   switch (options.primaryCatalog) {
     case kPrimaryGSC: {

@@ -16,15 +16,36 @@ using platform::Icon;
 namespace {
 
 
+// The USNO-A1.0 byte of the flag block (no reader of this program gives
+// USNO-A1.0 stars) also records the catalogs only VizieR serves: 1 USNO-A1.0,
+// 2 Gaia DR3, 3 UCAC4. A program that reads the byte as a plain flag sees
+// USNO-A1.0, which names nothing in the report headers.
+constexpr std::size_t kUSNOA1Byte = 3;
+constexpr std::uint8_t kA1ByteGaiaDR3 = 2;
+constexpr std::uint8_t kA1ByteUCAC4 = 3;
+
 void WriteFlags(ByteWriter& out, const CatalogsUsed& c) {
-  for (bool f : {c.noPrimary, c.gsc, c.bss, c.usnoA1, c.usnoA2, c.sa1, c.sa2, c.ucac2, c.ucac3, c.usnoB1, c.nomad})
-    out.Bool(f);
+  std::uint8_t a1 = c.usnoA1 ? 1 : 0;
+  if (c.gaiaDR3) a1 = kA1ByteGaiaDR3;
+  else if (c.ucac4) a1 = kA1ByteUCAC4;
+  for (bool f : {c.noPrimary, c.gsc, c.bss}) out.Bool(f);
+  out.U8(a1);
+  for (bool f : {c.usnoA2, c.sa1, c.sa2, c.ucac2, c.ucac3, c.usnoB1, c.nomad}) out.Bool(f);
 }
 
 void ReadFlags(ByteReader& in, CatalogsUsed& c, std::size_t count) {
   bool* flags[] = {&c.noPrimary, &c.gsc, &c.bss, &c.usnoA1, &c.usnoA2, &c.sa1, &c.sa2, &c.ucac2, &c.ucac3, &c.usnoB1,
                    &c.nomad};
-  for (std::size_t i = 0; i < count; ++i) *flags[i] = in.Bool();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i != kUSNOA1Byte) {
+      *flags[i] = in.Bool();
+      continue;
+    }
+    const std::uint8_t a1 = in.U8();
+    c.usnoA1 = a1 != 0 && a1 != kA1ByteGaiaDR3 && a1 != kA1ByteUCAC4;
+    c.gaiaDR3 = a1 == kA1ByteGaiaDR3;
+    c.ucac4 = a1 == kA1ByteUCAC4;
+  }
 }
 
 void InsertInTimeOrder(AstromObsObj& report, const ObservationRecord& r) {

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "catalogs/catalog_star.h"
 #include "foundations/date_time.h"
 #include "foundations/strings.h"
 #include "orbits/designation.h"
@@ -118,6 +119,7 @@ std::string MagnitudeText(long double mag, int decimals) {
 
 std::string BandLetter(std::uint8_t band) {
   static const char* const kBands[] = {"B", "V", "R", "I", "J", "H", "K"};
+  if (band == kBandG) return "G";  // Gaia G
   return band <= 6 ? kBands[band] : "";
 }
 
@@ -376,7 +378,9 @@ void LongHeader(AstromObsObj& obs, const std::string& code, std::vector<std::str
   out.push_back(" ");
   const CatalogsUsed& c = obs.catalogs;
   std::string catalogs = "  Star Catalog(s):";
-  if (c.gsc) catalogs += c.gscOnACT ? " GSC-ACT" : " GSC";
+  if (c.gaiaDR3) catalogs += " Gaia DR3";
+  else if (c.ucac4) catalogs += " UCAC4";
+  else if (c.gsc) catalogs += c.gscOnACT ? " GSC-ACT" : " GSC";
   else if (c.bss) catalogs += " UCAC-BSS";
   else if (c.usnoA2) catalogs += " USNO-A2.0";
   else if (c.ucac2) catalogs += " UCAC-2.0";
@@ -406,7 +410,11 @@ void ShortHeader(AstromObsObj& obs, const std::string& code, bool split, const s
   if (!Trim(user.measurers).empty()) Wrapped(out, "MEA " + AbbreviateNames(user.measurers), "MEA ");
   const CatalogsUsed& c = obs.catalogs;
   std::string net = "NET";
-  if (c.gsc) {
+  if (c.gaiaDR3) {
+    net += " Gaia-DR3";
+  } else if (c.ucac4) {
+    net += " UCAC-4";
+  } else if (c.gsc) {
     net += c.gscOnACT ? " GSC-ACT" : " GSC-1.1";
     if (c.sa1) net += ", USNO-SA1.0";
     else if (c.sa2) net += ", USNO-SA2.0";

@@ -18,26 +18,29 @@ enum CatalogCode : std::uint8_t {
   kCatalogUCAC3 = 8,
   kCatalogUSNOB1 = 9,
   kCatalogNOMAD = 10,
+  kCatalogGaiaDR3 = 11,  ///< on-line only (VizieR)
+  kCatalogUCAC4 = 12,    ///< on-line only (VizieR)
 };
 
 /// The name shown for a catalog code: 1 "STSI Guide Star Catalog" (or
 /// "ACT-Corrected GSC" when `gscOnACT`), 2 "UCAC-BSS", 3 "USNO-A1.0",
 /// 4 "USNO-A2.0", 5 "USNO-SA1.0", 6 "USNO-SA2.0", 7 "UCAC2", 8 "UCAC3",
-/// 9 "USNO-B1.0", 10 "NOMAD"; "" for any other code.
+/// 9 "USNO-B1.0", 10 "NOMAD", 11 "Gaia DR3", 12 "UCAC4"; "" for any other code.
 std::string CatalogName(std::uint8_t code, bool gscOnACT);
 
 /// FilterCode of a catalog magnitude band (shared with images and observations).
 enum FilterCodeValue : std::uint8_t {
   kBandB = 0, kBandV = 1, kBandR = 2, kBandI = 3, kBandJ = 4, kBandH = 5, kBandK = 6,
   kBandNone = 7, kBandUnknown = 8,
+  kBandG = 9,  ///< Gaia G, for catalog magnitudes only (no image filter decodes to it)
 };
 
 /// Short name of a filter code: "B", "V", "R", "I", "J", "H", "K", "NONE",
-/// "X" for 0..8; codes above 8 count as 8 ("X").
+/// "X", "G" for 0..9; codes above 9 count as 8 ("X").
 std::string FilterShortName(std::uint8_t code);
 /// Long name (star information): "  Blue", "  V-band", "  Red", "  I-band",
-/// "  J-band", "  H-band", "  K-band", "  None", "Unknown" for 0..8; codes
-/// above 8 count as 8.
+/// "  J-band", "  H-band", "  K-band", "  None", "Unknown", "  Gaia G" for
+/// 0..9; codes above 9 count as 8.
 std::string FilterLongName(std::uint8_t code);
 
 /// Capacity of the `Id` short string, characters.

@@ -1,5 +1,7 @@
 #include "catalogs/field_load.h"
 
+#include "catalogs/b1_cat.h"
+
 namespace skarvel {
 
 namespace {
@@ -41,11 +43,8 @@ bool LoadGSCPart(FieldLoadContext& c, const FieldParameters& params) {
 
 bool LoadReferenceField(FieldLoadContext& c, const FieldParameters& params, long double julianDate) {
   platform::BusyCursor busy(c.ui);
+  if (c.options.catalogLocation != kLocalFiles) return LoadOnlineField(c, params, julianDate);
   c.field.BeginField();
-  if (c.options.catalogLocation != kLocalFiles) {
-    RunReader(c, c.readers.online, params, julianDate);
-    return true;
-  }
   switch (c.options.primaryCatalog) {
     case kPrimaryGSC:
       if (!LoadGSCPart(c, params)) return false;

@@ -14,6 +14,8 @@
 
 namespace skarvel {
 
+class B1CatObj;
+
 /// A catalog reader other than the GSC (UCAC2, UCAC3, UCAC-BSS, USNO-SA, online).
 class FieldCatalogReader {
  public:
@@ -33,7 +35,7 @@ struct FieldCatalogReaders {
   FieldCatalogReader* bss = nullptr;
   FieldCatalogReader* sa1 = nullptr;
   FieldCatalogReader* sa2 = nullptr;
-  FieldCatalogReader* online = nullptr;
+  B1CatObj* online = nullptr;  ///< the on-line catalogs (catalogs/b1_cat.h)
 };
 
 /// Everything the load sequence works with.
@@ -46,7 +48,9 @@ struct FieldLoadContext {
 };
 
 /// Loads the field of `params` (after the field parameters dialog returned
-/// OK) with the busy cursor shown. Online source: the online query. Local:
+/// OK) with the busy cursor shown. Online source: the online query
+/// (LoadOnlineField: a failed query leaves the field list as it was and
+/// gives false). Local:
 /// GSC (then the supplement when UseSupplement), UCAC2 or UCAC3 (then
 /// UCAC-BSS when UseSupplement), or with no primary catalog only the
 /// supplement. False only when the GSC is the primary catalog and its regions

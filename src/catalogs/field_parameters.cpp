@@ -1,5 +1,7 @@
 #include "catalogs/field_parameters.h"
 
+#include "catalogs/online_catalogs.h"
+
 #include <cmath>
 
 #include "foundations/angles.h"
@@ -65,14 +67,13 @@ void ResetFieldParameters(FieldRequest& request, const OptionsRecord& options) {
   p.size = options.fieldSize;
   p.useSupplement = keepSupplement;
   constexpr std::uint8_t kLocalFiles = 0;
-  constexpr std::uint8_t kWebNOMAD = 0;
   if (options.catalogLocation == kLocalFiles) {
     request.colourChoice = options.primaryCatalog == kPrimaryUCAC3 ? 6 : 1;
     if (options.primaryCatalog != kPrimaryUCAC3)
       p.useSupplement = (options.primaryCatalog == kPrimaryNone || options.primaryCatalog == kPrimaryGSC) &&
                         options.supplCatalog != 0;
   } else {
-    request.colourChoice = options.webCatalog == kWebNOMAD ? 2 : 1;
+    request.colourChoice = OnlineCatalogOf(options.webCatalog).resetColour;
     p.useSupplement = false;
   }
 }

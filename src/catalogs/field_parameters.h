@@ -65,8 +65,8 @@ void DeriveSearchWindow(FieldParameters& p);
 /// `FieldSize`; both mirror flags off. Local catalogs: colour choice 6 with
 /// UCAC3 as primary catalog, otherwise 1; UseSupplement on exactly when the
 /// primary catalog is none or GSC and a supplementary catalog is chosen (left
-/// as it is with UCAC3). Online: colour choice 2 for NOMAD, 1 otherwise, and
-/// UseSupplement off. (The caller also empties the reference-star lists.)
+/// as it is with UCAC3). Online: colour choice 2 for NOMAD, 0 (G) for Gaia
+/// DR3, 1 otherwise (V for UCAC4), and UseSupplement off. (The caller also empties the reference-star lists.)
 void ResetFieldParameters(FieldRequest& request, const OptionsRecord& options);
 
 /// The RA test of a star or region: inside [raMin, raMax] when raMin < raMax,

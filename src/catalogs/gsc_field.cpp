@@ -1,5 +1,7 @@
 #include "catalogs/gsc_field.h"
 
+#include "catalogs/online_catalogs.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -132,12 +134,7 @@ void GSCFieldObj::PrepareField() {
       default: break;
     }
   } else {
-    switch (options_.webCatalog) {
-      case 0: primaryName_ = "NOMAD"; break;
-      case 1: primaryName_ = "USNO-B1.0"; break;
-      case 2: primaryName_ = "USNO-A2.0"; break;
-      default: break;
-    }
+    primaryName_ = OnlineCatalogOf(options_.webCatalog).name;
   }
   stars_.Clear();
 }

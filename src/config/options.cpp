@@ -79,7 +79,9 @@ void WriteOptionsFields(ByteWriter& out, const OptionsRecord& r) {
   WriteCameraRecord(out, r.cameraRecord);
   WriteSiteRecord(out, r.siteRecord);
   WriteDisplaySettings(out, r.displayDefaults);
-  out.Bytes(r.reservedBlock.data(), r.reservedBlock.size());
+  out.U8(r.onlineService);
+  out.Text(r.vizierServer, R::kVizieRServerText);
+  out.U8(r.reservedTail);
   WriteBoxRecord(out, r.refBox);
   WriteBoxRecord(out, r.unknownBox);
   out.F32(r.magLimit);
@@ -112,7 +114,9 @@ void ReadOptionsFieldsAfterVersion(ByteReader& in, OptionsRecord& r) {
   r.cameraRecord = ReadCameraRecord(in);
   r.siteRecord = ReadSiteRecord(in);
   r.displayDefaults = ReadDisplaySettings(in);
-  in.Bytes(r.reservedBlock.data(), r.reservedBlock.size());
+  r.onlineService = in.U8();
+  r.vizierServer = in.Text(R::kVizieRServerText);
+  r.reservedTail = in.U8();
   r.refBox = ReadBoxRecord(in);
   r.unknownBox = ReadBoxRecord(in);
   r.magLimit = in.F32();
@@ -126,7 +130,8 @@ void SanitizeOptions(OptionsRecord& r) {
   };
   choice(r.primaryCatalog, 3, d.primaryCatalog);
   choice(r.supplCatalog, 3, d.supplCatalog);
-  choice(r.webCatalog, 2, d.webCatalog);
+  choice(r.webCatalog, kLastWebCatalog, d.webCatalog);
+  choice(r.onlineService, kLastOnlineService, d.onlineService);
   choice(r.catalogLocation, 1, d.catalogLocation);
   choice(r.solutionType, 2, d.solutionType);
   choice(r.imageFileType, 2, d.imageFileType);
@@ -395,6 +400,8 @@ void OptsObj::SetDefaults() {
   r.supplCatalog = d.supplCatalog;
   r.webCatalog = d.webCatalog;
   r.catalogLocation = d.catalogLocation;
+  r.onlineService = d.onlineService;
+  r.vizierServer = d.vizierServer;
   r.solutionType = d.solutionType;
   r.imageFileType = d.imageFileType;
   r.headerTimeType = d.headerTimeType;
@@ -408,7 +415,7 @@ void OptsObj::SetDefaults() {
   r.unknownBox = BoxRecord{};
   r.magLimit = d.magLimit;
   r.fieldSize = d.fieldSize;
-  // vornFormatGSC, labTable and reservedBlock keep what they hold.
+  // vornFormatGSC, labTable and the reserved tail byte keep what they hold.
 }
 
 }  // namespace skarvel

@@ -41,6 +41,31 @@ std::string Unscramble(const AccessCode& code);
 
 /// Local star catalog choice (`PrimaryCatalog`).
 enum PrimaryCatalogChoice : std::uint8_t { kPrimaryNone = 0, kPrimaryGSC = 1, kPrimaryUCAC2 = 2, kPrimaryUCAC3 = 3 };
+/// Web catalog choice (`WebCatalog`). NOMAD, USNO-B1.0 and USNO-A2.0 are
+/// served by both on-line services; Gaia DR3 and UCAC4 only by VizieR (with
+/// the USNO-style service chosen they are still fetched from VizieR).
+enum WebCatalogChoice : std::uint8_t {
+  kWebNOMAD = 0,
+  kWebUSNOB1 = 1,
+  kWebUSNOA2 = 2,
+  kWebGaiaDR3 = 3,
+  kWebUCAC4 = 4,
+};
+/// Last valid `WebCatalog` index.
+inline constexpr std::uint8_t kLastWebCatalog = kWebUCAC4;
+/// Catalog location choice (`CatalogLocation`).
+enum CatalogLocationChoice : std::uint8_t { kCatalogLocal = 0, kCatalogWeb = 1 };
+/// Kind of on-line service (`onlineService`): VizieR's ASU interface with
+/// tab-separated answers, or the USNO-style cone search at `USNOCatURL`
+/// answering a "|"-separated table.
+enum OnlineServiceChoice : std::uint8_t { kServiceVizieR = 0, kServiceUSNO = 1 };
+/// Last valid `onlineService` index.
+inline constexpr std::uint8_t kLastOnlineService = kServiceUSNO;
+/// VizieR's main address, used while `vizierServer` is empty.
+inline constexpr const char* kVizieRMainServer = "https://vizier.cds.unistra.fr";
+/// The ASU tab-separated query path under a VizieR server.
+inline constexpr const char* kVizieRQueryPath = "/viz-bin/asu-tsv";
+
 /// Image file type choice (`ImageFileType`).
 enum ImageFileTypeChoice : std::uint8_t { kImageFITS = 0, kImageST4 = 1, kImageSBIG = 2 };
 
@@ -51,7 +76,8 @@ struct OptionsRecord {
   static constexpr std::size_t kShortText = 71;
   static constexpr std::size_t kLongText = 255;
   static constexpr std::size_t kLabTable = 4;
-  static constexpr std::size_t kReservedBlock = 28;
+  static constexpr std::size_t kReservedBlock = 28;     ///< the 28 bytes at offset 7996 in all
+  static constexpr std::size_t kVizieRServerText = 25;  ///< `vizierServer` capacity
 
   std::string expectedVersion;  ///< not persisted: the version this program accepts
   std::string fileName;         ///< not persisted: "ASTROPTS.INI"
@@ -110,8 +136,8 @@ struct OptionsRecord {
   bool restoreAllRefs = false;
   std::uint8_t primaryCatalog = kPrimaryGSC;  ///< 0 none, 1 GSC, 2 UCAC2, 3 UCAC3
   std::uint8_t supplCatalog = 0;              ///< 0 none, 1 USNO-SA1.0, 2 USNO-SA2.0, 3 UCAC-BSS
-  std::uint8_t webCatalog = 1;                ///< 0 NOMAD, 1 USNO-B1.0, 2 USNO-A2.0
-  std::uint8_t catalogLocation = 1;           ///< 0 local files, 1 web
+  std::uint8_t webCatalog = kWebGaiaDR3;      ///< WebCatalogChoice: 0 NOMAD, 1 USNO-B1.0, 2 USNO-A2.0, 3 Gaia DR3, 4 UCAC4
+  std::uint8_t catalogLocation = kCatalogWeb;  ///< 0 local files, 1 web
   std::uint8_t solutionType = 0;              ///< 0 linear (6), 1 cross-term (8), 2 full quadratic (12)
   std::uint8_t imageFileType = kImageFITS;    ///< 0 FITS, 1 ST-4, 2 other SBIG
   std::uint8_t headerTimeType = 0;            ///< 0 start, 1 midpoint, 2 end; 3 stored with ST-4 files
@@ -119,7 +145,19 @@ struct OptionsRecord {
   CameraRecord cameraRecord;
   SiteRecord siteRecord;
   DisplaySettings displayDefaults;
-  std::array<std::uint8_t, kReservedBlock> reservedBlock{};
+  // The on-line catalog settings live in the 28 bytes that used to be all
+  // reserved (offset 7996), so the file stays 8040 bytes and a program that
+  // ignores them still reads it:
+  //   7996      1 byte   onlineService  OnlineServiceChoice (0 VizieR, 1 USNO-style at usnoCatURL)
+  //   7997     26 bytes  vizierServer   text[25]: empty = kVizieRMainServer; a host name
+  //                                     ("vizier.cfa.harvard.edu") means https://host; or
+  //                                     scheme://host[:port]. The query goes to it + kVizieRQueryPath.
+  //   8023      1 byte   reservedTail   no use, kept as read
+  // Zero bytes (a file from before, or a new installation) mean VizieR at its
+  // main address; the catalog itself is `webCatalog`.
+  std::uint8_t onlineService = kServiceVizieR;
+  std::string vizierServer;
+  std::uint8_t reservedTail = 0;
   BoxRecord refBox;
   BoxRecord unknownBox;
   float magLimit = 20.0f;   ///< limiting magnitude for catalog stars
@@ -196,7 +234,7 @@ class OptsObj {
   bool Write(const std::string& directory);
 
   /// The defaults of every persisted field, except `VornFormatGSC`,
-  /// `LabTable`, `ReservedBlock` and the observers and measurers of the user
+  /// `LabTable`, the reserved tail byte and the observers and measurers of the user
   /// record, which keep what they hold.
   void SetDefaults();
 

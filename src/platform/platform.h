@@ -83,7 +83,8 @@ struct HttpResponse {
   bool ok = false;       ///< a response arrived with a 2xx status
   int status = 0;        ///< the HTTP status, 0 when no answer came
   std::string body;      ///< the response text
-  std::string error;     ///< why it failed, when it did
+  std::string error;     ///< why it failed: "404 Not Found" for an error status, else the transfer's fault
+  bool stopped = false;  ///< the person stopped the transfer
 };
 
 /// A process started through the platform.
@@ -134,7 +135,8 @@ class Platform {
                                      const std::string& workingDirectory) = 0;
   /// True while the process still runs.
   virtual bool ProcessRunning(ProcessHandle handle) = 0;
-  /// One blocking HTTP GET.
+  /// One HTTP GET; returns when the answer is complete, failed or was stopped
+  /// (the desktop stays responsive meanwhile and offers a stop button).
   virtual HttpResponse HttpGet(const std::string& url) = 0;
 
   /// Size of the screen the program runs on, in pixels.

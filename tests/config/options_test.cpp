@@ -106,8 +106,9 @@ OptionsRecord Distinctive() {
   r.siteRecord = DefaultSiteRecord();
   r.displayDefaults.brightness = -5;
   r.displayDefaults.invert = true;
-  r.reservedBlock[0] = 1;
-  r.reservedBlock[27] = 2;
+  r.onlineService = kServiceUSNO;
+  r.vizierServer = "vizier.cfa.harvard.edu";
+  r.reservedTail = 2;
   r.refBox = {5, 4, 3, -2};
   r.unknownBox = {10, 9, 8, 1};
   r.magLimit = 18.5f;
@@ -169,7 +170,10 @@ TEST(OptionsFileLayout, EveryFieldStandsAtItsOffset) {
   EXPECT_EQ(b[7789 + 171], '1');
   EXPECT_EQ(static_cast<std::int32_t>(U32At(b, 7961)), -5);
   EXPECT_EQ(b[7961 + 30], 1);  // invert
+  // The on-line service kind, the VizieR server text[25] and the tail byte in the 28 bytes at 7996.
   EXPECT_EQ(b[7996], 1);
+  EXPECT_EQ(TextAt(b, 7997), "vizier.cfa.harvard.edu");
+  EXPECT_EQ(b[7997 + 1 + 22], 0);  // the text area after the text is zero
   EXPECT_EQ(b[7996 + 27], 2);
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 8024, b.begin() + 8032),
             (std::vector<std::uint8_t>{5, 4, 3, 0xFE, 10, 9, 8, 1}));
@@ -191,7 +195,8 @@ TEST(OptionsFileLayout, DefaultsAsWritten) {
   const auto& r = opts.Record();
   EXPECT_EQ(r.usnoCatURL.back(), '?');
   EXPECT_EQ(Unscramble(r.accessCode1), OptsObj::kDefaultAccessCode1);
-  const std::vector<std::uint8_t> flags = {1, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 1, 0, 1, 1, 0, 0, 0};
+  // A new installation queries Gaia DR3 (web catalog 3) on the web (location 1).
+  const std::vector<std::uint8_t> flags = {1, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 1, 0, 3, 1, 0, 0, 0};
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 6944, b.begin() + 6962), flags);
   // Display defaults: 0, 0, 64, 127, 1.0, -0.25, 2.0, then 0 0 0 1 1 0 0.
   EXPECT_EQ(U32At(b, 7961 + 8), 64u);
@@ -201,6 +206,8 @@ TEST(OptionsFileLayout, DefaultsAsWritten) {
   EXPECT_FLOAT_EQ(F32At(b, 7961 + 24), 2.0f);
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 7989, b.begin() + 7996),
             (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 0, 0}));
+  // VizieR (0) at its main address (empty server text): all 28 bytes at 7996 zero.
+  EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 7996, b.begin() + 8024), std::vector<std::uint8_t>(28, 0));
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 8024, b.begin() + 8032),
             (std::vector<std::uint8_t>{8, 8, 4, 3, 8, 8, 4, 3}));
   EXPECT_FLOAT_EQ(F32At(b, 8032), 20.0f);
@@ -493,7 +500,11 @@ TEST(OptionsFile, SetDefaultsKeepsWhatItKeeps) {
   const auto& r = opts.Record();
   EXPECT_TRUE(r.vornFormatGSC);
   EXPECT_EQ(r.labTable, "12");
-  EXPECT_EQ(r.reservedBlock[27], 2);
+  EXPECT_EQ(r.reservedTail, 2);
+  // The on-line choices are settings like the others: back to VizieR at its main address.
+  EXPECT_EQ(r.onlineService, kServiceVizieR);
+  EXPECT_EQ(r.vizierServer, "");
+  EXPECT_EQ(r.webCatalog, kWebGaiaDR3);
   EXPECT_EQ(r.userRecord.observers, "A. Smith");
   EXPECT_EQ(r.userRecord.measurers, "B. Jones");
   EXPECT_EQ(r.userRecord.contactName, "");
@@ -639,7 +650,8 @@ namespace {
 TEST(OptionsSanitize, ValuesNoDialogCanProduceFallBackToDefaults) {
   OptionsRecord r = Distinctive();
   r.primaryCatalog = 4;
-  r.webCatalog = 3;
+  r.webCatalog = 5;
+  r.onlineService = 2;
   r.headerTimeType = 9;
   r.cameraRecord.filter = 9;
   r.refBox = {0, 8, 4, 3};
@@ -648,7 +660,8 @@ TEST(OptionsSanitize, ValuesNoDialogCanProduceFallBackToDefaults) {
   r.fieldSize = -1.0f;
   SanitizeOptions(r);
   EXPECT_EQ(r.primaryCatalog, 1);
-  EXPECT_EQ(r.webCatalog, 1);
+  EXPECT_EQ(r.webCatalog, kWebGaiaDR3);
+  EXPECT_EQ(r.onlineService, kServiceVizieR);
   EXPECT_EQ(r.headerTimeType, 0);
   EXPECT_EQ(r.cameraRecord.filter, 0);
   EXPECT_EQ(r.refBox, BoxRecord{});

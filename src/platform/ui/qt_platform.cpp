@@ -13,9 +13,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QScreen>
@@ -24,6 +21,9 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <limits>
+
+#include "platform/net/http_get.h"
 
 namespace skarvel::platform {
 
@@ -276,21 +276,31 @@ bool QtPlatform::ProcessRunning(ProcessHandle handle) {
 }
 
 HttpResponse QtPlatform::HttpGet(const std::string& url) {
-  QNetworkAccessManager manager;
-  QNetworkRequest request{QUrl(ToQt(url))};
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-  request.setTransferTimeout(60000);
-  QNetworkReply* reply = manager.get(request);
-  QEventLoop loop;
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  loop.exec();
-  HttpResponse response;
-  response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  const QByteArray body = reply->readAll();
-  response.body.assign(body.constData(), static_cast<std::size_t>(body.size()));
-  response.ok = reply->error() == QNetworkReply::NoError && response.status >= 200 && response.status < 300;
-  if (!response.ok) response.error = FromQt(reply->errorString());
-  reply->deleteLater();
+  // The progress note of the caller becomes the text of a window with a stop
+  // button for as long as the transfer runs.
+  QString what = QUrl(ToQt(url)).host();
+  if (note_ != nullptr) {
+    what = note_->findChild<QLabel*>("noteText")->text();
+    note_->hide();
+  }
+  QProgressDialog dialog(what, "&Stop", 0, 0, parent_);
+  dialog.setObjectName("httpProgress");
+  dialog.setWindowTitle("Web Request");
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setMinimumDuration(0);
+  dialog.setAutoReset(false);
+  dialog.setAutoClose(false);
+  dialog.show();
+  HttpResponse response = QtHttpGet(url, httpLimits_, [&](std::int64_t received, std::int64_t total) {
+    dialog.setLabelText(what + "\n" + ToQt(ByteCountText(received)) + " received");
+    if (total > 0 && total <= std::numeric_limits<int>::max()) {
+      dialog.setMaximum(static_cast<int>(total));
+      dialog.setValue(static_cast<int>(std::min(received, total)));
+    }
+    return !dialog.wasCanceled();
+  });
+  dialog.hide();
+  if (note_ != nullptr) note_->show();
   return response;
 }
 

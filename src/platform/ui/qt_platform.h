@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/net/http_get.h"
 #include "platform/platform.h"
 
 class QProcess;
@@ -41,7 +42,11 @@ class QtPlatform : public Platform {
   ProcessHandle StartProcess(const std::string& program, const std::vector<std::string>& arguments,
                              const std::string& workingDirectory) override;
   bool ProcessRunning(ProcessHandle handle) override;
+  /// The GET with a "Web Request" window (object name "httpProgress") showing
+  /// the caller's progress note and the bytes received, with a "&Stop" button.
   HttpResponse HttpGet(const std::string& url) override;
+  /// Time-out and size limit of the GETs (30 s and 64 MB unless set).
+  void SetHttpLimits(const HttpLimits& limits) { httpLimits_ = limits; }
   ScreenSize Screen() override;
 
  private:
@@ -49,6 +54,7 @@ class QtPlatform : public Platform {
   QPointer<QWidget> note_;
   std::map<std::int64_t, QProcess*> processes_;
   std::int64_t nextProcess_ = 1;
+  HttpLimits httpLimits_;
 };
 
 }  // namespace skarvel::platform

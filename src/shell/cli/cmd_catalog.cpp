@@ -4,7 +4,9 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "catalogs/b1_cat.h"
 #include "catalogs/field_load.h"
+#include "platform/net/http_get.h"
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "shell/cli/catalog_commands.h"
@@ -18,7 +20,11 @@ namespace {
 
 constexpr const char* kCatalogHelp =
     "Usage: skarvel-cli catalog --catalog gsc|gsc-converted --path ROOT --center RA,DEC\n"
-    "                           --size-arcmin S --mag-limit M [--path2 ROOT2] [--jd JD]\n\n"
+    "                           --size-arcmin S --mag-limit M [--path2 ROOT2] [--jd JD]\n"
+    "       skarvel-cli catalog --catalog online|vizier-gaia-dr3|vizier-ucac4|vizier-nomad|\n"
+    "                           vizier-usno-b1|vizier-usno-a2|usno-nomad|usno-usno-b1|usno-usno-a2\n"
+    "                           --center RA,DEC --size-arcmin S --mag-limit M [--jd JD]\n"
+    "                           [--url URL] [--colour N] [--timeout-s T]\n\n"
     "Reads the stars of a square field from the Guide Star Catalog as the reference\n"
     "field does: the search window is 1.5 times the field (RA hours, Dec degrees of\n"
     "the centre; size in arc minutes), at most 12 regions are read, and plate entries\n"
@@ -29,12 +35,25 @@ constexpr const char* kCatalogHelp =
     "--jd is the observation time; the GSC has no proper motions, so it changes nothing.\n"
     "Options taken as: GSC primary catalog from local files, no supplement,\n"
     "DefaultRefMags on. A missing file is not asked for: its prompt is printed.\n\n"
+    "The on-line catalogs are queried over HTTP(S) as the reference field does and\n"
+    "the stars of the window are listed at the time --jd (proper motions from the\n"
+    "catalog's epoch: J2016.0 for Gaia DR3, J2000.0 for the others; without --jd no\n"
+    "motion is applied). online: the default of a new installation, Gaia DR3 from\n"
+    "VizieR. vizier-*: VizieR's ASU interface; --url is the server\n"
+    "(https://vizier.cds.unistra.fr when absent; a bare host means https://host;\n"
+    "scheme://host[:port] gets /viz-bin/asu-tsv appended; an address with a path is\n"
+    "the endpoint itself). usno-*: the USNO-style cone search, --url its query\n"
+    "address ending in \"?\" (default: the options file's default). --colour is the\n"
+    "colour choice of the field parameters dialog (default: the catalog's first\n"
+    "choice for a new field: Gaia G, UCAC4 V, NOMAD R, USNO-B1.0 and USNO-A2.0 red).\n"
+    "--timeout-s ends a transfer that stays silent that long (default 30).\n"
+    "The query text is the JSON key \"query\"; the catalog's messages are printed.\n\n"
     "JSON keys: stars (list of {id, ra_hours, dec_deg, mag, pos_err, mag_err, class,\n"
     "entries, catalog}, sorted by RA then Dec), brightest, faintest, star_count,\n"
     "nonstellar_count, regions (region numbers read), window ({ra_min, ra_max,\n"
     "dec_min, dec_max, mag_limit}).\n"
-    "Exit status 1 when the regions table cannot be read, no region overlaps, or a\n"
-    "region file could not be read.\n";
+    "Exit status 1 when the regions table cannot be read, no region overlaps, a\n"
+    "region file could not be read, or the on-line query failed.\n";
 
 // A private folder for the regions table's header text, removed afterwards.
 class ScratchDir {
@@ -53,7 +72,8 @@ class ScratchDir {
   std::string path_;
 };
 
-// The command line's platform, which also prints the location prompts it cannot answer.
+// The command line's platform, which also prints the location prompts it
+// cannot answer and sends the on-line queries.
 class CatalogCliPlatform : public CliPlatform {
  public:
   explicit CatalogCliPlatform(std::ostream& err) : CliPlatform(err), err_(err) {}
@@ -61,24 +81,53 @@ class CatalogCliPlatform : public CliPlatform {
     err_ << request.caption << ": " << TerminalText(request.prompt) << "\n";
     return std::nullopt;
   }
+  platform::HttpResponse HttpGet(const std::string& url) override { return platform::QtHttpGet(url, limits, {}); }
+
+  platform::HttpLimits limits;
 
  private:
   std::ostream& err_;
 };
 
+struct OnlineKind {
+  const char* flag;
+  std::uint8_t service;
+  std::uint8_t webCatalog;
+};
+
+constexpr OnlineKind kOnlineKinds[] = {
+    {"online", kServiceVizieR, kWebGaiaDR3},      {"vizier-gaia-dr3", kServiceVizieR, kWebGaiaDR3},
+    {"vizier-ucac4", kServiceVizieR, kWebUCAC4},  {"vizier-nomad", kServiceVizieR, kWebNOMAD},
+    {"vizier-usno-b1", kServiceVizieR, kWebUSNOB1}, {"vizier-usno-a2", kServiceVizieR, kWebUSNOA2},
+    {"usno-nomad", kServiceUSNO, kWebNOMAD},      {"usno-usno-b1", kServiceUSNO, kWebUSNOB1},
+    {"usno-usno-a2", kServiceUSNO, kWebUSNOA2},
+};
+
+const OnlineKind* FindOnlineKind(const std::string& flag) {
+  for (const OnlineKind& k : kOnlineKinds)
+    if (flag == k.flag) return &k;
+  return nullptr;
+}
+
 int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
-  const auto flags =
-      Flags::Parse(args, {"catalog", "path", "path2", "center", "size-arcmin", "mag-limit", "jd"}, "catalog", err);
+  const auto flags = Flags::Parse(args,
+                                  {"catalog", "path", "path2", "center", "size-arcmin", "mag-limit", "jd", "url",
+                                   "colour", "timeout-s"},
+                                  "catalog", err);
   if (!flags) return kExitUsage;
+  const OnlineKind* online = flags->Has("catalog") ? FindOnlineKind(flags->Text("catalog")) : nullptr;
   for (const char* required : {"catalog", "path", "center", "size-arcmin", "mag-limit"}) {
+    if (online != nullptr && std::string(required) == "path") continue;
     if (!flags->Has(required)) {
       err << "skarvel-cli catalog: --" << required << " is required\n";
       return kExitUsage;
     }
   }
   const std::string& kind = flags->Text("catalog");
-  if (kind != "gsc" && kind != "gsc-converted") {
-    err << "skarvel-cli catalog: --catalog takes gsc or gsc-converted, not \"" << kind << "\"\n";
+  if (kind != "gsc" && kind != "gsc-converted" && online == nullptr) {
+    err << "skarvel-cli catalog: --catalog takes gsc, gsc-converted, online, vizier-gaia-dr3, vizier-ucac4, "
+           "vizier-nomad, vizier-usno-b1, vizier-usno-a2, usno-nomad, usno-usno-b1 or usno-usno-a2, not \""
+        << kind << "\"\n";
     return kExitUsage;
   }
   std::string centre = flags->Text("center");
@@ -104,8 +153,13 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
     jd = *v;
   }
 
+  std::optional<long double> colour, timeout;
+  if (flags->Has("colour") && !(colour = flags->Number("colour", 0, 7, err))) return kExitUsage;
+  if (flags->Has("timeout-s") && !(timeout = flags->Number("timeout-s", 1, 3600, err))) return kExitUsage;
+
   ScratchDir scratch;
   CatalogCliPlatform ui(err);
+  if (timeout) ui.limits.timeoutMs = static_cast<int>(*timeout * 1000);
   OptionsRecord options;
   options.dataDir = scratch.Path();
   options.catalogLocation = 0;
@@ -113,7 +167,7 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   options.supplCatalog = 0;
   options.defaultRefMags = true;
   options.vornFormatGSC = kind == "gsc-converted";
-  options.gscPath1 = fs::WithTrailingSeparator(flags->Text("path"));
+  options.gscPath1 = flags->Has("path") ? fs::WithTrailingSeparator(flags->Text("path")) : std::string();
   options.gscPath2 = flags->Has("path2") ? fs::WithTrailingSeparator(flags->Text("path2")) : options.gscPath1;
   options.programDir = options.gscPath1;
   options.cdromDrive.clear();
@@ -128,12 +182,26 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
 
   GSCRgnsTblObj table(options, ui);
   GSCFieldObj field(options, ui, table);
-  FieldLoadContext context{options, ui, table, field, {}};
+  B1CatObj onlineReader(options, ui);
+  FieldCatalogReaders readers;
+  if (online != nullptr) {
+    options.catalogLocation = kCatalogWeb;
+    options.onlineService = online->service;
+    options.webCatalog = online->webCatalog;
+    if (flags->Has("url")) {
+      if (online->service == kServiceUSNO) options.usnoCatURL = flags->Text("url");
+      else options.vizierServer = flags->Text("url");
+    }
+    onlineReader.SetColourChoice(colour ? static_cast<std::uint8_t>(*colour)
+                                        : OnlineCatalogOf(online->webCatalog).resetColour);
+    readers.online = &onlineReader;
+  }
+  FieldLoadContext context{options, ui, table, field, readers};
   if (!LoadReferenceField(context, params, jd)) {
-    if (table.Loaded()) err << "No GSC region overlaps the field.\n";
+    if (online == nullptr && table.Loaded()) err << "No GSC region overlaps the field.\n";
     return kExitFailed;
   }
-  if (!field.ReadComplete()) return kExitFailed;
+  if (online == nullptr && !field.ReadComplete()) return kExitFailed;
 
   nlohmann::ordered_json stars = nlohmann::ordered_json::array();
   field.Stars().Reset();
@@ -152,6 +220,7 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   const RegionList& regions = field.RegionsRequested();
   nlohmann::ordered_json j;
+  if (online != nullptr) j["query"] = onlineReader.QueryText();
   j["stars"] = std::move(stars);
   j["brightest"] = static_cast<double>(field.BrightestMag());
   j["faintest"] = static_cast<double>(field.FaintestMag());

@@ -174,7 +174,11 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
 
 bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   GSCFieldObj& field = Field();
-  FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
+  if (online_ == nullptr) online_ = std::make_unique<B1CatObj>(lab_.Options(), lab_.Ui());
+  online_->SetColourChoice(request.colourChoice);
+  FieldCatalogReaders readers;
+  readers.online = online_.get();
+  FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, readers};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
   for (auto& window : imageWindows_)
     if (window != nullptr) window->measurement.plate.MarkUnsolved();

@@ -14,6 +14,7 @@
 
 #include "astrometry/chart_content.h"
 #include "astrometry/info_list.h"
+#include "catalogs/b1_cat.h"
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
 #include "orbits/chart_form.h"
@@ -130,6 +131,7 @@ class TAstrmLab : public QMainWindow {
   std::unique_ptr<TMeasurement> measurement_;
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
+  std::unique_ptr<B1CatObj> online_;  ///< the on-line catalogs; keeps its last answer for the run
   std::unique_ptr<TGSCForm1> referenceWindow_;
   ChartContent chart_;
   bool chartKept_ = false;
