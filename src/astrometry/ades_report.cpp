@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "catalogs/catalog_star.h"
 #include "foundations/date_time.h"
 #include "foundations/strings.h"
 #include "orbits/designation.h"
@@ -111,22 +112,13 @@ void Identify(const ObsParams& p, std::size_t index, std::vector<AdesField>& out
 }  // namespace
 
 std::string AdesCatalogCode(const CatalogsUsed& c) {
-  // Kept in the precedence of the short header's NET line; a further catalog is one more row.
-  struct Row {
-    bool CatalogsUsed::*used;
-    const char* code;
-  };
-  static const Row kRows[] = {{&CatalogsUsed::usnoA2, "USNOA2"}, {&CatalogsUsed::usnoB1, "USNOB1"},
-                              {&CatalogsUsed::nomad, "NOMAD"},   {&CatalogsUsed::ucac2, "UCAC2"},
-                              {&CatalogsUsed::ucac3, "UCAC3"}};
-  if (c.gsc) return c.gscOnACT ? "GSCACT" : "GSC1.1";
-  for (const Row& r : kRows)
-    if (c.*(r.used)) return r.code;
-  return "UNK";
+  const ReportCatalog catalog = ReportCatalogOf(c);
+  return catalog.astCat.empty() ? "UNK" : catalog.astCat;
 }
 
 std::string AdesBand(std::uint8_t filter) {
   static const char* const kBands[] = {"B", "V", "R", "I", "J", "H", "K"};
+  if (filter == kBandG) return "G";  // Gaia G
   return filter <= 6 ? kBands[filter] : "V";
 }
 

@@ -45,13 +45,11 @@ struct AdesReport {
 };
 
 /// The ADES catalog name (`astCat`) of the catalog the observations were
-/// reduced with, following the precedence of the short header's "NET" line:
-/// GSC ("GSCACT" on the ACT system, else "GSC1.1"), USNO-A2.0 "USNOA2",
-/// USNO-B1.0 "USNOB1", NOMAD "NOMAD", UCAC2 "UCAC2", then UCAC3 "UCAC3";
+/// reduced with (ReportCatalogOf: "Gaia3", "UCAC4", "GSC1.1", "USNOB1", ...);
 /// "UNK" when the report names none.
 std::string AdesCatalogCode(const CatalogsUsed& catalogs);
 
-/// The ADES band of a FilterCode: "B", "V", "R", "I", "J", "H", "K" for 0..6;
+/// The ADES band of a FilterCode: "B", "V", "R", "I", "J", "H", "K" for 0..6, "G" for Gaia G;
 /// a magnitude without a band letter (7, 8 and anything else) counts as "V",
 /// as the Minor Planet Center reads it from the 80-column line.
 std::string AdesBand(std::uint8_t filter);

@@ -177,6 +177,8 @@ const std::vector<FileOptionField>& FileOptionFields() {
       Text(kUrls, "", "Project Pluto Website", "", "PPlutoURLEd", &R::pPlutoURL, kLong),
       Text(kUrls, "", "USNO VO Catalogue Cone Search", kB1, "USNOCatURLEd", &R::usnoCatURL, kLong),
       Text(kUrls, "", "USNO On-Line Status", kB1, "USNOStatusURLEd", &R::usnoStatusURL, kLong),
+      Text(kUrls, "", "VizieR Server (Empty: Main Address)", kVizieRMainServer, "VizieRServerEd", &R::vizierServer,
+           OptionsRecord::kVizieRServerText),
   };
   return fields;
 }
@@ -254,9 +256,12 @@ const std::vector<std::string>& CatalogLocationCaptions() {
   return c;
 }
 const std::vector<std::string>& WebCatalogCaptions() {
-  // The on-line catalogs, by `WebCatalog` value; a catalog of a further
-  // on-line service is added as one more entry.
-  static const std::vector<std::string> c{"NOMAD", "USNO-B1.0", "USNO-A2.0"};
+  // The on-line catalogs, by `WebCatalog` value (WebCatalogChoice).
+  static const std::vector<std::string> c{"NOMAD", "USNO-B1.0", "USNO-A2.0", "Gaia DR3", "UCAC4"};
+  return c;
+}
+const std::vector<std::string>& OnlineServiceCaptions() {
+  static const std::vector<std::string> c{"VizieR (CDS)", "USNO-Style Cone Search"};
   return c;
 }
 
@@ -280,6 +285,7 @@ CatalogOptionsLogic::CatalogOptionsLogic(OptionsRecord& record) : record_(record
   primary = ChoiceOf(record.primaryCatalog, PrimaryCatalogCaptions());
   suppl = ChoiceOf(record.supplCatalog, SupplCatalogCaptions());
   web = ChoiceOf(record.webCatalog, WebCatalogCaptions());
+  service = ChoiceOf(record.onlineService, OnlineServiceCaptions());
   EnableGroups();
 }
 
@@ -325,6 +331,7 @@ void CatalogOptionsLogic::Ok() {
     if (suppl != kNone) record_.supplCatalog = static_cast<std::uint8_t>(suppl);
   }
   if (web != kNone) record_.webCatalog = static_cast<std::uint8_t>(web);
+  if (service != kNone) record_.onlineService = static_cast<std::uint8_t>(service);
 }
 
 }  // namespace skarvel

@@ -170,6 +170,7 @@ const std::vector<std::string>& PrimaryCatalogCaptions();   ///< `PrimaryCatalog
 const std::vector<std::string>& SupplCatalogCaptions();     ///< `SupplCatalog`
 const std::vector<std::string>& CatalogLocationCaptions();  ///< `CatalogLocation`
 const std::vector<std::string>& WebCatalogCaptions();       ///< `WebCatalog`
+const std::vector<std::string>& OnlineServiceCaptions();    ///< `onlineService`
 
 /// Supplementary catalog choice (`SupplCatalog`).
 enum SupplCatalogChoice : std::uint8_t { kSupplNone = 0, kSupplSA1 = 1, kSupplSA2 = 2, kSupplBSS = 3 };
@@ -185,9 +186,10 @@ class CatalogOptionsLogic {
   int primary = 0;   ///< "Local Star Catalog", kNone when the stored value has no button
   int suppl = 0;     ///< "Supplementary"
   int web = 0;       ///< "Web-Based Catalog"
+  int service = 0;   ///< "On-line Service": 0 VizieR, 1 the USNO-style query at `USNOCatURL`
   bool localEnabled = false;
   bool supplEnabled = false;
-  bool webEnabled = false;
+  bool webEnabled = false;  ///< the web catalog and the on-line service groups
 
   /// "Local Files" or "Web (NVO)" chosen: the groups follow.
   void ChooseLocation(int choice);
@@ -199,7 +201,7 @@ class CatalogOptionsLogic {
   /// (caption "Invalid Supplementary Catalog") and the choice becomes "(None)".
   void ChooseSuppl(int choice, platform::Platform& ui);
   /// OK: `CatalogLocation`, `PrimaryCatalog`, `SupplCatalog` (only when a
-  /// primary catalog is chosen) and `WebCatalog`.
+  /// primary catalog is chosen), `WebCatalog` and the on-line service.
   void Ok();
 
  private:

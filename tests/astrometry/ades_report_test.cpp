@@ -11,6 +11,7 @@
 #include <map>
 #include <sstream>
 
+#include "catalogs/catalog_star.h"
 #include "config/options.h"
 #include "foundations/date_time.h"
 #include "foundations/text_encoding.h"
@@ -147,6 +148,11 @@ TEST(AdesFields, NamesCatalogsAndBands) {
   EXPECT_EQ(AdesCatalogCode(c), "GSC1.1");
   c.gscOnACT = true;
   EXPECT_EQ(AdesCatalogCode(c), "GSCACT");
+  c.ucac4 = true;
+  EXPECT_EQ(AdesCatalogCode(c), "UCAC4");
+  c.gaiaDR3 = true;
+  EXPECT_EQ(AdesCatalogCode(c), "Gaia3");
+  EXPECT_EQ(AdesBand(kBandG), "G");
   const std::string letters = "BVRIJHK";
   for (std::uint8_t f = 0; f < 7; ++f) EXPECT_EQ(AdesBand(f), std::string(1, letters[f]));
   EXPECT_EQ(AdesBand(7), "V");
@@ -249,7 +255,7 @@ TEST(AdesReportForms, AReportMissingItsNamesAndApertureStillSaysSo) {
   EXPECT_NE(xml.find("<design>Unknown</design>"), std::string::npos);
   EXPECT_EQ(xml.find("<aperture>"), std::string::npos);
   EXPECT_NE(xml.find("<line>Telescope aperture not given: edit the camera parameters.</line>"), std::string::npos);
-  EXPECT_NE(xml.find("<astCat>USNOB1</astCat>"), std::string::npos);  // the default web catalog
+  EXPECT_NE(xml.find("<astCat>Gaia3</astCat>"), std::string::npos);  // the default web catalog
   // Without the aperture the schema refuses the file, as the Minor Planet Center would.
   testing::TempDir dir;
   const AdesValidation v = ValidateAdesXml(xml, dir / "missing.xml");
@@ -273,6 +279,30 @@ TEST(AdesReportForms, SimulatedImagesAreMarkedNotForSubmission) {
   EXPECT_NE(psv.find("# comment\n! line **IMPORTANT** This report contains"), std::string::npos);
   testing::TempDir dir;
   EXPECT_TRUE(ValidateAdesXml(xml, dir / "sim.xml").valid);
+}
+
+TEST(AdesReportForms, GaiaDr3GivesGaia3AndBandG) {
+  AstromObsObj report = SmallReport();
+  OptionsRecord options;  // a new installation: Gaia DR3 at VizieR
+  ASSERT_EQ(options.webCatalog, kWebGaiaDR3);
+  ObsParams p;
+  p.number = "12893";
+  p.observationTime = *EncodeDateTime(2019, 5, 1, 5, 0, 0.0L);
+  ReferenceStar t;
+  t.fitRA = 2.0L;
+  t.fitDec = 10.0L;
+  t.catMag = 17.61L;
+  t.magRes = 0.12L;
+  t.band = kBandG;
+  report.AddObservation(p, t, options);
+  const std::string xml = Joined(AdesXmlLines(MakeAdesReport(report)));
+  EXPECT_NE(xml.find("<permID>12893</permID>"), std::string::npos);
+  EXPECT_NE(xml.find("<astCat>Gaia3</astCat><mag>17.6</mag><rmsMag>0.12</rmsMag><band>G</band></optical>"),
+            std::string::npos)
+      << xml;
+  testing::TempDir dir;
+  const AdesValidation v = ValidateAdesXml(xml, dir / "gaia.xml");
+  EXPECT_TRUE(v.valid) << v.output;
 }
 
 TEST(AdesReportForms, ARovingObserverGivesItsPlace) {

@@ -173,7 +173,7 @@ TEST(SoftwareOptionsTest, CancelRestoresTheWholeRecordWithSubDialogChanges) {
 
 TEST(FileOptionsTest, FourPagesOfTheFieldsWithTheirCapacities) {
   const auto& fields = FileOptionFields();
-  ASSERT_EQ(fields.size(), 28u);
+  ASSERT_EQ(fields.size(), 29u);
   std::map<std::string, int> perPage;
   std::set<std::string> names;
   for (const auto& f : fields) {
@@ -183,13 +183,14 @@ TEST(FileOptionsTest, FourPagesOfTheFieldsWithTheirCapacities) {
   EXPECT_EQ(perPage["System Files"], 7);
   EXPECT_EQ(perPage["Star Catalogs"], 8);
   EXPECT_EQ(perPage["Data Files"], 6);
-  EXPECT_EQ(perPage["URLs"], 7);
+  EXPECT_EQ(perPage["URLs"], 8);
   EXPECT_EQ(FileOptionPages(), (std::vector<std::string>{"System Files", "Star Catalogs", "Data Files", "URLs"}));
   int shortFields = 0;
   for (const auto& f : fields) shortFields += f.capacity == 71 ? 1 : 0;
   EXPECT_EQ(shortFields, 5);  // the two bitmaps and the three help names
   EXPECT_EQ(fields[FileOptionsLogic::IndexOf("LogoEd")].capacity, 71u);
   EXPECT_EQ(fields[FileOptionsLogic::IndexOf("LogFileEd")].capacity, 255u);
+  EXPECT_EQ(fields[FileOptionsLogic::IndexOf("VizieRServerEd")].capacity, 25u);
   EXPECT_EQ(FileOptionsLogic::IndexOf("NoSuchEd"), std::string::npos);
   EXPECT_STREQ(fields[FileOptionsLogic::IndexOf("GSCPath1Ed")].hint, "Default is 1st CDROM Drive Detected");
   EXPECT_STREQ(fields[FileOptionsLogic::IndexOf("USNOStatusURLEd")].hint, "For B1.0 Catalog Data Downloads");
@@ -325,10 +326,11 @@ TEST(FileOptionsTest, FileFieldsOpenTheirFileDialogs) {
 // ---------------------------------------------------------------------------
 
 TEST(CatalogOptionsTest, OpeningEnablesTheGroupsOfTheLocation) {
-  OptionsRecord r = Defaults();  // web, USNO-B1.0, GSC primary
+  OptionsRecord r = Defaults();  // web, Gaia DR3 at VizieR, GSC primary
   CatalogOptionsLogic web(r);
   EXPECT_EQ(web.location, 1);
-  EXPECT_EQ(web.web, 1);
+  EXPECT_EQ(web.web, kWebGaiaDR3);
+  EXPECT_EQ(web.service, kServiceVizieR);
   EXPECT_EQ(web.primary, kPrimaryGSC);
   EXPECT_TRUE(web.webEnabled);
   EXPECT_FALSE(web.localEnabled);
@@ -409,19 +411,25 @@ TEST(CatalogOptionsTest, OkWritesTheFourChoices) {
   logic.ChooseLocation(0);
   logic.ChoosePrimary(kPrimaryUCAC3);
   logic.ChooseSuppl(kSupplBSS, ui);
-  logic.web = 0;
+  logic.web = kWebUCAC4;
+  logic.service = kServiceUSNO;
   EXPECT_EQ(r.primaryCatalog, kPrimaryGSC);  // nothing written before OK
   EXPECT_EQ(r.catalogLocation, 1);
   logic.Ok();
   EXPECT_EQ(r.catalogLocation, 0);
   EXPECT_EQ(r.primaryCatalog, kPrimaryUCAC3);
   EXPECT_EQ(r.supplCatalog, kSupplBSS);
-  EXPECT_EQ(r.webCatalog, 0);
+  EXPECT_EQ(r.webCatalog, kWebUCAC4);
+  EXPECT_EQ(r.onlineService, kServiceUSNO);
   EXPECT_EQ(PrimaryCatalogCaptions(), (std::vector<std::string>{"No Primary Catlg", "Guide Star Catlg", "UCAC2",
                                                                   "UCAC3"}));
   EXPECT_EQ(SupplCatalogCaptions(), (std::vector<std::string>{"(None)", "USNO-SA1.0", "USNO-SA2.0", "UCAC-BSS"}));
   EXPECT_EQ(CatalogLocationCaptions(), (std::vector<std::string>{"Local Files", "Web (NVO)"}));
-  EXPECT_EQ(WebCatalogCaptions(), (std::vector<std::string>{"NOMAD", "USNO-B1.0", "USNO-A2.0"}));
+  EXPECT_EQ(WebCatalogCaptions(),
+            (std::vector<std::string>{"NOMAD", "USNO-B1.0", "USNO-A2.0", "Gaia DR3", "UCAC4"}));
+  EXPECT_EQ(WebCatalogCaptions().size(), std::size_t{kLastWebCatalog} + 1);
+  EXPECT_EQ(OnlineServiceCaptions(), (std::vector<std::string>{"VizieR (CDS)", "USNO-Style Cone Search"}));
+  EXPECT_EQ(OnlineServiceCaptions().size(), std::size_t{kLastOnlineService} + 1);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // A captioned group of radio buttons whose checked id is the choice index,
-// shared by the options dialogs.
+// and the OK and Cancel buttons, shared by the options dialogs.
 #pragma once
 
 #include <QButtonGroup>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <string>
@@ -48,6 +51,16 @@ inline RadioGroup MakeRadioGroup(QWidget* parent, const char* title, const char*
     layout->addWidget(b);
   }
   return g;
+}
+
+/// The "&OK" and "&Cancel" buttons (object names "OKBtn", "CancelBtn") accepting and rejecting `dialog`.
+inline QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  buttons->addButton("&OK", QDialogButtonBox::AcceptRole)->setObjectName("OKBtn");
+  buttons->addButton("&Cancel", QDialogButtonBox::RejectRole)->setObjectName("CancelBtn");
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
 }
 
 }  // namespace skarvel::ui

@@ -17,6 +17,8 @@ TCatlgOptsDlg::TCatlgOptsDlg(OptionsRecord* record, platform::Platform& ui, QWid
   suppl_ = MakeRadioGroup(this, "Supplementary", "SupplGrp", SupplCatalogCaptions());
   location_ = MakeRadioGroup(this, "Catalog Location", "LocationGrp", CatalogLocationCaptions());
   web_ = MakeRadioGroup(this, "Web-Based Catalog", "WebGrp", WebCatalogCaptions());
+  service_ = MakeRadioGroup(this, "On-line Service", "ServiceGrp", OnlineServiceCaptions());
+  connect(service_.buttons, &QButtonGroup::idClicked, this, [this](int id) { logic_->service = id; });
   connect(location_.buttons, &QButtonGroup::idClicked, this, [this](int id) {
     logic_->ChooseLocation(id);
     Show();
@@ -31,18 +33,13 @@ TCatlgOptsDlg::TCatlgOptsDlg(OptionsRecord* record, platform::Platform& ui, QWid
   });
   connect(web_.buttons, &QButtonGroup::idClicked, this, [this](int id) { logic_->web = id; });
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKBtn");
-  QPushButton* cancel = buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelBtn");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = MakeOkCancel(this);
   auto* grid = new QGridLayout;
   grid->addWidget(primary_.box, 0, 0);
   grid->addWidget(suppl_.box, 0, 1);
   grid->addWidget(location_.box, 1, 0);
-  grid->addWidget(web_.box, 1, 1);
+  grid->addWidget(web_.box, 1, 1, 2, 1);
+  grid->addWidget(service_.box, 2, 0);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(buttons);
@@ -57,9 +54,11 @@ void TCatlgOptsDlg::Show() {
   primary_.Check(logic_->primary);
   suppl_.Check(logic_->suppl);
   web_.Check(logic_->web);
+  service_.Check(logic_->service);
   primary_.box->setEnabled(logic_->localEnabled);
   suppl_.box->setEnabled(logic_->supplEnabled);
   web_.box->setEnabled(logic_->webEnabled);
+  service_.box->setEnabled(logic_->webEnabled);
 }
 
 int TCatlgOptsDlg::exec() {

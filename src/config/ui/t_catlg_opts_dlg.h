@@ -25,6 +25,7 @@ class TCatlgOptsDlg : public QDialog {
   const RadioGroup& Suppl() const { return suppl_; }
   const RadioGroup& Location() const { return location_; }
   const RadioGroup& Web() const { return web_; }
+  const RadioGroup& Service() const { return service_; }
 
  private:
   void Show();
@@ -36,6 +37,7 @@ class TCatlgOptsDlg : public QDialog {
   RadioGroup suppl_;
   RadioGroup location_;
   RadioGroup web_;
+  RadioGroup service_;
 };
 
 }  // namespace skarvel::ui

@@ -1,5 +1,7 @@
 #include "config/ui/t_file_opts_dlg.h"
 
+#include "config/ui/radio_group.h"
+
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -86,13 +88,7 @@ TFIleOptsDlg::TFIleOptsDlg(OptionsRecord* record, platform::Platform& ui, QWidge
     pages_->addTab(page, platform::ToQt(pageName));
   }
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton("&OK", QDialogButtonBox::AcceptRole);
-  ok->setObjectName("OKBtn");
-  QPushButton* cancel = buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
-  cancel->setObjectName("CancelBtn");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  QDialogButtonBox* buttons = MakeOkCancel(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages_);
   layout->addWidget(buttons);

@@ -371,7 +371,9 @@ class TestOptionsDialogs : public QObject {
         QVERIFY(c.Suppl().Button(0)->isChecked());
         c.Suppl().Button(3)->click();  // "UCAC-BSS" does
         c.Location().Button(1)->click();
-        QVERIFY(c.Web().box->isEnabled());
+        QVERIFY(c.Web().box->isEnabled() && c.Service().box->isEnabled());
+        c.Web().Button(4)->click();      // "UCAC4"
+        c.Service().Button(1)->click();  // the USNO-style query
         QVERIFY(!c.Primary().box->isEnabled() && !c.Suppl().box->isEnabled());
         c.Location().Button(0)->click();
         Named(c, "OKBtn")->click();
@@ -382,6 +384,8 @@ class TestOptionsDialogs : public QObject {
     QCOMPARE(lab_->Options().primaryCatalog, std::uint8_t{kPrimaryUCAC2});
     QCOMPARE(lab_->Options().supplCatalog, std::uint8_t{kSupplBSS});
     QCOMPARE(lab_->Options().catalogLocation, std::uint8_t{0});
+    QCOMPARE(lab_->Options().webCatalog, std::uint8_t{kWebUCAC4});
+    QCOMPARE(lab_->Options().onlineService, std::uint8_t{kServiceUSNO});
     Stop();
   }
 
@@ -447,7 +451,7 @@ class TestOptionsDialogs : public QObject {
     Start();
     FieldRequest request = lab_->fieldRequest;
     OnModal<ui::TFldParmsDlg>([](ui::TFldParmsDlg& field) {
-      QCOMPARE(field.findChild<QLineEdit*>("CatlgEd")->text(), QString("USNO-B1.0 (Online)"));
+      QCOMPARE(field.findChild<QLineEdit*>("CatlgEd")->text(), QString("Gaia DR3 (Online)"));
       OnModal<ui::TCatlgOptsDlg>([](ui::TCatlgOptsDlg& c) {
         c.Location().Button(0)->click();
         c.Primary().Button(3)->click();  // "UCAC3"
@@ -535,9 +539,10 @@ class TestOptionsDialogs : public QObject {
       QVERIFY(QTest::qWaitForWindowExposed(&d));
       const QImage picture = d.grab().toImage();
       QVERIFY(picture.save(PicturePath(*root_, "options-catalogs.png")));
-      QStringList captions{"Local Star Catalog", "Supplementary", "Catalog Location", "Web-Based Catalog"};
+      QStringList captions{"Local Star Catalog", "Supplementary", "Catalog Location", "Web-Based Catalog",
+                           "On-line Service"};
       for (const auto* list : {&PrimaryCatalogCaptions(), &SupplCatalogCaptions(), &CatalogLocationCaptions(),
-                               &WebCatalogCaptions()})
+                               &WebCatalogCaptions(), &OnlineServiceCaptions()})
         for (const std::string& c : *list) captions << QString::fromStdString(c);
       CheckCaptions(&d, picture, captions);
     }
