@@ -13,6 +13,7 @@ SKARVEL_PACKAGES=(
   nlohmann-json3-dev
   libcfitsio-dev
   fontconfig fonts-dejavu-core
+  libxml2-utils
   # HTTPS of the on-line star catalogs: Qt's OpenSSL backend and the system's certificates.
   libssl3 ca-certificates
 )

@@ -1,5 +1,7 @@
 #include "astrometry/info_list.h"
 
+#include "foundations/text_encoding.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -344,7 +346,8 @@ void InfoList::SaveAsText(ListCommandContext& context) {
   try {
     std::vector<std::uint8_t> bytes;
     for (const std::string& line : lines_) {
-      bytes.insert(bytes.end(), line.begin(), line.end());
+      const std::string text = saveUtf8_ ? Latin1ToUtf8(line) : line;
+      bytes.insert(bytes.end(), text.begin(), text.end());
       bytes.push_back('\n');
     }
     fs::AtomicWriteFile(path, bytes);

@@ -262,6 +262,8 @@ class InfoList {
   /// 1 text, 2 image header text, 3 image display info, 4 solution, 5 reference field.
   void SetSaveFilterIndex(int index) { saveFilterIndex_ = index; }
   int SaveFilterIndex() const { return saveFilterIndex_; }
+  /// The text file is written in UTF-8 (an exchange format) instead of the system's single-byte text.
+  void SetSaveUtf8(bool utf8) { saveUtf8_ = utf8; }
   bool UndoAvailable() const { return Menu().Find("UndoEdit")->enabled; }
   const std::string& UndoText() const { return undoText_; }
   int UndoLine() const { return undoLine_; }
@@ -376,6 +378,7 @@ class InfoList {
   bool savedAsText_ = false;
   std::string textFileName_;
   int saveFilterIndex_ = 1;
+  bool saveUtf8_ = false;
   std::string textDir_;
   std::string undoText_;
   int undoLine_ = -1;

@@ -1,5 +1,7 @@
 #include "astrometry/report_list.h"
 
+#include "astrometry/ades_report.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -78,8 +80,10 @@ int ReportList::FirstLineOf(int index) const {
 
 void ReportList::ShowForm(ReportForm form) {
   form_ = form;
-  if (form != ReportForm::kExercise) report_.shortForm = form == ReportForm::kShort;
+  if (form == ReportForm::kShort || form == ReportForm::kLong) report_.shortForm = form == ReportForm::kShort;
+  SetSaveUtf8(IsAdesForm(form));
   Build(false);
+  NameTextFileForForm();
   EnableUndo(false);
   undoKind_ = ReportUndoKind::kNone;
   SetMenusForForm();
@@ -104,6 +108,8 @@ void ReportList::Build(bool keepEdits) {
   ReportText text;
   if (*form_ == ReportForm::kExercise) {
     text = BuildExerciseReport(report_);
+  } else if (IsAdesForm(*form_)) {
+    text = BuildAdesReport(report_, *form_ == ReportForm::kAdesXml, fileName, Saved());
   } else {
     const bool oldFormat = !host_.oldReportFormat || host_.oldReportFormat();
     text = BuildReport(report_, oldFormat, fileName, Saved(), PrintDateTimeText(now), [this](AstromObsObj& obs) {
@@ -120,7 +126,9 @@ void ReportList::Build(bool keepEdits) {
     ReportLineInfo line;
     line.built = text.lines[static_cast<std::size_t>(i)];
     if (i < headerLines_) {
-      line.kind = *form_ == ReportForm::kLong ? ReportLineKind::kLongHeader : ReportLineKind::kShortHeader;
+      // The long header and the ADES context are never deleted.
+      line.kind = *form_ == ReportForm::kLong || IsAdesForm(*form_) ? ReportLineKind::kLongHeader
+                                                                     : ReportLineKind::kShortHeader;
       line.offset = i;
       if (*form_ == ReportForm::kLong && i > 0) {
         if (telescopeLine_ < 0 && line.built == "  Telescope & Camera:") telescopeLine_ = i;
@@ -147,6 +155,22 @@ void ReportList::Build(bool keepEdits) {
   SetLines(std::move(text.lines));
   SetTitle(text.title);
   if (TextFileName().empty()) SetTextFile(DefaultReportTextName(fileName, now), TextDir());
+}
+
+void ReportList::NameTextFileForForm() {
+  // The ADES forms are saved as .PSV and .XML, the others as .TXT.
+  std::string name = TextFileName();
+  const auto dot = name.rfind('.');
+  std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+  const std::string extension = *form_ == ReportForm::kAdesPsv   ? ".PSV"
+                                : *form_ == ReportForm::kAdesXml ? ".XML"
+                                                                 : ".TXT";
+  if (dot != std::string::npos) {
+    std::string old = name.substr(dot);
+    for (char& c : old) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (old != ".PSV" && old != ".XML" && old != ".TXT") return;  // a name the person chose
+  }
+  SetTextFile(stem + extension, TextDir());
 }
 
 bool ReportList::SameLine(const TextEdit& edit, const ReportLineInfo& info) const {

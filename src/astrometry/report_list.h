@@ -28,7 +28,10 @@
 namespace skarvel {
 
 /// The text forms the report window shows.
-enum class ReportForm { kShort, kLong, kExercise };
+enum class ReportForm { kShort, kLong, kExercise, kAdesPsv, kAdesXml };
+
+/// True for the two ADES forms.
+inline bool IsAdesForm(ReportForm form) { return form == ReportForm::kAdesPsv || form == ReportForm::kAdesXml; }
 
 /// Which header record a header dialog changed.
 enum class HeaderRecord { kUser, kCamera, kSite };
@@ -177,6 +180,7 @@ class ReportList : public InfoList {
   };
   void Build(bool keepEdits);
   void SetMenusForForm();
+  void NameTextFileForForm();
   bool Expert() const { return host_.expertMode && host_.expertMode(); }
   bool Saved() const { return !host_.reportSaved || host_.reportSaved(); }
   void NoteChanged();

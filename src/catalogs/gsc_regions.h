@@ -55,6 +55,8 @@ class GSCRgnsTblObj : public FITSFileObj {
   bool ReadTable() override;
 
   bool Loaded() const { return loaded_; }
+  /// The next LoadRegions reads the table again (the catalog settings changed).
+  void MarkNotLoaded() { loaded_ = false; }
   /// Entry n is region n; entry 0 is the all-zero placeholder.
   RecordList<SearchWindow>& Regions() { return regions_; }
   /// Region n's box; the all-zero window for n outside the table.

@@ -283,9 +283,14 @@ void AstrmLab::Preferences() {
     return;
   }
   if (!views_.options || opts_ == nullptr) return;
+  // The dialog starts from the working copy, so that OK keeps what was changed
+  // but not saved (and the command line's settings); Cancel leaves both as they were.
+  opts_->Record() = options_;
   const OptionsDialogResult result = views_.options(*opts_);
   if (result.ok) {
     options_ = opts_->Record();
+    refBox_ = options_.refBox;
+    unknownBox_ = options_.unknownBox;
     NoteOptionsChanged();
     if (result.userChanged) report_->user = options_.userRecord;
     if (result.cameraChanged) report_->camera = options_.cameraRecord;

@@ -27,6 +27,8 @@ void AstrmLab::DefineReportCommands() {
   commands_["ShortFormat1"] = [this] { ShowReport(ReportForm::kShort); };
   commands_["LongFormat1"] = [this] { ShowReport(ReportForm::kLong); };
   commands_["ExerciseFrmt1"] = [this] { ShowReport(ReportForm::kExercise); };
+  commands_["AdesPsvFormat1"] = [this] { ShowReport(ReportForm::kAdesPsv); };
+  commands_["AdesXmlFormat1"] = [this] { ShowReport(ReportForm::kAdesXml); };
   commands_["SpreadsheetFormat1"] = [this] {
     if (reportList_ != nullptr) reportList_->WriteSpreadsheetFile(ui_);
   };

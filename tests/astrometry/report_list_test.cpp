@@ -503,6 +503,40 @@ TEST_F(ReportListTest, TextWithoutSimulatedMeasurementsSavesWithoutWarning) {
   EXPECT_EQ(ui.Messages()[0].caption, "Text File Written");
 }
 
+TEST_F(ReportListTest, AdesFormsMapTheirLinesAndSaveInUtf8WithTheirExtension) {
+  report.user.observers = "bo j\xF8rgensen";
+  report.Observations()[2].params.note = kNoteSimulated;
+  list->ShowForm(ReportForm::kAdesPsv);
+  EXPECT_EQ(list->Lines()[0], "# version=2022");
+  EXPECT_EQ(report.shortForm, true);  // the short form's choice is not touched
+  const int first = list->HeaderLineCount();
+  EXPECT_EQ(list->Lines()[static_cast<std::size_t>(first - 1)].rfind("permID|", 0), 0u);
+  EXPECT_EQ(list->LinesPerObservation(), 1);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(list->ObservationOfLine(first + k), k);
+  EXPECT_EQ(list->ObservationOfLine(first - 1), -1);
+  EXPECT_EQ(list->LineInfo()[1].kind, ReportLineKind::kLongHeader);  // the context is never deleted
+  EXPECT_EQ(list->TextFileName(), "TESTRPT.PSV");
+  // Simulated measurements warn before the save; the file is UTF-8.
+  ui.AnswerNext(Answer::Ok);
+  ui.SaveAsNext(dir / "report.psv");
+  list->Run("AsDisplayed1", context);
+  EXPECT_EQ(ui.Messages()[0].caption, "Simulated Data!");
+  const std::string file = testing::ReadText(dir / "report.psv");
+  EXPECT_NE(file.find("! name B. J\xC3\xB8rgensen\n"), std::string::npos);
+  EXPECT_NE(file.find("|Measurement of a simulated image: not for submission\n"), std::string::npos);
+  // The XML form names its file .XML; the short form goes back to .TXT and to single-byte text.
+  list->ShowForm(ReportForm::kAdesXml);
+  EXPECT_EQ(list->TextFileName(), "report.XML");
+  EXPECT_EQ(list->Lines().back(), "</ades>");
+  EXPECT_EQ(list->ObservationOfLine(static_cast<int>(list->Lines().size()) - 1), -1);
+  list->ShowForm(ReportForm::kShort);
+  EXPECT_EQ(list->TextFileName(), "report.TXT");
+  ui.SaveAsNext(dir / "short.txt");
+  ui.AnswerNext(Answer::Ok);
+  list->Run("AsDisplayed1", context);
+  EXPECT_EQ(testing::ReadText(dir / "short.txt").find("\xC3"), std::string::npos);
+}
+
 TEST_F(ReportListTest, SpreadsheetFileIsWrittenWithItsQuestionsAndMessage) {
   list->ShowForm(ReportForm::kExercise);
   EXPECT_FALSE(list->Menu().Available("UserParameters1"));

@@ -133,6 +133,40 @@ TEST_F(AstrmLabTest, UnlockedPreferencesOpenTheOptionsDialogAndEnterTheSessionAg
   EXPECT_EQ(log.find("\nLogin: "), std::string::npos);
 }
 
+TEST_F(AstrmLabTest, TheOptionsDialogStartsFromTheWorkingCopyAndKeepsItsUnsavedChanges) {
+  auto lab = Started({}, "ORBFL=/orbits/marlo_ast.cmo");
+  const std::string orbitFile = lab->Options().orbitFileArg;
+  ASSERT_FALSE(orbitFile.empty());
+  // A change of the session not saved (the person answered No).
+  lab->Options().fieldSize = 26.0f;
+  float seenSize = 0;
+  std::string seenOrbitFile;
+  AstrmLabViews views;
+  views.options = [&](OptsObj& opts) {
+    seenSize = opts.Record().fieldSize;
+    seenOrbitFile = opts.Record().orbitFileArg;
+    opts.Record().expertMode = true;  // saves without asking
+    return OptionsDialogResult{true, false, false, false};
+  };
+  lab->SetViews(views);
+  ASSERT_TRUE(lab->Run("Options1"));
+  EXPECT_EQ(seenSize, 26.0f);
+  EXPECT_EQ(seenOrbitFile, orbitFile);
+  EXPECT_EQ(lab->Options().fieldSize, 26.0f);
+  EXPECT_EQ(lab->Options().orbitFileArg, orbitFile);
+  EXPECT_TRUE(lab->Options().expertMode);
+  // Cancelled, the working copy stays as it is.
+  views.options = [](OptsObj& opts) {
+    opts.Record().magLimit = 9.0f;
+    opts.Record() = OptionsRecord{};  // whatever a cancelled dialog leaves behind
+    return OptionsDialogResult{};
+  };
+  lab->SetViews(views);
+  ASSERT_TRUE(lab->Run("Options1"));
+  EXPECT_EQ(lab->Options().magLimit, 20.0f);
+  EXPECT_EQ(lab->Options().orbitFileArg, orbitFile);
+}
+
 TEST_F(AstrmLabTest, ScreenSmallerThan800x600EndsTheProgram) {
   for (auto [w, h] : {std::pair{799, 600}, std::pair{800, 599}}) {
     ScriptedPlatform small;

@@ -1,6 +1,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "astrometry/ades_report.h"
 #include "astrometry/report_file.h"
 #include "astrometry/report_formats.h"
 #include "foundations/date_time.h"
@@ -14,11 +15,12 @@ namespace skarvel::cli {
 namespace {
 
 constexpr const char* kReportHelp =
-    "Usage: skarvel-cli report FILE.RPT --form short|long|exercise|csv [--layout 80|split] [--json]\n\n"
+    "Usage: skarvel-cli report FILE.RPT --form short|long|exercise|csv|ades-psv|ades-xml [--layout 80|split] [--json]\n\n"
     "Reads a report data file and prints the report text exactly as the report\n"
     "window shows it: the MPC short (electronic) or long (text) form in the\n"
     "80-column (default, as the OldReportFormat option's default) or split-line\n"
-    "layout, the exercise form, or the lines of the spreadsheet file. The\n"
+    "layout, the exercise form, the lines of the spreadsheet file, or the ADES\n"
+    "(IAU Astrometry Data Exchange Standard 2022) PSV or XML form, in UTF-8. The\n"
     "acknowledgement line of the short form is \"Report Generated\" and the\n"
     "present date and time, as the report window writes it.\n"
     "--json prints {\"title\", \"lines\"} instead of the text.\n";
@@ -48,9 +50,11 @@ int RunReport(const Arguments& args, std::ostream& out, std::ostream& err) {
       return kExitUsage;
     }
   }
-  if (file.empty() || (form != "short" && form != "long" && form != "exercise" && form != "csv") ||
+  const bool ades = form == "ades-psv" || form == "ades-xml";
+  if (file.empty() || (form != "short" && form != "long" && form != "exercise" && form != "csv" && !ades) ||
       (layout != "80" && layout != "split")) {
-    err << "skarvel-cli report: name a report file, --form short|long|exercise|csv and --layout 80|split\n";
+    err << "skarvel-cli report: name a report file, --form short|long|exercise|csv|ades-psv|ades-xml and --layout "
+           "80|split\n";
     return kExitUsage;
   }
   CliPlatform ui(err);
@@ -59,7 +63,10 @@ int RunReport(const Arguments& args, std::ostream& out, std::ostream& err) {
   if (ReadReportFile(path, ReportVersion::kCurrent, true, false, true, report, ui) != ReportReadResult::kLoaded)
     return kExitFailed;
   ReportText text;
-  if (form == "exercise") {
+  if (ades) {
+    text = BuildAdesReport(report, form == "ades-xml", fs::FileNameOf(path), true);
+    for (auto& l : text.lines) l = Latin1ToUtf8(l);
+  } else if (form == "exercise") {
     text = BuildExerciseReport(report);
   } else if (form == "csv") {
     text.title = "Astrometric Results";
@@ -75,7 +82,7 @@ int RunReport(const Arguments& args, std::ostream& out, std::ostream& err) {
     nlohmann::ordered_json j;
     j["title"] = Latin1ToUtf8(text.title);
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
-    for (const auto& l : text.lines) lines.push_back(Latin1ToUtf8(l));
+    for (const auto& l : text.lines) lines.push_back(ades ? l : Latin1ToUtf8(l));
     j["lines"] = lines;
     out << j.dump(2) << "\n";
   } else {

@@ -3,23 +3,11 @@
 
 #include <string>
 
+#include "foundations/text_encoding.h"
+
 namespace skarvel::cli {
 
-/// Every byte of `text` as the Unicode character of the same number, in UTF-8.
-inline std::string Latin1ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out.push_back(ch);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
+using skarvel::Latin1ToUtf8;
 
 /// A message text for a terminal: "\r\n" line breaks as "\n".
 inline std::string TerminalText(std::string text) {

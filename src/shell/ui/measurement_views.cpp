@@ -154,6 +154,7 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
     setup.imageFilter = DialogImageFilter(image, lab_.Options().imageFileType);
     setup.chartListShown = chartKept_;
     setup.referenceWindow = referenceWindow_.get();
+    setup.changeCatalogOptions = [this](const OptionsRecord& copy) { return ChangeCatalogOptions(copy); };
     TFldParmsDlg dialog(setup, this);
     const std::optional<bool> result = dialog.Run();
     ok = result.has_value();

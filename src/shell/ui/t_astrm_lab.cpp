@@ -117,6 +117,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.about = [this] { ShowAbout(); };
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
+  views.options = [this](OptsObj& opts) { return OptionsDialog(opts); };
   SetImageWindowViews(views);
   SetBlinkViews(views);
   SetMeasurementViews(views);

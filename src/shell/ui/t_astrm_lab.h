@@ -119,6 +119,10 @@ class TAstrmLab : public QMainWindow {
   void AddMeasurementHost(ImageWindowHost& host);
   bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
   bool FieldParametersDialog(FieldRequest& request, int slot);
+  /// "Software Options" on the OptsObj's record (shell/ui/options_views.cpp).
+  OptionsDialogResult OptionsDialog(OptsObj& opts);
+  /// "&Change" of the field parameters dialog: "Set Star Catalog Options" on a copy.
+  std::optional<OptionsRecord> ChangeCatalogOptions(const OptionsRecord& copy);
   bool LoadField(const FieldRequest& request, long double julianDate);
   TGSCForm1& MakeReferenceWindow();
   ReferenceFieldLink LinkReferenceWindow();

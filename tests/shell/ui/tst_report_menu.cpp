@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -237,6 +238,33 @@ class TestReportMenu : public QObject {
     QVERIFY(BoxLines(ReportBox()).contains("NUM 2"));
     QVERIFY(window_->Action("SaveData1")->isEnabled());
     QCOMPARE(report->windowTitle(), QString("Formatted Astrometric Results - night.rpt"));
+    Stop();
+  }
+
+  void adesItemsShowTheirFormsInTheReportWindow() {
+    Start(std::make_unique<ScriptedPlatform>());
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    window_->show();
+    Add("b", At(2026, 12, 9, 21, 0));
+    Add("a", At(2026, 12, 9, 20, 0));
+    window_->SyncMenus();
+    QVERIFY(window_->Action("AdesXmlFormat1")->isEnabled());
+    QCOMPARE(window_->Action("AdesPsvFormat1")->text(), QString("ADES PSV Format..."));
+    window_->Action("AdesXmlFormat1")->trigger();
+    auto* report = window_->Reports().Window();
+    QVERIFY(report != nullptr && report->isVisible());
+    QStringList lines = BoxLines(ReportBox());
+    QCOMPARE(lines.first(), QString("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    QCOMPARE(lines.last(), QString("</ades>"));
+    QCOMPARE(lines.filter("<optical>").size(), 2);
+    QVERIFY(report->grab().toImage().save(PicturePath(*root_, "report-ades-xml.png")));
+    // An observation added while it shows appears in the ADES text at once.
+    Add("c", At(2026, 12, 9, 22, 0));
+    QCOMPARE(BoxLines(ReportBox()).filter("<optical>").size(), 3);
+    window_->Action("AdesPsvFormat1")->trigger();
+    lines = BoxLines(ReportBox());
+    QCOMPARE(lines.first(), QString("# version=2022"));
+    QCOMPARE(lines.filter(QRegularExpression("\\|CCD *\\|")).size(), 3);
     Stop();
   }
 
