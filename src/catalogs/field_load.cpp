@@ -15,7 +15,7 @@ void RunReader(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParam
   if (reader == nullptr || !reader->OpenCatalog()) return;
   std::vector<CatalogStar> stars;
   if (!reader->ReadField(params.window, jd, stars) || stars.empty()) return;
-  for (const CatalogStar& s : stars) c.field.AddStar(s);
+  reader->Merge(c.field, stars);
 }
 
 FieldCatalogReader* SupplementReader(const FieldLoadContext& c) {

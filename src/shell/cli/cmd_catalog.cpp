@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "catalogs/field_load.h"
+#include "catalogs/zone_readers.h"
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "shell/cli/catalog_commands.h"
@@ -17,24 +18,37 @@ namespace skarvel::cli {
 namespace {
 
 constexpr const char* kCatalogHelp =
-    "Usage: skarvel-cli catalog --catalog gsc|gsc-converted --path ROOT --center RA,DEC\n"
-    "                           --size-arcmin S --mag-limit M [--path2 ROOT2] [--jd JD]\n\n"
-    "Reads the stars of a square field from the Guide Star Catalog as the reference\n"
-    "field does: the search window is 1.5 times the field (RA hours, Dec degrees of\n"
-    "the centre; size in arc minutes), at most 12 regions are read, and plate entries\n"
-    "of one star are merged (CD-ROM form). gsc: the CD-ROM layout, ROOT holding\n"
-    "TABLES/REGIONS.TBL and the GSC/ zone folders of Volume I; --path2 names Volume II\n"
-    "(default ROOT). gsc-converted: the converted layout, ROOT holding\n"
-    "TABLES/REGIONS.BIN and GSC/ (--path2 for zones 14-24, default ROOT).\n"
-    "--jd is the observation time; the GSC has no proper motions, so it changes nothing.\n"
-    "Options taken as: GSC primary catalog from local files, no supplement,\n"
-    "DefaultRefMags on. A missing file is not asked for: its prompt is printed.\n\n"
+    "Usage: skarvel-cli catalog --catalog gsc|gsc-converted|ucac2|ucac3|bss|sa1|sa2\n"
+    "                           --path ROOT --center RA,DEC --size-arcmin S --mag-limit M\n"
+    "                           [--path2 ROOT2] [--jd JD] [--colour N]\n\n"
+    "Reads the stars of a square field from a star catalog as the reference field\n"
+    "does: the search window is 1.5 times the field (RA hours, Dec degrees of the\n"
+    "centre; size in arc minutes).\n"
+    "gsc: the Guide Star Catalog's CD-ROM layout, ROOT holding TABLES/REGIONS.TBL and\n"
+    "the GSC/ zone folders of Volume I; --path2 names Volume II (default ROOT); at\n"
+    "most 12 regions are read and plate entries of one star are merged.\n"
+    "gsc-converted: the converted layout, ROOT holding TABLES/REGIONS.BIN and GSC/\n"
+    "(--path2 for zones 14-24, default ROOT).\n"
+    "ucac2: ROOT holds U2/u2index.da and the zone files U2/z001 ... U2/z288.\n"
+    "ucac3: ROOT holds u3index.unf, table_zones and z001 ... z144 (side 1);\n"
+    "--path2 the zones z145 ... z360 (side 2, default ROOT).\n"
+    "bss: ROOT holds bsindex.da (or bsindx.da) and s01 ... s36.\n"
+    "sa1, sa2: ROOT holds ZONE0000.ACC ... ZONE1725.ACC and the .CAT files of\n"
+    "USNO-SA1.0 or USNO-SA2.0 (read alone, as the supplement with no primary catalog).\n"
+    "--jd is the observation time (default J2000.0, JD 2451545.0): the UCAC\n"
+    "positions are carried to it by their proper motions; the GSC and the SA have none.\n"
+    "--colour is the colour choice of the field parameters: UCAC3 0 SuperCosmos B,\n"
+    "1 R2, 2 I, 3 2MASS J, 4 H, 5 K, 6 UCAC model magnitude (default 6); SA 0 blue,\n"
+    "1 red (default 1); the others ignore it.\n"
+    "Options taken as: local files, DefaultRefMags on. A missing file is not asked\n"
+    "for: its prompt is printed.\n\n"
     "JSON keys: stars (list of {id, ra_hours, dec_deg, mag, pos_err, mag_err, class,\n"
-    "entries, catalog}, sorted by RA then Dec), brightest, faintest, star_count,\n"
-    "nonstellar_count, regions (region numbers read), window ({ra_min, ra_max,\n"
-    "dec_min, dec_max, mag_limit}).\n"
-    "Exit status 1 when the regions table cannot be read, no region overlaps, or a\n"
-    "region file could not be read.\n";
+    "entries, catalog, band, pm_ra, pm_dec, use_mag}, sorted by RA then Dec),\n"
+    "brightest, faintest, star_count, nonstellar_count, regions (GSC region numbers\n"
+    "read), window ({ra_min, ra_max, dec_min, dec_max, mag_limit}).\n"
+    "Exit status 1 when the catalog cannot be read: the GSC regions table missing,\n"
+    "no region overlapping, a region file unreadable, or a zone catalog's index not\n"
+    "found.\n";
 
 // A private folder for the regions table's header text, removed afterwards.
 class ScratchDir {
@@ -68,7 +82,7 @@ class CatalogCliPlatform : public CliPlatform {
 
 int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   const auto flags =
-      Flags::Parse(args, {"catalog", "path", "path2", "center", "size-arcmin", "mag-limit", "jd"}, "catalog", err);
+      Flags::Parse(args, {"catalog", "path", "path2", "center", "size-arcmin", "mag-limit", "jd", "colour"}, "catalog", err);
   if (!flags) return kExitUsage;
   for (const char* required : {"catalog", "path", "center", "size-arcmin", "mag-limit"}) {
     if (!flags->Has(required)) {
@@ -77,8 +91,10 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
   }
   const std::string& kind = flags->Text("catalog");
-  if (kind != "gsc" && kind != "gsc-converted") {
-    err << "skarvel-cli catalog: --catalog takes gsc or gsc-converted, not \"" << kind << "\"\n";
+  const bool gsc = kind == "gsc" || kind == "gsc-converted";
+  if (!gsc && kind != "ucac2" && kind != "ucac3" && kind != "bss" && kind != "sa1" && kind != "sa2") {
+    err << "skarvel-cli catalog: --catalog takes gsc, gsc-converted, ucac2, ucac3, bss, sa1 or sa2, not \"" << kind
+        << "\"\n";
     return kExitUsage;
   }
   std::string centre = flags->Text("center");
@@ -97,11 +113,17 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
     err << "skarvel-cli catalog: --size-arcmin must be above 0\n";
     return kExitUsage;
   }
-  long double jd = 0;
+  long double jd = kJ2000JulianDate;
   if (flags->Has("jd")) {
     const auto v = flags->Number("jd", 0, 1e8L, err);
     if (!v) return kExitUsage;
     jd = *v;
+  }
+  std::uint8_t colour = kind == "ucac3" ? 6 : 1;
+  if (flags->Has("colour")) {
+    const auto v = flags->Number("colour", 0, 6, err);
+    if (!v) return kExitUsage;
+    colour = static_cast<std::uint8_t>(*v);
   }
 
   ScratchDir scratch;
@@ -109,13 +131,18 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   OptionsRecord options;
   options.dataDir = scratch.Path();
   options.catalogLocation = 0;
-  options.primaryCatalog = kPrimaryGSC;
-  options.supplCatalog = 0;
+  options.primaryCatalog = gsc ? kPrimaryGSC : kind == "ucac2" ? kPrimaryUCAC2 : kind == "ucac3" ? kPrimaryUCAC3 : kPrimaryNone;
+  options.supplCatalog = kind == "sa1" ? 1 : kind == "sa2" ? 2 : kind == "bss" ? 3 : 0;
   options.defaultRefMags = true;
   options.vornFormatGSC = kind == "gsc-converted";
-  options.gscPath1 = fs::WithTrailingSeparator(flags->Text("path"));
-  options.gscPath2 = flags->Has("path2") ? fs::WithTrailingSeparator(flags->Text("path2")) : options.gscPath1;
-  options.programDir = options.gscPath1;
+  const std::string root = fs::WithTrailingSeparator(flags->Text("path"));
+  const std::string root2 = flags->Has("path2") ? fs::WithTrailingSeparator(flags->Text("path2")) : root;
+  options.gscPath1 = root;
+  options.gscPath2 = root2;
+  if (!gsc) options.gscPath1 = options.gscPath2 = scratch.Path();  // nothing else is looked for
+  options.ucac2Path = options.bssPath = options.sa1Path = options.sa2Path = options.ucac3Path1 = root;
+  options.ucac3Path2 = root2;
+  options.programDir = root;
   options.cdromDrive.clear();
   options.magLimit = static_cast<float>(*magLimit);
 
@@ -124,16 +151,26 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   params.centreDec = *dec;
   params.size = static_cast<float>(*size);
   params.limitMag = static_cast<float>(*magLimit);
+  params.useSupplement = !gsc;
   DeriveSearchWindow(params);
 
   GSCRgnsTblObj table(options, ui);
   GSCFieldObj field(options, ui, table);
+  ZoneCatalogReaders zoneReaders(options, ui);
   FieldLoadContext context{options, ui, table, field, {}};
+  zoneReaders.Fill(context.readers, colour);
   if (!LoadReferenceField(context, params, jd)) {
     if (table.Loaded()) err << "No GSC region overlaps the field.\n";
     return kExitFailed;
   }
-  if (!field.ReadComplete()) return kExitFailed;
+  if (gsc && !field.ReadComplete()) return kExitFailed;
+  if (!gsc) {
+    const bool opened = kind == "ucac2"   ? zoneReaders.UCAC2().Loaded()
+                        : kind == "ucac3" ? zoneReaders.UCAC3().Loaded()
+                        : kind == "bss"   ? zoneReaders.BSS().Loaded()
+                                          : !zoneReaders.SA(kind == "sa1" ? 1 : 2).CatalogPath().empty();
+    if (!opened) return kExitFailed;
+  }
 
   nlohmann::ordered_json stars = nlohmann::ordered_json::array();
   field.Stars().Reset();
@@ -148,6 +185,10 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
     j["class"] = s->starClass;
     j["entries"] = s->entries;
     j["catalog"] = s->catalog;
+    j["band"] = s->band;
+    j["pm_ra"] = static_cast<double>(s->pmRA);
+    j["pm_dec"] = static_cast<double>(s->pmDec);
+    j["use_mag"] = s->useMag;
     stars.push_back(std::move(j));
   }
   const RegionList& regions = field.RegionsRequested();
@@ -170,7 +211,7 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 Subcommand CatalogCommand() {
-  return {"catalog", "stars of a field from the Guide Star Catalog", kCatalogHelp, RunCatalog};
+  return {"catalog", "stars of a field from a star catalog", kCatalogHelp, RunCatalog};
 }
 
 }  // namespace skarvel::cli

@@ -173,7 +173,13 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
 
 bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   GSCFieldObj& field = Field();
-  FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, FieldCatalogReaders{}};
+  if (zoneReaders_ == nullptr)
+    zoneReaders_ = std::make_unique<ZoneCatalogReaders>(lab_.Options(), lab_.Ui(), [this] {
+      return regions_->CatalogRoot().empty() ? lab_.Options().gscPath1 : regions_->CatalogRoot();
+    });
+  FieldCatalogReaders readers;
+  zoneReaders_->Fill(readers, request.colourChoice);
+  FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, readers};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
   for (auto& window : imageWindows_)
     if (window != nullptr) window->measurement.plate.MarkUnsolved();

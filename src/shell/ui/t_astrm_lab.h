@@ -16,6 +16,7 @@
 #include "astrometry/info_list.h"
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
+#include "catalogs/zone_readers.h"
 #include "orbits/chart_form.h"
 #include "shell/astrm_lab.h"
 
@@ -126,6 +127,7 @@ class TAstrmLab : public QMainWindow {
   std::unique_ptr<TMeasurement> measurement_;
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
+  std::unique_ptr<ZoneCatalogReaders> zoneReaders_;  ///< created on the first field load
   std::unique_ptr<TGSCForm1> referenceWindow_;
   ChartContent chart_;
   bool chartKept_ = false;
