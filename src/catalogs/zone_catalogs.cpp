@@ -67,9 +67,9 @@ long double NormalisedRA(long double ra) {
   return ra;
 }
 
-// The RA change in mas of RA over `years` of a UCAC3 proper motion pm (0.1
-// mas/yr of great circle, "pmRA cos Dec"): pm T / 10 / cos Dec, as wcstools'
-// scat applies it. At the very pole the RA is left as it is.
+// The RA change in mas of RA over `years` of a proper motion pm in 0.1 mas/yr
+// of great circle (the UCAC catalogs give "pmRA cos Dec"): pm T / 10 / cos Dec.
+// At the very pole the RA is left as it is.
 long double RAMotionMas(std::int32_t pm, long double years, long double decDeg) {
   const long double c = std::cos(decDeg * kRadiansPerDegree);
   if (std::fabs(c) < 1e-9L) return 0;
@@ -217,9 +217,8 @@ CatalogStar UCAC2FileObj::ConvertRecord(const std::uint8_t* record, std::int64_t
   CatalogStar s;
   s.catalog = kCatalogUCAC2;
   s.dec = (r.decMas + r.pmDec * years / 10.0L) / kMasPerDegree;
-  // The motion in RA is pmRA cos Dec per year, as wcstools' scat applies it to UCAC2.
   const long double cosDec = std::cos(s.dec * kRadiansPerDegree);
-  s.ra = NormalisedRA((r.raMas + cosDec * r.pmRA * years / 10.0L) / kMasPerHour);
+  s.ra = NormalisedRA((r.raMas + RAMotionMas(r.pmRA, years, s.dec)) / kMasPerHour);
   s.pmDec = static_cast<float>(r.pmDec / 10000.0L);
   s.pmRA = static_cast<float>(r.pmRA * cosDec / 10000.0L);
   s.posErr = static_cast<float>((r.posErrCode + 127) / 1000.0L);
@@ -499,7 +498,7 @@ CatalogStar BSSFileObj::ConvertRecord(const std::uint8_t* record, std::int64_t r
   CatalogStar s;
   s.catalog = kCatalogUCACBSS;
   s.dec = (r.decMas + r.pmDec * years / 10.0L) / kMasPerDegree;
-  s.ra = NormalisedRA((r.raMas + r.pmRA * years / 10.0L) / kMasPerHour);  // no cosine factor
+  s.ra = NormalisedRA((r.raMas + RAMotionMas(r.pmRA, years, s.dec)) / kMasPerHour);
   s.pmDec = static_cast<float>(r.pmDec / 10000.0L);
   s.pmRA = static_cast<float>(r.pmRA / 10000.0L);
   s.posErr = static_cast<float>((r.posErrCode + 127) / 1000.0L);
