@@ -291,8 +291,10 @@ ZoneRange UCAC3FileObj::RangeOf(int zone, int fromBin, int toBin) const {
   r.zone = zone;
   const auto z = static_cast<std::size_t>(zone);
   r.first = fromBin > 1 ? IndexValue(zone, fromBin - 1) : 0;
-  r.last = toBin < kRABins ? IndexValue(zone, toBin + 1) : (z < zoneLast_.size() ? zoneLast_[z] : 0);
-  r.idBase = (z < zoneFirst_.size() ? zoneFirst_[z] : 0) + r.first;
+  const std::int64_t before = z < zoneFirst_.size() ? zoneFirst_[z] : 0;
+  // To the end of the zone: its last running number L less the running numbers before it.
+  r.last = toBin < kRABins ? IndexValue(zone, toBin + 1) : (z < zoneLast_.size() ? zoneLast_[z] - before : 0);
+  r.idBase = before + r.first;
   return r;
 }
 
