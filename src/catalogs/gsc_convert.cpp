@@ -112,8 +112,8 @@ std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool find
   return out.Buffer();
 }
 
-ConvertedRegion ConvertRegionFile(const std::string& input, std::uint32_t region, float magLimit, bool finder,
-                                  bool marlo) {
+ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
+                                  float magLimit, bool finder, bool marlo) {
   ConvertedRegion result;
   std::vector<std::uint8_t> file;
   try {
@@ -126,33 +126,10 @@ ConvertedRegion ConvertRegionFile(const std::string& input, std::uint32_t region
     result.code = io_code::kEndOfFile;
     return result;
   }
-  // A private field list for the merge: nothing shared between threads.
+  // A private field list for the merge: nothing shared between threads (`ui` is never called).
   OptionsRecord options;
-  class Silent : public platform::Platform {
-   public:
-    platform::Answer Message(const platform::MessageRequest&) override { return platform::Answer::Cancel; }
-    void Beep() override {}
-    std::optional<std::vector<std::string>> OpenFiles(const platform::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> SaveFile(const platform::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> ChooseDirectory(const platform::DirectoryRequest&) override { return {}; }
-    std::optional<std::string> PromptText(const platform::TextPromptRequest&) override { return {}; }
-    void ProgressNote(const std::string&) override {}
-    std::unique_ptr<platform::ProgressWindow> OpenProgress(const std::string&, const std::string&, std::int64_t,
-                                                           bool) override {
-      return nullptr;
-    }
-    void SetBusy(bool) override {}
-    bool OpenWebPage(const std::string&) override { return false; }
-    platform::ProcessHandle StartProcess(const std::string&, const std::vector<std::string>&,
-                                         const std::string&) override {
-      return {};
-    }
-    bool ProcessRunning(platform::ProcessHandle) override { return false; }
-    platform::HttpResponse HttpGet(const std::string&) override { return {}; }
-    ScreenSize Screen() override { return {}; }
-  } silent;
-  GSCRgnsTblObj table(options, silent);
-  GSCFieldObj field(options, silent, table);
+  GSCRgnsTblObj table(options, ui);
+  GSCFieldObj field(options, ui, table);
   field.BeginField();
   field.RawStars().Clear();
   for (std::size_t at = kGSCHeaderBytes; at + kGSCRecordBytes <= file.size(); at += kGSCRecordBytes) {
@@ -225,7 +202,7 @@ bool GSCConverter::ConvertRegion(const std::string& input, const std::string& ou
                                  std::uint32_t region) {
   if (!fs::FileExists(input) && !AskMount(zone)) return false;
   return WriteRegion(output,
-                     ConvertRegionFile(input, region, settings_.magLimit, settings_.finder, settings_.marloVersion),
+                     ConvertRegionFile(ui_, input, region, settings_.magLimit, settings_.finder, settings_.marloVersion),
                      input);
 }
 
@@ -280,7 +257,7 @@ bool GSCConverter::ConvertGSC(int threads) {
     auto convert = [&](std::size_t from, std::size_t step) {
       for (std::size_t i = from; i < end - at; i += step) {
         const std::uint32_t region = todo[at + i];
-        results[i] = ConvertRegionFile(InputFile(region), region, settings_.magLimit, settings_.finder,
+        results[i] = ConvertRegionFile(ui_, InputFile(region), region, settings_.magLimit, settings_.finder,
                                        settings_.marloVersion);
       }
     };

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "catalogs/catalog_files.h"
 #include "catalogs/catalog_location.h"
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
@@ -20,8 +21,6 @@ using platform::Icon;
 
 namespace {
 
-constexpr const char* kBreak = "\r\n";
-constexpr const char* kBreak2 = "\r\n\r\n";
 /// Height of a zone, degrees, and its step in the zone names (0.1 degree).
 constexpr double kZoneDegrees = 7.5;
 constexpr int kZoneStep = 75;
@@ -34,17 +33,6 @@ constexpr long double kArcsecPerHour = 54000.0L;
 constexpr long double kRadiansPerDegree = 3.14159265358979323846264338327950288L / 180.0L;
 constexpr std::size_t kRecordsPerRead = 1024;
 
-std::string FileMessage(const std::string& message, const std::string& name, int code) {
-  return message + kBreak2 + "File Name: " + name + kBreak + "IOResult = " + std::to_string(code);
-}
-
-int OpenForReading(const std::string& path, std::ifstream& in) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return IOCodeFromErrno(errno);
-  if (!S_ISREG(st.st_mode)) return io_code::kAccessDenied;
-  in.open(path, std::ios::binary);
-  return in ? 0 : io_code::kAccessDenied;
-}
 
 std::int32_t BigEndianI32(const std::uint8_t* p) {
   return static_cast<std::int32_t>((static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
@@ -104,7 +92,7 @@ bool SAFilesObj::SelectZones(const SearchWindow& window, std::vector<SAZone>& zo
     if (!zones.empty() && zones.front().start == start) break;
     const std::string name = path_ + SAZoneStem(start) + ".ACC";
     std::ifstream in;
-    int code = OpenForReading(fs::Resolve(name), in);
+    int code = OpenCatalogFile(fs::Resolve(name), in);
     std::int64_t first = 0;
     if (code == 0) {
       std::string line(kSAAccessLineBytes, ' ');
@@ -119,7 +107,7 @@ bool SAFilesObj::SelectZones(const SearchWindow& window, std::vector<SAZone>& zo
       }
     }
     if (code != 0) {
-      platform::Tell(ui_, FileMessage("Unable to Open .ACC File!", name, code), "SA File Error!", Icon::Error);
+      platform::Tell(ui_, CatalogFileMessage("Unable to Open .ACC File!", name, code), "SA File Error!", Icon::Error);
       zones.clear();
       return false;
     }
@@ -138,9 +126,9 @@ bool SAFilesObj::ReadZone(const SAZone& zone, const SearchWindow& window, StarLi
   path_ = *found;
   const std::string name = path_ + relative;
   std::ifstream in;
-  const int code = OpenForReading(fs::Resolve(name), in);
+  const int code = OpenCatalogFile(fs::Resolve(name), in);
   if (code != 0) {
-    platform::Tell(ui_, FileMessage("Unable to Open " + Name() + " File!", name, code), "SA File Error!",
+    platform::Tell(ui_, CatalogFileMessage("Unable to Open " + Name() + " File!", name, code), "SA File Error!",
                    Icon::Error);
     return false;
   }

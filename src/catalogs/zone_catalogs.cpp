@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "catalogs/catalog_files.h"
 #include "catalogs/catalog_location.h"
 #include "foundations/byte_io.h"
 #include "foundations/file_system.h"
@@ -20,8 +21,6 @@ using platform::Icon;
 
 namespace {
 
-constexpr const char* kBreak = "\r\n";
-constexpr const char* kBreak2 = "\r\n\r\n";
 constexpr long double kMasPerDegree = 3600000.0L;
 constexpr long double kMasPerHour = 54000000.0L;  // 15 degrees of 3,600,000 mas
 constexpr long double kPi = 3.14159265358979323846264338327950288L;
@@ -41,17 +40,6 @@ std::string Digits(std::int64_t value, int width) {
   return buffer;
 }
 
-std::string FileMessage(const std::string& message, const std::string& name, int code) {
-  return message + kBreak2 + "File Name: " + name + kBreak + "IOResult = " + std::to_string(code);
-}
-
-int OpenForReading(const std::string& path, std::ifstream& in) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return IOCodeFromErrno(errno);
-  if (!S_ISREG(st.st_mode)) return io_code::kAccessDenied;
-  in.open(path, std::ios::binary);
-  return in ? 0 : io_code::kAccessDenied;
-}
 
 std::string FirstSet(std::initializer_list<const std::string*> paths) {
   for (const std::string* p : paths)
@@ -161,7 +149,7 @@ bool UCAC2FileObj::ReadIndexFile(const std::string& name, std::size_t count, con
     code = failure.Code();
   }
   if (code != 0) {
-    platform::Tell(ui_, FileMessage(message, name, code), caption, Icon::Error);
+    platform::Tell(ui_, CatalogFileMessage(message, name, code), caption, Icon::Error);
     return false;
   }
   index_.assign(count, 0);
@@ -191,10 +179,10 @@ bool UCAC2FileObj::OpenCatalog() {
 bool UCAC2FileObj::OpenZoneFile(const std::string& name, const std::string& message, const std::string& caption) {
   if (zoneFile_.is_open()) zoneFile_.close();
   zoneFile_.clear();
-  const int code = OpenForReading(fs::Resolve(name), zoneFile_);
+  const int code = OpenCatalogFile(fs::Resolve(name), zoneFile_);
   if (code != 0) {
     if (zoneFile_.is_open()) zoneFile_.close();
-    platform::Tell(ui_, FileMessage(message, name, code), caption, Icon::Error);
+    platform::Tell(ui_, CatalogFileMessage(message, name, code), caption, Icon::Error);
     return false;
   }
   return true;
@@ -331,7 +319,7 @@ bool UCAC3FileObj::LoadZoneTable(const std::string& name) {
     }
   }
   if (code != 0) {
-    platform::Tell(ui_, FileMessage("Unable to Open Table Zones File!", name, code), "UCAC3 File Error!",
+    platform::Tell(ui_, CatalogFileMessage("Unable to Open Table Zones File!", name, code), "UCAC3 File Error!",
                    Icon::Error);
     return false;
   }

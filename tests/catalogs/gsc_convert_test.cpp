@@ -119,15 +119,17 @@ TEST(GSCConvertRegion, ABlankRecordEndsTheRegion) {
   file += Record("00002", 200.1, -7.5, 12.0) + Record("00001", 200.0, -7.5, 11.0) + Record("00001", 200.0, -7.5, 11.2) +
           Record("00003", 200.2, -7.5, 19.5) + std::string(45, ' ') + Record("00004", 200.3, -7.5, 10.0);
   testing::WriteText(dir / "5340.GSC", file);
-  const ConvertedRegion r = ConvertRegionFile(dir / "5340.GSC", 5340, 19.0f, false, false);
+  ScriptedPlatform ui;
+  const ConvertedRegion r = ConvertRegionFile(ui, dir / "5340.GSC", 5340, 19.0f, false, false);
   EXPECT_EQ(r.code, 0);
   ASSERT_EQ(r.bytes.size(), 2 * 27u);  // 00001 merged, 00003 too faint, 00004 after the blank record
   EXPECT_EQ(DecodeConvertedGSCRecord(r.bytes.data(), 5340, true).id, "05340-00001");
   EXPECT_EQ(DecodeConvertedGSCRecord(r.bytes.data(), 5340, true).entries, 2);
   EXPECT_EQ(DecodeConvertedGSCRecord(r.bytes.data() + 27, 5340, true).id, "05340-00002");
-  EXPECT_EQ(ConvertRegionFile(dir / "none.GSC", 1, 20, false, false).code, 2);
+  EXPECT_EQ(ConvertRegionFile(ui, dir / "none.GSC", 1, 20, false, false).code, 2);
   testing::WriteText(dir / "short.GSC", "SIMPLE");
-  EXPECT_EQ(ConvertRegionFile(dir / "short.GSC", 1, 20, false, false).code, 100);
+  EXPECT_EQ(ConvertRegionFile(ui, dir / "short.GSC", 1, 20, false, false).code, 100);
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 // A full CD-ROM tree: links to the fixture's region files, an empty region file elsewhere.
