@@ -19,7 +19,7 @@ bool RunReader(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParam
   if (reader == nullptr || !reader->OpenCatalog()) return false;
   std::vector<CatalogStar> stars;
   if (!reader->ReadField(params.window, jd, stars) || stars.empty()) return true;
-  for (const CatalogStar& s : stars) c.field.AddStar(s);
+  reader->Merge(c.field, stars);
   return true;
 }
 

@@ -26,6 +26,11 @@ class FieldCatalogReader {
   /// The stars of `window` at the observation time `julianDate` (for proper
   /// motion); true when it produced stars.
   virtual bool ReadField(const SearchWindow& window, long double julianDate, std::vector<CatalogStar>& stars) = 0;
+  /// Merges the stars ReadField gave into the field list (each inserted
+  /// sorted and counted; the USNO-SA removes its duplicates of the GSC).
+  virtual void Merge(GSCFieldObj& field, const std::vector<CatalogStar>& stars) {
+    for (const CatalogStar& s : stars) field.AddStar(s);
+  }
 };
 
 /// The readers of the other catalogs; a missing one is skipped.

@@ -85,6 +85,12 @@ class GSCFieldObj {
   /// Inserts a star of another reader into `Stars` and counts it (stellar:
   /// StarCount and the magnitude extremes; else NonStellarCount).
   void AddStar(const CatalogStar& star);
+  /// Sets the magnitude extremes and StarCount after a supplement merge.
+  void SetSummary(float brightest, float faintest, std::int32_t starCount) {
+    brightestMag_ = brightest;
+    faintestMag_ = faintest;
+    starCount_ = starCount;
+  }
 
   StarList& Stars() { return stars_; }
   StarList& RawStars() { return rawStars_; }

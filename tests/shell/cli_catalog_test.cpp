@@ -6,6 +6,8 @@
 
 #include "shell/cli/cli.h"
 #include "shell/cli_run.h"
+#include "support/temp_dir.h"
+#include "support/zone_catalog_writer.h"
 
 namespace skarvel {
 namespace {
@@ -86,6 +88,56 @@ TEST(CliCatalog, FailuresAndBadUsage) {
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("Usage: skarvel-cli catalog --catalog gsc|gsc-converted", 0), 0u);
   EXPECT_NE(Cli({"--help"}).out.find("  catalog  "), std::string::npos);
+}
+
+TEST(CliCatalog, ZoneCatalogs) {
+  testing::TempDir dir;
+  testing::ZoneStar s;
+  s.raHours = 6.0;
+  s.decDeg = 10.1;
+  s.mag = 12.5;
+  s.pmDec = -500;  // mas/yr
+  s.scB = 0;
+  const std::string root = dir.MakeDir("cat");
+  testing::WriteUCAC2(root, {s});
+  testing::WriteUCAC3(root, root, {s});
+  testing::WriteBSS(root, {s});
+  testing::WriteSA(root, {s});
+  auto run = [&](const std::string& kind, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"catalog", "--catalog", kind, "--path", root, "--center", "6.0,10.1",
+                                     "--size-arcmin", "20", "--mag-limit", "16"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return Cli(args);
+  };
+  const std::vector<std::pair<std::string, int>> kinds = {{"ucac2", 7}, {"ucac3", 8}, {"bss", 2}, {"sa1", 5}, {"sa2", 6}};
+  for (const auto& [kind, code] : kinds) {
+    const CliRun r = run(kind);
+    ASSERT_EQ(r.status, 0) << kind << r.err;
+    const auto j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j["stars"].size(), 1u) << kind;
+    EXPECT_EQ(j["stars"][0]["catalog"], code);
+    EXPECT_NEAR(j["stars"][0]["dec_deg"].get<double>(), 10.1, 1e-6) << kind;  // J2000.0: no motion
+    EXPECT_EQ(j["star_count"], 1);
+  }
+  EXPECT_EQ(nlohmann::json::parse(run("ucac2").out)["stars"][0]["id"], "00000001");
+  EXPECT_EQ(nlohmann::json::parse(run("sa2").out)["stars"][0]["id"], "0975-1");
+  // Twenty years later the UCAC stars stand 10" further south.
+  const auto later = nlohmann::json::parse(run("ucac3", {"--jd", "2458850.0"}).out);
+  EXPECT_NEAR(later["stars"][0]["dec_deg"].get<double>(), 10.1 - 10.0 / 3600, 1e-7);
+  EXPECT_EQ(later["stars"][0]["band"], 7);
+  // UCAC3 with SuperCosmos B: this star has none.
+  const auto blue = nlohmann::json::parse(run("ucac3", {"--colour", "0"}).out);
+  EXPECT_EQ(blue["stars"][0]["class"], 1);
+  EXPECT_EQ(blue["stars"][0]["mag_err"], 10.0);
+  EXPECT_EQ(blue["stars"][0]["use_mag"], false);
+  EXPECT_EQ(blue["nonstellar_count"], 1);
+  // No catalog at the path: the prompt is printed and the run fails.
+  const CliRun none = Cli({"catalog", "--catalog", "ucac2", "--path", dir.Path() + "none", "--center", "6,10",
+                           "--size-arcmin", "20", "--mag-limit", "16"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("UCAC2 File Error!: Unable to access UCAC2 Catalog at location"), std::string::npos)
+      << none.err;
+  EXPECT_EQ(run("ucac3", {"--colour", "7"}).status, 2);
 }
 
 }  // namespace

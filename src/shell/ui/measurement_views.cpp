@@ -171,9 +171,14 @@ bool TAstrmLab::FieldParametersDialog(FieldRequest& request, int slot) {
 bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   fieldTime_ = julianDate;
   GSCFieldObj& field = Field();
+  if (zoneReaders_ == nullptr)
+    zoneReaders_ = std::make_unique<ZoneCatalogReaders>(lab_.Options(), lab_.Ui(), [this] {
+      return regions_->CatalogRoot().empty() ? lab_.Options().gscPath1 : regions_->CatalogRoot();
+    });
   if (online_ == nullptr) online_ = std::make_unique<B1CatObj>(lab_.Options(), lab_.Ui());
   online_->SetColourChoice(request.colourChoice);
   FieldCatalogReaders readers;
+  zoneReaders_->Fill(readers, request.colourChoice);
   readers.online = online_.get();
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, readers};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);

@@ -17,6 +17,7 @@
 #include "catalogs/b1_cat.h"
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
+#include "catalogs/zone_readers.h"
 #include "orbits/chart_form.h"
 #include "shell/astrm_lab.h"
 
@@ -142,6 +143,7 @@ class TAstrmLab : public QMainWindow {
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
   std::unique_ptr<B1CatObj> online_;  ///< the on-line catalogs; keeps its last answer for the run
+  std::unique_ptr<ZoneCatalogReaders> zoneReaders_;  ///< created on the first field load
   std::unique_ptr<TGSCForm1> referenceWindow_;
   ChartContent chart_;
   bool chartKept_ = false;

@@ -1,0 +1,301 @@
+#include "catalogs/gsc_convert.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cmath>
+#include <fstream>
+#include <thread>
+
+#include "catalogs/gsc_field.h"
+#include "catalogs/gsc_regions.h"
+#include "catalogs/gsc_zones.h"
+#include "foundations/byte_io.h"
+#include "foundations/file_system.h"
+#include "foundations/io_error.h"
+
+namespace skarvel {
+
+using platform::Icon;
+
+namespace {
+
+constexpr const char* kBreak = "\r\n";
+constexpr const char* kBreak2 = "\r\n\r\n";
+/// Largest CD-ROM region file accepted, bytes (the largest real one holds a few thousand records).
+constexpr std::uint64_t kLargestRegionFile = 64u << 20;
+/// Regions converted side by side before they are written in order.
+constexpr std::size_t kBatch = 64;
+
+std::string FileMessage(const std::string& message, const std::string& name, int code) {
+  return message + kBreak2 + "File Name: " + name + kBreak + "IOResult = " + std::to_string(code);
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+  return fs::NativePath(a) == fs::NativePath(b);
+}
+
+std::string WithSeparator(std::string path) {
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path.push_back('\\');
+  return path;
+}
+
+// Round to the nearest integer, halves to the even neighbour, within int16.
+std::int16_t Scaled16(long double v) {
+  return static_cast<std::int16_t>(std::clamp(std::nearbyint(v), -32768.0L, 32767.0L));
+}
+std::int32_t Scaled32(long double v) {
+  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), -2147483648.0L, 2147483647.0L));
+}
+
+}  // namespace
+
+GSCConvertSettings DefaultConvertSettings(const OptionsRecord& o) {
+  GSCConvertSettings s;
+  const std::string vorn = o.dataDir + "GSC_VORN\\";
+  if (o.vornFormatGSC) {
+    s.inputPath1 = s.inputPath2 = o.cdromDrive;
+    s.outputPath = o.gscPath1.empty() ? vorn : o.gscPath1;
+  } else if (!o.gscPath1.empty()) {
+    s.inputPath1 = o.gscPath1;
+    s.inputPath2 = o.gscPath2;
+    std::string out = WithSeparator(o.gscPath1);
+    out.insert(out.size() - 1, "_VORN");
+    s.outputPath = out;
+  } else {
+    s.inputPath1 = s.inputPath2 = o.cdromDrive;
+    s.outputPath = vorn;
+  }
+  return s;
+}
+
+bool CheckConvertSettings(platform::Platform& ui, GSCConvertSettings& s) {
+  s.inputPath1 = WithSeparator(s.inputPath1);
+  s.inputPath2 = WithSeparator(s.inputPath2);
+  s.outputPath = WithSeparator(s.outputPath);
+  if (SamePath(s.outputPath, s.inputPath1) || SamePath(s.outputPath, s.inputPath2)) {
+    platform::Tell(ui, "Input Directory Cannot Be Used for Output", "Same Directory!", Icon::Error);
+    return false;
+  }
+  return true;
+}
+
+std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool finder, bool marlo) {
+  const std::string number = star.id.size() > 6 ? star.id.substr(6) : star.id;
+  ByteWriter out;
+  if (finder) {
+    out.F64(static_cast<double>(star.ra));
+    out.F64(static_cast<double>(star.dec));
+    out.F32(star.mag);
+    out.Text(number, 5);
+    return out.Buffer();
+  }
+  out.I32(Scaled32(star.ra * 1e7L));
+  out.I32(Scaled32(star.dec * 1e5L));
+  out.Zeros(4);
+  out.I16(Scaled16(static_cast<long double>(star.mag) * 1000));
+  if (marlo) {
+    out.I16(30000);
+    out.I16(30000);
+    out.I16(0);
+    out.U8(15);
+  } else {
+    out.I16(Scaled16(static_cast<long double>(star.posErr) * 10));
+    out.I16(Scaled16(static_cast<long double>(star.magErr) * 100));
+    out.I16(star.entries);
+    out.U8(star.starClass);
+  }
+  out.Text(number, 5);
+  return out.Buffer();
+}
+
+ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
+                                  float magLimit, bool finder, bool marlo) {
+  ConvertedRegion result;
+  std::vector<std::uint8_t> file;
+  try {
+    file = fs::ReadFileBytes(input, kLargestRegionFile);
+  } catch (const IOFailure& failure) {
+    result.code = failure.Code();
+    return result;
+  }
+  if (file.size() < kGSCHeaderBytes) {  // no record 192
+    result.code = io_code::kEndOfFile;
+    return result;
+  }
+  // A private field list for the merge: nothing shared between threads (`ui` is never called).
+  OptionsRecord options;
+  GSCRgnsTblObj table(options, ui);
+  GSCFieldObj field(options, ui, table);
+  field.BeginField();
+  field.RawStars().Clear();
+  for (std::size_t at = kGSCHeaderBytes; at + kGSCRecordBytes <= file.size(); at += kGSCRecordBytes) {
+    const std::string record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
+    if (record.compare(0, 5, "     ") == 0) break;  // a blank record ends the region
+    CatalogStar star;
+    if (!ParseGSCRecord(record, region, true, star)) continue;
+    if (star.mag <= magLimit) field.RawStars().InsertSorted(star);
+  }
+  if (!field.RawStars().IsEmpty()) field.MergeEntries();
+  field.Stars().Reset();
+  while (const CatalogStar* s = field.Stars().Next()) {
+    const auto bytes = EncodeConvertedStar(*s, finder, marlo);
+    result.bytes.insert(result.bytes.end(), bytes.begin(), bytes.end());
+  }
+  return result;
+}
+
+GSCConverter::GSCConverter(const OptionsRecord& options, platform::Platform& ui, GSCConvertSettings& settings)
+    : options_(options), ui_(ui), settings_(settings) {}
+
+std::string GSCConverter::InputFile(std::uint32_t region) const {
+  const int zone = GSCZoneOfRegion(region);
+  return (GSCZoneOnVolumeII(zone) ? settings_.inputPath2 : settings_.inputPath1) + GSCZoneDirectory(zone) +
+         GSCRegionFileName(region, ".GSC");
+}
+
+std::string GSCConverter::OutputFile(std::uint32_t region) const {
+  return settings_.outputPath + GSCZoneDirectory(GSCZoneOfRegion(region)) + GSCRegionFileName(region, ".BIN");
+}
+
+bool GSCConverter::AskMount(int zone) {
+  const std::string text = std::string("Please Mount ") + (GSCZoneOnVolumeII(zone) ? "GSC Volume 2 " : "GSC Volume 1 ") +
+                           "In CD-ROM Drive.  " + "Wait until drive has loaded before pressing \"OK\"." + kBreak2 +
+                           "(If GSC is not on CD-ROM, press \"CANCEL\", restart conversion, and " +
+                           "supply correct paths to GSC Volumes.)";
+  return platform::Tell(ui_, text, "Mount GSC Volume", Icon::Exclamation, platform::Buttons::OkCancel) ==
+         platform::Answer::Ok;
+}
+
+bool GSCConverter::WriteRegion(const std::string& output, const ConvertedRegion& converted, const std::string& input) {
+  if (converted.code != 0) {
+    platform::Tell(ui_, FileMessage("Unable to Open GSC File!", input, converted.code), "GSC File Error!",
+                   Icon::Error);
+    return false;
+  }
+  // Written under a temporary name and renamed: a stopped conversion never
+  // leaves a half-written region file for Restart to skip.
+  const std::string target = fs::NativePath(output);
+  const std::string temp = target + ".part";
+  int code = 0;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) code = IOCodeFromErrno(errno != 0 ? errno : EACCES);
+    else if (!out.write(reinterpret_cast<const char*>(converted.bytes.data()),
+                        static_cast<std::streamsize>(converted.bytes.size())).flush())
+      code = io_code::kDiskFull;
+  }
+  if (code == 0 && std::rename(temp.c_str(), target.c_str()) != 0) code = IOCodeFromErrno(errno);
+  if (code != 0) {
+    std::remove(temp.c_str());
+    platform::Tell(ui_, FileMessage("Unable to Open Output File!", output, code), "GSC Conversion File Error!",
+                   Icon::Error);
+    return false;
+  }
+  return true;
+}
+
+bool GSCConverter::ConvertRegion(const std::string& input, const std::string& output, int zone,
+                                 std::uint32_t region) {
+  if (!fs::FileExists(input) && !AskMount(zone)) return false;
+  return WriteRegion(output,
+                     ConvertRegionFile(ui_, input, region, settings_.magLimit, settings_.finder, settings_.marloVersion),
+                     input);
+}
+
+bool GSCConverter::WriteRegionsTable() {
+  GSCRgnsTblObj table(options_, ui_);
+  table.SetFileName(settings_.inputPath1 + "TABLES\\REGIONS.TBL");
+  table.LoadRegions(false);
+  if (!table.Loaded()) return false;  // its message was shown
+  ByteWriter out;
+  table.Regions().Reset();
+  while (const SearchWindow* w = table.Regions().Next()) WriteSearchWindow(out, *w);
+  const std::string name = settings_.outputPath + "TABLES\\REGIONS.BIN";
+  try {
+    fs::AtomicWriteFile(name, out.Buffer());
+  } catch (const IOFailure& failure) {
+    platform::Tell(ui_, FileMessage("Unable to Open Output Regions File!", name, failure.Code()),
+                   "GSC Table Conversion Error!", Icon::Error);
+    return false;
+  }
+  return true;
+}
+
+bool GSCConverter::ConvertGSC(int threads) {
+  auto progress = ui_.OpenProgress("Converting GSC to VORN Format", "", kGSCRegionCount, true);
+  const std::string question = std::string("Terminate the GSC File Conversion?") + kBreak2 +
+                               "(You can restart later at the current point.)";
+  fs::MakeDirectories(settings_.outputPath);
+  fs::MakeDirectories(settings_.outputPath + "GSC\\");
+  fs::MakeDirectories(settings_.outputPath + "TABLES\\");
+  // The regions to convert, in order: with Restart, those before the first missing output are skipped.
+  std::vector<std::uint32_t> todo;
+  startPosition_ = 0;
+  for (int zone = 1; zone <= kGSCZoneCount; ++zone) {
+    fs::MakeDirectories(settings_.outputPath + GSCZoneDirectory(zone));
+    for (std::uint32_t region = zone == 1 ? 1u : GSCZoneLastRegion(zone - 1) + 1u; region <= GSCZoneLastRegion(zone);
+         ++region) {
+      if (settings_.restart) {
+        if (fs::FileExists(OutputFile(region))) continue;
+        startPosition_ = region - 1;
+        settings_.restart = false;
+      }
+      todo.push_back(region);
+    }
+  }
+  if (progress) progress->SetPosition(startPosition_);
+  const auto started = std::chrono::steady_clock::now();
+  bool stopDeclined = false;
+  const std::size_t workers = threads > 1 ? 2 : 1;
+  for (std::size_t at = 0; at < todo.size(); at += kBatch) {
+    const std::size_t end = std::min(todo.size(), at + kBatch);
+    std::vector<ConvertedRegion> results(end - at);
+    auto convert = [&](std::size_t from, std::size_t step) {
+      for (std::size_t i = from; i < end - at; i += step) {
+        const std::uint32_t region = todo[at + i];
+        results[i] = ConvertRegionFile(ui_, InputFile(region), region, settings_.magLimit, settings_.finder,
+                                       settings_.marloVersion);
+      }
+    };
+    if (workers == 2) {
+      std::thread second(convert, 1, 2);
+      convert(0, 2);
+      second.join();
+    } else {
+      convert(0, 1);
+    }
+    for (std::size_t i = 0; i < end - at; ++i) {
+      const std::uint32_t region = todo[at + i];
+      const int zone = GSCZoneOfRegion(region);
+      const std::string input = InputFile(region);
+      const std::string output = OutputFile(region);
+      // A missing input: the mount question, then the region once more.
+      const bool ok = results[i].code == io_code::kFileNotFound && !fs::FileExists(input)
+                          ? ConvertRegion(input, output, zone, region)
+                          : WriteRegion(output, results[i], input);
+      if (!ok) return false;
+      if (progress) {
+        const double done = static_cast<double>(at + i + 1);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const auto remaining = static_cast<long>(seconds / done * (static_cast<double>(todo.size()) - done));
+        progress->SetText(settings_.outputPath + GSCZoneDirectory(zone) + kBreak + GSCRegionFileName(region, ".BIN") +
+                          kBreak + "Region " + std::to_string(region) + kBreak + "Time remaining: " +
+                          std::to_string(remaining / 60) + " min " + std::to_string(remaining % 60) + " s");
+        progress->SetPosition(region);
+        if (!stopDeclined && progress->StopRequested()) {
+          if (platform::Tell(ui_, question, "Converting GSC to VORN Format", Icon::Question,
+                             platform::Buttons::YesNo) == platform::Answer::Yes)
+            return false;
+          stopDeclined = true;
+        }
+      }
+    }
+  }
+  return WriteRegionsTable();
+}
+
+}  // namespace skarvel
