@@ -1,12 +1,16 @@
 // The subcommands of the astrometric reduction.
 #pragma once
 
+#include <ostream>
+
 #include "shell/cli/cli.h"
 
 namespace skarvel::cli {
 
 /// `solve`: the plate solution from reference pairs.
 Subcommand SolveCommand();
+/// `solve --auto IMAGE.FIT ...`: the plate of an image matched to the catalog without a pairs file.
+int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err);
 /// `report`: the report text of a report data file.
 Subcommand ReportCommand();
 

@@ -1,10 +1,7 @@
-#include <stdlib.h>
-
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
-#include "catalogs/field_load.h"
+#include "shell/cli/catalog_field.h"
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "shell/cli/catalog_commands.h"
@@ -35,36 +32,6 @@ constexpr const char* kCatalogHelp =
     "dec_min, dec_max, mag_limit}).\n"
     "Exit status 1 when the regions table cannot be read, no region overlaps, or a\n"
     "region file could not be read.\n";
-
-// A private folder for the regions table's header text, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "skarvel-cli-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// The command line's platform, which also prints the location prompts it cannot answer.
-class CatalogCliPlatform : public CliPlatform {
- public:
-  explicit CatalogCliPlatform(std::ostream& err) : CliPlatform(err), err_(err) {}
-  std::optional<std::string> PromptText(const platform::TextPromptRequest& request) override {
-    err_ << request.caption << ": " << TerminalText(request.prompt) << "\n";
-    return std::nullopt;
-  }
-
- private:
-  std::ostream& err_;
-};
 
 int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   const auto flags =
@@ -104,36 +71,14 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
     jd = *v;
   }
 
-  ScratchDir scratch;
-  CatalogCliPlatform ui(err);
-  OptionsRecord options;
-  options.dataDir = scratch.Path();
-  options.catalogLocation = 0;
-  options.primaryCatalog = kPrimaryGSC;
-  options.supplCatalog = 0;
-  options.defaultRefMags = true;
-  options.vornFormatGSC = kind == "gsc-converted";
-  options.gscPath1 = fs::WithTrailingSeparator(flags->Text("path"));
-  options.gscPath2 = flags->Has("path2") ? fs::WithTrailingSeparator(flags->Text("path2")) : options.gscPath1;
-  options.programDir = options.gscPath1;
-  options.cdromDrive.clear();
-  options.magLimit = static_cast<float>(*magLimit);
-
   FieldParameters params;
   params.centreRA = *ra;
   params.centreDec = *dec;
   params.size = static_cast<float>(*size);
   params.limitMag = static_cast<float>(*magLimit);
-  DeriveSearchWindow(params);
-
-  GSCRgnsTblObj table(options, ui);
-  GSCFieldObj field(options, ui, table);
-  FieldLoadContext context{options, ui, table, field, {}};
-  if (!LoadReferenceField(context, params, jd)) {
-    if (table.Loaded()) err << "No GSC region overlaps the field.\n";
-    return kExitFailed;
-  }
-  if (!field.ReadComplete()) return kExitFailed;
+  CliCatalogField catalog(err, kind == "gsc-converted", flags->Text("path"), flags->Has("path2") ? flags->Text("path2") : "");
+  if (!catalog.Load(params, jd)) return kExitFailed;
+  GSCFieldObj& field = catalog.Field();
 
   nlohmann::ordered_json stars = nlohmann::ordered_json::array();
   field.Stars().Reset();
