@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <numeric>
+#include <optional>
 
 #include "astrometry/plate_solution.h"
 #include "foundations/angles.h"
@@ -28,6 +29,8 @@ constexpr int kStrongMinimum = 10;
 constexpr int kRefineCandidates = 8;
 // Bright image stars forming triangles in the first two stages (the last takes them all).
 constexpr int kStageImageStars[2] = {8, 14};
+// Windows of fainter catalog stars tried last, each starting half a window further.
+constexpr int kFainterWindows = 3;
 // Triangles: the shortest side at least this many pixels, the longest side at
 // least this fraction of the image's shorter side.
 constexpr double kMinSidePixels = 6;
@@ -41,6 +44,11 @@ constexpr double kMaxNonConformal = 0.03;
 constexpr double kDistinctPixels = 5;
 // A rival match with this fraction of the best one's pairs makes the match ambiguous.
 constexpr double kAmbiguousFraction = 0.7;
+// An accepted match pairs at least this fraction of the catalog stars in the
+// image (or of the stars found, when fewer).
+constexpr double kMinPairedFraction = 0.15;
+// The search's rms limit is this many times the accepted one.
+constexpr double kSearchRmsFactor = 3;
 
 struct Pt {
   double x = 0, y = 0;
@@ -375,6 +383,9 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
   std::vector<Candidate> candidates;
   Refined best;
   std::vector<Refined> accepted;
+  // The search accepts a looser fit: about the given centre rather than the
+  // image's true one the tangent plane is a little distorted.
+  double rmsLimit = kSearchRmsFactor * static_cast<double>(settings.maxRmsPixels);
   const auto acceptable = [&](const Refined& r, std::string* why) {
     if (!r.ok) {
       if (why) *why = "The stars found do not fit any position of the catalog stars.";
@@ -389,7 +400,7 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
       if (why) *why = "The image scale found does not agree with the camera's.";
       return false;
     }
-    if (r.rmsPixels > static_cast<double>(settings.maxRmsPixels)) {
+    if (r.rmsPixels > rmsLimit) {
       if (why) *why = "The paired stars do not fit each other well enough.";
       return false;
     }
@@ -404,17 +415,58 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
     return true;
   };
 
+  // The catalog again about the sky position of the image's centre, and the
+  // pairs refined there against the strict limit.
+  struct Strict {
+    Refined r;
+    double ra = 0, dec = 0;
+    std::vector<Pt> catalog;
+  };
+  const auto recentre = [&](const Refined& loose, std::string* why) -> std::optional<Strict> {
+    Strict out;
+    const Pt mid = loose.affine.Apply({w / 2, h / 2});
+    const double k = M_PI / 180, d0 = static_cast<double>(settings.centreDecDeg) * k;
+    const double X = mid.x / kArcsecPerRad, Y = mid.y / kArcsecPerRad;
+    out.ra = std::fmod((static_cast<double>(settings.centreRAHours) * 15 * k + std::atan2(-X, std::cos(d0) - Y * std::sin(d0))) / k / 15 + 48, 24.0);
+    out.dec = std::asin((Y * std::cos(d0) + std::sin(d0)) / std::sqrt(1 + X * X + Y * Y)) / k;
+    out.catalog.resize(catalog.size());
+    for (std::size_t i = 0; i < catalog.size(); ++i) {
+      const SkyStar& c = catalogStars[static_cast<std::size_t>(catalogIndex[i])];
+      long double x = 0, y = 0;
+      StandardArcsec(c.raHours, c.decDeg, out.ra, out.dec, x, y);
+      out.catalog[i] = {static_cast<double>(x), static_cast<double>(y)};
+    }
+    std::vector<Pt> from, to;
+    for (const StarPair& p : loose.pairs) {
+      from.push_back(image[static_cast<std::size_t>(p.image)]);
+      to.push_back(out.catalog[static_cast<std::size_t>(p.catalog)]);
+    }
+    const Grid movedGrid(out.catalog, std::max(coarse, 1e-6));
+    const double searchLimit = rmsLimit;
+    rmsLimit = static_cast<double>(settings.maxRmsPixels);
+    out.r = Refine(FitSimilarity(from, to, loose.similarity.mirror), image, out.catalog, movedGrid, settings);
+    const bool ok = acceptable(out.r, why);
+    rmsLimit = searchLimit;
+    if (!ok) return std::nullopt;
+    return out;
+  };
+
   bool done = false;
   // Stages of more and more bright stars: most frames match in the first.
   const int allImage = std::min<int>(settings.brightImageStars, static_cast<int>(image.size()));
-  for (int stage = 0; stage < 3 && !done; ++stage) {
-    const int nImage = stage == 2 ? allImage : std::min(allImage, kStageImageStars[stage]);
-    if (stage > 0 && nImage <= std::min(allImage, kStageImageStars[stage - 1])) continue;
+  // Then windows of fainter catalog stars: the image's brightest stars may be saturated and left out.
+  for (int stage = 0; stage < 3 + kFainterWindows && !done; ++stage) {
+    const int nImage = stage >= 2 ? allImage : std::min(allImage, kStageImageStars[stage]);
+    if (stage > 0 && stage < 3 && nImage <= std::min(allImage, kStageImageStars[stage - 1])) continue;
     int nCatalog = static_cast<int>(catalog.size());
     if (scaleKnown) nCatalog = std::min(nCatalog, std::max(2 * nImage, static_cast<int>(std::lround(nImage * areaRatio))));
     nCatalog = std::min(nCatalog, settings.maxCatalogStars);
+    const int first = stage < 3 ? 0 : (stage - 2) * nCatalog / 2;
+    if (first >= static_cast<int>(catalog.size()) - 3) break;
+    nCatalog = std::min(nCatalog, static_cast<int>(catalog.size()) - first);
     std::vector<Pt> brightCatalog;
-    for (int i = 0; i < nCatalog; ++i) brightCatalog.push_back(catalog[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])]);
+    for (int i = 0; i < nCatalog; ++i)
+      brightCatalog.push_back(catalog[static_cast<std::size_t>(order[static_cast<std::size_t>(first + i)])]);
     const std::vector<Pt> brightImage(image.begin(), image.begin() + nImage);
     std::vector<Triangle> catTriangles;
     for (int i = 0; i < nCatalog; ++i)
@@ -473,7 +525,10 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
   }
 
   std::string why = "No triangle of image stars matched the catalog stars.";
-  if (!done) {
+  std::vector<Strict> strict;
+  if (done) {
+    if (auto s1 = recentre(best, &why)) strict.push_back(std::move(*s1));
+  } else {
     std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.count > b.count; });
     int refinedCount = 0;
     for (const Candidate& c : candidates) {
@@ -488,24 +543,28 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
       if (seen) continue;
       ++refinedCount;
       Refined refined = Refine(c.s, image, catalog, grid, settings);
-      if (acceptable(refined, &why)) accepted.push_back(refined);
-    }
-    if (accepted.empty()) {
-      result.reason = why;
-      return result;
-    }
-    std::stable_sort(accepted.begin(), accepted.end(), [](const Refined& a, const Refined& b) { return a.pairs.size() > b.pairs.size(); });
-    best = accepted.front();
-    const Pt centre{w / 2, h / 2};
-    for (std::size_t i = 1; i < accepted.size(); ++i) {
-      const Pt p = best.affine.Apply(centre), q = accepted[i].affine.Apply(centre);
-      if (std::hypot(p.x - q.x, p.y - q.y) > kDistinctPixels * best.similarity.Scale() &&
-          static_cast<double>(accepted[i].pairs.size()) >= kAmbiguousFraction * static_cast<double>(best.pairs.size())) {
-        result.reason = "The stars fit two different positions of the catalog stars equally well.";
-        return result;
-      }
+      if (!acceptable(refined, &why)) continue;
+      accepted.push_back(refined);
+      if (auto s1 = recentre(refined, &why)) strict.push_back(std::move(*s1));
     }
   }
+  if (strict.empty()) {
+    result.reason = why;
+    return result;
+  }
+  std::stable_sort(strict.begin(), strict.end(), [](const Strict& a, const Strict& b) { return a.r.pairs.size() > b.r.pairs.size(); });
+  for (std::size_t i = 1; i < strict.size(); ++i) {
+    long double dx = 0, dy = 0;
+    StandardArcsec(strict[i].ra, strict[i].dec, strict[0].ra, strict[0].dec, dx, dy);
+    if (std::hypot(static_cast<double>(dx), static_cast<double>(dy)) > kDistinctPixels * strict[0].r.similarity.Scale() &&
+        static_cast<double>(strict[i].r.pairs.size()) >= kAmbiguousFraction * static_cast<double>(strict[0].r.pairs.size())) {
+      result.reason = "The stars fit two different positions of the catalog stars equally well.";
+      return result;
+    }
+  }
+  best = strict[0].r;
+  catalog = strict[0].catalog;
+  const double tangentRA = strict[0].ra, tangentDec = strict[0].dec;
 
   // The chance of a coincidence: catalog stars inside the image footprint
   // times the area of the pair circle, for every image star.
@@ -519,7 +578,12 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
   }
   const double r = static_cast<double>(settings.matchRadiusPixels);
   result.expectedChance = static_cast<double>(image.size()) * inside * M_PI * r * r / (w * h);
-  if (static_cast<double>(best.pairs.size()) < 3 * result.expectedChance + 3) {
+  const double paired = static_cast<double>(best.pairs.size());
+  if (paired < kMinPairedFraction * std::min<double>(inside, static_cast<double>(image.size()))) {
+    result.reason = "Too few of the stars found could be paired to rule out a coincidence.";
+    return result;
+  }
+  if (paired < 3 * result.expectedChance + 3) {
     result.reason = "Too few of the stars found could be paired to rule out a coincidence.";
     return result;
   }
@@ -535,6 +599,8 @@ MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vect
   result.rotationDeg = std::arg(best.similarity.k) * 180 / M_PI;
   result.mirrored = best.similarity.mirror;
   result.rmsArcsec = best.rmsArcsec;
+  result.tangentRAHours = tangentRA;
+  result.tangentDecDeg = tangentDec;
   return result;
 }
 

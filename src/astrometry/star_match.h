@@ -42,7 +42,7 @@ struct MatchSettings {
   /// How far the true centre may lie from the given one, in fields (width, height).
   long double pointingError = 0.5L;
   int brightImageStars = 20;      ///< the brightest image stars forming triangles
-  int maxCatalogStars = 140;      ///< at most this many catalog stars form triangles
+  int maxCatalogStars = 100;      ///< at most this many catalog stars form triangles
   long double matchRadiusPixels = 2.0L;  ///< a confirmed pair lies within this after refinement
   long double maxRmsPixels = 1.0L;       ///< largest accepted rms of the refined pairs
   int minMatches = 5;             ///< fewest pairs of an accepted match
@@ -59,8 +59,13 @@ struct MatchResult {
   bool found = false;
   std::string reason;           ///< why no match was accepted (plain words)
   std::vector<StarPair> pairs;  ///< image order (brightest first as given)
-  /// Image to standard coordinates (radians): X = c0 x + c1 y + c2, Y = c3 x + c4 y + c5.
+  /// Image to standard coordinates (radians) about the tangent point below:
+  /// X = c0 x + c1 y + c2, Y = c3 x + c4 y + c5.
   std::array<long double, 6> toStandard{};
+  /// The sky position of the image centre by the search, about which the
+  /// pairs were refined (hours, degrees).
+  long double tangentRAHours = 0;
+  long double tangentDecDeg = 0;
   long double arcsecPerPixel = 0;
   long double rotationDeg = 0;  ///< of the similarity part, degrees
   bool mirrored = false;        ///< the image is a mirror image of the sky as seen from inside the sphere

