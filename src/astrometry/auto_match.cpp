@@ -1,6 +1,7 @@
 #include "astrometry/auto_match.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "astrometry/plate_solution.h"
 #include "astrometry/reference_field.h"
@@ -30,6 +31,7 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
   }
   const std::vector<DetectedStar> detected = DetectStars(*image, request.detect);
   out.detected = detected.size();
+  out.stars = detected;
   std::vector<ImageStar> found;
   for (const DetectedStar& d : detected) {
     const ScreenPoint p = Reflect(request.view, d.x, d.y);
@@ -59,7 +61,7 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
   out.found = true;
   for (const StarPair& p : out.match.pairs) {
     const ImageStar& s = found[static_cast<std::size_t>(p.image)];
-    out.allPairs.push_back({index[static_cast<std::size_t>(p.catalog)], s.x, s.y});
+    out.allPairs.push_back({index[static_cast<std::size_t>(p.catalog)], s.x, s.y, detected[static_cast<std::size_t>(p.image)].flux});
   }
   // Rounds over the ninths of the image, the brightest left in each.
   std::vector<std::vector<AutoReference>> cells(kSpreadCells * kSpreadCells);
@@ -79,6 +81,32 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
     if (!any) break;
   }
   return out;
+}
+
+FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
+                                   long double jd) {
+  FrameDetections frame;
+  frame.jd = jd;
+  if (!outcome.found) return frame;
+  for (const DetectedStar& d : outcome.stars) {
+    SkyDetection s;
+    s.x = d.x;
+    s.y = d.y;
+    s.flux = d.flux;
+    const ScreenPoint p = Reflect(view, d.x, d.y);
+    PixelToSky(outcome.match, p.x, p.y, s.raHours, s.decDeg);
+    frame.stars.push_back(s);
+  }
+  std::vector<long double> points;
+  for (const AutoReference& r : outcome.allPairs) {
+    const CatalogStar* c = stars.GetAt(r.fieldIndex);
+    if (c != nullptr && r.flux > 0) points.push_back(c->mag + 2.5L * std::log10(r.flux));
+  }
+  if (!points.empty()) {
+    std::nth_element(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(points.size() / 2), points.end());
+    frame.zeroPoint = points[points.size() / 2];
+  }
+  return frame;
 }
 
 std::string AutoMatchRefusalText(const std::string& reason) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "astrometry/moving_objects.h"
 #include "astrometry/star_match.h"
 #include "catalogs/gsc_field.h"
 #include "config/observer_records.h"
@@ -38,6 +39,7 @@ struct AutoReference {
   std::int32_t fieldIndex = -1;  ///< index into the field star list
   long double imageX = 0;        ///< display image coordinates
   long double imageY = 0;
+  long double flux = 0;          ///< of the image star
 };
 
 struct AutoMatchOutcome {
@@ -47,6 +49,7 @@ struct AutoMatchOutcome {
   std::vector<AutoReference> allPairs;   ///< every matched pair, image order
   MatchResult match;
   std::size_t detected = 0;              ///< stars found in the image
+  std::vector<DetectedStar> stars;       ///< the stars found (file coordinates), brightest first
 };
 
 /// The scale of a camera on its telescope: pixel width / focal length x
@@ -57,6 +60,12 @@ long double CameraArcsecPerPixel(const CameraRecord& camera);
 /// of `stars` to them and chooses up to `maxReferences`, spread over the
 /// image: in rounds over its ninths, the brightest not yet taken of each.
 AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& stars);
+
+/// Every star found in the image on the sky by the match, with the
+/// frame's photometric zero point (the median over the matched stars of
+/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time.
+FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
+                                   long double jd);
 
 /// The message of a refused match: what was wrong and that the manual path stays open.
 std::string AutoMatchRefusalText(const std::string& reason);

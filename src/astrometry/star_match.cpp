@@ -328,6 +328,15 @@ bool StandardArcsec(long double raHours, long double decDeg, long double ra0Hour
   return true;
 }
 
+void PixelToSky(const MatchResult& match, long double x, long double y, long double& raHours, long double& decDeg) {
+  const auto& c = match.toStandard;
+  const long double X = c[0] * x + c[1] * y + c[2], Y = c[3] * x + c[4] * y + c[5];
+  const long double d0 = match.tangentDecDeg * kRadiansPerDegree;
+  const long double a = match.tangentRAHours * 15 * kRadiansPerDegree + std::atan2(-X, std::cos(d0) - Y * std::sin(d0));
+  raHours = std::fmod(a / kRadiansPerDegree / 15 + 48, 24.0L);
+  decDeg = std::asin((Y * std::cos(d0) + std::sin(d0)) / std::sqrt(1 + X * X + Y * Y)) / kRadiansPerDegree;
+}
+
 MatchResult MatchStars(const std::vector<ImageStar>& imageStars, const std::vector<SkyStar>& catalogStars,
                        const MatchSettings& settings) {
   MatchResult result;

@@ -78,6 +78,9 @@ struct MatchResult {
 MatchResult MatchStars(const std::vector<ImageStar>& image, const std::vector<SkyStar>& catalog,
                        const MatchSettings& settings);
 
+/// The sky position (hours, degrees) of an image position by an accepted match.
+void PixelToSky(const MatchResult& match, long double x, long double y, long double& raHours, long double& decDeg);
+
 /// Tangent-plane coordinates of a catalog star about (ra0 hours, dec0 degrees),
 /// arc seconds (X toward decreasing right ascension, Y north); false behind the plane.
 bool StandardArcsec(long double raHours, long double decDeg, long double ra0Hours, long double dec0Deg,
