@@ -177,9 +177,8 @@ void PlateSolnObj::ApplySolution(ReferenceStar& star, std::uint8_t solutionType)
   ToSky(Evaluate(star.imageX, star.imageY, solutionType), star.fitRA, star.fitDec);
   // The difference in right ascension is taken the short way round, so that a
   // star at 23h59m59.99s fitted at 0h00m00.01s has a residual of 0.3", not a day.
-  long double dra = star.catRA - star.fitRA;
-  while (dra > 12) dra -= 24;
-  while (dra <= -12) dra += 24;
+  long double dra = WrapInto(star.catRA - star.fitRA, 24);
+  if (dra > 12) dra -= 24;
   star.resRA = dra * 15 * 3600 * std::cos(star.catDec * kRadiansPerDegree);
   star.resDec = (star.catDec - star.fitDec) * 3600;
   star.resTotal = std::sqrt(star.resRA * star.resRA + star.resDec * star.resDec);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <iterator>
 
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
@@ -27,11 +28,21 @@ void ReadFlags(ByteReader& in, CatalogsUsed& c, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) *flags[i] = in.Bool();
 }
 
-void InsertInTimeOrder(AstromObsObj& report, const ObservationRecord& r) {
+// Adds the records read from a file to the report in time order, each after
+// those of the same time already there: the report is kept sorted, so a stable
+// sort of the report followed by the new records in file order gives exactly
+// what inserting them one by one would, in n log n time whatever their order.
+void AddInTimeOrder(AstromObsObj& report, std::vector<ObservationRecord>& read) {
+  if (read.empty()) return;
   auto& list = report.Observations();
-  const auto at = std::upper_bound(list.begin(), list.end(), r.params.observationTime,
-                                   [](double t, const ObservationRecord& o) { return t < o.params.observationTime; });
-  list.insert(at, r);
+  const auto firstNew = static_cast<std::ptrdiff_t>(list.size());
+  list.insert(list.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+  read.clear();
+  const auto byTime = [](const ObservationRecord& a, const ObservationRecord& b) {
+    return a.params.observationTime < b.params.observationTime;
+  };
+  std::stable_sort(list.begin() + firstNew, list.end(), byTime);
+  std::inplace_merge(list.begin(), list.begin() + firstNew, list.end(), byTime);
 }
 
 // A record of a file before 1.0, in the current form.
@@ -104,6 +115,8 @@ ReportReadResult ReadReportFile(const std::string& path, ReportVersion version, 
   }
   ByteReader reader(in);
   const bool old = version == ReportVersion::kBefore1;
+  // Records read so far; a file that breaks off keeps them, as a load always has.
+  std::vector<ObservationRecord> read;
   try {
     if (old) {
       if (loadParameters) {
@@ -142,7 +155,8 @@ ReportReadResult ReadReportFile(const std::string& path, ReportVersion version, 
       }
       ReadFlags(reader, report.catalogs, 9);
       if (!merge) report.Observations().clear();
-      while (!reader.AtEnd()) InsertInTimeOrder(report, ReadOldRecord(reader));
+      while (!reader.AtEnd()) read.push_back(ReadOldRecord(reader));
+      AddInTimeOrder(report, read);
       if (loadParameters && !oldReportFormat)
         platform::Tell(ui, "Verify User, Camera and Site information before generating report.",
                        "Old/Incomplete Data Loaded", Icon::Information);
@@ -157,9 +171,11 @@ ReportReadResult ReadReportFile(const std::string& path, ReportVersion version, 
       }
       ReadFlags(reader, report.catalogs, version == ReportVersion::kCurrent ? 11 : 10);
       if (!merge) report.Observations().clear();
-      while (!reader.AtEnd()) InsertInTimeOrder(report, ReadObservationRecord(reader));
+      while (!reader.AtEnd()) read.push_back(ReadObservationRecord(reader));
+      AddInTimeOrder(report, read);
     }
   } catch (const IOFailure&) {
+    AddInTimeOrder(report, read);
     platform::Tell(ui,
                    old ? "An error occurred while attempting to load the report data file!\r\nThe file may be from "
                          "this version.  Try \"Load Report Data\".\r\n\r\nYou MUST clear the report data before "

@@ -7,6 +7,7 @@
 
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
+#include "images/display_mapping.h"
 
 namespace skarvel {
 
@@ -142,6 +143,7 @@ void SanitizeOptions(OptionsRecord& r) {
   box(r.unknownBox);
   if (!std::isfinite(r.magLimit)) r.magLimit = d.magLimit;
   if (!std::isfinite(r.fieldSize) || r.fieldSize <= 0.0f) r.fieldSize = d.fieldSize;
+  BringIntoDialogRanges(r.displayDefaults);
 }
 
 std::string VersionPrefix(const std::string& version) {

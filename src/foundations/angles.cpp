@@ -1,6 +1,7 @@
 #include "foundations/angles.h"
 
 #include <cmath>
+#include <limits>
 
 #include "foundations/strings.h"
 
@@ -59,6 +60,15 @@ long double NormalizeRadians(long double x) {
   long double r = kTwoPi * (x / kTwoPi - std::trunc(x / kTwoPi));
   if (r < 0) r += kTwoPi;
   if (r >= kTwoPi) r = 0;  // a tiny negative value can round up to 2 pi
+  return r;
+}
+
+long double WrapInto(long double x, long double period) {
+  if (!std::isfinite(x)) return std::numeric_limits<long double>::quiet_NaN();
+  if (x >= 0 && x < period) return x;
+  long double r = std::fmod(x, period);
+  if (r < 0) r += period;
+  if (r >= period) r = 0;  // a tiny negative remainder can round up to the period
   return r;
 }
 

@@ -34,6 +34,11 @@ long double ArcCosClamped(long double x);
 /// x normalised to [0, 2 pi): 2 pi frac(x / 2 pi), plus 2 pi when negative.
 long double NormalizeRadians(long double x);
 
+/// x reduced into [0, period) by a remainder, so that any finite value takes
+/// constant time (a loop adding or subtracting the period never ends once the
+/// period is below the value's rounding step). Non-finite x gives NaN.
+long double WrapInto(long double x, long double period);
+
 /// An angle or time split into degrees (or hours), minutes and seconds.
 struct SexagesimalRec {
   std::int32_t degrees = 0;  ///< magnitude of the whole degrees (or hours)

@@ -28,6 +28,7 @@ int IOCodeFromErrno(int errnoValue) {
     case EROFS:
     case EISDIR: return io_code::kAccessDenied;
     case ENOSPC:
+    case EFBIG:  // beyond what the medium (or the process limit) lets a file grow to
     case EDQUOT: return io_code::kDiskFull;
     default: return errnoValue > 0 ? errnoValue : io_code::kInvalidInput;
   }

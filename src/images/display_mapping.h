@@ -16,6 +16,9 @@ inline constexpr std::int32_t kBuildPaletteLow = 64;
 inline constexpr std::int32_t kBuildPaletteHigh = 127;
 /// Width of the build ramp in palette indices (127 - 64).
 inline constexpr std::int32_t kRampIndices = 63;
+/// Palette bounds are held within +-1 000 000: far beyond the 0 ... 255 that
+/// can show, and small enough that no index arithmetic overflows.
+inline constexpr std::int32_t kPaletteBoundLimit = 1000000;
 
 /// A copy of `defaults` whose range-from-header field is 1 when
 /// `imageFileType` is 2 (other SBIG) and 0 otherwise.
@@ -23,7 +26,14 @@ DisplaySettings NewDisplaySettings(const DisplaySettings& defaults, std::uint8_t
 
 /// palette low := 64 - B; contrast factor := 1.5^(-C/10);
 /// palette high := round(contrast factor x 63) + palette low (halves to even).
+/// Safe for any B and C: both bounds are kept within +-kPaletteBoundLimit.
 void UpdatePaletteBounds(DisplaySettings& s);
+
+/// Brings stored display settings into the ranges their dialog allows (B and C
+/// -50 ... 50, k_low -2.5 ... 2.5, k_high 1 ... 6; a value that is not a number
+/// takes its default) and recomputes the palette bounds when anything changed.
+/// Returns whether anything changed. For settings read from a file.
+bool BringIntoDialogRanges(DisplaySettings& s);
 
 /// The 256 grey levels: i < low gives 0; i > high gives 255; otherwise
 /// round(sqrt((i - low) / (high - low)) x 255). With low == high the index

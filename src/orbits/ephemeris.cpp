@@ -102,9 +102,8 @@ bool GenerateEphemeris(const OrbitElements& elements, const SiteRecord& site, co
     const SkyCoord topo = Topocentric(geocentric, g.deltaAu * kEphemerisAuKm, where, t);
     EphemerisRecord rec;
     rec.dateTime = DaysToDateTime(t - kJulianDateOffset);
-    long double ra = topo.angle1 * 12 / kPi;
-    while (ra < 0) ra += 24;
-    rec.raHours = ra;
+    const long double ra = topo.angle1 * 12 / kPi;
+    rec.raHours = ra < 0 ? WrapInto(ra, 24) : ra;
     rec.decDeg = topo.angle2 * kDegreesPerRadian;
     rec.deltaAu = g.deltaAu;
     rec.magnitude = mag;
@@ -224,6 +223,10 @@ std::vector<std::string> OrbitNoteLines(ElementSource source, const OrbitCodes& 
 }
 
 std::string FractionalDateText(long double jd) {
+  // Julian dates of 0001 January 1 and 9999 December 31, 24h: the calendar's range.
+  constexpr long double kFirstCalendarJD = 1721425.5L;
+  constexpr long double kLastCalendarJD = 5373484.5L;
+  if (!(jd >= kFirstCalendarJD && jd < kLastCalendarJD)) return "----/--/--.-----";
   const long double units = std::nearbyint((jd - kJulianDateOffset) * 100000.0L);
   const long double wholeDays = std::floor(units / 100000.0L);
   const auto fraction = static_cast<long long>(units - wholeDays * 100000.0L);

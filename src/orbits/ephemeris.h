@@ -119,7 +119,8 @@ std::vector<std::string> OrbitNoteLines(ElementSource source, const OrbitCodes& 
 std::vector<std::string> OrbitNotes(ElementSource source, const OrbitCodes& codes);
 
 /// The calendar date of a Julian date with the day fraction rounded to five
-/// decimals: "YYYY/MM/DD.fffff" (2455400.5 gives "2010/07/23.00000").
+/// decimals: "YYYY/MM/DD.fffff" (2455400.5 gives "2010/07/23.00000"); a date
+/// outside years 1 to 9999 (or not finite) gives "----/--/--.-----".
 std::string FractionalDateText(long double jd);
 
 /// The "Osculating Orbital Elements:" block: two blank lines, the heading, a

@@ -291,22 +291,20 @@ long double PeriodYears(const OrbitElements& el) {
 }
 
 long double LongPerihelion(const OrbitElements& el) {
-  long double w = el.peri + el.node;
-  while (w > kTwoPi) w -= kTwoPi;
-  return w;
+  const long double w = el.peri + el.node;
+  return w > kTwoPi ? WrapInto(w, kTwoPi) : w;
 }
 
 long double MeanLongitude(const OrbitElements& el) {
-  long double l = el.M + el.peri + el.node;
-  while (l > kTwoPi) l -= kTwoPi;
-  return l;
+  const long double l = el.M + el.peri + el.node;
+  return l > kTwoPi ? WrapInto(l, kTwoPi) : l;
 }
 
 void SetFromLongitudes(OrbitElements& el, long double meanLongitude, long double longPerihelion) {
   el.peri = longPerihelion - el.node;
-  while (el.peri < 0) el.peri += kTwoPi;
+  if (el.peri < 0) el.peri = WrapInto(el.peri, kTwoPi);
   el.M = meanLongitude - longPerihelion;
-  while (el.M < 0) el.M += kTwoPi;
+  if (el.M < 0) el.M = WrapInto(el.M, kTwoPi);
 }
 
 void PrecessElements(OrbitElements& el, EquinoxKind kind, long double jd) {

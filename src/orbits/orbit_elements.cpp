@@ -94,4 +94,29 @@ CmoRecord ReadCmoRecord(ByteReader& in) {
   return rec;
 }
 
+namespace {
+
+/// Latest Julian date of the calendar (9999 December 31, 24h).
+constexpr long double kLastCalendarJD = 5373484.5L;
+/// Largest heliocentric distance of a plausible state (km; 67 000 AU).
+constexpr long double kMaxStateDistanceKm = 1e13L;
+/// Largest heliocentric speed of a plausible state (km/s).
+constexpr long double kMaxStateSpeedKmS = 1e3L;
+/// Largest magnitude parameter accepted (H, G, or the comets' g, k).
+constexpr long double kMaxMagnitudeParameter = 100;
+
+bool WithinJD(long double jd) { return jd >= 0 && jd <= kLastCalendarJD; }  // false for NaN
+
+bool Within(const Vec3& v, long double limit) {
+  return std::fabs(v.x) <= limit && std::fabs(v.y) <= limit && std::fabs(v.z) <= limit;
+}
+
+}  // namespace
+
+bool PlausibleCmoRecord(const CmoRecord& rec) {
+  return WithinJD(rec.epoch) && WithinJD(rec.frame.equinoxJD) && Within(rec.position, kMaxStateDistanceKm) &&
+         Within(rec.velocity, kMaxStateSpeedKmS) && std::fabs(rec.H) <= kMaxMagnitudeParameter &&
+         std::fabs(rec.G) <= kMaxMagnitudeParameter;
+}
+
 }  // namespace skarvel

@@ -119,6 +119,12 @@ void WriteCmoRecord(ByteWriter& out, const CmoRecord& rec, CmoWriteCache* cache 
 /// @throws IOFailure (100 "EOF!") when fewer than 162 bytes are left.
 CmoRecord ReadCmoRecord(ByteReader& in);
 
+/// Whether a record read from a file can describe an orbit: a finite epoch (and
+/// equinox) within the calendar's years 1 to 9999 or 0, a finite state vector
+/// within 1e13 km (67 000 AU) and 1000 km/s, and finite H and G within +-100.
+/// Converted files are outside data: a record failing this is unusable.
+bool PlausibleCmoRecord(const CmoRecord& rec);
+
 /// Appends the 51 header bytes of `header`.
 void WriteCmoHeader(ByteWriter& out, const CmoHeader& header);
 

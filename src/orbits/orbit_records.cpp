@@ -81,6 +81,20 @@ long double RequireNumber(std::string_view field, const char* what) {
   return *v;
 }
 
+/// An angle field in degrees, as radians. The databases give every angle within
+/// one turn; a value beyond +-360 degrees is no orbit and is refused here (a
+/// value of 1e12 degrees would otherwise survive to the propagation).
+constexpr long double kMaxAngleDegrees = 360;
+
+long double RequireAngle(long double degrees, const char* what) {
+  if (!(std::fabs(degrees) <= kMaxAngleDegrees)) throw OrbitRecordError(std::string("Invalid ") + what);
+  return degrees * kRadiansPerDegree;
+}
+
+long double RequireAngle(std::string_view field, const char* what) {
+  return RequireAngle(RequireNumber(field, what), what);
+}
+
 /// The Julian date of 0h of a calendar date.
 long double DateJD(std::int32_t year, int month, int day, const char* what) {
   const auto dt = EncodeDate(year, month, day);
@@ -174,10 +188,10 @@ void ParseLowellRecord(std::string_view record, bool sevenChar, OrbitElements& e
   el.H = RequireNumber(Columns(record, 43, 47), "H");
   el.G = RequireNumber(Columns(record, 49, 53), "G");
   el.epoch = CompactDateJD(Columns(record, 107, 114), "epoch");
-  el.M = RequireNumber(Columns(record, 116, 125), "mean anomaly") * kRadiansPerDegree;
-  el.peri = RequireNumber(Columns(record, 127, 136), "argument of perihelion") * kRadiansPerDegree;
-  el.node = RequireNumber(Columns(record, 138, 147), "node") * kRadiansPerDegree;
-  el.i = RequireNumber(Columns(record, 148, 157), "inclination") * kRadiansPerDegree;
+  el.M = RequireAngle(Columns(record, 116, 125), "mean anomaly");
+  el.peri = RequireAngle(Columns(record, 127, 136), "argument of perihelion");
+  el.node = RequireAngle(Columns(record, 138, 147), "node");
+  el.i = RequireAngle(Columns(record, 148, 157), "inclination");
   el.e = RequireNumber(Columns(record, 159, 168), "eccentricity");
   el.a = RequireNumber(Columns(record, 170, 181), "semi-major axis") * kAstronomicalUnitKm;
   for (std::size_t k = 0; k < 6; ++k) {
@@ -221,10 +235,10 @@ bool ParseMpcorbLine(std::string_view line, OrbitElements& el, OrbitCodes& codes
   const std::string_view gField = Columns(line, 15, 19);
   el.G = Trim(gField).empty() ? kMpcDefaultG : RequireNumber(gField, "G");
   el.epoch = PackedEpochJD(Columns(line, 21, 25));
-  el.M = RequireNumber(Columns(line, 27, 35), "mean anomaly") * kRadiansPerDegree;
-  el.peri = RequireNumber(Columns(line, 38, 46), "argument of perihelion") * kRadiansPerDegree;
-  el.node = RequireNumber(Columns(line, 49, 57), "node") * kRadiansPerDegree;
-  el.i = RequireNumber(Columns(line, 60, 68), "inclination") * kRadiansPerDegree;
+  el.M = RequireAngle(Columns(line, 27, 35), "mean anomaly");
+  el.peri = RequireAngle(Columns(line, 38, 46), "argument of perihelion");
+  el.node = RequireAngle(Columns(line, 49, 57), "node");
+  el.i = RequireAngle(Columns(line, 60, 68), "inclination");
   el.e = RequireNumber(Columns(line, 71, 79), "eccentricity");
   el.a = RequireNumber(Columns(line, 93, 103), "semi-major axis") * kAstronomicalUnitKm;
 
@@ -324,9 +338,9 @@ void ParseCometLine(std::string_view line, OrbitElements& el) {
 
   el.q = number("perihelion distance") * kAstronomicalUnitKm;
   el.e = number("eccentricity");
-  el.peri = number("argument of perihelion") * kRadiansPerDegree;
-  el.node = number("node") * kRadiansPerDegree;
-  el.i = number("inclination") * kRadiansPerDegree;
+  el.peri = RequireAngle(number("argument of perihelion"), "argument of perihelion");
+  el.node = RequireAngle(number("node"), "node");
+  el.i = RequireAngle(number("inclination"), "inclination");
   if (!(el.q > 0)) throw OrbitRecordError("Invalid perihelion distance");
   if (!(el.e >= 0)) throw OrbitRecordError("Invalid eccentricity");
 
@@ -384,6 +398,15 @@ OrbitElements CmoToElements(const CmoRecord& rec) {
   const auto choice = EquinoxChoiceOf(rec.frame.equinoxKind, rec.frame.equinoxJD);
   templ.equinoxIndex = choice ? static_cast<std::uint8_t>(*choice) : 2;
   const Vec3& r = rec.position;
+  if (!PlausibleCmoRecord(rec)) {
+    // Unusable outside data: no orbit, and no epoch that a date text or a
+    // propagation could choke on.
+    templ.frame.equinoxJD = kJD_J2000;
+    templ.H = templ.G = 0;
+    templ.epoch = 0;
+    templ.e = std::numeric_limits<long double>::quiet_NaN();
+    return templ;
+  }
   if (r.x == 0 && r.y == 0 && r.z == 0) {
     templ.epoch = rec.epoch;
     templ.e = std::numeric_limits<long double>::quiet_NaN();

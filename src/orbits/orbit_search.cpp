@@ -67,9 +67,7 @@ std::optional<long double> FieldValue(const std::string& text) {
 void SearchParams::DeriveBox() {
   if (kind == FieldKind::kLimits) {
     long double ra = raMinHours >= raMaxHours ? (raMinHours + raMaxHours + 24) / 2 : (raMinHours + raMaxHours) / 2;
-    while (ra >= 24) ra -= 24;
-    while (ra < 0) ra += 24;
-    centerRaHours = ra;
+    centerRaHours = WrapInto(ra, 24);
     centerDecDeg = (decMinDeg + decMaxDeg) / 2;
     return;
   }
@@ -187,9 +185,7 @@ J2000Place PlaceAt(MinorBody& body, long double t) {
   out.deltaAu = g.deltaAu;
   PrecessEcliptic(g.coord, EquinoxKind::kJulian, kJD_J2000);
   const SkyCoord eq = EclipticToEquatorial(g.coord);
-  long double ra = eq.angle1;
-  while (ra < 0) ra += kTwoPi;
-  out.ra = ra;
+  out.ra = eq.angle1 < 0 ? WrapInto(eq.angle1, kTwoPi) : eq.angle1;
   out.dec = eq.angle2;
   return out;
 }
@@ -214,7 +210,7 @@ struct Evaluator {
     J2000Place at;
     for (int pass = 0; pass < kTransitMaxPasses; ++pass) {
       long double h = ra * 12 / kPi - theta0;
-      while (h < 0) h += 24;
+      if (h < 0) h = WrapInto(h, 24);
       tPrime = prepared.jd + h / 24;
       at = PlaceAt(body, tPrime);
       if (at.error) return false;
@@ -241,8 +237,7 @@ struct Evaluator {
     if (!(prepared.nearAu <= delta && delta <= prepared.farAu)) return TestOutcome::kRejected;
     PrecessEcliptic(g.coord, EquinoxKind::kJulian, kJD_J2000);
     const SkyCoord eq = EclipticToEquatorial(g.coord);
-    long double ra = eq.angle1;
-    while (ra < 0) ra += kTwoPi;
+    const long double ra = eq.angle1 < 0 ? WrapInto(eq.angle1, kTwoPi) : eq.angle1;
     const long double dec = eq.angle2;
     if (!(prepared.decMin <= dec && dec <= prepared.decMax)) return TestOutcome::kRejected;
     if (!InRaWindow(ra, prepared.raMin, prepared.raMax)) return TestOutcome::kRejected;

@@ -5,10 +5,11 @@
 
 #include "platform/ui/qt_platform.h"
 #include "shell/astrm_lab.h"
+#include "shell/ui/skarvel_application.h"
 #include "shell/ui/t_astrm_lab.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  skarvel::ui::SkarvelApplication app(argc, argv);
   QApplication::setApplicationName(skarvel::AstrmLab::kTitle);
   // Numbers and dates are written with "." and "YYYY/MM/DD" whatever the desktop's locale.
   QLocale::setDefault(QLocale::c());
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   QStringList args = QApplication::arguments();
   args.removeFirst();
   skarvel::platform::QtPlatform ui;
+  app.SetReporter(&ui);
   skarvel::AstrmLab lab(ui, skarvel::AstrmLabEnvironment::FromProcess(skarvel::platform::FromQt(args.join(' '))));
   if (lab.Create() != skarvel::AstrmLab::StartResult::Running) return 1;
   skarvel::ui::TAstrmLab window(lab);

@@ -73,6 +73,39 @@ TEST(ReportFile, MergeInterleavesByTimeAndParametersCanStay) {
     EXPECT_LE(mine.Observations()[i - 1].params.observationTime, mine.Observations()[i].params.observationTime);
 }
 
+TEST(ReportFile, RecordsInAnyOrderLoadSortedStablyByTime) {
+  TempDir dir;
+  ScriptedPlatform ui;
+  // 3000 records in descending time order, each time twice (names tell them apart).
+  AstromObsObj written(UserRecord{}, CameraRecord{}, SiteRecord{});
+  for (int i = 2999; i >= 0; --i) {
+    ObservationRecord r;
+    r.params.observationTime = 2461000.5 + (i / 2) * 0.001;
+    r.params.objectName = "N" + std::to_string(i);
+    written.Observations().push_back(r);
+  }
+  ASSERT_TRUE(WriteReportFile(dir / "DESC.RPT", written, ui));
+  // Merged into a report that already holds a record at the time of the pair 5/4.
+  AstromObsObj report(UserRecord{}, CameraRecord{}, SiteRecord{});
+  ObservationRecord mine;
+  mine.params.observationTime = 2461000.5 + 2 * 0.001;
+  mine.params.objectName = "MINE";
+  report.Observations().push_back(mine);
+  ASSERT_EQ(ReadReportFile(dir / "DESC.RPT", ReportVersion::kCurrent, false, true, true, report, ui),
+            ReportReadResult::kLoaded);
+  const auto& list = report.Observations();
+  ASSERT_EQ(list.size(), 3001u);
+  // Ascending; equal times keep the report's record first, then the file's order.
+  EXPECT_EQ(list[0].params.objectName, "N1");
+  EXPECT_EQ(list[1].params.objectName, "N0");
+  EXPECT_EQ(list[4].params.objectName, "MINE");
+  EXPECT_EQ(list[5].params.objectName, "N5");
+  EXPECT_EQ(list[6].params.objectName, "N4");
+  EXPECT_EQ(list.back().params.objectName, "N2998");
+  for (std::size_t i = 1; i < list.size(); ++i)
+    ASSERT_LE(list[i - 1].params.observationTime, list[i].params.observationTime) << i;
+}
+
 TEST(ReportFile, OlderLayouts) {
   TempDir dir;
   ScriptedPlatform ui;

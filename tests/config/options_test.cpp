@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <random>
 
+#include "images/display_mapping.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -384,6 +386,43 @@ TEST(OptionsFile, HostileFilesNeverBreakTheStart) {
       ASSERT_EQ(ui.Messages().size(), 1u);
       EXPECT_EQ(r.magLimit, 20.0f);
     }
+  }
+}
+
+TEST(OptionsFile, DisplayDefaultsOutsideTheDialogRangesAreBroughtIntoThem) {
+  struct Case {
+    std::int32_t brightness, contrast;
+    float background, range;
+    std::int32_t wantB, wantC;
+    float wantBackground, wantRange;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const Case& c : {Case{INT32_MIN, -2000, nan, 1e30f, -50, -50, -0.25f, 6.0f},
+                        Case{INT32_MAX, INT32_MAX, -1e30f, nan, 50, 50, -2.5f, 2.0f},
+                        Case{7, -3, 0.5f, 3.25f, 7, -3, 0.5f, 3.25f}}) {
+    SCOPED_TRACE(c.brightness);
+    OptionsRecord stored = Distinctive();
+    stored.displayDefaults.brightness = c.brightness;
+    stored.displayDefaults.contrast = c.contrast;
+    stored.displayDefaults.backgroundSigmas = c.background;
+    stored.displayDefaults.rangeSigmas = c.range;
+    stored.displayDefaults.paletteLow = INT32_MIN;  // as a hostile file may hold
+    ScriptedPlatform ui;
+    Installation inst;
+    WriteAll(inst.dataDir + "ASTROPTS.INI", Serialize(stored));
+    OptsObj opts("ASTROPTS.INI", "1.330", inst.Env(), ui);
+    ASSERT_TRUE(opts.Start());
+    EXPECT_TRUE(ui.Messages().empty());
+    const DisplaySettings& d = opts.Record().displayDefaults;
+    EXPECT_EQ(d.brightness, c.wantB);
+    EXPECT_EQ(d.contrast, c.wantC);
+    EXPECT_EQ(d.backgroundSigmas, c.wantBackground);
+    EXPECT_EQ(d.rangeSigmas, c.wantRange);
+    // The palette bounds follow the brought-in values as the dialog computes them.
+    DisplaySettings expect = d;
+    UpdatePaletteBounds(expect);
+    EXPECT_EQ(d.paletteLow, expect.paletteLow);
+    EXPECT_EQ(d.paletteHigh, expect.paletteHigh);
   }
 }
 

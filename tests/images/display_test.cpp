@@ -121,6 +121,47 @@ TEST(Palette, BoundsForBrightnessAndContrast) {
   EXPECT_EQ(s.paletteHigh, 114 + 478);
 }
 
+TEST(Palette, AnyBrightnessAndContrastKeepTheBoundsInRange) {
+  // Values no dialog gives, as a damaged options file could hold: the bounds
+  // saturate at the limit instead of overflowing, and ramp and index stay sane.
+  for (const auto& [b, c] : {std::pair{INT32_MIN, -2000}, std::pair{INT32_MAX, 2000}, std::pair{INT32_MIN, INT32_MIN},
+                             std::pair{INT32_MAX, INT32_MAX}}) {
+    SCOPED_TRACE(std::to_string(b) + " " + std::to_string(c));
+    DisplaySettings s;
+    s.brightness = b;
+    s.contrast = c;
+    UpdatePaletteBounds(s);
+    EXPECT_GE(s.paletteLow, -kPaletteBoundLimit);
+    EXPECT_LE(s.paletteLow, kPaletteBoundLimit);
+    EXPECT_GE(s.paletteHigh, s.paletteLow);
+    EXPECT_LE(s.paletteHigh, kPaletteBoundLimit);
+    EXPECT_TRUE(std::isfinite(s.contrastFactor));
+    const GreyPalette p = PaletteRamp(s.paletteLow, s.paletteHigh);
+    EXPECT_LE(p[0], p[255]);
+    DisplayMap map;
+    map.low = -2147483648LL;
+    map.span = 4294967295LL;
+    map.paletteLow = s.paletteLow;
+    map.paletteHigh = s.paletteHigh;
+    EXPECT_EQ(map.Index(INT32_MIN), s.paletteLow);
+    EXPECT_EQ(map.Index(INT32_MAX), s.paletteHigh);
+  }
+  // Within the dialog ranges nothing changes (the extreme corner B = C = -50).
+  DisplaySettings s;
+  s.brightness = -50;
+  s.contrast = -50;
+  s.backgroundSigmas = 2.5f;
+  s.rangeSigmas = 1.0f;
+  UpdatePaletteBounds(s);
+  const DisplaySettings before = s;
+  EXPECT_FALSE(BringIntoDialogRanges(s));
+  EXPECT_EQ(s, before);
+  s.contrast = 51;
+  EXPECT_TRUE(BringIntoDialogRanges(s));
+  EXPECT_EQ(s.contrast, 50);
+  EXPECT_EQ(s.paletteHigh, 114 + 8);
+}
+
 TEST(Palette, SquareRootRamp) {
   const GreyPalette p = PaletteRamp(64, 127);
   EXPECT_EQ(p[0], 0);
