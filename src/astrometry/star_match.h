@@ -42,7 +42,7 @@ struct MatchSettings {
   /// How far the true centre may lie from the given one, in fields (width, height).
   long double pointingError = 0.5L;
   int brightImageStars = 20;      ///< the brightest image stars forming triangles
-  int maxCatalogStars = 100;      ///< at most this many catalog stars form triangles
+  int maxCatalogStars = 140;      ///< at most this many catalog stars form triangles
   long double matchRadiusPixels = 2.0L;  ///< a confirmed pair lies within this after refinement
   long double maxRmsPixels = 1.0L;       ///< largest accepted rms of the refined pairs
   int minMatches = 5;             ///< fewest pairs of an accepted match

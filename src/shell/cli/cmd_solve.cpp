@@ -130,14 +130,6 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     r.usePos = v->size() == 4 || (*v)[4] != 0;
     stars.push_back(r);
   }
-  PlateSolnObj plate;
-  plate.StartSolution((*centre)[0], (*centre)[1]);
-  for (const auto& r : stars) plate.AddPair(r);
-  if (!plate.SolvePlate(type)) {
-    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
-    return kExitFailed;
-  }
-  for (auto& r : stars) plate.ApplySolution(r, type);
   ReferenceStar centreRecord;
   if (size) {
     centreRecord.imageX = (*size)[0] / 2;
@@ -148,6 +140,27 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
       centreRecord.imageY += r.imageY / static_cast<long double>(stars.size());
     }
   }
+  const auto j = SolveJson(stars, (*centre)[0], (*centre)[1], type, model, centreRecord, target, err);
+  if (!j) return kExitFailed;
+  out << j->dump(2) << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& stars, long double raHours,
+                                                long double decDeg, std::uint8_t type, const std::string& model,
+                                                ReferenceStar centreRecord,
+                                                const std::optional<std::vector<long double>>& target,
+                                                std::ostream& err) {
+  PlateSolnObj plate;
+  plate.StartSolution(raHours, decDeg);
+  for (const auto& r : stars) plate.AddPair(r);
+  if (!plate.SolvePlate(type)) {
+    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
+    return std::nullopt;
+  }
+  for (auto& r : stars) plate.ApplySolution(r, type);
   plate.ApplySolution(centreRecord, type);
   nlohmann::ordered_json j;
   j["solved"] = true;
@@ -180,11 +193,8 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
                    {"sigma_dec", static_cast<double>(e.dec)},
                    {"sigma", static_cast<double>(e.total)}};
   }
-  out << j.dump(2) << "\n";
-  return kExitOk;
+  return j;
 }
-
-}  // namespace
 
 Subcommand SolveCommand() {
   return {"solve", "plate solution from reference pairs", kSolveHelp, RunSolve};

@@ -131,65 +131,27 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
     r.usePos = true;
     refs.push_back(r);
   }
-  PlateSolnObj plate;
-  plate.StartSolution(params.centreRA, params.centreDec);
-  for (const ReferenceStar& r : refs) plate.AddPair(r);
-  if (!plate.SolvePlate(type)) {
-    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
-    return kExitFailed;
-  }
-  for (ReferenceStar& r : refs) plate.ApplySolution(r, type);
   ReferenceStar centreRecord;
   centreRecord.imageX = image.width / 2;
   centreRecord.imageY = image.height / 2;
-  plate.ApplySolution(centreRecord, type);
-
-  nlohmann::ordered_json j;
-  j["solved"] = true;
-  j["model"] = model;
-  nlohmann::ordered_json constants = nlohmann::ordered_json::array();
-  for (long double c : plate.PlateConstants(type)) constants.push_back(static_cast<double>(c));
-  j["constants"] = constants;
-  nlohmann::ordered_json list = nlohmann::ordered_json::array(), pairs = nlohmann::ordered_json::array();
-  for (const ReferenceStar& r : refs) {
-    list.push_back({{"fit_ra_hours", static_cast<double>(r.fitRA)},
-                    {"fit_dec_deg", static_cast<double>(r.fitDec)},
-                    {"res_ra", static_cast<double>(r.resRA)},
-                    {"res_dec", static_cast<double>(r.resDec)},
-                    {"res_total", static_cast<double>(r.resTotal)},
-                    {"used", r.usePos}});
+  auto j = SolveJson(refs, params.centreRA, params.centreDec, type, model, centreRecord, target, err);
+  if (!j) return kExitFailed;
+  nlohmann::ordered_json pairs = nlohmann::ordered_json::array();
+  for (const ReferenceStar& r : refs)
     pairs.push_back({{"x", static_cast<double>(r.imageX)},
                      {"y", static_cast<double>(r.imageY)},
                      {"ra_hours", static_cast<double>(r.catRA)},
                      {"dec_deg", static_cast<double>(r.catDec)},
                      {"id", Latin1ToUtf8(r.id)},
                      {"mag", static_cast<double>(r.catMag)}});
-  }
-  j["stars"] = list;
-  j["pairs"] = pairs;
-  j["center"] = {{"ra_hours", static_cast<double>(centreRecord.fitRA)},
-                 {"dec_deg", static_cast<double>(centreRecord.fitDec)},
-                 {"x", static_cast<double>(centreRecord.imageX)},
-                 {"y", static_cast<double>(centreRecord.imageY)}};
-  if (target) {
-    ReferenceStar t;
-    t.imageX = (*target)[0];
-    t.imageY = (*target)[1];
-    plate.ApplySolution(t, type);
-    const auto e = plate.ErrorEstimates(type);
-    j["target"] = {{"ra_hours", static_cast<double>(t.fitRA)},
-                   {"dec_deg", static_cast<double>(t.fitDec)},
-                   {"sigma_ra", static_cast<double>(e.ra)},
-                   {"sigma_dec", static_cast<double>(e.dec)},
-                   {"sigma", static_cast<double>(e.total)}};
-  }
-  j["match"] = {{"stars_found", match.detected},
+  (*j)["pairs"] = pairs;
+  (*j)["match"] = {{"stars_found", match.detected},
                 {"pairs_matched", match.allPairs.size()},
                 {"arcsec_per_pixel", static_cast<double>(match.match.arcsecPerPixel)},
                 {"rotation_deg", static_cast<double>(match.match.rotationDeg)},
                 {"mirrored", match.match.mirrored},
                 {"rms_arcsec", static_cast<double>(match.match.rmsArcsec)}};
-  out << j.dump(2) << "\n";
+  out << j->dump(2) << "\n";
   return kExitOk;
 }
 
