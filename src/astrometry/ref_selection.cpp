@@ -1,5 +1,7 @@
 #include "astrometry/ref_selection.h"
 
+#include <algorithm>
+
 #include "astrometry/plate_solution.h"
 
 namespace skarvel {
@@ -148,6 +150,35 @@ void RefSelection::OkSelect() {
     return;
   }
   StartLocate();
+}
+
+void RefSelection::AutoMatch() {
+  if (!AutoMatchAvailable() || !hooks_.autoMatch) return;
+  const auto positions = hooks_.autoMatch();
+  if (!positions) return;
+  // As OK at the selection step with every reference new to the image.
+  if (hooks_.setAddRemove) hooks_.setAddRemove(false);
+  ImageMeasurement& m = M();
+  m.plate.MarkUnsolved();
+  m.references.clear();
+  m.referencesMeasured = false;
+  for (const ReferenceStar& e : hooks_.fieldSelection()) {
+    ReferenceStar r = e;
+    r.measured = false;
+    m.references.push_back(r);
+  }
+  resolveOnly_ = false;
+  StartLocate();
+  // Each star located as a click on it would locate it.
+  const MeasureView view = hooks_.view();
+  const int count = static_cast<int>(std::min(positions->size(), m.references.size()));
+  for (int k = 1; k <= count; ++k) {
+    const auto& p = (*positions)[static_cast<std::size_t>(k - 1)];
+    m.MeasureReference(view, options_.refBox, k, p[0] * view.scale, p[1] * view.scale);
+    currentNumber_ = m.references[static_cast<std::size_t>(k - 1)].number;
+  }
+  locateIndex_ = count + 1;
+  FinishLocate();
 }
 
 void RefSelection::StartLocate() {

@@ -68,6 +68,11 @@ struct SelectionHooks {
   std::function<void()> releaseSlot;
   /// The "Cancel" options dialog: the choice on OK, nothing on Cancel.
   std::function<std::optional<CancelChoice>(const CancelOptions&)> cancelOptions;
+  /// "&Auto-Match": fills the reference field's selection with stars matched
+  /// in the image and gives their image positions (display image
+  /// coordinates) in the selection's order; nothing, with the person told
+  /// why and the selection untouched, when no trustworthy match is found.
+  std::function<std::optional<std::vector<std::array<long double, 2>>>()> autoMatch;
   /// Closes the measurement: offers to save an unsaved solution report when
   /// `finished`, then closes the report, the image and reference-field
   /// windows, the magnifier and the dialog.
@@ -97,6 +102,13 @@ class RefSelection {
   bool Improve();
   void RemoveHighestResidual();
   void ChangeModel(std::uint8_t solutionType);
+  /// "&Auto-Match" (steps 0 and 1): the matched stars become the selection,
+  /// are located in the image as clicks on them would locate them, and the
+  /// locate step finishes (the target is located next). Without a match
+  /// nothing changes.
+  void AutoMatch();
+  /// The step at which "&Auto-Match" is offered.
+  bool AutoMatchAvailable() const { return step_ == kSelect || step_ == kAddDelete; }
 
   /// A click in the image window while measuring (screen coordinates).
   void ImageClicked(long double screenX, long double screenY);

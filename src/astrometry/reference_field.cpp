@@ -542,9 +542,16 @@ std::optional<PickCandidate> ReferenceFieldModel::BeginPick(int x, int y) {
   long double px = geometry_.ToPicture(x), py = geometry_.ToPicture(y);
   if (p.reverseEW) px = geometry_.width - px;
   if (p.reverseNS) py = geometry_.height - py;
-  CatalogStar star;
-  const std::int32_t index = field_.NearestStar(ToInt(RoundHalfEven(px)), ToInt(RoundHalfEven(py)), &star);
+  const std::int32_t index = field_.NearestStar(ToInt(RoundHalfEven(px)), ToInt(RoundHalfEven(py)), nullptr);
   if (index < 0) return std::nullopt;
+  return PickIndex(index);
+}
+
+std::optional<PickCandidate> ReferenceFieldModel::PickIndex(std::int32_t index) {
+  const FieldParameters& p = request_.params;
+  const CatalogStar* found = field_.Stars().GetAt(index);
+  if (found == nullptr) return std::nullopt;
+  const CatalogStar star = *found;
   pickedStar_ = star;
   pickedIndex_ = index;
   PickCandidate pick;

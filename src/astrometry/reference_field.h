@@ -300,6 +300,9 @@ class ReferenceFieldModel {
   /// units, mirrored back, the nearest star within 100 units, the prepared
   /// entry. Nothing when no star is near.
   std::optional<PickCandidate> BeginPick(int x, int y);
+  /// The same for the star at `index` of the field list (as the automatic
+  /// matching picks); nothing when there is no such star.
+  std::optional<PickCandidate> PickIndex(std::int32_t index);
   /// The dialog's OK with the flags it gives (in chart mode the star's own):
   /// a new star is appended unless 100 are active ("MaxRef Exceeded!"); an
   /// existing entry takes the flags and Kind, also refused when it would

@@ -78,6 +78,10 @@ TSlctRefForm1::TSlctRefForm1(RefSelection& selection, QWidget* parent)
   improve_ = new QPushButton("&Improve", this);
   improve_->setObjectName("ImprvBtn");
   for (QPushButton* b : {ok_, cancel_, accept_, improve_}) row->addWidget(b);
+  autoMatch_ = new QPushButton("&Auto-Match", this);
+  autoMatch_->setObjectName("AutoMatchBtn");
+  row->addWidget(autoMatch_);
+  connect(autoMatch_, &QPushButton::clicked, this, [this] { Run([this] { selection_.AutoMatch(); }); });
   layout->addLayout(row);
   magnifier_ = new QCheckBox("Show Magnification Window", this);
   magnifier_->setObjectName("CheckBox1");
@@ -136,6 +140,7 @@ void TSlctRefForm1::Sync() {
   accept_->setVisible(selection_.AcceptVisible());
   improve_->setVisible(selection_.ImproveVisible());
   improve_->setText(ToQt(selection_.ImproveCaption()));
+  autoMatch_->setVisible(selection_.AutoMatchAvailable());
   for (std::size_t i = 0; i < models_.size(); ++i) models_[i]->setChecked(i == selection_.SolutionType());
   adjustSize();  // the dialog fits its prompt
 }

@@ -51,6 +51,8 @@ class TSlctRefForm1 : public QWidget {
   QPushButton* CancelButton() const { return cancel_; }
   QPushButton* AcceptButton() const { return accept_; }
   QPushButton* ImproveButton() const { return improve_; }
+  /// "&Auto-Match": the reference stars matched in the image without clicks.
+  QPushButton* AutoMatchButton() const { return autoMatch_; }
   QCheckBox* MagnifierBox() const { return magnifier_; }
   QMenu* PopupMenu() const { return popup_; }
   QAction* ModelAction(int solutionType) const { return models_[static_cast<std::size_t>(solutionType)]; }
@@ -72,6 +74,7 @@ class TSlctRefForm1 : public QWidget {
   RefSelection& selection_;
   QLabel* label_;
   QPushButton *ok_, *cancel_, *accept_, *improve_;
+  QPushButton* autoMatch_;
   QCheckBox* magnifier_;
   QMenu* popup_;
   std::array<QAction*, 3> models_{};

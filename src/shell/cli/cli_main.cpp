@@ -20,6 +20,7 @@ const std::vector<Subcommand>& Subcommands() {
       CentroidCommand(),
       CatalogCommand(),
       SolveCommand(),
+      MovingCommand(),
       ReportCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),

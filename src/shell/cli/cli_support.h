@@ -3,12 +3,14 @@
 
 #include <stdlib.h>
 
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "config/observer_records.h"
 #include "foundations/strings.h"
 
 namespace skarvel::cli {
@@ -48,6 +50,23 @@ inline std::optional<std::vector<long double>> NumberList(const std::string& tex
   }
   if (count != 0 && values.size() != count) return std::nullopt;
   return values;
+}
+
+/// A site given as "LON_EAST_DEG,LAT_DEG,HEIGHT_M" (longitudes 0..360 taken
+/// as -180..180); nothing when it is not three numbers or the latitude lies
+/// beyond 90 degrees.
+inline std::optional<SiteRecord> SiteFromFlag(const std::string& text) {
+  const auto s = NumberList(text, 3);
+  if (!s || std::fabs((*s)[1]) > 90) return std::nullopt;
+  long double lon = (*s)[0];
+  if (lon > 180) lon -= 360;
+  SiteRecord site;
+  site.longitudeDeg = static_cast<float>(lon);
+  site.latitudeDeg = static_cast<float>((*s)[1]);
+  site.altitudeM = static_cast<float>((*s)[2]);
+  site.west = lon < 0;
+  site.north = (*s)[1] >= 0;
+  return site;
 }
 
 }  // namespace skarvel::cli

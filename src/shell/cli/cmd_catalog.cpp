@@ -1,6 +1,3 @@
-#include <stdlib.h>
-
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <ostream>
 
@@ -8,6 +5,7 @@
 #include "catalogs/field_load.h"
 #include "catalogs/zone_readers.h"
 #include "platform/net/http_get.h"
+#include "shell/cli/catalog_field.h"
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "shell/cli/catalog_commands.h"
@@ -68,40 +66,6 @@ constexpr const char* kCatalogHelp =
     "Exit status 1 when the catalog cannot be read: the GSC regions table missing,\n"
     "no region overlapping, a region file unreadable, a zone catalog's index not\n"
     "found, or the on-line query failed.\n";
-
-// A private folder for the regions table's header text, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "skarvel-cli-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// The command line's platform, which also prints the location prompts it
-// cannot answer and sends the on-line queries.
-class CatalogCliPlatform : public CliPlatform {
- public:
-  explicit CatalogCliPlatform(std::ostream& err) : CliPlatform(err), err_(err) {}
-  std::optional<std::string> PromptText(const platform::TextPromptRequest& request) override {
-    err_ << request.caption << ": " << TerminalText(request.prompt) << "\n";
-    return std::nullopt;
-  }
-  platform::HttpResponse HttpGet(const std::string& url) override { return platform::QtHttpGet(url, limits, {}); }
-
-  platform::HttpLimits limits;
-
- private:
-  std::ostream& err_;
-};
 
 struct OnlineKind {
   const char* flag;

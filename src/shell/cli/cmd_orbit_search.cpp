@@ -74,19 +74,12 @@ int RunSearch(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   SiteRecord site = DefaultSiteRecord();
   if (flags->Has("site")) {
-    const auto s = NumberList(flags->Text("site"), 3);
-    if (!s || std::fabs((*s)[1]) > 90) {
+    const auto s = SiteFromFlag(flags->Text("site"));
+    if (!s) {
       err << "skarvel-cli orbit-search: --site must be LON_EAST_DEG,LAT_DEG,HEIGHT_M\n";
       return kExitUsage;
     }
-    long double lon = (*s)[0];
-    if (lon > 180) lon -= 360;
-    site = SiteRecord{};
-    site.longitudeDeg = static_cast<float>(lon);
-    site.latitudeDeg = static_cast<float>((*s)[1]);
-    site.altitudeM = static_cast<float>((*s)[2]);
-    site.west = lon < 0;
-    site.north = (*s)[1] >= 0;
+    site = *s;
   }
   ElementSource source = ElementSource::kMpc;
   if (flags->Has("source")) {

@@ -29,9 +29,33 @@ constexpr const char* kSolveHelp =
     "center {ra_hours, dec_deg, x, y}, target {ra_hours, dec_deg, sigma_ra,\n"
     "sigma_dec, sigma} with --target.\n"
     "Exit status 1 with \"Not Enough Reference Stars for Selected Solution Type!\"\n"
-    "when the pairs do not fix the model.\n";
+    "when the pairs do not fix the model.\n\n"
+    "Usage: skarvel-cli solve --auto IMAGE.FIT --catalog gsc|gsc-converted --path ROOT\n"
+    "                         [--path2 ROOT2] [--center RA,DEC] [--scale ARCSEC]\n"
+    "                         [--size-arcmin S] [--mag-limit M]\n"
+    "                         [--model linear|cross|quadratic] [--target X,Y]\n\n"
+    "Reduces a FITS image without a pairs file: its stars are found (robust sky\n"
+    "and noise, peaks above 5 sigma; hot pixels, cosmic rays, saturated stars,\n"
+    "trails and blends left out) and matched to the catalog stars of the field by\n"
+    "the shapes of star triangles (any rotation, either mirroring), then refined by\n"
+    "least squares with outliers rejected; up to 100 pairs spread over the image\n"
+    "solve the plate. The catalog options are those of skarvel-cli catalog. The\n"
+    "centre is the header's RA and DEC unless --center gives it; the true centre\n"
+    "may lie up to half a field away. --scale is the expected image scale in arc\n"
+    "seconds per pixel (the camera's; 20 percent off is accepted; without it any\n"
+    "scale is tried). The catalog is read over --size-arcmin (default 2.4 times\n"
+    "the image's longer side at --scale, else 30) to --mag-limit (default all).\n"
+    "X,Y: file columns and rows counted from 0; the image centre is (width / 2,\n"
+    "height / 2).\n\n"
+    "JSON keys: as above, and pairs (x, y, ra_hours, dec_deg, id, mag of each matched\n"
+    "star, in the order of stars), match {stars_found, pairs_matched,\n"
+    "arcsec_per_pixel, rotation_deg, mirrored, rms_arcsec}.\n"
+    "Exit status 1 with \"Auto-Match: No trustworthy match ...\" and the reason when\n"
+    "no match the stars support is found.\n";
 
 int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& a : args)
+    if (a == "--auto" || a.rfind("--auto=", 0) == 0) return RunSolveAuto(args, out, err);
   std::map<std::string, std::string> flags;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string a = args[i];
@@ -106,14 +130,6 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
     r.usePos = v->size() == 4 || (*v)[4] != 0;
     stars.push_back(r);
   }
-  PlateSolnObj plate;
-  plate.StartSolution((*centre)[0], (*centre)[1]);
-  for (const auto& r : stars) plate.AddPair(r);
-  if (!plate.SolvePlate(type)) {
-    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
-    return kExitFailed;
-  }
-  for (auto& r : stars) plate.ApplySolution(r, type);
   ReferenceStar centreRecord;
   if (size) {
     centreRecord.imageX = (*size)[0] / 2;
@@ -124,6 +140,27 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
       centreRecord.imageY += r.imageY / static_cast<long double>(stars.size());
     }
   }
+  const auto j = SolveJson(stars, (*centre)[0], (*centre)[1], type, model, centreRecord, target, err);
+  if (!j) return kExitFailed;
+  out << j->dump(2) << "\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& stars, long double raHours,
+                                                long double decDeg, std::uint8_t type, const std::string& model,
+                                                ReferenceStar centreRecord,
+                                                const std::optional<std::vector<long double>>& target,
+                                                std::ostream& err) {
+  PlateSolnObj plate;
+  plate.StartSolution(raHours, decDeg);
+  for (const auto& r : stars) plate.AddPair(r);
+  if (!plate.SolvePlate(type)) {
+    err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
+    return std::nullopt;
+  }
+  for (auto& r : stars) plate.ApplySolution(r, type);
   plate.ApplySolution(centreRecord, type);
   nlohmann::ordered_json j;
   j["solved"] = true;
@@ -156,11 +193,8 @@ int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
                    {"sigma_dec", static_cast<double>(e.dec)},
                    {"sigma", static_cast<double>(e.total)}};
   }
-  out << j.dump(2) << "\n";
-  return kExitOk;
+  return j;
 }
-
-}  // namespace
 
 Subcommand SolveCommand() {
   return {"solve", "plate solution from reference pairs", kSolveHelp, RunSolve};

@@ -262,6 +262,7 @@ ReferenceFieldLink TAstrmLab::LinkReferenceWindow() {
   };
   link.solutionTypeChanged = [field](std::uint8_t) { field->CheckSolutionItems(); };
   link.repaint = [field] { field->Repaint(); };
+  link.model = [field] { return &field->Model(); };
   link.close = [field] {
     field->canClose = true;
     field->close();

@@ -2,6 +2,9 @@
 
 #include <QAction>
 
+#include "astrometry/auto_match.h"
+#include "astrometry/reference_field.h"
+
 #include "astrometry/ui/t_info_list_form1.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
@@ -70,6 +73,18 @@ SelectionHooks TMeasurement::Hooks() {
     return runCancelOptions ? runCancelOptions(o) : TRefCnclForm1::Ask(o, dialog_.get());
   };
   h.closeMeasurement = [this](bool completed) { Close(completed); };
+  h.autoMatch = [this]() -> std::optional<std::vector<std::array<long double, 2>>> {
+    ReferenceFieldModel* model = field_.model ? field_.model() : nullptr;
+    if (model == nullptr) return std::nullopt;
+    AutoMatchRequest request;
+    request.view = image_.View();
+    request.centreRAHours = lab_.fieldRequest.params.centreRA;
+    request.centreDecDeg = lab_.fieldRequest.params.centreDec;
+    if (lab_.Report() != nullptr) request.arcsecPerPixel = CameraArcsecPerPixel(lab_.Report()->camera);
+    auto positions = SelectAutoReferences(lab_.Ui(), *model, request);
+    if (positions && field_.repaint) field_.repaint();
+    return positions;
+  };
   return h;
 }
 

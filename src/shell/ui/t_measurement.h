@@ -12,6 +12,10 @@
 #include "astrometry/ui/t_slct_ref_form1.h"
 #include "shell/astrm_lab.h"
 
+namespace skarvel {
+class ReferenceFieldModel;
+}
+
 namespace skarvel::ui {
 
 class TImageForm1;
@@ -26,6 +30,8 @@ struct ReferenceFieldLink {
   std::function<void()> repaint;
   /// Marks the window closable and closes it.
   std::function<void()> close;
+  /// The window's model (for the automatic matching); may be unset.
+  std::function<ReferenceFieldModel*()> model;
 };
 
 class TMeasurement : public QObject {

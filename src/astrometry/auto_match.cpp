@@ -1,0 +1,139 @@
+#include "astrometry/auto_match.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "astrometry/plate_solution.h"
+#include "astrometry/reference_field.h"
+
+namespace skarvel {
+
+namespace {
+
+// The image is cut into kSpreadCells x kSpreadCells parts for the spread of the references.
+constexpr int kSpreadCells = 3;
+
+}  // namespace
+
+long double CameraArcsecPerPixel(const CameraRecord& camera) {
+  if (!(camera.pixelWidthUm > 0) || !(camera.focalLengthMm > 0)) return 0;
+  // micrometres / millimetres = 1e-3 radians
+  return static_cast<long double>(camera.pixelWidthUm) / static_cast<long double>(camera.focalLengthMm) * 1e-3L *
+         kArcsecPerRadian;
+}
+
+AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& stars) {
+  AutoMatchOutcome out;
+  GraphicsFileObj* image = request.view.image;
+  if (image == nullptr || !image->HasImage()) {
+    out.reason = "No image is loaded.";
+    return out;
+  }
+  const std::vector<DetectedStar> detected = DetectStars(*image, request.detect);
+  out.detected = detected.size();
+  out.stars = detected;
+  std::vector<ImageStar> found;
+  for (const DetectedStar& d : detected) {
+    const ScreenPoint p = Reflect(request.view, d.x, d.y);
+    found.push_back({p.x, p.y});
+  }
+  std::vector<SkyStar> catalog;
+  std::vector<std::int32_t> index;
+  std::int32_t i = -1;
+  stars.Reset();
+  while (const CatalogStar* s = stars.Next()) {
+    ++i;
+    if (s->starClass != 0) continue;
+    catalog.push_back({s->ra, s->dec, s->mag});
+    index.push_back(i);
+  }
+  MatchSettings settings;
+  settings.centreRAHours = request.centreRAHours;
+  settings.centreDecDeg = request.centreDecDeg;
+  settings.imageWidth = image->width;
+  settings.imageHeight = image->height;
+  settings.arcsecPerPixel = request.arcsecPerPixel;
+  out.match = MatchStars(found, catalog, settings);
+  if (!out.match.found) {
+    out.reason = out.match.reason;
+    return out;
+  }
+  out.found = true;
+  for (const StarPair& p : out.match.pairs) {
+    const ImageStar& s = found[static_cast<std::size_t>(p.image)];
+    out.allPairs.push_back({index[static_cast<std::size_t>(p.catalog)], s.x, s.y, detected[static_cast<std::size_t>(p.image)].flux});
+  }
+  // Rounds over the ninths of the image, the brightest left in each.
+  std::vector<std::vector<AutoReference>> cells(kSpreadCells * kSpreadCells);
+  for (const AutoReference& r : out.allPairs) {
+    const int cx = std::clamp(static_cast<int>(r.imageX * kSpreadCells / image->width), 0, kSpreadCells - 1);
+    const int cy = std::clamp(static_cast<int>(r.imageY * kSpreadCells / image->height), 0, kSpreadCells - 1);
+    cells[static_cast<std::size_t>(cy * kSpreadCells + cx)].push_back(r);
+  }
+  const auto limit = static_cast<std::size_t>(std::max(0, request.maxReferences));
+  for (std::size_t round = 0; out.references.size() < limit; ++round) {
+    bool any = false;
+    for (const auto& cell : cells) {
+      if (round >= cell.size() || out.references.size() >= limit) continue;
+      out.references.push_back(cell[round]);
+      any = true;
+    }
+    if (!any) break;
+  }
+  return out;
+}
+
+FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
+                                   long double jd) {
+  FrameDetections frame;
+  frame.jd = jd;
+  if (!outcome.found) return frame;
+  for (const DetectedStar& d : outcome.stars) {
+    SkyDetection s;
+    s.x = d.x;
+    s.y = d.y;
+    s.flux = d.flux;
+    const ScreenPoint p = Reflect(view, d.x, d.y);
+    PixelToSky(outcome.match, p.x, p.y, s.raHours, s.decDeg);
+    frame.stars.push_back(s);
+  }
+  std::vector<long double> points;
+  for (const AutoReference& r : outcome.allPairs) {
+    const CatalogStar* c = stars.GetAt(r.fieldIndex);
+    if (c != nullptr && r.flux > 0) points.push_back(c->mag + 2.5L * std::log10(r.flux));
+  }
+  if (!points.empty()) {
+    std::nth_element(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(points.size() / 2), points.end());
+    frame.zeroPoint = points[points.size() / 2];
+  }
+  return frame;
+}
+
+std::string AutoMatchRefusalText(const std::string& reason) {
+  return "No trustworthy match of the catalog stars with the stars of the image was found." + std::string("\r\n\r\n") +
+         reason + "\r\n\r\n" + "Select the reference stars on the Reference (left-hand) Display by hand.";
+}
+
+std::optional<std::vector<std::array<long double, 2>>> SelectAutoReferences(platform::Platform& ui,
+                                                                            ReferenceFieldModel& field,
+                                                                            const AutoMatchRequest& request) {
+  AutoMatchOutcome outcome;
+  {
+    platform::BusyCursor busy(ui);
+    outcome = FindAutoReferences(request, field.Field().Stars());
+  }
+  if (!outcome.found) {
+    platform::Tell(ui, AutoMatchRefusalText(outcome.reason), "Auto-Match", platform::Icon::Warning);
+    return std::nullopt;
+  }
+  field.Clear();
+  std::vector<std::array<long double, 2>> positions;
+  for (const AutoReference& r : outcome.references) {
+    const auto pick = field.PickIndex(r.fieldIndex);
+    if (!pick || !field.CompletePick(*pick, pick->reference.usePos, pick->reference.useMag)) continue;
+    positions.push_back({r.imageX, r.imageY});
+  }
+  return positions;
+}
+
+}  // namespace skarvel

@@ -1,0 +1,82 @@
+// The automatic choice of reference stars: the stars of the image found, the
+// catalog stars of the loaded field matched to them, and up to 30 of the
+// matched ones (bright, unsaturated, spread over the image) taken into the
+// reference field's selection as if the person had picked them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "astrometry/moving_objects.h"
+#include "astrometry/star_match.h"
+#include "catalogs/gsc_field.h"
+#include "config/observer_records.h"
+#include "images/star_detect.h"
+#include "images/star_measure.h"
+#include "platform/platform.h"
+
+namespace skarvel {
+
+class ReferenceFieldModel;
+
+/// The references the automatic matching picks at most (the person's picks rarely exceed it).
+inline constexpr int kAutoReferences = 30;
+
+struct AutoMatchRequest {
+  MeasureView view;                 ///< the image and how it is shown
+  long double centreRAHours = 0;    ///< the field centre (the image's approximate centre)
+  long double centreDecDeg = 0;
+  long double arcsecPerPixel = 0;   ///< expected scale (the camera's), 0 when unknown
+  int maxReferences = kAutoReferences;
+  DetectSettings detect;
+};
+
+/// One chosen reference: the field star and where it lies in the image.
+struct AutoReference {
+  std::int32_t fieldIndex = -1;  ///< index into the field star list
+  long double imageX = 0;        ///< display image coordinates
+  long double imageY = 0;
+  long double flux = 0;          ///< of the image star
+};
+
+struct AutoMatchOutcome {
+  bool found = false;
+  std::string reason;                    ///< why not (plain words)
+  std::vector<AutoReference> references; ///< brightest first within each round over the image's ninths
+  std::vector<AutoReference> allPairs;   ///< every matched pair, image order
+  MatchResult match;
+  std::size_t detected = 0;              ///< stars found in the image
+  std::vector<DetectedStar> stars;       ///< the stars found (file coordinates), brightest first
+};
+
+/// The scale of a camera on its telescope: pixel width / focal length x
+/// 206264.8 (micrometres, millimetres -> arc seconds per pixel); 0 when either is unknown.
+long double CameraArcsecPerPixel(const CameraRecord& camera);
+
+/// Finds the image's stars, matches the stars (not the non-stellar objects)
+/// of `stars` to them and chooses up to `maxReferences`, spread over the
+/// image: in rounds over its ninths, the brightest not yet taken of each.
+AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& stars);
+
+/// Every star found in the image on the sky by the match, with the
+/// frame's photometric zero point (the median over the matched stars of
+/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time.
+FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
+                                   long double jd);
+
+/// The message of a refused match: what was wrong and that the manual path stays open.
+std::string AutoMatchRefusalText(const std::string& reason);
+
+/// "&Auto-Match" of the selection dialog: on a match the reference field's
+/// selection holds the chosen stars (emptied first, numbered in order, use
+/// flags as a pick gives them) and their image positions are returned in that
+/// order; otherwise the person is told why (caption "Auto-Match", warning)
+/// and nothing has changed.
+std::optional<std::vector<std::array<long double, 2>>> SelectAutoReferences(platform::Platform& ui,
+                                                                            ReferenceFieldModel& field,
+                                                                            const AutoMatchRequest& request);
+
+}  // namespace skarvel

@@ -1,0 +1,236 @@
+#include "astrometry/moving_objects.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "astrometry/star_match.h"
+
+namespace skarvel {
+
+namespace {
+
+constexpr double kMinutesPerDay = 1440;
+
+struct Pt {
+  double e = 0, n = 0;  // arc seconds east and north of the tangent point
+};
+
+// Detections of one frame on a grid of cells, for the neighbours of a point.
+class Cells {
+ public:
+  Cells(const std::vector<Pt>& p, double cell) : p_(p), cell_(cell) {
+    for (std::size_t i = 0; i < p.size(); ++i) map_[Key(p[i])].push_back(static_cast<int>(i));
+  }
+  // The nearest point within r (-1 when none), its distance in `d`.
+  int Nearest(const Pt& q, double r, double& d) const {
+    d = r;
+    int best = -1;
+    const auto k = Key(q);
+    for (long dx = -1; dx <= 1; ++dx)
+      for (long dy = -1; dy <= 1; ++dy) {
+        const auto it = map_.find({k.first + dx, k.second + dy});
+        if (it == map_.end()) continue;
+        for (int i : it->second) {
+          const double dd = std::hypot(p_[static_cast<std::size_t>(i)].e - q.e, p_[static_cast<std::size_t>(i)].n - q.n);
+          if (dd <= d) {
+            d = dd;
+            best = i;
+          }
+        }
+      }
+    return best;
+  }
+
+ private:
+  std::pair<long, long> Key(const Pt& q) const {
+    return {static_cast<long>(std::floor(q.e / cell_)), static_cast<long>(std::floor(q.n / cell_))};
+  }
+  const std::vector<Pt>& p_;
+  double cell_;
+  std::map<std::pair<long, long>, std::vector<int>> map_;
+};
+
+}  // namespace
+
+std::string TemporaryDesignation(int n) {
+  char text[16];
+  std::snprintf(text, sizeof text, "SKV%04d", std::clamp(n, 0, 9999));
+  return text;
+}
+
+std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections>& frames,
+                                               const MovingSettings& settings) {
+  std::vector<MovingCandidate> out;
+  const std::size_t nf = frames.size();
+  if (nf < 3 || frames.front().stars.empty()) return out;
+  // The tangent plane about the first frame's first detection.
+  const long double ra0 = frames.front().stars.front().raHours, dec0 = frames.front().stars.front().decDeg;
+  std::vector<std::vector<Pt>> pts(nf);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (const SkyDetection& s : frames[f].stars) {
+      long double x = 0, y = 0;
+      StandardArcsec(s.raHours, s.decDeg, ra0, dec0, x, y);
+      pts[f].push_back({-static_cast<double>(x), static_cast<double>(y)});
+    }
+  const double stationary = static_cast<double>(settings.stationaryArcsec);
+  const double chain = static_cast<double>(settings.chainArcsec);
+  std::vector<Cells> cells;
+  for (std::size_t f = 0; f < nf; ++f) cells.emplace_back(pts[f], std::max(stationary, chain));
+  // Transients: not within the stationary radius in every other frame.
+  std::vector<std::vector<int>> transient(nf);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (std::size_t i = 0; i < pts[f].size(); ++i) {
+      bool everywhere = true;
+      for (std::size_t g = 0; g < nf && everywhere; ++g) {
+        double d = 0;
+        if (g != f && cells[g].Nearest(pts[f][i], stationary, d) < 0) everywhere = false;
+      }
+      if (!everywhere) transient[f].push_back(static_cast<int>(i));
+    }
+  std::vector<std::vector<Pt>> tpts(nf);
+  for (std::size_t f = 0; f < nf; ++f)
+    for (int i : transient[f]) tpts[f].push_back(pts[f][static_cast<std::size_t>(i)]);
+  std::vector<Cells> tcells;
+  for (std::size_t f = 0; f < nf; ++f) tcells.emplace_back(tpts[f], chain);
+
+  const double t0 = static_cast<double>(frames.front().jd), span = (static_cast<double>(frames.back().jd) - t0) * kMinutesPerDay;
+  if (!(span > 0)) return out;
+  struct Chain {
+    std::vector<int> members;  // index into transient[f], -1 where the object was not found
+    int present = 0;
+    double residual = 0, rate = 0, pa = 0;
+  };
+  const auto minutes = [&](std::size_t f) { return (static_cast<double>(frames[f].jd) - t0) * kMinutesPerDay; };
+  // Ends of the chains: the first and last frames; with four frames or more
+  // also the second or the last but one, and one frame between may miss the
+  // object (it passed over a star there).
+  std::vector<std::pair<std::size_t, std::size_t>> ends{{0, nf - 1}};
+  if (nf >= 4) {
+    ends.push_back({0, nf - 2});
+    ends.push_back({1, nf - 1});
+  }
+  std::vector<Chain> chains;
+  for (const auto& [fa, fb] : ends) {
+    const int allowedMissing = nf >= 4 ? 1 - static_cast<int>(fb - fa < nf - 1) : 0;
+    const double hidden = static_cast<double>(settings.hiddenArcsec);
+    const double dt = minutes(fb) - minutes(fa);
+    for (std::size_t a = 0; a < tpts[fa].size(); ++a)
+      for (std::size_t b = 0; b < tpts[fb].size(); ++b) {
+        const Pt& p = tpts[fa][a];
+        const Pt& q = tpts[fb][b];
+        const double rate = std::hypot(q.e - p.e, q.n - p.n) / dt;
+        if (rate < static_cast<double>(settings.minRate) || rate > static_cast<double>(settings.maxRate)) continue;
+        Chain c;
+        c.members.assign(nf, -1);
+        c.members[fa] = static_cast<int>(a);
+        c.members[fb] = static_cast<int>(b);
+        int missing = 0;
+        if (fb - fa < nf - 1) {
+          // The end frame without the object: a star must lie where it would be.
+          const std::size_t f = fa == 0 ? nf - 1 : 0;
+          const double u = (minutes(f) - minutes(fa)) / dt;
+          double d = 0;
+          if (cells[f].Nearest({p.e + u * (q.e - p.e), p.n + u * (q.n - p.n)}, hidden, d) < 0) continue;
+          missing = 1;
+        }
+        for (std::size_t f = fa + 1; f < fb && missing <= allowedMissing; ++f) {
+          const double u = (minutes(f) - minutes(fa)) / dt;
+          double d = 0;
+          const Pt at{p.e + u * (q.e - p.e), p.n + u * (q.n - p.n)};
+          const int k = tcells[f].Nearest(at, chain, d);
+          // Missing only where a star (a source of every frame) hides it.
+          if (k < 0) missing += cells[f].Nearest(at, hidden, d) >= 0 ? 1 : allowedMissing + 1;
+          c.members[f] = k;
+        }
+        if (missing > allowedMissing) continue;
+        // Least-squares straight line in time on each axis, over the frames that have the object.
+        double st = 0, stt = 0, se = 0, sn = 0, ste = 0, stn = 0, n = 0;
+        for (std::size_t f = 0; f < nf; ++f) {
+          if (c.members[f] < 0) continue;
+          const double t = minutes(f);
+          const Pt& m = tpts[f][static_cast<std::size_t>(c.members[f])];
+          st += t;
+          stt += t * t;
+          se += m.e;
+          sn += m.n;
+          ste += t * m.e;
+          stn += t * m.n;
+          n += 1;
+        }
+        const double den = n * stt - st * st;
+        const double ve = (n * ste - st * se) / den, vn = (n * stn - st * sn) / den;
+        const double e0 = (se - ve * st) / n, n0 = (sn - vn * st) / n;
+        double sum = 0;
+        for (std::size_t f = 0; f < nf; ++f) {
+          if (c.members[f] < 0) continue;
+          const Pt& m = tpts[f][static_cast<std::size_t>(c.members[f])];
+          sum += std::pow(m.e - (e0 + ve * minutes(f)), 2) + std::pow(m.n - (n0 + vn * minutes(f)), 2);
+        }
+        c.present = static_cast<int>(n);
+        c.residual = std::sqrt(sum / n);
+        if (c.residual > static_cast<double>(settings.maxResidualArcsec)) continue;
+        c.rate = std::hypot(ve, vn);
+        c.pa = std::fmod(std::atan2(ve, vn) * 180 / M_PI + 360, 360.0);
+        // A chain fixed on the detector is a defect carried along by the pointing.
+        double maxMove = 0;
+        const SkyDetection& s0 = frames[fa].stars[static_cast<std::size_t>(transient[fa][a])];
+        for (std::size_t f = 0; f < nf; ++f) {
+          if (c.members[f] < 0) continue;
+          const SkyDetection& s = frames[f].stars[static_cast<std::size_t>(transient[f][static_cast<std::size_t>(c.members[f])])];
+          maxMove = std::max(maxMove, static_cast<double>(std::hypot(s.x - s0.x, s.y - s0.y)));
+        }
+        if (maxMove < static_cast<double>(settings.minPixelMotion)) continue;
+        chains.push_back(c);
+      }
+  }
+  std::sort(chains.begin(), chains.end(), [](const Chain& a, const Chain& b) {
+    return a.present != b.present ? a.present > b.present : a.residual < b.residual;
+  });
+  // Each detection belongs to one candidate at most: the best fitting.
+  std::vector<std::vector<bool>> used(nf);
+  for (std::size_t f = 0; f < nf; ++f) used[f].assign(tpts[f].size(), false);
+  for (const Chain& c : chains) {
+    bool free = true;
+    for (std::size_t f = 0; f < nf; ++f) free = free && (c.members[f] < 0 || !used[f][static_cast<std::size_t>(c.members[f])]);
+    if (!free) continue;
+    MovingCandidate m;
+    double magSum = 0;
+    int magCount = 0;
+    for (std::size_t f = 0; f < nf; ++f) {
+      m.jd.push_back(frames[f].jd);
+      m.detected.push_back(c.members[f] >= 0);
+      if (c.members[f] < 0) {
+        m.positions.push_back({});
+        continue;
+      }
+      used[f][static_cast<std::size_t>(c.members[f])] = true;
+      const SkyDetection& s = frames[f].stars[static_cast<std::size_t>(transient[f][static_cast<std::size_t>(c.members[f])])];
+      m.positions.push_back(s);
+      if (frames[f].zeroPoint != 0 && s.flux > 0) {
+        magSum += static_cast<double>(frames[f].zeroPoint) - 2.5 * std::log10(static_cast<double>(s.flux));
+        ++magCount;
+      }
+    }
+    // A frame that missed the object gets the place of the motion: pixels and
+    // sky interpolated (or extrapolated) linearly in time from the others.
+    for (std::size_t f = 0; f < nf; ++f) {
+      if (m.detected[f]) continue;
+      const std::size_t i = f == 0 ? 1 : f - 1, j = f + 1 < nf && f != 0 ? f + 1 : (f == 0 ? 2 : f - 2);
+      const long double u = (m.jd[f] - m.jd[i]) / (m.jd[j] - m.jd[i]);
+      const SkyDetection& a = m.positions[i];
+      const SkyDetection& b = m.positions[j];
+      m.positions[f] = {a.x + u * (b.x - a.x), a.y + u * (b.y - a.y), a.raHours + u * (b.raHours - a.raHours),
+                        a.decDeg + u * (b.decDeg - a.decDeg), 0};
+    }
+    m.rateArcsecPerMin = c.rate;
+    m.paDeg = c.pa;
+    m.residualArcsec = c.residual;
+    m.mag = magCount ? magSum / magCount : 0;
+    out.push_back(m);
+  }
+  return out;
+}
+
+}  // namespace skarvel
