@@ -84,8 +84,6 @@ bool BaselineDialogLogic::EditSite(int n, const std::function<bool(SiteRecord&, 
   return confirmed;
 }
 
-void BaselineDialogLogic::TakeTarget(const MotionPoint& point) { target = FieldsOf(point); }
-
 bool BaselineDialogLogic::Ok() {
   if (!OkEnabled()) return false;
   const auto jd = ReadStartJD(dateFormat, target.date, target.time, target.julianDate, currentYear_, ui_);

@@ -77,8 +77,6 @@ class BaselineDialogLogic {
   /// OK the site is taken and counts as confirmed unless its zero longitude and
   /// latitude are refused. Returns whether the site is confirmed now.
   bool EditSite(int n, const std::function<bool(SiteRecord&, const std::string& caption)>& siteDialog);
-  /// Fills the target fields from a record's instant and place ("Obs. &Data", "&Eph. Data").
-  void TakeTarget(const MotionPoint& point);
   /// OK: the target read and checked, the baselines and their report lines
   /// made; false keeps the dialog open (a site unconfirmed, a message shown).
   bool Ok();
