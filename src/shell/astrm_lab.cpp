@@ -8,6 +8,7 @@
 #include "orbits/convert_commands.h"
 #include "orbits/download_commands.h"
 #include "shell/orbit_screen.h"
+#include "shell/motion_session.h"
 
 namespace skarvel {
 
@@ -23,7 +24,8 @@ AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandA
 }
 
 AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env)
-    : ui_(ui), env_(std::move(env)), orbits_(std::make_unique<OrbitSession>(*this)) {
+    : ui_(ui), env_(std::move(env)), orbits_(std::make_unique<OrbitSession>(*this)),
+      motion_(std::make_unique<MotionSession>(*this)) {
   DefineCommands();
 }
 
@@ -39,6 +41,7 @@ AstrmLab::~AstrmLab() {
 
 void AstrmLab::DefineCommands() {
   orbits_->AddCommands(commands_);
+  motion_->AddCommands(commands_);
   commands_["MinorPlanetCenter1"] = [this] { OpenWebPage(options_.mpcURL); };
   commands_["VORNWebsite1"] = [this] { OpenWebPage(options_.vornURL); };
   commands_["ProjectPluto1"] = [this] { OpenWebPage(options_.pPlutoURL); };

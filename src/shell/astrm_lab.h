@@ -38,6 +38,8 @@
 
 namespace skarvel {
 
+class MotionSession;
+
 /// What the main window is started with.
 struct AstrmLabEnvironment {
   StorageEnvironment storage;
@@ -278,6 +280,8 @@ class AstrmLab {
   AstromObsObj* Report() { return report_.get(); }
   /// The orbit side: current elements, ephemeris, field search, chart.
   OrbitSession& Orbits() { return *orbits_; }
+  /// "Use &Mean Motion..." and "Compute &Baseline..." (shell/motion_session.h).
+  MotionSession& Motion() { return *motion_; }
   const LoginRecord& Login() const { return login_; }
   LogFileObj* Log() { return log_.get(); }
   std::array<ImageSlot, kSlots>& Slots() { return slots_; }
@@ -370,6 +374,7 @@ class AstrmLab {
   bool closed_ = false;
   std::map<std::string, std::function<void()>> commands_;
   std::unique_ptr<OrbitSession> orbits_;
+  std::unique_ptr<MotionSession> motion_;
 };
 
 }  // namespace skarvel

@@ -22,6 +22,7 @@
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
+#include "shell/ui/motion_windows.h"
 #include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_measurement.h"
 #include "astrometry/ui/t_gsc_form1.h"
@@ -135,6 +136,8 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   };
   orbitWindows_->Install(views);
   lab_.Orbits().SetViews(views.orbits);
+  motionWindows_ = std::make_unique<MotionWindows>(lab_, this, search_);
+  motionWindows_->Install();
   lab_.Orbits().Views().showChart = [this](const ChartContent& content, const ChartFieldParameters& field) {
     ShowChart(content, field);
   };

@@ -26,6 +26,7 @@ class QMenu;
 
 namespace skarvel::ui {
 
+class MotionWindows;
 class OrbitWindows;
 class TBlinkForm1;
 class TGSCForm1;
@@ -74,6 +75,7 @@ class TAstrmLab : public QMainWindow {
   TClientArea* ClientArea() const { return client_; }
   /// The windows of the orbit commands (ephemeris and results lists, chart box).
   OrbitWindows* Orbits() const { return orbitWindows_.get(); }
+  MotionWindows* Motion() const { return motionWindows_.get(); }
   /// Shows the pop-up menu for a right-button release at `clientPos`.
   void ShowPopup(const QPoint& clientPos);
   /// Runs a menu command as if it had been chosen.
@@ -135,6 +137,7 @@ class TAstrmLab : public QMainWindow {
   QMap<QString, QAction*> actions_;
   QMap<QString, QMenu*> menus_;
   std::unique_ptr<OrbitWindows> orbitWindows_;
+  std::unique_ptr<MotionWindows> motionWindows_;
   QCursor crossHair_;
   SearchDialogState search_;
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
