@@ -10,6 +10,7 @@
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
 #include "config/options.h"
+#include "platform/net/http_get.h"
 #include "shell/cli/cli_platform.h"
 #include "shell/cli/cli_support.h"
 
@@ -20,6 +21,10 @@ class CatalogCliPlatform : public CliPlatform {
  public:
   explicit CatalogCliPlatform(std::ostream& err) : CliPlatform(err), err_(err) {}
   std::optional<std::string> PromptText(const platform::TextPromptRequest& request) override;
+  /// The on-line queries go out through Qt's network access, with `limits`.
+  platform::HttpResponse HttpGet(const std::string& url) override { return platform::QtHttpGet(url, limits, {}); }
+
+  platform::HttpLimits limits;
 
  private:
   std::ostream& err_;
