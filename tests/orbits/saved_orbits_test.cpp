@@ -201,8 +201,8 @@ TEST(SavedOrbits, PathOfTheOption) {
   options.programDir = "/opt/vorn/";
   options.savedOrbitsFile = "SAVORBS.DAT";
   EXPECT_EQ(SavedOrbitsPath(options), "/opt/vorn/SAVORBS.DAT");
-  options.savedOrbitsFile = "/home/me/orbits.dat";
-  EXPECT_EQ(SavedOrbitsPath(options), "/home/me/orbits.dat");
+  options.savedOrbitsFile = "/srv/me/orbits.dat";
+  EXPECT_EQ(SavedOrbitsPath(options), "/srv/me/orbits.dat");
 }
 
 }  // namespace

@@ -226,8 +226,9 @@ TEST_F(ImageSlotsTest, StFourAndSbigImagesLoadThroughSingleAndMultipleLoad) {
   EXPECT_TRUE(ui.Messages().empty());
   ASSERT_TRUE(lab->Slots()[0].Loaded());
   ASSERT_TRUE(lab->Slots()[1].Loaded());
-  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 20);
-  EXPECT_EQ(lab->Slots()[1].image->pixels.PixelAt(0, 0), 10);
+  // Slot 1 takes the first file the dialog lists.
+  EXPECT_EQ(lab->Slots()[0].image->pixels.PixelAt(0, 0), 10);
+  EXPECT_EQ(lab->Slots()[1].image->pixels.PixelAt(0, 0), 20);
   EXPECT_EQ(lab->Slots()[1].image->pixels.PixelAt(3, 1), 17);
   EXPECT_EQ(lab->Report()->camera.name, "SBIG ST-7");
   EXPECT_EQ(lab->currentObsParms.observationTime, *EncodeDateTime(2026, 12, 9, 21, 30, 0.0L));

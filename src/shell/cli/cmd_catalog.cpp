@@ -102,9 +102,9 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   const bool gsc = kind == "gsc" || kind == "gsc-converted";
   const bool zone = kind == "ucac2" || kind == "ucac3" || kind == "bss" || kind == "sa1" || kind == "sa2";
   if (!gsc && !zone && online == nullptr) {
-    err << "skarvel-cli catalog: --catalog takes gsc, gsc-converted, ucac2, ucac3, bss, sa1, sa2, online, "
-           "vizier-gaia-dr3, vizier-ucac4, vizier-nomad, vizier-usno-b1, vizier-usno-a2, usno-nomad, usno-usno-b1 "
-           "or usno-usno-a2, not \""
+    err << "skarvel-cli catalog: --catalog takes gsc, gsc-converted, online, vizier-gaia-dr3, vizier-ucac4, "
+           "vizier-nomad, vizier-usno-b1, vizier-usno-a2, usno-nomad, usno-usno-b1, usno-usno-a2, ucac2, ucac3, "
+           "bss, sa1 or sa2, not \""
         << kind << "\"\n";
     return kExitUsage;
   }
@@ -139,7 +139,8 @@ int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
 
   std::optional<long double> colour, timeout;
-  if (flags->Has("colour") && !(colour = flags->Number("colour", 0, 7, err))) return kExitUsage;
+  // The zone catalogs know colours 0 to 6, the on-line ones up to 7.
+  if (flags->Has("colour") && !(colour = flags->Number("colour", 0, zone || gsc ? 6 : 7, err))) return kExitUsage;
   if (flags->Has("timeout-s") && !(timeout = flags->Number("timeout-s", 1, 3600, err))) return kExitUsage;
   const auto zoneColour = static_cast<std::uint8_t>(colour ? *colour : (kind == "ucac3" ? 6 : 1));
 
