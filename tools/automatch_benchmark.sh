@@ -42,8 +42,8 @@ TOOL="$(find "$BUILD" -name automatch_frames -type f -perm -u+x | head -1)"
 # Five real fields: across 0 h, 2.5 degrees from the pole, the ecliptic, the
 # Milky Way in Cygnus, the south; 3.2 degrees around each.
 FIELDS=()
-for spec in "w0:0.05:2.0" "pole:7.0:87.5" "ecl200:13.23:-7.82" "cyg:20.4:40.0" "south:5.3:-60"; do
-  IFS=: read -r name ra dec <<<"$spec"
+for setup in "w0:0.05:2.0" "pole:7.0:87.5" "ecl200:13.23:-7.82" "cyg:20.4:40.0" "south:5.3:-60"; do
+  IFS=: read -r name ra dec <<<"$setup"
   list="$OUT/lists/$name.csv"
   [ -s "$list" ] || /usr/bin/python3 "$STARLIST" "$ra" "$dec" 3.2 99 -o "$list"
   FIELDS+=("$list:$ra:$dec:3.2")

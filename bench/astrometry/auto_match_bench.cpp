@@ -12,15 +12,15 @@
 
 namespace {
 
-using skarvel::testing::FrameSpec;
+using skarvel::testing::FrameSetup;
 using skarvel::testing::SkyFrame;
 
 // 1.2 degrees of the field across 0 h, rotated 37 degrees, mirrored, scale 12 percent off, centre a third of a field off.
 struct Frame {
   std::vector<skarvel::SkyStar> list =
       skarvel::testing::ReadStarList(std::string(SKARVEL_TEST_DATA_DIR) + "/astrometry/starlists/wrap0h.csv");
-  FrameSpec spec = [] {
-    FrameSpec s;
+  FrameSetup setup = [] {
+    FrameSetup s;
     s.width = s.height = 2048;
     s.arcsecPerPixel = 1.2 * 3600 / 2048 * 1.12;
     s.rotationDeg = 37;
@@ -34,7 +34,7 @@ struct Frame {
     s.missingFraction = 0.1;
     return s;
   }();
-  SkyFrame frame{spec};
+  SkyFrame frame{setup};
   Frame() { frame.Render(list); }
 };
 
@@ -81,7 +81,7 @@ void BM_MovingObjectsFourFrames2048(benchmark::State& state) {
       skarvel::testing::ReadStarList(std::string(SKARVEL_TEST_DATA_DIR) + "/astrometry/starlists/wrap0h.csv");
   if (frames.empty())
     for (int k = 0; k < 4; ++k) {
-      FrameSpec s = TheFrame().spec;
+      FrameSetup s = TheFrame().setup;
       s.centreRAHours += 0.0002 * k;
       s.seed = 100 + static_cast<unsigned>(k);
       auto sky = list;

@@ -15,7 +15,7 @@
 namespace skarvel {
 namespace {
 
-using testing::FrameSpec;
+using testing::FrameSetup;
 using testing::SkyFrame;
 
 struct Asteroid {
@@ -36,17 +36,17 @@ std::vector<FrameDetections> FrameSet(const std::vector<Asteroid>& asteroids, un
   const auto list = testing::ReadStarList(std::string(SKARVEL_TEST_DATA_DIR) + "/astrometry/starlists/south.csv");
   std::vector<FrameDetections> frames;
   for (int k = 0; k < 4; ++k) {
-    FrameSpec spec;
-    spec.width = 420;
-    spec.height = 380;
-    spec.arcsecPerPixel = 3.6;
-    spec.rotationDeg = 12 + 0.05 * k;
-    spec.centreRAHours = 10.5 + 0.0004 * k;  // a few pixels of drift a frame
-    spec.centreDecDeg = -45 + 0.001 * k;
-    spec.hotPixels = 30;
-    spec.cosmicRays = 15;
-    spec.extraStars = 15;
-    spec.seed = seed * 10 + static_cast<unsigned>(k);
+    FrameSetup setup;
+    setup.width = 420;
+    setup.height = 380;
+    setup.arcsecPerPixel = 3.6;
+    setup.rotationDeg = 12 + 0.05 * k;
+    setup.centreRAHours = 10.5 + 0.0004 * k;  // a few pixels of drift a frame
+    setup.centreDecDeg = -45 + 0.001 * k;
+    setup.hotPixels = 30;
+    setup.cosmicRays = 15;
+    setup.extraStars = 15;
+    setup.seed = seed * 10 + static_cast<unsigned>(k);
     std::vector<SkyStar> sky = list;
     for (const Asteroid& a : asteroids) {
       SkyStar s;
@@ -54,7 +54,7 @@ std::vector<FrameDetections> FrameSet(const std::vector<Asteroid>& asteroids, un
       s.mag = a.mag;
       sky.push_back(s);
     }
-    SkyFrame frame(spec);
+    SkyFrame frame(setup);
     frame.Render(sky);
     const auto found = DetectStars(frame, DetectSettings{});
     std::vector<ImageStar> image;
@@ -62,8 +62,8 @@ std::vector<FrameDetections> FrameSet(const std::vector<Asteroid>& asteroids, un
     MatchSettings ms;
     ms.centreRAHours = 10.5;
     ms.centreDecDeg = -45;
-    ms.imageWidth = spec.width;
-    ms.imageHeight = spec.height;
+    ms.imageWidth = setup.width;
+    ms.imageHeight = setup.height;
     ms.arcsecPerPixel = 3.6;
     const MatchResult m = MatchStars(image, list, ms);
     EXPECT_TRUE(m.found) << m.reason;

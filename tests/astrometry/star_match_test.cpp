@@ -15,7 +15,7 @@ namespace skarvel {
 namespace {
 
 using testing::CheckMatch;
-using testing::FrameSpec;
+using testing::FrameSetup;
 using testing::ReadStarList;
 using testing::SkyFrame;
 
@@ -31,7 +31,7 @@ std::vector<ImageStar> Detect(SkyFrame& frame, DetectStatistics* stats = nullptr
 
 // A frame of a field with random orientation, scale error and pointing error.
 struct Trial {
-  FrameSpec spec;
+  FrameSetup setup;
   MatchSettings settings;
 };
 
@@ -39,26 +39,26 @@ Trial RandomTrial(const std::vector<SkyStar>& list, double raHours, double decDe
   std::mt19937 rng(seed);
   std::uniform_real_distribution<double> unit(0, 1);
   Trial t;
-  t.spec.width = 400;
-  t.spec.height = 360;
-  const double expected = fieldDeg * 3600 / t.spec.width;
-  t.spec.arcsecPerPixel = expected * (0.8 + 0.4 * unit(rng));
-  t.spec.rotationDeg = 360 * unit(rng);
-  t.spec.mirror = unit(rng) < 0.5;
-  t.spec.hotPixels = 30;
-  t.spec.cosmicRays = 15;
-  t.spec.missingFraction = 0.1;
-  t.spec.extraStars = 20;
-  t.spec.trailPixels = unit(rng) < 0.25 ? 4 : 0;
-  t.spec.seed = seed;
+  t.setup.width = 400;
+  t.setup.height = 360;
+  const double expected = fieldDeg * 3600 / t.setup.width;
+  t.setup.arcsecPerPixel = expected * (0.8 + 0.4 * unit(rng));
+  t.setup.rotationDeg = 360 * unit(rng);
+  t.setup.mirror = unit(rng) < 0.5;
+  t.setup.hotPixels = 30;
+  t.setup.cosmicRays = 15;
+  t.setup.missingFraction = 0.1;
+  t.setup.extraStars = 20;
+  t.setup.trailPixels = unit(rng) < 0.25 ? 4 : 0;
+  t.setup.seed = seed;
   // The true centre up to half a field from the one given.
   const double a = 2 * M_PI * unit(rng), r = 0.5 * fieldDeg * unit(rng);
-  t.spec.centreDecDeg = decDeg + r * std::sin(a);
-  t.spec.centreRAHours = std::fmod(raHours + r * std::cos(a) / std::cos(t.spec.centreDecDeg * M_PI / 180) / 15 + 24, 24.0);
+  t.setup.centreDecDeg = decDeg + r * std::sin(a);
+  t.setup.centreRAHours = std::fmod(raHours + r * std::cos(a) / std::cos(t.setup.centreDecDeg * M_PI / 180) / 15 + 24, 24.0);
   t.settings.centreRAHours = raHours;
   t.settings.centreDecDeg = decDeg;
-  t.settings.imageWidth = t.spec.width;
-  t.settings.imageHeight = t.spec.height;
+  t.settings.imageWidth = t.setup.width;
+  t.settings.imageHeight = t.setup.height;
   t.settings.arcsecPerPixel = expected;
   (void)list;
   return t;
@@ -80,7 +80,7 @@ TEST(StarMatch, FramesOfRealFieldsAreMatchedAndNeverWrongly) {
     ASSERT_GT(list.size(), 50u) << f.file;
     for (unsigned seed = 1; seed <= 4; ++seed) {
       const Trial t = RandomTrial(list, f.ra, f.dec, f.fieldDeg, seed * 7919 + static_cast<unsigned>(f.ra * 100));
-      SkyFrame frame(t.spec);
+      SkyFrame frame(t.setup);
       frame.Render(list);
       int inField = 0;
       for (bool d : frame.Drawn()) inField += d;
@@ -88,15 +88,15 @@ TEST(StarMatch, FramesOfRealFieldsAreMatchedAndNeverWrongly) {
       ++frames;
       const auto image = Detect(frame);
       const MatchResult m = MatchStars(image, list, t.settings);
-      SCOPED_TRACE(std::string(f.file) + " seed " + std::to_string(seed) + " rot " + std::to_string(t.spec.rotationDeg) +
-                   (t.spec.mirror ? " mirrored" : "") + " scale " + std::to_string(t.spec.arcsecPerPixel) + ": " + m.reason);
+      SCOPED_TRACE(std::string(f.file) + " seed " + std::to_string(seed) + " rot " + std::to_string(t.setup.rotationDeg) +
+                   (t.setup.mirror ? " mirrored" : "") + " scale " + std::to_string(t.setup.arcsecPerPixel) + ": " + m.reason);
       if (!m.found) continue;
       const auto truth = CheckMatch(frame, image, list, m, 1.5);
       EXPECT_EQ(truth.wrong, 0);
       EXPECT_GE(truth.right, 5);
-      EXPECT_NEAR(static_cast<double>(m.arcsecPerPixel), t.spec.arcsecPerPixel, 0.002 * t.spec.arcsecPerPixel);
-      EXPECT_EQ(m.mirrored, !t.spec.mirror);  // x grows westward unmirrored: a mirror of the sky seen from inside
-      EXPECT_LT(static_cast<double>(m.rmsArcsec), 0.5 * t.spec.arcsecPerPixel);
+      EXPECT_NEAR(static_cast<double>(m.arcsecPerPixel), t.setup.arcsecPerPixel, 0.002 * t.setup.arcsecPerPixel);
+      EXPECT_EQ(m.mirrored, !t.setup.mirror);  // x grows westward unmirrored: a mirror of the sky seen from inside
+      EXPECT_LT(static_cast<double>(m.rmsArcsec), 0.5 * t.setup.arcsecPerPixel);
       ++matched;
     }
   }
@@ -114,7 +114,7 @@ TEST(StarMatch, AnotherFieldsCatalogIsRefused) {
   }
   for (unsigned seed = 1; seed <= 1; ++seed) {
     const Trial t = RandomTrial(list, 0.02, 4.0, 1.0, seed);
-    SkyFrame frame(t.spec);
+    SkyFrame frame(t.setup);
     frame.Render(list);
     const MatchResult m = MatchStars(Detect(frame), other, t.settings);
     EXPECT_FALSE(m.found) << "seed " << seed << ": " << m.pairs.size() << " pairs";
@@ -140,19 +140,19 @@ TEST(StarMatch, TooFewStarsAreRefusedInPlainWords) {
 }
 
 TEST(StarDetect, DefectsSaturationAndBlendsAreLeftOut) {
-  FrameSpec spec;
-  spec.width = 200;
-  spec.height = 160;
-  spec.arcsecPerPixel = 10;
-  spec.centreRAHours = 10.5;
-  spec.centreDecDeg = -45;
-  spec.readNoise = 5;
+  FrameSetup setup;
+  setup.width = 200;
+  setup.height = 160;
+  setup.arcsecPerPixel = 10;
+  setup.centreRAHours = 10.5;
+  setup.centreDecDeg = -45;
+  setup.readNoise = 5;
   // Five isolated stars, one saturated, one blended pair; hot pixels and cosmic rays.
   std::vector<SkyStar> stars;
   const auto at = [&](double x, double y, float mag) {
     // Pixel to sky by the frame's own projection (unrotated: x west, y south).
-    long double ra = spec.centreRAHours - (x - 100) * 10 / 3600 / 15 / std::cos(45 * M_PI / 180);
-    long double dec = spec.centreDecDeg - (y - 80) * 10 / 3600;
+    long double ra = setup.centreRAHours - (x - 100) * 10 / 3600 / 15 / std::cos(45 * M_PI / 180);
+    long double dec = setup.centreDecDeg - (y - 80) * 10 / 3600;
     stars.push_back({ra, dec, mag});
   };
   at(30, 30, 12);
@@ -162,9 +162,9 @@ TEST(StarDetect, DefectsSaturationAndBlendsAreLeftOut) {
   at(100, 70, 6);    // saturated
   at(40, 80, 12);    // blend: two equal stars 3 pixels apart
   at(43, 80, 12);
-  spec.hotPixels = 25;
-  spec.cosmicRays = 10;
-  SkyFrame frame(spec);
+  setup.hotPixels = 25;
+  setup.cosmicRays = 10;
+  SkyFrame frame(setup);
   frame.Render(stars);
   DetectStatistics stats;
   const auto found = DetectStars(frame, DetectSettings{}, &stats);

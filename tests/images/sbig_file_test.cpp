@@ -19,7 +19,7 @@ namespace {
 
 using platform::Answer;
 using platform::Icon;
-using testing::SBIGFileSpec;
+using testing::SBIGFileSetup;
 using testing::ScriptedPlatform;
 using testing::TempDir;
 
@@ -29,8 +29,8 @@ class SbigTest : public testing::ImageLoadTest {
  protected:
   SbigTest() : ImageLoadTest(1) {}
 
-  static SBIGFileSpec Spec(const std::string& firstLine, int width, int height, std::uint32_t seed = 1) {
-    SBIGFileSpec s;
+  static SBIGFileSetup Setup(const std::string& firstLine, int width, int height, std::uint32_t seed = 1) {
+    SBIGFileSetup s;
     s.firstLine = firstLine;
     s.width = width;
     s.height = height;
@@ -56,7 +56,7 @@ class SbigTest : public testing::ImageLoadTest {
     return image;
   }
 
-  static void ExpectPixels(GraphicsFileObj& image, const SBIGFileSpec& s, int offset) {
+  static void ExpectPixels(GraphicsFileObj& image, const SBIGFileSetup& s, int offset) {
     ASSERT_EQ(image.width, s.width);
     ASSERT_EQ(image.height, s.height);
     int wrong = 0;
@@ -75,7 +75,7 @@ TEST_F(SbigTest, EveryCameraPlainAndCompressedReadsBackItsValues) {
     for (const bool compressed : {false, true}) {
       const std::string first = std::string(cameras[k]) + (compressed ? " Compressed Image" : " Image");
       SCOPED_TRACE(first);
-      const SBIGFileSpec s = Spec(first, 37, 5, k + 1u);
+      const SBIGFileSetup s = Setup(first, 37, 5, k + 1u);
       report = AstromObsObj{UserRecord{}, CameraRecord{}, SiteRecord{}};
       auto image = LoadBytes(testing::SBIGFileBytes(s));
       ExpectPixels(*image, s, 0);  // pedestal 100: the values as written
@@ -110,7 +110,7 @@ TEST_F(SbigTest, CompressedRowBytes) {
   EXPECT_EQ(out, (std::vector<std::int32_t>{1, 0xFFFF}));
 
   // In a file: pedestal 150 adds 50 to every value.
-  SBIGFileSpec s = Spec("ST-7 Compressed Image", 5, 1);
+  SBIGFileSetup s = Setup("ST-7 Compressed Image", 5, 1);
   s.keys = {{"Width", "5"}, {"Height", "1"}, {"Pedestal", "150"}};
   std::vector<std::uint8_t> bytes = testing::SBIGHeaderBytes(s);
   bytes.insert(bytes.end(), {8, 0});
@@ -130,14 +130,14 @@ TEST_F(SbigTest, TheGeneratorStoresARowPlainlyWhenCompressionDoesNotPay) {
   const auto small = testing::CompressedSBIGRow({100, 101, 99, 99});
   EXPECT_EQ(small, (std::vector<std::uint8_t>{5, 0, 100, 0, 1, 0xFE, 0}));
   // A file of such rows reads back.
-  SBIGFileSpec s = Spec("ST-8 Compressed Image", 4, 2);
+  SBIGFileSetup s = Setup("ST-8 Compressed Image", 4, 2);
   s.values = {0, 30000, 0, 30000, 100, 101, 99, 99};
   auto image = LoadBytes(testing::SBIGFileBytes(s));
   ExpectPixels(*image, s, 0);
 }
 
 TEST_F(SbigTest, RowsThatDecodeToMoreOrFewerValuesShiftButStayInBounds) {
-  SBIGFileSpec s = Spec("ST-7 Compressed Image", 4, 3);
+  SBIGFileSetup s = Setup("ST-7 Compressed Image", 4, 3);
   std::vector<std::uint8_t> bytes = testing::SBIGHeaderBytes(s);
   // Row 0: six values (two spill into row 1); row 1: one value; row 2: nine values.
   const std::vector<std::vector<std::uint8_t>> rows = {
@@ -172,7 +172,7 @@ TEST_F(SbigTest, RowsThatDecodeToMoreOrFewerValuesShiftButStayInBounds) {
 TEST_F(SbigTest, ShortFilesAskAndKeepOnlyCompleteRows) {
   for (const bool compressed : {false, true}) {
     SCOPED_TRACE(compressed);
-    const SBIGFileSpec s = Spec(compressed ? "ST-6 Compressed Image" : "ST-6 Image", 20, 10);
+    const SBIGFileSetup s = Setup(compressed ? "ST-6 Compressed Image" : "ST-6 Image", 20, 10);
     auto bytes = testing::SBIGFileBytes(s);
     // Plain rows are 40 bytes: 2048 + 4.5 rows.
     bytes.resize(compressed ? bytes.size() - 3 : 2048 + 180);
@@ -211,7 +211,7 @@ TEST_F(SbigTest, DatesTimesAndTheExposureCorrection) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.date + " " + c.time + " type " + std::to_string(c.type));
     headerTimeType = c.type;
-    SBIGFileSpec s = Spec("ST-7 Image", 2, 2);
+    SBIGFileSetup s = Setup("ST-7 Image", 2, 2);
     s.keys.push_back({"Date", c.date});
     s.keys.push_back({"Time", c.time});
     s.keys.push_back({"Exposure", "6000"});
@@ -225,7 +225,7 @@ TEST_F(SbigTest, DatesTimesAndTheExposureCorrection) {
   }
   EXPECT_TRUE(ui.Messages().empty());
   // Dates and times that cannot be read count as 0, with the numeric conversion message.
-  SBIGFileSpec s = Spec("ST-7 Image", 2, 2);
+  SBIGFileSetup s = Setup("ST-7 Image", 2, 2);
   s.keys.push_back({"Date", "13/45/99"});
   s.keys.push_back({"Time", "25:00"});
   auto image = LoadBytes(testing::SBIGFileBytes(s));
@@ -236,7 +236,7 @@ TEST_F(SbigTest, DatesTimesAndTheExposureCorrection) {
 }
 
 TEST_F(SbigTest, DisplayRangeCameraRecordAndObservation) {
-  SBIGFileSpec s = Spec("ST-4X Image", 3, 2);
+  SBIGFileSetup s = Setup("ST-4X Image", 3, 2);
   s.keys = {{"Width", "3"},          {"Height", "2"},          {"Pedestal", "100"},     {"Background", "500"},
             {"Range", "1000"},       {"X_pixel_size", "0.0090"}, {"Y_pixel_size", "0.0120"},
             {"Aperture", "78.539816"}, {"Focal_length", "80.0"}, {"Filter", "R-band"},  {"Observer", "J. Doe"},
@@ -266,7 +266,7 @@ TEST_F(SbigTest, DisplayRangeCameraRecordAndObservation) {
 }
 
 TEST_F(SbigTest, HeaderTextFileAndWindows) {
-  SBIGFileSpec s = Spec("ST-7 Compressed Image", 2, 2);
+  SBIGFileSetup s = Setup("ST-7 Compressed Image", 2, 2);
   s.keys = {{"Width", "2"}, {"Height", "2"}, {"Pedestal", "100"}, {"Note", "Comet C/2026"}};
   const std::string path = dir / "comet.st7";
   testing::WriteAll(path, testing::SBIGFileBytes(s));
@@ -292,7 +292,7 @@ TEST_F(SbigTest, HeaderTextFileAndWindows) {
 
 TEST_F(SbigTest, FilesThatAreNotSbigAreRefusedWithTheirMessages) {
   // Not a camera of the format (a plain ST-4 is the other format).
-  SBIGFileSpec s = Spec("ST-4 Image", 2, 2);
+  SBIGFileSetup s = Setup("ST-4 Image", 2, 2);
   const std::string path = dir / "frame.st7";
   LoadBytes(testing::SBIGFileBytes(s), false);
   ASSERT_EQ(ui.Messages().size(), 1u);
@@ -348,7 +348,7 @@ TEST_F(SbigTest, FilesThatAreNotSbigAreRefusedWithTheirMessages) {
 }
 
 TEST_F(SbigTest, TruncatedAndHostileFilesNeverCrash) {
-  const auto full = testing::SBIGFileBytes(Spec("ST-9 Compressed Image", 16, 8));
+  const auto full = testing::SBIGFileBytes(Setup("ST-9 Compressed Image", 16, 8));
   for (std::size_t size = 0; size < full.size(); size += 53) {
     ui.ClearRecords();
     LoadBytes(std::vector<std::uint8_t>(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size)),
@@ -357,7 +357,7 @@ TEST_F(SbigTest, TruncatedAndHostileFilesNeverCrash) {
   // Random bytes after a valid first line, and huge row counts.
   std::mt19937 random(7);
   for (int trial = 0; trial < 40; ++trial) {
-    SBIGFileSpec s = Spec("STV Compressed Image", 5 + trial, 3 + trial % 4);
+    SBIGFileSetup s = Setup("STV Compressed Image", 5 + trial, 3 + trial % 4);
     auto bytes = testing::SBIGHeaderBytes(s);
     for (int i = 0; i < 300; ++i) bytes.push_back(static_cast<std::uint8_t>(random()));
     ui.ClearRecords();
@@ -369,7 +369,7 @@ TEST_F(SbigTest, TruncatedAndHostileFilesNeverCrash) {
     }
   }
   // Extreme pedestal, background and range: clamped to 32 bits, not overflowed.
-  SBIGFileSpec extreme = Spec("ST-7 Image", 2, 1);
+  SBIGFileSetup extreme = Setup("ST-7 Image", 2, 1);
   extreme.keys = {{"Width", "2"}, {"Height", "1"}, {"Pedestal", "-2147483648"}, {"Background", "2147483647"},
                   {"Range", "2147483647"}};
   extreme.values = {50, 60000};

@@ -81,15 +81,15 @@ TEST(CliFitsInfo, SbigAndStFourFiles) {
   const CliRun help = Cli({"fits-info", "--help"});
   EXPECT_NE(help.out.find("[--type fits|sbig|st4]"), std::string::npos);
   testing::TempDir dir;
-  testing::SBIGFileSpec spec;
-  spec.firstLine = "ST-8 Compressed Image";
-  spec.keys = {{"Width", "3"},         {"Height", "2"},   {"Pedestal", "100"}, {"Background", "20"},
+  testing::SBIGFileSetup setup;
+  setup.firstLine = "ST-8 Compressed Image";
+  setup.keys = {{"Width", "3"},         {"Height", "2"},   {"Pedestal", "100"}, {"Background", "20"},
                {"Range", "40"},        {"Exposure", "6000"}, {"Date", "01/02/05"}, {"Time", "03:15:20"},
                {"Observer", "J. Doe"}, {"Filter", "B"}};
-  spec.width = 3;
-  spec.height = 2;
-  spec.values = {10, 20, 30, 40, 50, 300};
-  testing::WriteAll(dir / "m1.st8", testing::SBIGFileBytes(spec));
+  setup.width = 3;
+  setup.height = 2;
+  setup.values = {10, 20, 30, 40, 50, 300};
+  testing::WriteAll(dir / "m1.st8", testing::SBIGFileBytes(setup));
   const CliRun r = Cli({"fits-info", dir / "m1.st8", "--type", "sbig"});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto j = nlohmann::json::parse(r.out);

@@ -211,14 +211,14 @@ TEST_F(ImageSlotsTest, StFourAndSbigImagesLoadThroughSingleAndMultipleLoad) {
   ASSERT_FALSE(lab->Slots()[0].Loaded());
   lab->Options().imageFileType = kImageSBIG;
   for (const char* name : {"a.st7", "b.st7"}) {
-    testing::SBIGFileSpec spec;
-    spec.firstLine = "ST-7 Compressed Image";
-    spec.keys = {{"Width", "4"}, {"Height", "2"}, {"Pedestal", "100"}, {"Filter", "V"},
+    testing::SBIGFileSetup setup;
+    setup.firstLine = "ST-7 Compressed Image";
+    setup.keys = {{"Width", "4"}, {"Height", "2"}, {"Pedestal", "100"}, {"Filter", "V"},
                  {"Date", "12/09/26"}, {"Time", "21:30:00"}};
-    spec.width = 4;
-    spec.height = 2;
-    spec.values = {name[0] == 'a' ? std::uint16_t{10} : std::uint16_t{20}, 11, 12, 13, 14, 15, 16, 17};
-    testing::WriteAll(nightDir + name, testing::SBIGFileBytes(spec));
+    setup.width = 4;
+    setup.height = 2;
+    setup.values = {name[0] == 'a' ? std::uint16_t{10} : std::uint16_t{20}, 11, 12, 13, 14, 15, 16, 17};
+    testing::WriteAll(nightDir + name, testing::SBIGFileBytes(setup));
   }
   ui.ClearRecords();
   ui.ChooseFilesNext(std::vector<std::string>{nightDir + "a.st7", nightDir + "b.st7"});

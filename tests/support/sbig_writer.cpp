@@ -19,12 +19,12 @@ void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 
 }  // namespace
 
-std::vector<std::uint8_t> SBIGHeaderBytes(const SBIGFileSpec& spec) {
+std::vector<std::uint8_t> SBIGHeaderBytes(const SBIGFileSetup& setup) {
   std::vector<std::uint8_t> out;
-  PutLine(out, spec.firstLine);
-  for (const auto& [key, value] : spec.keys) PutLine(out, key + " = " + value);
+  PutLine(out, setup.firstLine);
+  for (const auto& [key, value] : setup.keys) PutLine(out, key + " = " + value);
   PutLine(out, "End");
-  if (spec.endMark) out.push_back(26);
+  if (setup.endMark) out.push_back(26);
   out.resize(2048, 0);
   return out;
 }
@@ -53,12 +53,12 @@ std::vector<std::uint8_t> CompressedSBIGRow(const std::vector<std::uint16_t>& ro
   return out;
 }
 
-std::vector<std::uint8_t> SBIGFileBytes(const SBIGFileSpec& spec) {
-  std::vector<std::uint8_t> out = SBIGHeaderBytes(spec);
-  const bool compressed = spec.firstLine.find("Compressed") != std::string::npos;
-  const auto w = static_cast<std::size_t>(spec.width);
-  for (int y = 0; y < spec.height; ++y) {
-    const auto first = spec.values.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * w);
+std::vector<std::uint8_t> SBIGFileBytes(const SBIGFileSetup& setup) {
+  std::vector<std::uint8_t> out = SBIGHeaderBytes(setup);
+  const bool compressed = setup.firstLine.find("Compressed") != std::string::npos;
+  const auto w = static_cast<std::size_t>(setup.width);
+  for (int y = 0; y < setup.height; ++y) {
+    const auto first = setup.values.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * w);
     const std::vector<std::uint16_t> row(first, first + static_cast<std::ptrdiff_t>(w));
     if (compressed) {
       const auto bytes = CompressedSBIGRow(row);

@@ -12,7 +12,7 @@ namespace skarvel::testing {
 
 /// One SBIG file: the first header line, the "Key = value" lines in order,
 /// and the raw 16-bit values (width x height, rows first to last).
-struct SBIGFileSpec {
+struct SBIGFileSetup {
   std::string firstLine = "ST-7 Image";
   std::vector<std::pair<std::string, std::string>> keys;
   int width = 0;
@@ -23,7 +23,7 @@ struct SBIGFileSpec {
 
 /// The 2048 header bytes: each line ended by a line feed and a carriage
 /// return, "End", then Ctrl-Z (26) where the next line would begin; zeros after.
-std::vector<std::uint8_t> SBIGHeaderBytes(const SBIGFileSpec& spec);
+std::vector<std::uint8_t> SBIGHeaderBytes(const SBIGFileSetup& setup);
 
 /// One compressed row: its 16-bit little-endian byte count, then the first
 /// value (16 bits), then per value a signed byte difference, or 0x80 and the
@@ -34,7 +34,7 @@ std::vector<std::uint8_t> CompressedSBIGRow(const std::vector<std::uint16_t>& ro
 
 /// The whole file: header, then the rows (compressed when the first line
 /// contains "Compressed", else 16-bit little-endian values).
-std::vector<std::uint8_t> SBIGFileBytes(const SBIGFileSpec& spec);
+std::vector<std::uint8_t> SBIGFileBytes(const SBIGFileSetup& setup);
 
 /// An ST-4 file: 165 rows of 192 bytes (`pixels`, 31680 of them), "v", the
 /// note (78), exposure, focal length, aperture and response factor (10 each,

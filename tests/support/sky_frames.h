@@ -35,7 +35,7 @@ inline std::vector<SkyStar> ReadStarList(const std::string& path) {
 }
 
 /// How one frame is made.
-struct FrameSpec {
+struct FrameSetup {
   int width = 512, height = 512;
   double centreRAHours = 0, centreDecDeg = 0;  ///< the true centre of the frame
   double arcsecPerPixel = 10;
@@ -54,9 +54,9 @@ struct FrameSpec {
 /// A frame in memory, with the projection that made it.
 class SkyFrame : public GraphicsFileObj {
  public:
-  explicit SkyFrame(const FrameSpec& spec) : GraphicsFileObj(ImageLoadContext{}), spec_(spec) {
-    width = spec.width;
-    height = spec.height;
+  explicit SkyFrame(const FrameSetup& setup) : GraphicsFileObj(ImageLoadContext{}), spec_(setup) {
+    width = setup.width;
+    height = setup.height;
     total = width * height;
     pixels.Create(width, height);
   }
@@ -119,7 +119,7 @@ class SkyFrame : public GraphicsFileObj {
 
   /// Catalog stars drawn in the frame (by catalog index).
   const std::vector<bool>& Drawn() const { return drawn_; }
-  const FrameSpec& Spec() const { return spec_; }
+  const FrameSetup& Spec() const { return spec_; }
 
  private:
   std::size_t Index(int x, int y) const {
@@ -149,7 +149,7 @@ class SkyFrame : public GraphicsFileObj {
     }
   }
 
-  FrameSpec spec_;
+  FrameSetup spec_;
   std::vector<bool> drawn_;
 };
 

@@ -24,7 +24,7 @@
 
 namespace {
 
-using skarvel::testing::FrameSpec;
+using skarvel::testing::FrameSetup;
 using skarvel::testing::SkyFrame;
 
 struct Field {
@@ -65,7 +65,7 @@ void PixelToSky(const skarvel::MatchResult& m, double ra0, double dec0, double x
 
 // The true sky position of a pixel, by bisection-free inversion of the frame's projection.
 void TrueSky(const SkyFrame& frame, double x, double y, double& ra, double& dec) {
-  const FrameSpec& s = frame.Spec();
+  const FrameSetup& s = frame.Spec();
   if (s.mirror) x = s.width - x;
   const double t = s.rotationDeg * M_PI / 180;
   const double a = x - s.width / 2.0, b = s.height / 2.0 - y;  // a = u cos t - v sin t, b = v cos t + u sin t
@@ -115,28 +115,28 @@ int main(int argc, char** argv) {
   int made = 0;
   for (int attempt = 0; made < count && attempt < count * 20; ++attempt) {
     const Field& f = fields[static_cast<std::size_t>(attempt) % fields.size()];
-    FrameSpec spec;
-    spec.width = spec.height = size;
+    FrameSetup setup;
+    setup.width = setup.height = size;
     // Fields from a fifth of a degree to the largest the list covers with the pointing error.
     const double maxField = std::min(2.5, f.halfDeg / 1.3);
     const double fieldDeg = 0.2 * std::pow(maxField / 0.2, unit(rng));
     const double expected = fieldDeg * 3600 / size;
-    spec.arcsecPerPixel = expected * (0.8 + 0.4 * unit(rng));
-    spec.rotationDeg = 360 * unit(rng);
-    spec.mirror = unit(rng) < 0.5;
-    spec.hotPixels = 40;
-    spec.cosmicRays = 20;
-    spec.missingFraction = 0.1;
-    spec.extraStars = 30;
-    spec.trailPixels = unit(rng) < 0.2 ? 4 : 0;
-    spec.seed = seed * 1000 + static_cast<unsigned>(attempt);
+    setup.arcsecPerPixel = expected * (0.8 + 0.4 * unit(rng));
+    setup.rotationDeg = 360 * unit(rng);
+    setup.mirror = unit(rng) < 0.5;
+    setup.hotPixels = 40;
+    setup.cosmicRays = 20;
+    setup.missingFraction = 0.1;
+    setup.extraStars = 30;
+    setup.trailPixels = unit(rng) < 0.2 ? 4 : 0;
+    setup.seed = seed * 1000 + static_cast<unsigned>(attempt);
     // A wider PSF at finer scales, as seeing would give.
-    spec.fwhmPixels = std::clamp(3.0 / spec.arcsecPerPixel, 1.8, 4.0);
+    setup.fwhmPixels = std::clamp(3.0 / setup.arcsecPerPixel, 1.8, 4.0);
     // The true centre up to half a field from the header's.
     const double a = 2 * M_PI * unit(rng), r = 0.5 * fieldDeg * std::sqrt(unit(rng));
-    spec.centreDecDeg = std::clamp(f.dec + r * std::sin(a), -89.9, 89.9);
-    spec.centreRAHours = std::fmod(f.ra + r * std::cos(a) / std::cos(spec.centreDecDeg * M_PI / 180) / 15 + 24, 24.0);
-    SkyFrame frame(spec);
+    setup.centreDecDeg = std::clamp(f.dec + r * std::sin(a), -89.9, 89.9);
+    setup.centreRAHours = std::fmod(f.ra + r * std::cos(a) / std::cos(setup.centreDecDeg * M_PI / 180) / 15 + 24, 24.0);
+    SkyFrame frame(setup);
     frame.Render(f.stars);
     int inField = 0;
     for (std::size_t i = 0; i < f.stars.size(); ++i) {
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
       err = std::max(Apart(a1, b1, r1, d1), Apart(a2, b2, r2, d2));
     }
     std::printf("%d,%s,%d,%.8f,%.8f,%.5f,%.5f,%d,%zu,%d,%.1f,%.2f,%.2f,%.9f,%.8f,%.2f,%.2f,%.9f,%.8f,%.3f,\"%s\"\n", made, name,
-                inField, f.ra, f.dec, spec.arcsecPerPixel, expected, m.found ? 1 : 0, m.pairs.size(), truth.wrong, ms_,
+                inField, f.ra, f.dec, setup.arcsecPerPixel, expected, m.found ? 1 : 0, m.pairs.size(), truth.wrong, ms_,
                 k1x, k1y, r1, d1, k2x, k2y, r2, d2, err, m.reason.c_str());
     std::fflush(stdout);
   }

@@ -40,26 +40,26 @@ int main(int argc, char** argv) {
   const char* cameras[] = {"ST-4X", "ST-5", "ST-6", "ST-7", "ST-8", "PixCel255", "PixCel237", "ST-9", "STV"};
   for (const char* camera : cameras) {
     for (const bool compressed : {false, true}) {
-      skarvel::testing::SBIGFileSpec spec;
-      spec.firstLine = std::string(camera) + (compressed ? " Compressed Image" : " Image");
-      spec.width = 96;
-      spec.height = 64;
-      spec.keys = {{"File_version", "3"},     {"Data_version", "1"},    {"Exposure", "6000"},
+      skarvel::testing::SBIGFileSetup setup;
+      setup.firstLine = std::string(camera) + (compressed ? " Compressed Image" : " Image");
+      setup.width = 96;
+      setup.height = 64;
+      setup.keys = {{"File_version", "3"},     {"Data_version", "1"},    {"Exposure", "6000"},
                    {"Focal_length", "80.0"},  {"Aperture", "78.5398"},  {"Response_factor", "1.0"},
                    {"Note", "synthetic field"}, {"Background", "480"},  {"Range", "2000"},
                    {"Height", "64"},          {"Width", "96"},          {"Date", "05/01/19"},
                    {"Time", "03:45:00"},      {"Exposure_state", "0"},  {"Temperature", "-20.0"},
                    {"Observer", "Skarvel"},   {"X_pixel_size", "0.0090"}, {"Y_pixel_size", "0.0090"},
                    {"Pedestal", "100"},       {"E_gain", "2.3"},        {"Filter", "R"}};
-      for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
-          spec.values.push_back(static_cast<std::uint16_t>(std::lround(Field(x, y, spec.width, spec.height))));
+      for (int y = 0; y < setup.height; ++y)
+        for (int x = 0; x < setup.width; ++x)
+          setup.values.push_back(static_cast<std::uint16_t>(std::lround(Field(x, y, setup.width, setup.height))));
       std::string name = std::string(camera) + (compressed ? "_COMPRESSED" : "");
       // ".ST7", ".STV", ".PIX": the camera name without its dash, three letters.
       std::string ext = ".";
       for (const char* c = camera; *c != 0 && ext.size() < 4; ++c)
         if (*c != '-') ext.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(*c))));
-      skarvel::testing::WriteAll(out + name + ext, skarvel::testing::SBIGFileBytes(spec));
+      skarvel::testing::WriteAll(out + name + ext, skarvel::testing::SBIGFileBytes(setup));
     }
   }
   std::vector<std::uint8_t> pixels;

@@ -24,14 +24,14 @@ namespace skarvel::ui {
 namespace {
 
 /// The check boxes of the dialog: object name, caption, hint, and the logic's member.
-struct CheckSpec {
+struct CheckBoxEntry {
   const char* name;
   const char* caption;
   const char* hint;
   bool SoftwareOptionsLogic::*value;
 };
 
-const CheckSpec kChecks[] = {
+const CheckBoxEntry kChecks[] = {
     {"ExpertBox", "\"Expert\" Mode", "In \"Expert\" mode, warning and confirmation messages are omitted.",
      &SoftwareOptionsLogic::expertMode},
     {"AutoBox", "Auto-Verify Object ID", "Verify Obj ID from FITS header when Obs Parms Dlg is activated.",
@@ -77,7 +77,7 @@ void TOptionsDlg::Build() {
   auto* special = new QGroupBox("\"Special\"", this);
   special->setObjectName("SpecialGrp");
   auto* specialLayout = new QVBoxLayout(special);
-  for (const CheckSpec& c : kChecks) {
+  for (const CheckBoxEntry& c : kChecks) {
     const bool admin = std::string(c.name) == "AdminBox";
     auto* box = new QCheckBox(QString::fromLatin1(c.caption), admin ? special : checks);
     box->setObjectName(QString::fromLatin1(c.name));
@@ -178,7 +178,7 @@ void TOptionsDlg::Build() {
 
 void TOptionsDlg::Show() {
   syncing_ = true;
-  for (const CheckSpec& c : kChecks) boxes_[QString::fromLatin1(c.name)]->setChecked(logic_.get()->*(c.value));
+  for (const CheckBoxEntry& c : kChecks) boxes_[QString::fromLatin1(c.name)]->setChecked(logic_.get()->*(c.value));
   boxes_["AutoBox"]->setEnabled(logic_->autoVerifyEnabled);
   format_.Check(logic_->fileFormat);
   time_.Check(logic_->timeType);
@@ -192,7 +192,7 @@ void TOptionsDlg::Show() {
 }
 
 void TOptionsDlg::ReadBack() {
-  for (const CheckSpec& c : kChecks) logic_.get()->*(c.value) = boxes_[QString::fromLatin1(c.name)]->isChecked();
+  for (const CheckBoxEntry& c : kChecks) logic_.get()->*(c.value) = boxes_[QString::fromLatin1(c.name)]->isChecked();
   if (format_.Checked() >= 0) logic_->fileFormat = format_.Checked();
   logic_->timeType = time_.Checked();
   if (solution_.Checked() >= 0) logic_->solutionType = solution_.Checked();

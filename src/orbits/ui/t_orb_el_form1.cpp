@@ -20,13 +20,13 @@ using platform::ToQt;
 namespace {
 
 /// The element edits: field, component name, label, hint.
-struct ElementEditSpec {
+struct ElementEdit {
   ElementField field;
   const char* name;
   const char* label;
   const char* hint;
 };
-constexpr ElementEditSpec kElementEdits[] = {
+constexpr ElementEdit kElementEdits[] = {
     {ElementField::kA, "a_Ed", "a:", "Semi-Major Axis (AU)"},
     {ElementField::kE, "e_Ed", "e:", "Eccentricity"},
     {ElementField::kIncl, "i_Ed", "Incl:", "Inclination (deg)"},
@@ -86,10 +86,10 @@ TOrbElForm1::TOrbElForm1(ElementDialogLogic& logic, QWidget* parent) : QDialog(p
 
   auto* elements = new QGridLayout;
   int row = 0;
-  for (const ElementEditSpec& spec : kElementEdits) {
-    QLineEdit* edit = MakeEdit(this, spec.name, 16, spec.hint);
-    edits_[spec.field] = edit;
-    elements->addWidget(new QLabel(spec.label, this), row % 5, 2 * (row / 5));
+  for (const ElementEdit& setup : kElementEdits) {
+    QLineEdit* edit = MakeEdit(this, setup.name, 16, setup.hint);
+    edits_[setup.field] = edit;
+    elements->addWidget(new QLabel(setup.label, this), row % 5, 2 * (row / 5));
     elements->addWidget(edit, row % 5, 2 * (row / 5) + 1);
     ++row;
   }
