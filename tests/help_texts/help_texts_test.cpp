@@ -140,16 +140,20 @@ class HelpTexts : public ::testing::Test {
     bool found = false;
     const std::vector<std::string> text = TopicText(file, title, header, found);
     ASSERT_TRUE(found) << "no header line";
-    if (!header.empty())
+    if (!header.empty()) {
       EXPECT_EQ(Lower(Trim(header.substr(1, header.size() - 2))), Lower(Trim(title)))
           << "found under another topic's header: " << header;
+    }
     std::size_t words = 0;
     int related = -1;
     for (std::size_t k = 0; k < text.size(); ++k) {
       const std::string& line = text[k];
       EXPECT_LE(line.size(), 72u) << line;
       EXPECT_EQ(line.find('\t'), std::string::npos) << line;
-      for (unsigned char c : line) EXPECT_TRUE((c >= 0x20 && c < 0x7F) || c == 0xB0) << "byte " << int(c) << ": " << line;
+      for (char ch : line) {
+        const auto c = static_cast<unsigned char>(ch);
+        EXPECT_TRUE((c >= 0x20 && c < 0x7F) || c == 0xB0) << "byte " << int(c) << ": " << line;
+      }
       words += static_cast<std::size_t>(std::count(line.begin(), line.end(), ' '));
       if (Lower(line).find("related topics") != std::string::npos) related = static_cast<int>(k);
     }
@@ -188,9 +192,10 @@ TEST_F(HelpTexts, EveryTopicInAFileIsListed) {
   for (const std::string& file : files) {
     const std::vector<std::string> lines = ReadLines(kHelpDir / file);
     if (lines.empty() || lines[0].empty() || lines[0][0] != '*') continue;
-    for (const std::string& line : lines)
-      if (IsStarLine(line) && line.size() > 2)
-        EXPECT_TRUE(Listed(line.substr(1, line.size() - 2))) << file << ": topic not in the list: " << line;
+    for (const std::string& line : lines) {
+      if (!IsStarLine(line) || line.size() <= 2) continue;
+      EXPECT_TRUE(Listed(line.substr(1, line.size() - 2))) << file << ": topic not in the list: " << line;
+    }
   }
 }
 
