@@ -315,16 +315,19 @@ std::vector<std::string> EphemerisReport(const CurrentElements& current, const S
     lines.push_back("Mean Equator and Equinox of " +
                     std::string(kEquinoxChoices[static_cast<std::size_t>(params.equinox)].name));
   lines.push_back(BlankLine());
-  lines.emplace_back("Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)");
-  std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
-  units.replace(38, 1, kDegreeSign);
-  lines.push_back(units);
+  for (std::string& s : EphemerisTableHeader()) lines.push_back(std::move(s));
   for (std::int32_t k = 0; k <= table.LastIndex(); ++k) lines.push_back(EphemerisTableLine(*table.GetAt(k)));
   table.Reset();
   if (current.source == ElementSource::kLowell || current.source == ElementSource::kMpc)
     for (std::string& s : OrbitNoteLines(current.source, current.codes)) lines.push_back(std::move(s));
   for (std::string& s : OsculatingElementLines(current)) lines.push_back(std::move(s));
   return lines;
+}
+
+std::vector<std::string> EphemerisTableHeader() {
+  std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
+  units.replace(38, 1, kDegreeSign);
+  return {"Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)", units};
 }
 
 std::string NumberedFileName(const std::string& folder, std::string_view prefix, std::string_view extension) {
