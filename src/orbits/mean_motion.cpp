@@ -1,7 +1,6 @@
 #include "orbits/mean_motion.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
@@ -25,12 +24,6 @@ constexpr long double kKmPerMile = 1.609344L;
 
 /// A blank line of the reports (80 blanks, as the ephemeris report has).
 const std::string kBlank(80, ' ');
-
-std::string Digits(long long v, int width) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%0*lld", width, v);
-  return text;
-}
 
 std::string Trimmed(const std::string& s) {
   const auto a = s.find_first_not_of(' ');
@@ -58,13 +51,13 @@ double ToTheSecond(double dateTime) {
 
 std::string DateWords(double dateTime) {
   const CalendarDate d = DecodeDate(ToTheSecond(dateTime));
-  return Digits(d.year, 4) + " " + std::string(MonthName(d.month)) + " " + Digits(d.day, 2);
+  return ZeroFilled(d.year, 4) + " " + std::string(MonthName(d.month)) + " " + ZeroFilled(d.day, 2);
 }
 
 std::string TimeWords(double dateTime) {
   const long double days = DateTimeToDays(ToTheSecond(dateTime));
   const auto s = static_cast<long long>(std::nearbyint((days - std::floor(days)) * kSecondsPerDay)) % 86400;
-  return Digits(s / 3600, 2) + ":" + Digits(s / 60 % 60, 2) + ":" + Digits(s % 60, 2);
+  return ZeroFilled(s / 3600, 2) + ":" + ZeroFilled(s / 60 % 60, 2) + ":" + ZeroFilled(s % 60, 2);
 }
 
 std::string RaText(long double raHours, const char* last) { return FormatDMS(raHours, 2, "h ", "m ", last); }
@@ -109,7 +102,7 @@ MotionPointFields FieldsOf(const MotionPoint& point) {
   MotionPointFields f;
   const double dt = DaysToDateTime(point.jd - kJulianDateOffset);
   const CalendarDate d = DecodeDate(ToTheSecond(dt));
-  f.date = Digits(d.year, 4) + "/" + Digits(d.month, 2) + "/" + Digits(d.day, 2);
+  f.date = ZeroFilled(d.year, 4) + "/" + ZeroFilled(d.month, 2) + "/" + ZeroFilled(d.day, 2);
   f.time = TimeWords(dt);
   f.julianDate = FormatFixed(5, point.jd);
   const SexagesimalRec ra = SplitRounded(point.raHours, 2);
