@@ -12,24 +12,13 @@ namespace skarvel {
 
 namespace {
 
-// Writes `text` into `line` from 1-based column `column`, blanks filling the gap.
-void Put(std::string& line, std::size_t column, const std::string& text) {
-  const std::size_t at = column - 1;
-  if (line.size() < at + text.size()) line.resize(at + text.size(), ' ');
-  line.replace(at, text.size(), text);
-}
-
-std::string ZeroPad(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), '0');
-  return text;
-}
 
 std::string SpacePad(std::string text, std::size_t width) {
   if (text.size() < width) text.insert(0, width - text.size(), ' ');
   return text;
 }
 
-std::string Two(long long v) { return ZeroPad(std::to_string(v), 2); }
+std::string Two(long long v) { return PadWith(std::to_string(v), 2, '0'); }
 
 std::string Trim(const std::string& s) {
   const auto a = s.find_first_not_of(' ');
@@ -59,7 +48,7 @@ Sexagesimal Split(long double value, int decimals, bool wrap24) {
   s.minutes = units / perMinute;
   units %= perMinute;
   const long double seconds = static_cast<long double>(units) / scale;
-  s.seconds = ZeroPad(FormatFixed(decimals, seconds), static_cast<std::size_t>(decimals > 0 ? decimals + 3 : 2));
+  s.seconds = PadWith(FormatFixed(decimals, seconds), static_cast<std::size_t>(decimals > 0 ? decimals + 3 : 2), '0');
   if (units == 0 && s.whole == 0 && s.minutes == 0) s.negative = value < 0;  // -0 30 keeps its sign through the minutes
   return s;
 }
@@ -88,7 +77,7 @@ DayText Day(double t, int decimals) {
   out.month = d.month;
   out.dayOfMonth = d.day;
   std::string fraction = std::to_string(units);
-  fraction = ZeroPad(fraction, static_cast<std::size_t>(decimals));
+  fraction = PadWith(fraction, static_cast<std::size_t>(decimals), '0');
   out.day = Two(d.day) + (decimals > 0 ? "." + fraction : "");
   return out;
 }
@@ -97,7 +86,7 @@ std::string NumberField80(const std::string& number) {
   const std::string n = Trim(number);
   if (n.empty()) return "     ";
   const auto value = ParseInteger(n);
-  if (!value || *value < 1) return ZeroPad(n, 5).substr(0, 5);
+  if (!value || *value < 1) return PadWith(n, 5, '0').substr(0, 5);
   const auto packed = PackNumber(*value);
   return packed ? *packed : std::string("     ");
 }
@@ -114,7 +103,7 @@ std::string Designation80(const ObsParams& p) {
 }
 
 std::string MagnitudeText(long double mag, int decimals) {
-  return ZeroPad(FormatFixed(decimals, mag), static_cast<std::size_t>(decimals + 3));
+  return PadWith(FormatFixed(decimals, mag), static_cast<std::size_t>(decimals + 3), '0');
 }
 
 std::string BandLetter(std::uint8_t band) {
@@ -209,47 +198,47 @@ std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const 
   const ObsParams& p = obs.params;
   const ReferenceStar& t = obs.target;
   std::string line(80, ' ');
-  Put(line, 1, NumberField80(p.number));
-  Put(line, 6, Designation80(p));
-  if (p.note == kNoteDiscovery) Put(line, 13, "*");
-  Put(line, 15, "C");
+  PutAt(line, 1, NumberField80(p.number));
+  PutAt(line, 6, Designation80(p));
+  if (p.note == kNoteDiscovery) PutAt(line, 13, "*");
+  PutAt(line, 15, "C");
   const DayText day = Day(p.observationTime, 5);
-  Put(line, 16, std::to_string(day.year));
-  Put(line, 21, Two(day.month));
-  Put(line, 24, day.day);
+  PutAt(line, 16, std::to_string(day.year));
+  PutAt(line, 21, Two(day.month));
+  PutAt(line, 24, day.day);
   const Sexagesimal ra = Split(t.fitRA, 2, true);
-  Put(line, 33, Two(ra.whole));
-  Put(line, 36, Two(ra.minutes));
-  Put(line, 39, ra.seconds);
+  PutAt(line, 33, Two(ra.whole));
+  PutAt(line, 36, Two(ra.minutes));
+  PutAt(line, 39, ra.seconds);
   const Sexagesimal dec = Split(t.fitDec, 1, false);
-  Put(line, 45, t.fitDec < 0 && (dec.whole != 0 || dec.minutes != 0 || dec.seconds != "00.0") ? "-" : "+");
-  Put(line, 46, Two(dec.whole));
-  Put(line, 49, Two(dec.minutes));
-  Put(line, 52, dec.seconds);
+  PutAt(line, 45, t.fitDec < 0 && (dec.whole != 0 || dec.minutes != 0 || dec.seconds != "00.0") ? "-" : "+");
+  PutAt(line, 46, Two(dec.whole));
+  PutAt(line, 49, Two(dec.minutes));
+  PutAt(line, 52, dec.seconds);
   if (t.catMag != 0) {
-    Put(line, 66, MagnitudeText(t.catMag, 1));
-    Put(line, 71, BandLetter(t.band));
+    PutAt(line, 66, MagnitudeText(t.catMag, 1));
+    PutAt(line, 71, BandLetter(t.band));
   }
-  Put(line, 78, ZeroPad(SiteCode80(site), 3));
+  PutAt(line, 78, PadWith(SiteCode80(site), 3, '0'));
   line.resize(80, ' ');
   std::vector<std::string> out = {line};
   if (RovingObserver(site)) {
     std::string second = line.substr(0, 32);
     second.resize(80, ' ');
-    Put(second, 78, "247");
-    Put(second, 15, "v");
-    Put(second, 33, "1");
+    PutAt(second, 78, "247");
+    PutAt(second, 15, "v");
+    PutAt(second, 33, "1");
     long double lon = site.longitudeDeg;
     if (lon < 0) lon += 360;
     const bool fineLon = !Trim(site.lonSeconds).empty();
-    Put(second, 35, SpacePad(FormatFixed(fineLon ? 6 : 4, lon), fineLon ? 10 : 8));
+    PutAt(second, 35, SpacePad(FormatFixed(fineLon ? 6 : 4, lon), fineLon ? 10 : 8));
     const bool fineLat = !Trim(site.latSeconds).empty();
     const long double lat = site.latitudeDeg;
     std::string latText = FormatFixed(fineLat ? 6 : 4, std::fabs(lat));
     if (std::fabs(lat) < 10) latText = "0" + latText;
     latText = (lat < 0 ? "-" : "+") + latText;
-    Put(second, 46, SpacePad(latText, fineLat ? 10 : 8));
-    Put(second, 57, SpacePad(std::to_string(std::lround(site.altitudeM)), 5));
+    PutAt(second, 46, SpacePad(latText, fineLat ? 10 : 8));
+    PutAt(second, 57, SpacePad(std::to_string(std::lround(site.altitudeM)), 5));
     second.resize(80, ' ');
     out.push_back(second);
   }
@@ -268,47 +257,47 @@ std::vector<std::string> ObservationLinesSplit(const ObservationRecord& obs, con
   auto common = [&](char record) {
     std::string r(132, ' ');
     const std::string number = Trim(p.number);
-    if (!number.empty()) Put(r, 1, ZeroPad(number, 7));
+    if (!number.empty()) PutAt(r, 1, PadWith(number, 7, '0'));
     std::string d = Trim(p.designation);
     if (d.size() == 7) d.insert(4, "00");
-    Put(r, 8, d.substr(0, 9));
-    Put(r, 17, std::string(1, record));
-    Put(r, 19, "C");
-    Put(r, 20, std::to_string(day.year));
-    Put(r, 25, Two(day.month));
-    Put(r, 28, day.day);
-    Put(r, 129, roving && record == '3' ? std::string("0247") : SiteCodeSplit(site));
+    PutAt(r, 8, d.substr(0, 9));
+    PutAt(r, 17, std::string(1, record));
+    PutAt(r, 19, "C");
+    PutAt(r, 20, std::to_string(day.year));
+    PutAt(r, 25, Two(day.month));
+    PutAt(r, 28, day.day);
+    PutAt(r, 129, roving && record == '3' ? std::string("0247") : SiteCodeSplit(site));
     return r;
   };
   std::vector<std::string> records;
   std::string r1 = common('1');
-  if (p.note == kNoteDiscovery) Put(r1, 18, "*");
+  if (p.note == kNoteDiscovery) PutAt(r1, 18, "*");
   const int raDecimals = t.resRA < 0.05L ? 3 : 2;
   const Sexagesimal ra = Split(t.fitRA, raDecimals, true);
-  Put(r1, 41, Two(ra.whole));
-  Put(r1, 44, Two(ra.minutes));
-  Put(r1, 47, ra.seconds);
+  PutAt(r1, 41, Two(ra.whole));
+  PutAt(r1, 44, Two(ra.minutes));
+  PutAt(r1, 47, ra.seconds);
   const int decDecimals = t.resDec < 0.05L ? 2 : 1;
   const Sexagesimal dec = Split(t.fitDec, decDecimals, false);
-  Put(r1, 56, t.fitDec < 0 ? "-" : "+");
-  Put(r1, 57, Two(dec.whole));
-  Put(r1, 60, Two(dec.minutes));
-  Put(r1, 63, dec.seconds);
+  PutAt(r1, 56, t.fitDec < 0 ? "-" : "+");
+  PutAt(r1, 57, Two(dec.whole));
+  PutAt(r1, 60, Two(dec.minutes));
+  PutAt(r1, 63, dec.seconds);
   if (t.catMag != 0) {
-    Put(r1, 72, MagnitudeText(t.catMag, t.magRes < 0.05L ? 2 : 1));
-    Put(r1, 78, BandLetter(t.band));
+    PutAt(r1, 72, MagnitudeText(t.catMag, t.magRes < 0.05L ? 2 : 1));
+    PutAt(r1, 78, BandLetter(t.band));
   }
-  Put(r1, 85, std::string(1, site.telescopeId == '\0' ? ' ' : site.telescopeId));
+  PutAt(r1, 85, std::string(1, site.telescopeId == '\0' ? ' ' : site.telescopeId));
   records.push_back(r1);
   std::string r2 = common('2');
-  if (!roving) Put(r2, 18, "+");
-  Put(r2, 41, FormatFixed(3, t.resRA));
-  Put(r2, 48, FormatFixed(3, t.resDec));
-  Put(r2, 65, "C");
-  Put(r2, 66, FormatFixed(3, t.magRes));
-  Put(r2, 71, "N");
-  Put(r2, 73, FormatFixed(10, timingDays));
-  Put(r2, 85, FormatFixed(3, std::log10(1 + std::max(0.0L, t.catRA))));
+  if (!roving) PutAt(r2, 18, "+");
+  PutAt(r2, 41, FormatFixed(3, t.resRA));
+  PutAt(r2, 48, FormatFixed(3, t.resDec));
+  PutAt(r2, 65, "C");
+  PutAt(r2, 66, FormatFixed(3, t.magRes));
+  PutAt(r2, 71, "N");
+  PutAt(r2, 73, FormatFixed(10, timingDays));
+  PutAt(r2, 85, FormatFixed(3, std::log10(1 + std::max(0.0L, t.catRA))));
   std::string code = "XXXX";
   if (catalogs.gsc && catalogs.gscOnACT) code = "1070";
   else if (catalogs.gsc) code = "1061";
@@ -317,18 +306,18 @@ std::vector<std::string> ObservationLinesSplit(const ObservationRecord& obs, con
   else if (catalogs.sa2) code = "1041";
   else if (catalogs.ucac2) code = "1082";
   else if (catalogs.usnoB1) code = "1022";
-  Put(r2, 90, code);
-  Put(r2, 94, code);
+  PutAt(r2, 90, code);
+  PutAt(r2, 94, code);
   records.push_back(r2);
   if (roving) {
     std::string r3 = common('3');
-    Put(r3, 18, "+");
-    Put(r3, 41, "2");
+    PutAt(r3, 18, "+");
+    PutAt(r3, 41, "2");
     long double lon = site.longitudeDeg;
     if (lon < 0) lon += 360;
-    Put(r3, 42, FormatFixed(6, lon));
-    Put(r3, 60, (site.latitudeDeg > 0 ? "+" : "") + FormatFixed(6, site.latitudeDeg));
-    Put(r3, 78, FormatFixed(1, site.altitudeM));
+    PutAt(r3, 42, FormatFixed(6, lon));
+    PutAt(r3, 60, (site.latitudeDeg > 0 ? "+" : "") + FormatFixed(6, site.latitudeDeg));
+    PutAt(r3, 78, FormatFixed(1, site.altitudeM));
     records.push_back(r3);
   }
   std::vector<std::string> lines;
@@ -498,29 +487,29 @@ ReportText BuildExerciseReport(const AstromObsObj& obs) {
   r.headerLines = 3;
   for (const auto& o : obs.Observations()) {
     std::string line(80, ' ');
-    Put(line, 1, o.params.objectName.substr(0, 20));
+    PutAt(line, 1, o.params.objectName.substr(0, 20));
     // The time rounded to whole seconds; a carry into the next day moves the date too.
     const long double seconds = std::nearbyint(static_cast<long double>(o.params.observationTime) * 86400.0L);
     const double t = static_cast<double>(seconds / 86400.0L);
     const DayText day = Day(t, 0);
-    Put(line, 22, std::to_string(day.year));
-    Put(line, 27, Two(day.month));
-    Put(line, 30, Two(day.dayOfMonth));
+    PutAt(line, 22, std::to_string(day.year));
+    PutAt(line, 27, Two(day.month));
+    PutAt(line, 30, Two(day.dayOfMonth));
     long long s = std::llround(seconds - std::floor(seconds / 86400.0L) * 86400.0L);
-    Put(line, 34, Two(s / 3600));
-    Put(line, 37, Two(s / 60 % 60));
-    Put(line, 40, Two(s % 60));
+    PutAt(line, 34, Two(s / 3600));
+    PutAt(line, 37, Two(s / 60 % 60));
+    PutAt(line, 40, Two(s % 60));
     const Sexagesimal ra = Split(o.target.fitRA, 2, true);
-    Put(line, 44, Two(ra.whole));
-    Put(line, 47, Two(ra.minutes));
-    Put(line, 50, ra.seconds);
+    PutAt(line, 44, Two(ra.whole));
+    PutAt(line, 47, Two(ra.minutes));
+    PutAt(line, 50, ra.seconds);
     const Sexagesimal dec = Split(o.target.fitDec, 1, false);
-    Put(line, 57, o.target.fitDec < 0 ? "-" : "+");
-    Put(line, 58, Two(dec.whole));
-    Put(line, 61, Two(dec.minutes));
-    Put(line, 64, dec.seconds);
-    if (o.target.catMag != 0) Put(line, 70, FormatFixed(o.target.magRes < 0.05L ? 2 : 1, o.target.catMag));
-    if (o.params.note == kNoteSimulated) Put(line, 80, "*");
+    PutAt(line, 57, o.target.fitDec < 0 ? "-" : "+");
+    PutAt(line, 58, Two(dec.whole));
+    PutAt(line, 61, Two(dec.minutes));
+    PutAt(line, 64, dec.seconds);
+    if (o.target.catMag != 0) PutAt(line, 70, FormatFixed(o.target.magRes < 0.05L ? 2 : 1, o.target.catMag));
+    if (o.params.note == kNoteSimulated) PutAt(line, 80, "*");
     line.resize(80, ' ');
     r.lines.push_back(line);
   }

@@ -87,7 +87,11 @@ bool LoadOnlineField(FieldLoadContext& c, const FieldParameters& params, long do
     return true;
   }
   online->SetField(params);
-  if (!online->OpenCatalog()) return false;
+  if (!online->OpenCatalog()) {
+    // The query said why it failed (or the person stopped it).
+    c.failureTold = true;
+    return false;
+  }
   c.field.BeginField();
   c.field.PrepareField();
   std::vector<CatalogStar> stars;

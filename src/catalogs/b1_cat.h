@@ -63,8 +63,8 @@ class B1CatObj : public FieldCatalogReader {
 
 /// The on-line part of the load sequence: the query (or the stored answer),
 /// then, only when that worked, the field list is emptied and filled with the
-/// stars of the window. False (and the field list as it was) when the query
-/// failed; true otherwise, also when no star passed. Without a reader the
+/// stars of the window. False (and the field list as it was, `failureTold`
+/// set) when the query failed; true otherwise, also when no star passed. Without a reader the
 /// field list is emptied and the result is true.
 bool LoadOnlineField(FieldLoadContext& context, const FieldParameters& params, long double julianDate);
 

@@ -27,6 +27,7 @@ bool RunReader(FieldLoadContext& c, FieldCatalogReader* reader, const FieldParam
 
 void Missing(FieldLoadContext& c, MissingCatalog what) {
   c.catalogMissing = true;
+  c.failureTold = true;
   TellCatalogMissing(c.ui, c.options, what);
 }
 
@@ -69,6 +70,7 @@ bool LoadGSCPart(FieldLoadContext& c, const FieldParameters& params) {
 bool LoadReferenceField(FieldLoadContext& c, const FieldParameters& params, long double julianDate) {
   platform::BusyCursor busy(c.ui);
   c.catalogMissing = false;
+  c.failureTold = false;
   if (c.options.catalogLocation != kLocalFiles) {
     if (c.readers.online == nullptr) {
       c.field.BeginField();

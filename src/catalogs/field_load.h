@@ -53,6 +53,10 @@ struct FieldLoadContext {
   /// Set by the load when a chosen catalog's reader or folder was missing
   /// (the person was told what to set and where).
   bool catalogMissing = false;
+  /// Set by a failed load that has told the person why: a missing catalog
+  /// (above), an on-line query that failed (its message shown) or that the
+  /// person stopped. The caller then adds no message of its own.
+  bool failureTold = false;
 };
 
 /// Loads the field of `params` (after the field parameters dialog returned

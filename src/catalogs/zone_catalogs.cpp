@@ -34,13 +34,6 @@ constexpr std::uint64_t kLargestIndex = 1u << 21;
 /// Largest zone table accepted, bytes.
 constexpr std::uint64_t kLargestZoneTable = 1u << 20;
 
-std::string Digits(std::int64_t value, int width) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%0*lld", width, static_cast<long long>(value));
-  return buffer;
-}
-
-
 std::string FirstSet(std::initializer_list<const std::string*> paths) {
   for (const std::string* p : paths)
     if (!p->empty()) return *p;
@@ -189,7 +182,7 @@ bool UCAC2FileObj::OpenZoneFile(const std::string& name, const std::string& mess
 }
 
 bool UCAC2FileObj::OpenZone(int zone) {
-  const std::string relative = "U2\\z" + Digits(zone, 3);
+  const std::string relative = "U2\\z" + ZeroFilled(zone, 3);
   const std::string disk = zone < 107 ? "CD #1" : zone <= 182 ? "CD #2" : "CD #3";
   const CatalogPromptTexts texts{"UCAC2 Catalog " + disk, "Load UCAC2 CDROM", "UCAC2 Reference Catalog",
                                  "UCAC2 File Error!", "U2\\"};
@@ -217,7 +210,7 @@ CatalogStar UCAC2FileObj::ConvertRecord(const std::uint8_t* record, std::int64_t
   s.band = kBandNone;
   s.starClass = 0;
   s.entries = r.observations;
-  s.id = Digits(runningNumber, 8);
+  s.id = ZeroFilled(runningNumber, 8);
   return s;
 }
 
@@ -363,7 +356,7 @@ bool UCAC3FileObj::OpenCatalog() {
 bool UCAC3FileObj::OpenZone(int zone) {
   const bool firstSide = zone <= 144;
   std::string& dir = firstSide ? side1Dir_ : side2Dir_;
-  const std::string relative = "z" + Digits(zone, 3);
+  const std::string relative = "z" + ZeroFilled(zone, 3);
   CatalogPromptTexts texts{"UCAC3 Catalog", "UCAC3 File Error!", "UCAC3 Catalog", "UCAC3 File Error!", ""};
   if (OnCdrom(dir)) {
     const std::string name = firstSide ? "UCAC3 CDROM  - SIDE 1" : "UCAC3 CDROM  - SIDE 2";
@@ -438,7 +431,7 @@ CatalogStar UCAC3FileObj::ConvertRecord(const std::uint8_t* record, std::int64_t
     s.mag = static_cast<float>(modelMag / 1000.0L);
     s.magErr = static_cast<float>(modelErr / 1000.0L);
   }
-  s.id = "3UCAC" + Digits(runningNumber, 9);
+  s.id = "3UCAC" + ZeroFilled(runningNumber, 9);
   return s;
 }
 
@@ -479,7 +472,7 @@ bool BSSFileObj::OpenCatalog() {
 }
 
 bool BSSFileObj::OpenZone(int zone) {
-  return OpenZoneFile(path_ + "s" + Digits(zone, 2), "Unable to Open BSS File!", "BSS File Error!");
+  return OpenZoneFile(path_ + "s" + ZeroFilled(zone, 2), "Unable to Open BSS File!", "BSS File Error!");
 }
 
 CatalogStar BSSFileObj::ConvertRecord(const std::uint8_t* record, std::int64_t runningNumber,
@@ -499,7 +492,7 @@ CatalogStar BSSFileObj::ConvertRecord(const std::uint8_t* record, std::int64_t r
   s.band = kBandV;
   s.starClass = 0;
   s.entries = r.observations;
-  s.id = "50" + Digits(runningNumber, 6);
+  s.id = "50" + ZeroFilled(runningNumber, 6);
   return s;
 }
 

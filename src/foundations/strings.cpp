@@ -193,6 +193,23 @@ std::string PadLeft(std::string_view s, std::size_t width) {
   return out;
 }
 
+std::string PadWith(std::string s, std::size_t width, char fill) {
+  if (s.size() < width) s.insert(0, width - s.size(), fill);
+  return s;
+}
+
+std::string ZeroFilled(long long value, int width) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%0*lld", width < 0 ? 0 : width > 40 ? 40 : width, value);
+  return text;
+}
+
+void PutAt(std::string& line, std::size_t column, std::string_view text) {
+  const std::size_t at = column == 0 ? 0 : column - 1;
+  if (line.size() < at + text.size()) line.resize(at + text.size(), ' ');
+  line.replace(at, text.size(), text);
+}
+
 std::string NextField(std::string& s, char delimiter) {
   if (s.empty()) return {};
   const std::size_t at = s.find(delimiter);

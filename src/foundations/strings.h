@@ -58,6 +58,20 @@ bool IsFloatText(std::string_view text);
 /// `s` with blanks put in front until its length is at least `width`.
 std::string PadLeft(std::string_view s, std::size_t width);
 
+/// `s` with `fill` put in front until its length is at least `width`:
+/// PadWith("7", 2, '0') is "07"; a longer `s` is returned as it is.
+std::string PadWith(std::string s, std::size_t width, char fill);
+
+/// `value` in decimal, zero-filled to at least `width` characters (a minus
+/// sign counted, the zeros after it): ZeroFilled(5, 2) is "05",
+/// ZeroFilled(-5, 3) is "-05", ZeroFilled(123, 2) is "123".
+std::string ZeroFilled(long long value, int width);
+
+/// Writes `text` into `line` from 1-based `column` (at least 1), over what
+/// stands there; a shorter line is first extended with blanks:
+/// PutAt(line = "abc", 5, "xy") makes "abc xy".
+void PutAt(std::string& line, std::size_t column, std::string_view text);
+
 /// Cuts the first field from `s`. Empty `s` gives "". Otherwise the text before
 /// the first `delimiter` (all of `s` if there is none) is returned and removed
 /// from `s` together with that delimiter. NextField("a,b") gives "a" and leaves "b".

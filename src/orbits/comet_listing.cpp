@@ -22,17 +22,6 @@ constexpr std::string_view kHeader1 =
     "                                  Right Ascn.  Declination  App.  Distance   Orbit Parms";
 constexpr std::string_view kHeader2 = "Object Name                       Hr Mn Sec     d  '  \"     Mag     (AU)    q(AU)    e";
 
-void Put(std::string& line, std::size_t column, std::string_view text) {
-  const std::size_t at = column - 1;
-  if (line.size() < at + text.size()) line.resize(at + text.size(), ' ');
-  line.replace(at, text.size(), text);
-}
-
-std::string PadWith(std::string s, std::size_t width, char fill) {
-  if (s.size() < width) s.insert(0, width - s.size(), fill);
-  return s;
-}
-
 std::string OrderText(SearchSortOrder order) {
   switch (order) {
     case SearchSortOrder::kDatabaseEntry: return "Database Entry";
@@ -161,15 +150,15 @@ std::vector<std::string> CometReport(RecordList<SearchResult>& results, double f
   for (std::int32_t k = 0; k <= results.LastIndex(); ++k) {
     const SearchResult& r = *results.GetAt(k);
     std::string line(80, ' ');
-    Put(line, 1, (r.designation + " " + r.name).substr(0, 33));
-    Put(line, 34, FormatRA(r.ra, 2, false));
-    Put(line, 47, FormatDec(r.dec, 1, false));
-    if (r.mag < 100) Put(line, 60, PadWith(FormatFixed(1, r.mag), 4, '0'));
-    Put(line, 66, (r.delta < 10 ? " " : "") + FormatFixed(5, r.delta));
+    PutAt(line, 1, (r.designation + " " + r.name).substr(0, 33));
+    PutAt(line, 34, FormatRA(r.ra, 2, false));
+    PutAt(line, 47, FormatDec(r.dec, 1, false));
+    if (r.mag < 100) PutAt(line, 60, PadWith(FormatFixed(1, r.mag), 4, '0'));
+    PutAt(line, 66, (r.delta < 10 ? " " : "") + FormatFixed(5, r.delta));
     const std::string q = FormatFixed(4, static_cast<long double>(r.offsetRA) / kAstronomicalUnitKm);
     const std::string e = FormatFixed(4, r.offsetDec);
-    Put(line, qEnd - q.size() + 1, q);
-    Put(line, eEnd - e.size() + 1, e);
+    PutAt(line, qEnd - q.size() + 1, q);
+    PutAt(line, eEnd - e.size() + 1, e);
     lines.push_back(line);
   }
   results.Reset();

@@ -22,19 +22,6 @@ std::string BlankLine() {
   return std::string(kLineWidth, ' ');
 }
 
-/// Writes `text` into `line` from 1-based `column`, extending the line when needed.
-void Put(std::string& line, std::size_t column, std::string_view text) {
-  const std::size_t at = column - 1;
-  if (line.size() < at + text.size()) line.resize(at + text.size(), ' ');
-  line.replace(at, text.size(), text);
-}
-
-/// `s` with `fill` put in front until it has `width` characters.
-std::string PadWith(std::string s, std::size_t width, char fill) {
-  if (s.size() < width) s.insert(0, width - s.size(), fill);
-  return s;
-}
-
 std::string TwoDigits(long long v) {
   return PadWith(std::to_string(v), 2, '0');
 }
@@ -246,9 +233,9 @@ std::vector<std::string> OsculatingElementLines(const CurrentElements& current) 
   lines.push_back(source);
   const auto row = [&](std::string_view a, std::string_view b, std::string_view c) {
     std::string line = BlankLine();
-    Put(line, 1, a);
-    Put(line, 23, b);
-    if (!c.empty()) Put(line, 45, c);
+    PutAt(line, 1, a);
+    PutAt(line, 23, b);
+    if (!c.empty()) PutAt(line, 45, c);
     lines.push_back(line);
   };
   static constexpr std::array<std::string_view, 5> kReference = {"B1900.0", "B1950.0", "J2000.0", "J2050.0",
@@ -275,25 +262,25 @@ std::string EphemerisTableLine(const EphemerisRecord& r) {
   const long double days = std::floor(seconds / kSecondsPerDay);
   const auto ofDay = static_cast<long long>(seconds - days * kSecondsPerDay);
   const CalendarDate date = DecodeDate(DaysToDateTime(days));
-  Put(line, 1, PadWith(std::to_string(date.year), 4, '0'));
-  Put(line, 6, TwoDigits(date.month));
-  Put(line, 9, TwoDigits(date.day));
-  Put(line, 14, TwoDigits(ofDay / 3600));
-  Put(line, 17, TwoDigits(ofDay / 60 % 60));
-  Put(line, 20, TwoDigits(ofDay % 60));
+  PutAt(line, 1, PadWith(std::to_string(date.year), 4, '0'));
+  PutAt(line, 6, TwoDigits(date.month));
+  PutAt(line, 9, TwoDigits(date.day));
+  PutAt(line, 14, TwoDigits(ofDay / 3600));
+  PutAt(line, 17, TwoDigits(ofDay / 60 % 60));
+  PutAt(line, 20, TwoDigits(ofDay % 60));
   const SexagesimalRec ra = SplitRounded(r.raHours, 1);
-  Put(line, 25, TwoDigits(ra.degrees));
-  Put(line, 28, TwoDigits(ra.minutes));
-  Put(line, 31, PadWith(FormatFixed(1, ra.seconds), 4, '0'));
+  PutAt(line, 25, TwoDigits(ra.degrees));
+  PutAt(line, 28, TwoDigits(ra.minutes));
+  PutAt(line, 31, PadWith(FormatFixed(1, ra.seconds), 4, '0'));
   const SexagesimalRec dec = SplitRounded(r.decDeg, 0);
-  Put(line, 38, dec.sign < 0 ? "-" : "+");
-  Put(line, 39, TwoDigits(dec.degrees));
-  Put(line, 42, TwoDigits(dec.minutes));
-  Put(line, 45, PadWith(FormatFixed(0, dec.seconds), 2, '0'));
-  if (r.magnitude < 30) Put(line, 50, PadLeft(FormatFixed(1, r.magnitude), 4));
-  Put(line, 56, PadLeft(FormatFixed(3, r.deltaAu), 6));
-  Put(line, 64, PadLeft(FormatFixed(2, r.altitudeDeg), 6));
-  Put(line, 72, PadLeft(FormatFixed(2, r.azimuthDeg), 7));
+  PutAt(line, 38, dec.sign < 0 ? "-" : "+");
+  PutAt(line, 39, TwoDigits(dec.degrees));
+  PutAt(line, 42, TwoDigits(dec.minutes));
+  PutAt(line, 45, PadWith(FormatFixed(0, dec.seconds), 2, '0'));
+  if (r.magnitude < 30) PutAt(line, 50, PadLeft(FormatFixed(1, r.magnitude), 4));
+  PutAt(line, 56, PadLeft(FormatFixed(3, r.deltaAu), 6));
+  PutAt(line, 64, PadLeft(FormatFixed(2, r.altitudeDeg), 6));
+  PutAt(line, 72, PadLeft(FormatFixed(2, r.azimuthDeg), 7));
   return line;
 }
 
@@ -315,16 +302,19 @@ std::vector<std::string> EphemerisReport(const CurrentElements& current, const S
     lines.push_back("Mean Equator and Equinox of " +
                     std::string(kEquinoxChoices[static_cast<std::size_t>(params.equinox)].name));
   lines.push_back(BlankLine());
-  lines.emplace_back("Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)");
-  std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
-  units.replace(38, 1, kDegreeSign);
-  lines.push_back(units);
+  for (std::string& s : EphemerisTableHeader()) lines.push_back(std::move(s));
   for (std::int32_t k = 0; k <= table.LastIndex(); ++k) lines.push_back(EphemerisTableLine(*table.GetAt(k)));
   table.Reset();
   if (current.source == ElementSource::kLowell || current.source == ElementSource::kMpc)
     for (std::string& s : OrbitNoteLines(current.source, current.codes)) lines.push_back(std::move(s));
   for (std::string& s : OsculatingElementLines(current)) lines.push_back(std::move(s));
   return lines;
+}
+
+std::vector<std::string> EphemerisTableHeader() {
+  std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
+  units.replace(38, 1, kDegreeSign);
+  return {"Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)", units};
 }
 
 std::string NumberedFileName(const std::string& folder, std::string_view prefix, std::string_view extension) {

@@ -134,6 +134,10 @@ std::vector<std::string> EphemerisReport(const CurrentElements& current, const S
 /// One table line of the report (80 characters).
 std::string EphemerisTableLine(const EphemerisRecord& record);
 
+/// The two column-header lines above the table lines ("Date         Time(TDT)
+/// ..." and "Yr   M  D    H  M  S ...", its 39th character the degree sign).
+std::vector<std::string> EphemerisTableHeader();
+
 /// Caption of the report window.
 inline constexpr std::string_view kEphemerisReportCaption = "VORN Ephemeris Report";
 

@@ -1,7 +1,6 @@
 #include "orbits/mean_motion.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
@@ -26,12 +25,6 @@ constexpr long double kKmPerMile = 1.609344L;
 /// A blank line of the reports (80 blanks, as the ephemeris report has).
 const std::string kBlank(80, ' ');
 
-std::string Digits(long long v, int width) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%0*lld", width, v);
-  return text;
-}
-
 std::string Trimmed(const std::string& s) {
   const auto a = s.find_first_not_of(' ');
   if (a == std::string::npos) return "";
@@ -50,16 +43,21 @@ bool InputError(platform::Platform& ui, const char* text) {
   return false;
 }
 
+/// The instant rounded to the nearest second, so that a date and its time
+/// shown from it agree (23:59:59.7 is 00:00:00 of the next day).
+double ToTheSecond(double dateTime) {
+  return DaysToDateTime(std::nearbyint(DateTimeToDays(dateTime) * kSecondsPerDay) / kSecondsPerDay);
+}
+
 std::string DateWords(double dateTime) {
-  const CalendarDate d = DecodeDate(dateTime);
-  return Digits(d.year, 4) + " " + std::string(MonthName(d.month)) + " " + Digits(d.day, 2);
+  const CalendarDate d = DecodeDate(ToTheSecond(dateTime));
+  return ZeroFilled(d.year, 4) + " " + std::string(MonthName(d.month)) + " " + ZeroFilled(d.day, 2);
 }
 
 std::string TimeWords(double dateTime) {
-  const long double seconds = std::nearbyint((DateTimeToDays(dateTime) - std::floor(DateTimeToDays(dateTime))) *
-                                             kSecondsPerDay);
-  const auto s = static_cast<long long>(seconds >= kSecondsPerDay ? 0 : seconds);
-  return Digits(s / 3600, 2) + ":" + Digits(s / 60 % 60, 2) + ":" + Digits(s % 60, 2);
+  const long double days = DateTimeToDays(ToTheSecond(dateTime));
+  const auto s = static_cast<long long>(std::nearbyint((days - std::floor(days)) * kSecondsPerDay)) % 86400;
+  return ZeroFilled(s / 3600, 2) + ":" + ZeroFilled(s / 60 % 60, 2) + ":" + ZeroFilled(s % 60, 2);
 }
 
 std::string RaText(long double raHours, const char* last) { return FormatDMS(raHours, 2, "h ", "m ", last); }
@@ -103,8 +101,8 @@ bool TakeObservations(const ObservationRecord& a, const ObservationRecord& b, Me
 MotionPointFields FieldsOf(const MotionPoint& point) {
   MotionPointFields f;
   const double dt = DaysToDateTime(point.jd - kJulianDateOffset);
-  const CalendarDate d = DecodeDate(dt);
-  f.date = Digits(d.year, 4) + "/" + Digits(d.month, 2) + "/" + Digits(d.day, 2);
+  const CalendarDate d = DecodeDate(ToTheSecond(dt));
+  f.date = ZeroFilled(d.year, 4) + "/" + ZeroFilled(d.month, 2) + "/" + ZeroFilled(d.day, 2);
   f.time = TimeWords(dt);
   f.julianDate = FormatFixed(5, point.jd);
   const SexagesimalRec ra = SplitRounded(point.raHours, 2);
@@ -210,10 +208,10 @@ std::vector<std::string> MeanMotionReport(const MeanMotionRecord& record, Record
   lines.push_back(kBlank);
   lines.emplace_back("Positions are Estimated from Observed Motion - Reliability is Unknown");
   lines.push_back(kBlank);
-  lines.emplace_back("Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)");
-  std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
-  units.replace(38, 1, kDegreeSign);
-  lines.push_back(units);
+  // The table's instants are labelled TDT and the footer's UT, as the
+  // ephemeris report and the observations are: no time scale is converted, so
+  // the table's instant of observation 2 shows the footer's time to the second.
+  for (std::string& s : EphemerisTableHeader()) lines.push_back(std::move(s));
   for (std::int32_t k = 0; k <= table.LastIndex(); ++k) {
     std::string line = EphemerisTableLine(*table.GetAt(k));
     // Mean motion knows no distance, and its magnitude is a mean of two measures.

@@ -2,27 +2,33 @@
 
 #include "astrometry/report_formats.h"
 #include "foundations/date_time.h"
+#include "orbits/ephemeris.h"
 #include "orbits/ephemeris_form.h"
 
 namespace skarvel {
 
 // ---- the picker ----
 
-ObservationPicker::ObservationPicker(const AstromObsObj& report) {
+std::vector<std::string> ObservationListLines(const AstromObsObj& report, std::size_t& headerLines) {
   // The exercise form's lines, headed by the designation column.
   ReportText text = BuildExerciseReport(report);
-  lines_ = std::move(text.lines);
-  headerLines_ = static_cast<std::size_t>(text.headerLines);
-  if (lines_.size() > 2 && lines_[2].size() > 57) {
-    lines_[2].replace(0, 21, "Object Designation   ");
-    lines_[2][57] = 'd';
+  std::vector<std::string> lines = std::move(text.lines);
+  headerLines = static_cast<std::size_t>(text.headerLines);
+  if (lines.size() > 2 && lines[2].size() > 57) {
+    lines[2].replace(0, 21, "Object Designation   ");
+    lines[2][57] = 'd';
   }
-  for (std::size_t k = 0; k < report.Count() && headerLines_ + k < lines_.size(); ++k) {
-    std::string& line = lines_[headerLines_ + k];
+  for (std::size_t k = 0; k < report.Count() && headerLines + k < lines.size(); ++k) {
+    std::string& line = lines[headerLines + k];
     const std::string id = ObservationIdentity(report.Observations()[k]).substr(0, 20);
     line.replace(0, 20, id + std::string(20 - id.size(), ' '));
   }
-  lines_.resize(headerLines_ + report.Count());
+  lines.resize(headerLines + report.Count());
+  return lines;
+}
+
+ObservationPicker::ObservationPicker(const AstromObsObj& report) {
+  lines_ = ObservationListLines(report, headerLines_);
 }
 
 std::optional<std::size_t> ObservationPicker::ObservationAt(int line) const {
@@ -64,6 +70,47 @@ std::optional<std::pair<std::size_t, std::size_t>> ObservationPicker::Chosen() c
   return std::pair{*ObservationAt(selected_[0]), *ObservationAt(selected_[1])};
 }
 
+// ---- the baseline's record picker ----
+
+namespace {
+
+constexpr const char* kObservationCaption = "Select Observation Record";
+constexpr const char* kEphemerisCaption = "Select Ephemeris Record";
+constexpr const char* kObservationPrompt =
+    "Select an Observation Record for baseline calculation.  Press \"OK\" when ready.";
+constexpr const char* kEphemerisPrompt =
+    "Select an Ephemeris Record for baseline calculation.  Press \"OK\" when ready.";
+constexpr const char* kNotObservationCaption = "Not an Observation Record!";
+constexpr const char* kNotEphemerisCaption = "Not an Ephemeris Record!";
+constexpr const char* kNotObservationPrompt = "Select an Observation Record and Press \"OK\"!";
+constexpr const char* kNotEphemerisPrompt = "Select an Ephemeris Record and Press \"OK\"!";
+
+}  // namespace
+
+RecordPicker::RecordPicker(Kind kind, std::vector<std::string> lines, std::size_t first, std::size_t records)
+    : kind_(kind),
+      lines_(std::move(lines)),
+      first_(first),
+      records_(records),
+      caption_(kind == Kind::kObservation ? kObservationCaption : kEphemerisCaption),
+      prompt_(kind == Kind::kObservation ? kObservationPrompt : kEphemerisPrompt) {}
+
+std::optional<std::size_t> RecordPicker::RecordAt(int line) const {
+  if (line < 0) return std::nullopt;
+  const auto l = static_cast<std::size_t>(line);
+  if (l < first_ || l - first_ >= records_ || l >= lines_.size()) return std::nullopt;
+  return l - first_;
+}
+
+std::optional<std::size_t> RecordPicker::Ok(int line) {
+  const auto record = RecordAt(line);
+  if (!record) {
+    caption_ = kind_ == Kind::kObservation ? kNotObservationCaption : kNotEphemerisCaption;
+    prompt_ = kind_ == Kind::kObservation ? kNotObservationPrompt : kNotEphemerisPrompt;
+  }
+  return record;
+}
+
 // ---- the baseline dialog ----
 
 BaselineDialogLogic::BaselineDialogLogic(const SiteRecord& currentSite, double now, std::int32_t currentYear,
@@ -82,6 +129,48 @@ bool BaselineDialogLogic::EditSite(int n, const std::function<bool(SiteRecord&, 
   const bool confirmed = ConfirmBaselineSite(edited, ui_);
   (n == 1 ? confirmed1_ : confirmed2_) = confirmed;
   return confirmed;
+}
+
+void BaselineDialogLogic::SetRecords(const AstromObsObj* report, RecordList<EphemerisRecord>& table,
+                                     const EphemerisList& ephemerisReport) {
+  observations_.clear();
+  observationLines_.clear();
+  if (report != nullptr) {
+    for (const ObservationRecord& o : report->Observations())
+      observations_.push_back(
+          {static_cast<long double>(o.params.observationTime) + kJulianDateOffset, o.target.fitRA, o.target.fitDec});
+    observationLines_ = ObservationListLines(*report, observationFirst_);
+  }
+  ephemeris_.clear();
+  ephemerisLines_.clear();
+  const bool reportShowsTable = ephemerisReport.TableLines() == table.Size();
+  if (!reportShowsTable) ephemerisLines_ = EphemerisTableHeader();
+  for (std::int32_t k = 0; k <= table.LastIndex(); ++k) {
+    const EphemerisRecord& r = *table.GetAt(k);
+    // The table's instants are taken as they are labelled: no time scale is converted.
+    ephemeris_.push_back({static_cast<long double>(r.dateTime) + kJulianDateOffset, r.raHours, r.decDeg});
+    if (!reportShowsTable) ephemerisLines_.push_back(EphemerisTableLine(r));
+  }
+  table.Reset();
+  if (reportShowsTable) {
+    ephemerisLines_ = ephemerisReport.Lines();
+    ephemerisFirst_ = ephemerisReport.FirstTableLine();
+  } else {
+    ephemerisFirst_ = 2;
+  }
+}
+
+bool BaselineDialogLogic::PickRecord(RecordPicker::Kind kind,
+                                     const std::function<std::optional<std::size_t>(RecordPicker&)>& pickerWindow) {
+  const bool observation = kind == RecordPicker::Kind::kObservation;
+  const std::vector<MotionPoint>& records = observation ? observations_ : ephemeris_;
+  if (records.empty() || !pickerWindow) return false;
+  RecordPicker picker(kind, observation ? observationLines_ : ephemerisLines_,
+                      observation ? observationFirst_ : ephemerisFirst_, records.size());
+  const auto chosen = pickerWindow(picker);
+  if (!chosen || *chosen >= records.size()) return false;
+  target = FieldsOf(records[*chosen]);
+  return true;
 }
 
 bool BaselineDialogLogic::Ok() {

@@ -42,17 +42,6 @@ std::string Blank() {
   return std::string(kReportWidth, ' ');
 }
 
-void Put(std::string& line, std::size_t column, std::string_view text) {
-  const std::size_t at = column - 1;
-  if (line.size() < at + text.size()) line.resize(at + text.size(), ' ');
-  line.replace(at, text.size(), text);
-}
-
-std::string PadWith(std::string s, std::size_t width, char fill) {
-  if (s.size() < width) s.insert(0, width - s.size(), fill);
-  return s;
-}
-
 /// The value of a text field; nothing when it is not a number. Empty counts as 0.
 std::optional<long double> FieldValue(const std::string& text) {
   std::string t = text;
@@ -909,14 +898,14 @@ std::vector<std::string> TAstOrbFlSrch::ResultReport() {
       id = r.name;
     else
       id = "(" + r.designation + ") " + r.name;
-    Put(line, 1, id.substr(0, 24));
-    Put(line, 25, FormatRA(r.ra, 2, false));
-    Put(line, 38, FormatDec(r.dec, 1, false));
-    if (r.mag != 0) Put(line, 51, PadWith(FormatFixed(1, r.mag), 4, '0'));
+    PutAt(line, 1, id.substr(0, 24));
+    PutAt(line, 25, FormatRA(r.ra, 2, false));
+    PutAt(line, 38, FormatDec(r.dec, 1, false));
+    if (r.mag != 0) PutAt(line, 51, PadWith(FormatFixed(1, r.mag), 4, '0'));
     const long double offset = std::sqrt(static_cast<long double>(r.offsetRA) * r.offsetRA +
                                          static_cast<long double>(r.offsetDec) * r.offsetDec);
-    Put(line, 57, PadLeft(FormatFixed(2, offset * kArcMinutesPerRadian), 6));
-    Put(line, 65, (r.delta < 10 ? " " : "") + FormatFixed(5, r.delta));
+    PutAt(line, 57, PadLeft(FormatFixed(2, offset * kArcMinutesPerRadian), 6));
+    PutAt(line, 65, (r.delta < 10 ? " " : "") + FormatFixed(5, r.delta));
     line.resize(kResultWidth, ' ');
     const std::array<std::size_t, 4> codes =
         mpc ? std::array<std::size_t, 4>{4, 1, 2, 5} : std::array<std::size_t, 4>{0, 1, 3, 5};

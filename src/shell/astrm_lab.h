@@ -115,9 +115,9 @@ struct AstrmLabViews {
   /// Loads the reference field of the request at the Julian date; true when the field was
   /// loaded (it may hold no stars: the reference-field window reports that).
   std::function<bool(const FieldRequest&, long double julianDate)> loadReferenceField;
-  /// True when the last field load failed because a chosen catalog's reader
-  /// or folder was missing (the person was told so already).
-  std::function<bool()> fieldCatalogMissing;
+  /// True when the last field load failed and the person was told why already
+  /// (a chosen catalog's reader or folder missing, a failed on-line query).
+  std::function<bool()> fieldFailureTold;
   /// Places and shows the image window, the reference-field window (built
   /// anew when `newField`), the selection dialog and the magnifier.
   std::function<void(int slot, bool newField)> showMeasurement;

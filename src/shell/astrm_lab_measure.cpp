@@ -70,8 +70,8 @@ void AstrmLab::MeasureImage(int slot) {
               views_.loadReferenceField(fieldRequest, kJulianDateOfDateTimeZero + static_cast<long double>(observed));
     }
     if (!found) {
-      // A missing catalog was said plainly; an empty region is said here.
-      if (!(views_.fieldCatalogMissing && views_.fieldCatalogMissing()))
+      // A missing catalog or a failed query has said so itself; an empty region is said here.
+      if (!(views_.fieldFailureTold && views_.fieldFailureTold()))
         platform::Tell(ui_, "No Reference Stars Found in Region!", "Check Region Parameters", Icon::Exclamation);
       LockSlot(slot, false);
       menus_.SetChecked(item, false);

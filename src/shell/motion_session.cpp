@@ -67,6 +67,7 @@ void MotionSession::Baseline() {
   if (!views_.baselineDialog) return;
   const SiteRecord& site = lab_.Report() != nullptr ? lab_.Report()->site : lab_.Options().siteRecord;
   BaselineDialogLogic logic(site, CurrentDateTimeValue(), ThisYear(), lab_.Ui());
+  logic.SetRecords(lab_.Report(), lab_.Orbits().Table(), lab_.Orbits().EphemerisWindow());
   if (!views_.baselineDialog(logic) || logic.ReportLines().empty()) return;
   baselineList_.SetLines(logic.ReportLines());
   if (views_.showBaselineReport) views_.showBaselineReport();

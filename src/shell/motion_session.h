@@ -46,7 +46,9 @@ class MotionSession {
   /// "Use &Mean Motion...": picker, same-object question, positions dialog,
   /// the ephemeris parameters dialog, then the table and its report window.
   void MeanMotion();
-  /// "Compute &Baseline...": the baseline dialog, then its report window.
+  /// "Compute &Baseline...": the baseline dialog (its "Obs. &Data" and "&Eph.
+  /// Data" choosing from the report's observations and the ephemeris table),
+  /// then its report window.
   void Baseline();
 
   const MeanMotionRecord& Record() const { return record_; }

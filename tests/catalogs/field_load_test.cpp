@@ -180,6 +180,7 @@ TEST(FieldLoad, MissingReadersAndFoldersAreSaidPlainly) {
     FieldLoadContext c{s.options, s.ui, s.table, s.field, {}};
     EXPECT_FALSE(LoadReferenceField(c, p, 2455000.5L));
     EXPECT_TRUE(c.catalogMissing);
+    EXPECT_TRUE(c.failureTold);
     ASSERT_EQ(s.ui.Messages().size(), 1u);
     EXPECT_EQ(s.ui.Messages()[0].caption, "Star Catalog Not Available");
     EXPECT_EQ(s.ui.Messages()[0].icon, platform::Icon::Warning);

@@ -276,8 +276,13 @@ struct OnlineSession {
     FieldCatalogReaders readers;
     readers.online = &online;
     FieldLoadContext c{options, ui, table, field, readers};
-    return LoadReferenceField(c, p, 2461000.5L);
+    const bool loaded = LoadReferenceField(c, p, 2461000.5L);
+    failureTold = c.failureTold;
+    catalogMissing = c.catalogMissing;
+    return loaded;
   }
+  bool failureTold = false;     ///< of the last load
+  bool catalogMissing = false;  ///< of the last load
   OptionsRecord options;
   ScriptedPlatform ui;
   GSCRgnsTblObj table{options, ui};
@@ -332,6 +337,7 @@ TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
   s.ui.SetHttpResponse(s.online.QueryText(), {true, 200, Fixture("gaia_dr3_field.tsv"), ""});
   ASSERT_TRUE(s.Load(p, 0));
   ASSERT_EQ(s.field.StarCount(), 3);
+  EXPECT_FALSE(s.failureTold);
   // A field elsewhere: the server answers 500, then an HTML page, then nothing at all.
   FieldParameters elsewhere = p;
   elsewhere.centreDec = 10;
@@ -345,6 +351,9 @@ TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
   EXPECT_EQ(s.ui.Messages()[0].text,
             "VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nResponse Code = 500 Internal Server Error");
   EXPECT_EQ(s.ui.Messages()[0].caption, "Cannot Access Online Catalog!");
+  // The failure was told: the measurement adds no "No Reference Stars Found" to it.
+  EXPECT_TRUE(s.failureTold);
+  EXPECT_FALSE(s.catalogMissing);
   s.ui.SetHttpResponse(next, {true, 200, "<html><body>busy</body></html>", ""});
   EXPECT_FALSE(s.Load(elsewhere, 0));
   EXPECT_EQ(s.ui.Messages().back().caption, "VizieR Catalog Error!");
@@ -360,8 +369,10 @@ TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
   EXPECT_FALSE(s.Load(elsewhere, 0));
   EXPECT_EQ(s.ui.Messages().size(), before);
   EXPECT_EQ(s.field.StarCount(), 3);
+  EXPECT_TRUE(s.failureTold);  // the person stopped it: nothing more to say
   // The stored answer still serves the first field.
   ASSERT_TRUE(s.Load(p, 0));
+  EXPECT_FALSE(s.failureTold);
   EXPECT_EQ(s.ui.HttpRequests().size(), 5u);
 }
 

@@ -94,6 +94,24 @@ TEST(PadLeft, PutsBlanksInFront) {
   EXPECT_EQ(PadLeft("", 2), "  ");
 }
 
+// The column writers of the fixed-width reports.
+TEST(PadLeft, ZerosAndColumns) {
+  EXPECT_EQ(PadWith("7", 3, '0'), "007");
+  EXPECT_EQ(PadWith("1234", 2, '0'), "1234");
+  EXPECT_EQ(ZeroFilled(5, 2), "05");
+  EXPECT_EQ(ZeroFilled(2019, 4), "2019");
+  EXPECT_EQ(ZeroFilled(-5, 3), "-05");  // the zeros after the sign, unlike PadWith
+  EXPECT_EQ(ZeroFilled(123456789, 2), "123456789");
+  EXPECT_EQ(ZeroFilled(0, 0), "0");
+  std::string line = "abc";
+  PutAt(line, 5, "xy");
+  EXPECT_EQ(line, "abc xy");
+  PutAt(line, 2, "Z");  // over what stands there, the length kept
+  EXPECT_EQ(line, "aZc xy");
+  PutAt(line, 6, "123");
+  EXPECT_EQ(line, "aZc x123");
+}
+
 TEST(NextField, CutsAtTheDelimiter) {
   std::string s = "a,b";
   EXPECT_EQ(NextField(s, ','), "a");

@@ -5,12 +5,15 @@
 
 #include "foundations/date_time.h"
 #include "support/scripted_platform.h"
+#include "support/temp_dir.h"
+#include "foundations/strings.h"
 
 namespace skarvel {
 namespace {
 
 using platform::Answer;
 using testing::ScriptedPlatform;
+using testing::TempDir;
 
 AstromObsObj ThreeObservations() {
   AstromObsObj report(UserRecord{}, CameraRecord{}, SiteRecord{});
@@ -136,6 +139,114 @@ TEST(BaselineDialog, BothSitesConfirmedBeforeTheReport) {
   EXPECT_EQ(logic.ReportLines()[4], "  Site 2: Away");
   EXPECT_EQ(logic.ReportLines()[11], "  Date: 2019 May 01,  UT: 03:45:00");
   EXPECT_EQ(logic.ReportLines()[13], "      Maximum Baseline: 1111.79km,  690.83mi");
+}
+
+TEST(RecordPicker, WrongLinesAreSaidInCaptionAndPrompt) {
+  RecordPicker obs(RecordPicker::Kind::kObservation, {"", "head", "a", "b"}, 2, 2);
+  EXPECT_EQ(obs.Caption(), "Select Observation Record");
+  EXPECT_EQ(obs.Prompt(), "Select an Observation Record for baseline calculation.  Press \"OK\" when ready.");
+  EXPECT_FALSE(obs.Ok(-1));  // nothing selected
+  EXPECT_EQ(obs.Caption(), "Not an Observation Record!");
+  EXPECT_EQ(obs.Prompt(), "Select an Observation Record and Press \"OK\"!");
+  EXPECT_FALSE(obs.Ok(1));
+  EXPECT_FALSE(obs.Ok(4));
+  EXPECT_EQ(obs.Ok(2), 0u);
+  EXPECT_EQ(obs.Ok(3), 1u);
+
+  // Fewer records than lines after the first (notes below a table) are no records.
+  RecordPicker eph(RecordPicker::Kind::kEphemeris, {"h1", "h2", "r0", "note"}, 2, 1);
+  EXPECT_EQ(eph.Caption(), "Select Ephemeris Record");
+  EXPECT_EQ(eph.Prompt(), "Select an Ephemeris Record for baseline calculation.  Press \"OK\" when ready.");
+  EXPECT_FALSE(eph.Ok(3));
+  EXPECT_EQ(eph.Caption(), "Not an Ephemeris Record!");
+  EXPECT_EQ(eph.Prompt(), "Select an Ephemeris Record and Press \"OK\"!");
+  EXPECT_EQ(eph.Ok(2), 0u);
+}
+
+// "Obs. &Data" and "&Eph. Data" fill the target from a chosen record.
+TEST(BaselineDialog, RecordsFillTheTarget) {
+  ScriptedPlatform ui;
+  const double now = *EncodeDateTime(2026, 1, 2, 3, 4, 5.0L);
+  BaselineDialogLogic logic(Site("Home", 20, 30), now, 2026, ui);
+  RecordList<EphemerisRecord> table;
+  EphemerisList report;
+  logic.SetRecords(nullptr, table, report);
+  EXPECT_FALSE(logic.ObservationDataEnabled());
+  EXPECT_FALSE(logic.EphemerisDataEnabled());
+  int opened = 0;
+  const auto never = [&opened](RecordPicker&) -> std::optional<std::size_t> {
+    ++opened;
+    return 0;
+  };
+  EXPECT_FALSE(logic.PickRecord(RecordPicker::Kind::kObservation, never));
+  EXPECT_FALSE(logic.PickRecord(RecordPicker::Kind::kEphemeris, never));
+  EXPECT_EQ(opened, 0);
+
+  const AstromObsObj observations = ThreeObservations();
+  EphemerisRecord e;
+  e.dateTime = *EncodeDateTime(2019, 5, 2, 23, 59, 59.7L);  // shown as the next day's 00:00:00
+  e.raHours = 23.999L;
+  e.decDeg = -0.5L;
+  table.Append(e);
+  e.dateTime += 1;
+  table.Append(e);
+  logic.SetRecords(&observations, table, report);  // the report window shows no table: its own lines
+  ASSERT_TRUE(logic.ObservationDataEnabled());
+  ASSERT_TRUE(logic.EphemerisDataEnabled());
+
+  std::vector<std::string> lines;
+  const auto choose = [&lines](int line) {
+    return [&lines, line](RecordPicker& picker) -> std::optional<std::size_t> {
+      lines = picker.Lines();
+      if (line < 0) return std::nullopt;  // Cancel
+      return picker.Ok(line);
+    };
+  };
+  // Cancel keeps the fields.
+  EXPECT_FALSE(logic.PickRecord(RecordPicker::Kind::kObservation, choose(-1)));
+  EXPECT_EQ(logic.target.julianDate, FormatFixed(5, static_cast<long double>(now) + kJulianDateOffset));
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4].substr(0, 20), "K19A12B             ");
+  // The second observation (line 4): 2019-05-01 04:45 UT, 14h31m, -10.25 degrees.
+  ASSERT_TRUE(logic.PickRecord(RecordPicker::Kind::kObservation, choose(4)));
+  EXPECT_EQ(logic.target.date, "2019/05/01");
+  EXPECT_EQ(logic.target.time, "04:45:00");
+  EXPECT_EQ(logic.target.julianDate, "2458604.69792");
+  EXPECT_EQ(logic.target.raHours, "14");
+  EXPECT_EQ(logic.target.raMinutes, "31");
+  EXPECT_EQ(logic.target.raSeconds, "0.00");
+  EXPECT_EQ(logic.target.decDegrees, "-10");
+  EXPECT_EQ(logic.target.decMinutes, "15");
+  EXPECT_EQ(logic.target.decSeconds, "0.0");
+
+  ASSERT_TRUE(logic.PickRecord(RecordPicker::Kind::kEphemeris, choose(2)));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].substr(0, 22), "Date         Time(TDT)");
+  EXPECT_EQ(lines[2].substr(0, 47), "2019 05 03   00 00 00   23 59 56.4   -00 30 00 ");
+  EXPECT_EQ(logic.target.date, "2019/05/03");
+  EXPECT_EQ(logic.target.time, "00:00:00");
+  EXPECT_EQ(logic.target.decDegrees, "-0");
+  EXPECT_EQ(logic.target.decMinutes, "30");
+  // The target as the fields give it to OK: the record's place.
+  const auto place = ReadPlace(logic.target, ui);
+  ASSERT_TRUE(place);
+  EXPECT_NEAR(static_cast<double>(place->raHours), 23.999, 0.01 / 3600);
+  EXPECT_NEAR(static_cast<double>(place->decDeg), -0.5, 0.1 / 3600);
+
+  // With the report window on the table, its lines are listed and its table lines are the records.
+  TempDir folder;
+  std::vector<std::string> reportLines = {"Body: X", "", "Date", "Yr   M  D    H  M  S"};
+  for (std::int32_t k = 0; k <= table.LastIndex(); ++k) reportLines.push_back(EphemerisTableLine(*table.GetAt(k)));
+  table.Reset();
+  reportLines.emplace_back("note");
+  report.Build(reportLines, folder.Path());
+  logic.SetRecords(&observations, table, report);
+  EXPECT_FALSE(logic.PickRecord(RecordPicker::Kind::kEphemeris, [](RecordPicker& picker) {
+    return picker.Ok(6);  // the note below the table: no record, the picker stays
+  }));
+  ASSERT_TRUE(logic.PickRecord(RecordPicker::Kind::kEphemeris, choose(5)));
+  EXPECT_EQ(lines, reportLines);
+  EXPECT_EQ(logic.target.date, "2019/05/04");
 }
 
 }  // namespace

@@ -109,7 +109,55 @@ TEST(MeanMotion, APoleEndsTheTableWithAMessage) {
   const auto rows = Rows(table);
   EXPECT_EQ(rows.size(), 6u);  // 88.5 ... 89.75; 90 is no place
   EXPECT_EQ(ui.Messages().back().caption, "Mean Motion Limit");
+  EXPECT_EQ(ui.Messages().back().text,
+            "The observed motion reaches a celestial pole!\r\n\r\nPositions beyond it cannot be estimated from a "
+            "linear motion; the table ends at the last position.");
   for (const auto& row : rows) EXPECT_LT(row.decDeg, 90.0L);
+
+  // Southward to the south pole: the same end.
+  ASSERT_TRUE(AcceptMeanMotion("X", 1, Fields("2461000.5", "6", "0", "0", "-88", "0", "0"),
+                               Fields("2461001.5", "6", "0", "0", "-89", "0", "0"), 2026, r, ui));
+  const std::size_t before = ui.Messages().size();
+  EXPECT_FALSE(MeanMotionEphemeris(r, params, table, ui));
+  EXPECT_EQ(Rows(table).size(), 6u);
+  EXPECT_EQ(ui.Messages().size(), before + 1);
+  EXPECT_EQ(ui.Messages().back().caption, "Mean Motion Limit");
+}
+
+// Close to the pole the hours of RA run fast, through 0 h, but the object
+// moves on the sky by even steps: no jump, no position thrown across the pole.
+TEST(MeanMotion, NearThePoleBySteadySteps) {
+  ScriptedPlatform ui;
+  MeanMotionRecord r;
+  ASSERT_TRUE(AcceptMeanMotion("X", 1, Fields("2461000.5", "23", "50", "0", "84", "0", "0"),
+                               Fields("2461001.5", "23", "58", "0", "85", "0", "0"), 2026, r, ui));
+  EphemerisParams params;
+  params.start.SetJD(2461001.5L);
+  params.points = 16;  // up to +88.75 degrees
+  params.stepDays = 0.25L;
+  RecordList<EphemerisRecord> table;
+  ASSERT_TRUE(MeanMotionEphemeris(r, params, table, ui));
+  const auto rows = Rows(table);
+  ASSERT_EQ(rows.size(), 16u);
+  const auto separation = [](const EphemerisRecord& a, const EphemerisRecord& b) {
+    const double d1 = static_cast<double>(a.decDeg * kRadiansPerDegree), d2 = static_cast<double>(b.decDeg * kRadiansPerDegree);
+    const double dra = static_cast<double>((b.raHours - a.raHours) * 15 * kRadiansPerDegree);
+    const double c = std::sin(d1) * std::sin(d2) + std::cos(d1) * std::cos(d2) * std::cos(dra);
+    return std::acos(std::fmin(1.0, c)) / static_cast<double>(kRadiansPerDegree);
+  };
+  bool throughZero = false;
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    throughZero = throughZero || rows[k].raHours < rows[k - 1].raHours;
+    EXPECT_GE(rows[k].raHours, 0.0L);
+    EXPECT_LT(rows[k].raHours, 24.0L);
+    // A quarter of a degree of declination and a little RA a step; the linear
+    // rule in RA / cos(dec) widens the steps by less than a fifth up to +88.75.
+    const double step = separation(rows[k - 1], rows[k]);
+    EXPECT_GE(step, 0.25) << k;
+    EXPECT_LE(step, 0.30) << k;
+  }
+  EXPECT_TRUE(throughZero);
+  EXPECT_NEAR(static_cast<double>(rows[15].raHours), 1.9643, 1e-4);
 }
 
 TEST(MeanMotion, ObservationsOfTheReportAndTheReport) {
@@ -157,8 +205,35 @@ TEST(MeanMotion, ObservationsOfTheReportAndTheReport) {
   EXPECT_EQ(lines[f + 2], " Observation 1:");
   EXPECT_EQ(lines[f + 3], "   2019 May 01,  UT: 03:45:00,  JD: 2458604.65625");
   EXPECT_EQ(lines[f + 4], "   RA:  14h 30m 00.00s,  Dec:  10\xB0 00' 00.0\" ");
+  EXPECT_EQ(lines[f + 6], " Observation 2:");
+  // The table's instant of observation 2 (labelled TDT) is the footer's (UT): no scale is converted.
+  EXPECT_EQ(lines[f + 7], "   2019 May 01,  UT: 05:45:00,  JD: 2458604.73958");
   // One minute of RA in two hours at +10 degrees: 0.2 h/day x cos 10 = 7.386'/h.
   EXPECT_EQ(lines.back(), " Rate (Arc Minutes per Hour):  RA: 7.386, Dec: 0.000");
+}
+
+// A date and its time are shown from one instant rounded to the second, in
+// the table, the footer and the dialog's fields alike.
+TEST(MeanMotion, AnInstantJustBeforeMidnightIsTheNextDay) {
+  ScriptedPlatform ui;
+  MeanMotionRecord r;
+  r.name = "X";
+  r.first = {*EncodeDateTime(2019, 5, 1, 12, 0, 0.0L) + kJulianDateOffset, 1, 10};
+  r.second = {*EncodeDateTime(2019, 5, 1, 23, 59, 59.7L) + kJulianDateOffset, 1.01L, 10};
+  r.raRate = 0.01L;
+  const MotionPointFields fields = FieldsOf(r.second);
+  EXPECT_EQ(fields.date, "2019/05/02");
+  EXPECT_EQ(fields.time, "00:00:00");
+  EphemerisParams params;
+  params.start.SetJD(r.second.jd);
+  params.points = 1;
+  params.stepDays = 1;
+  RecordList<EphemerisRecord> table;
+  ASSERT_TRUE(MeanMotionEphemeris(r, params, table, ui));
+  const auto lines = MeanMotionReport(r, table);
+  EXPECT_EQ(lines[6].substr(0, 22), "2019 05 02   00 00 00 ");
+  const std::size_t f = lines.size() - 11;
+  EXPECT_EQ(lines[f + 7].substr(0, 37), "   2019 May 02,  UT: 00:00:00,  JD: 2");
 }
 
 SiteRecord Site(float lonEast, float latNorth) {

@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "orbits/ui/t_obs_slct_form.h"
+
 namespace skarvel::ui {
 
 TBaselineDlg::TBaselineDlg(BaselineDialogLogic& logic, SiteDialog siteDialog, QWidget* parent)
@@ -29,6 +31,16 @@ TBaselineDlg::TBaselineDlg(BaselineDialogLogic& logic, SiteDialog siteDialog, QW
   sites->addWidget(site1_);
   sites->addWidget(site2_);
   layout->addLayout(sites);
+  obsData_ = new QPushButton("Obs. &Data");
+  ephData_ = new QPushButton("&Eph. Data");
+  obsData_->setObjectName("ObsDataBtn");
+  ephData_->setObjectName("EphDataBtn");
+  obsData_->setEnabled(logic.ObservationDataEnabled());
+  ephData_->setEnabled(logic.EphemerisDataEnabled());
+  sites->addWidget(obsData_);
+  sites->addWidget(ephData_);
+  connect(obsData_, &QPushButton::clicked, this, [this] { PickRecord(RecordPicker::Kind::kObservation); });
+  connect(ephData_, &QPushButton::clicked, this, [this] { PickRecord(RecordPicker::Kind::kEphemeris); });
   connect(site1_, &QPushButton::clicked, this, [this] { EditSite(1); });
   connect(site2_, &QPushButton::clicked, this, [this] { EditSite(2); });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -43,6 +55,14 @@ TBaselineDlg::TBaselineDlg(BaselineDialogLogic& logic, SiteDialog siteDialog, QW
 void TBaselineDlg::EditSite(int n) {
   logic_.EditSite(n, siteDialog_);
   ok_->setEnabled(logic_.OkEnabled());
+}
+
+void TBaselineDlg::PickRecord(RecordPicker::Kind kind) {
+  const auto window = [this](RecordPicker& picker) {
+    TObsSlctForm form(picker, this);
+    return form.Pick();
+  };
+  if (logic_.PickRecord(kind, window)) LoadMotionPoint(target_, logic_.target);
 }
 
 void TBaselineDlg::accept() {

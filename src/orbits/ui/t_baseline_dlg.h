@@ -1,5 +1,6 @@
 // "Compute Baseline Between Two Sites" (`TBaselineDlg`): the target's instant
-// and place, the two site buttons, OK once both sites are confirmed.
+// and place (typed, or taken from an observation or ephemeris record), the two
+// site buttons, OK once both sites are confirmed.
 #pragma once
 
 #include <QDialog>
@@ -21,6 +22,9 @@ class TBaselineDlg : public QDialog {
 
   const MotionPointEdits& Target() const { return target_; }
   QPushButton* SiteButton(int n) const { return n == 1 ? site1_ : site2_; }
+  /// "Obs. &Data" and "&Eph. Data": the record picker `TObsSlctForm`.
+  QPushButton* ObservationDataButton() const { return obsData_; }
+  QPushButton* EphemerisDataButton() const { return ephData_; }
   QPushButton* OkButton() const { return ok_; }
   QRadioButton* CalendarFormat() const { return calendar_; }
   QRadioButton* JulianFormat() const { return julian_; }
@@ -29,11 +33,12 @@ class TBaselineDlg : public QDialog {
 
  private:
   void EditSite(int n);
+  void PickRecord(RecordPicker::Kind kind);
 
   BaselineDialogLogic& logic_;
   SiteDialog siteDialog_;
   MotionPointEdits target_{};
-  QPushButton *site1_, *site2_, *ok_;
+  QPushButton *site1_, *site2_, *obsData_, *ephData_, *ok_;
   QRadioButton *calendar_, *julian_;
 };
 

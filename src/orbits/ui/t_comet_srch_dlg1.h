@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "orbits/comet_listing.h"
+#include "orbits/ui/date_time_edits.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -15,11 +16,11 @@ class TCometSrchDlg1 : public QDialog {
  public:
   explicit TCometSrchDlg1(CometSearchDialogLogic& logic, QWidget* parent = nullptr);
 
-  QRadioButton* CalendarFormat() const { return calendar_; }
-  QRadioButton* JulianFormat() const { return julian_; }
-  QLineEdit* DateField() const { return date_; }
-  QLineEdit* TimeField() const { return time_; }
-  QLineEdit* JulianDateField() const { return julianDate_; }
+  QRadioButton* CalendarFormat() const { return when_.calendar; }
+  QRadioButton* JulianFormat() const { return when_.julian; }
+  QLineEdit* DateField() const { return when_.date; }
+  QLineEdit* TimeField() const { return when_.time; }
+  QLineEdit* JulianDateField() const { return when_.julianDate; }
 
   void accept() override;
 
@@ -28,8 +29,7 @@ class TCometSrchDlg1 : public QDialog {
   void Store();
 
   CometSearchDialogLogic& logic_;
-  QRadioButton *calendar_, *julian_;
-  QLineEdit *date_, *time_, *julianDate_;
+  DateTimeEdits when_;
   bool loading_ = false;
 };
 

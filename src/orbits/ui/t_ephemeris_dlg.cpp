@@ -22,17 +22,7 @@ TEphemerisDlg::TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent)
   setObjectName("EphemerisDialog");
   setWindowTitle(ToQt(std::string(kEphemerisDialogCaption)));
 
-  auto* format = new QGroupBox("Date/Time Format", this);
-  format->setObjectName("DateFrmtGrp");
-  calendar_ = new QRadioButton("Calendar (&YMD-HMS)", format);
-  julian_ = new QRadioButton("&Julian Date ", format);
-  auto* formatLayout = new QVBoxLayout(format);
-  formatLayout->addWidget(calendar_);
-  formatLayout->addWidget(julian_);
-
-  date_ = MakeEdit(this, "YMDInEd", kDateFieldLength, kDateFieldHint.data());
-  time_ = MakeEdit(this, "HMSInEd", kTimeFieldLength);
-  julianDate_ = MakeEdit(this, "StrtJDEd", kJulianDateFieldLength);
+  when_ = DateTimeEdits::Make(this, "Date/Time Format", Qt::Vertical);
   points_ = MakeEdit(this, "PtsEd", 6);
   interval_ = MakeEdit(this, "IntrvlEd", 12);
   startLabel_ = new QLabel(this);
@@ -56,15 +46,15 @@ TEphemerisDlg::TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent)
 
   auto* start = new QHBoxLayout;
   start->addWidget(startLabel_);
-  start->addWidget(date_);
-  start->addWidget(time_);
-  start->addWidget(julianDate_);
+  start->addWidget(when_.date);
+  start->addWidget(when_.time);
+  start->addWidget(when_.julianDate);
   auto* form = new QFormLayout;
   form->addRow(start);
   form->addRow("Number of Points:", points_);
   form->addRow("Interval Between Points:", interval_);
   auto* left = new QVBoxLayout;
-  left->addWidget(format);
+  left->addWidget(when_.format);
   left->addLayout(form);
   auto* right = new QVBoxLayout;
   right->addWidget(unit);
@@ -80,25 +70,13 @@ TEphemerisDlg::TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent)
   layout->addLayout(top);
   layout->addWidget(buttons);
 
-  for (QRadioButton* b : {calendar_, julian_})
+  for (QRadioButton* b : {when_.calendar, when_.julian})
     connect(b, &QRadioButton::toggled, this, [this](bool on) {
       if (!on || loading_) return;
-      logic_.fields.dateFormat = julian_->isChecked() ? 1 : 0;
+      logic_.fields.dateFormat = when_.julian->isChecked() ? 1 : 0;
       Enable();
     });
-  for (QLineEdit* e : {date_, time_})
-    connect(e, &QLineEdit::editingFinished, this, [this] {
-      if (loading_) return;
-      Store();
-      logic_.LeaveCalendarFields();
-      Load();
-    });
-  connect(julianDate_, &QLineEdit::editingFinished, this, [this] {
-    if (loading_) return;
-    Store();
-    logic_.LeaveJulianField();
-    Load();
-  });
+  when_.ConnectLeaving(this, logic_, loading_, [this] { Store(); }, [this] { Load(); });
   Load();
 }
 
@@ -107,10 +85,7 @@ TEphemerisDlg::~TEphemerisDlg() = default;
 void TEphemerisDlg::Load() {
   loading_ = true;
   const EphemerisFields& f = logic_.fields;
-  (f.dateFormat == 1 ? julian_ : calendar_)->setChecked(true);
-  date_->setText(ToQt(f.date));
-  time_->setText(ToQt(f.time));
-  julianDate_->setText(ToQt(f.julianDate));
+  when_.Load(f);
   points_->setText(ToQt(f.points));
   interval_->setText(ToQt(f.interval));
   (f.unitsPerDay == 1 ? days_ : hours_)->setChecked(true);
@@ -121,18 +96,15 @@ void TEphemerisDlg::Load() {
 
 void TEphemerisDlg::Enable() {
   const bool calendar = logic_.fields.CalendarEnabled();
-  date_->setEnabled(calendar);
-  time_->setEnabled(calendar);
-  julianDate_->setEnabled(!calendar);
+  when_.date->setEnabled(calendar);
+  when_.time->setEnabled(calendar);
+  when_.julianDate->setEnabled(!calendar);
   startLabel_->setText(ToQt(std::string(logic_.fields.StartLabel())));
 }
 
 void TEphemerisDlg::Store() {
   EphemerisFields& f = logic_.fields;
-  f.dateFormat = julian_->isChecked() ? 1 : 0;
-  f.date = EditText(date_);
-  f.time = EditText(time_);
-  f.julianDate = EditText(julianDate_);
+  when_.Store(f);
   f.points = EditText(points_);
   f.interval = EditText(interval_);
   f.unitsPerDay = days_->isChecked() ? 1 : 24;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "orbits/ephemeris_form.h"
+#include "orbits/ui/date_time_edits.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,11 +21,11 @@ class TEphemerisDlg : public QDialog {
   explicit TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent = nullptr);
   ~TEphemerisDlg() override;
 
-  QRadioButton* CalendarFormat() const { return calendar_; }
-  QRadioButton* JulianFormat() const { return julian_; }
-  QLineEdit* DateField() const { return date_; }
-  QLineEdit* TimeField() const { return time_; }
-  QLineEdit* JulianDateField() const { return julianDate_; }
+  QRadioButton* CalendarFormat() const { return when_.calendar; }
+  QRadioButton* JulianFormat() const { return when_.julian; }
+  QLineEdit* DateField() const { return when_.date; }
+  QLineEdit* TimeField() const { return when_.time; }
+  QLineEdit* JulianDateField() const { return when_.julianDate; }
   QLineEdit* PointsField() const { return points_; }
   QLineEdit* IntervalField() const { return interval_; }
   QRadioButton* Hours() const { return hours_; }
@@ -40,9 +41,10 @@ class TEphemerisDlg : public QDialog {
   void Enable();
 
   EphemerisDialogLogic& logic_;
-  QRadioButton *calendar_, *julian_, *hours_, *days_;
+  DateTimeEdits when_;
+  QRadioButton *hours_, *days_;
   std::array<QRadioButton*, 5> equinox_{};
-  QLineEdit *date_, *time_, *julianDate_, *points_, *interval_;
+  QLineEdit *points_, *interval_;
   QLabel* startLabel_;
   bool loading_ = false;
 };

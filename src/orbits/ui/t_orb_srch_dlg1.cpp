@@ -37,20 +37,12 @@ TOrbSrchDlg1::TOrbSrchDlg1(SearchDialogLogic& logic, QWidget* parent)
 
   // Search Date/Time (TDT)
   auto* when = Box(this, "Search Date/Time (TDT)", "WhenBox");
-  auto* format = Box(when, "", "DateFrmtGrp");
-  calendar_ = new QRadioButton("Calendar (&YMD-HMS)", format);
-  julian_ = new QRadioButton("&Julian Date ", format);
-  auto* formatLayout = new QHBoxLayout(format);
-  formatLayout->addWidget(calendar_);
-  formatLayout->addWidget(julian_);
-  date_ = MakeEdit(when, "YMDInEd", kDateFieldLength, kDateFieldHint.data());
-  time_ = MakeEdit(when, "HMSInEd", kTimeFieldLength);
-  julianDate_ = MakeEdit(when, "StrtJDEd", kJulianDateFieldLength);
+  when_ = DateTimeEdits::Make(when, "", Qt::Horizontal);
   auto* whenLayout = new QGridLayout(when);
-  whenLayout->addWidget(format, 0, 0, 1, 3);
-  whenLayout->addWidget(date_, 1, 0);
-  whenLayout->addWidget(time_, 1, 1);
-  whenLayout->addWidget(julianDate_, 1, 2);
+  whenLayout->addWidget(when_.format, 0, 0, 1, 3);
+  whenLayout->addWidget(when_.date, 1, 0);
+  whenLayout->addWidget(when_.time, 1, 1);
+  whenLayout->addWidget(when_.julianDate, 1, 2);
 
   // Field Center
   centreBox_ = Box(this, "Field Center", "CentreBox");
@@ -165,10 +157,10 @@ TOrbSrchDlg1::TOrbSrchDlg1(SearchDialogLogic& logic, QWidget* parent)
   layout->addLayout(grid);
   layout->addWidget(buttons);
 
-  for (QRadioButton* b : {calendar_, julian_})
+  for (QRadioButton* b : {when_.calendar, when_.julian})
     connect(b, &QRadioButton::toggled, this, [this](bool on) {
       if (!on || loading_) return;
-      logic_.fields.dateFormat = julian_->isChecked() ? 1 : 0;
+      logic_.fields.dateFormat = when_.julian->isChecked() ? 1 : 0;
       Enable();
     });
   for (QRadioButton* b : units_)
@@ -178,19 +170,7 @@ TOrbSrchDlg1::TOrbSrchDlg1(SearchDialogLogic& logic, QWidget* parent)
         if (units_[k]->isChecked()) logic_.fields.kind = static_cast<FieldKind>(k);
       Enable();
     });
-  for (QLineEdit* e : {date_, time_})
-    connect(e, &QLineEdit::editingFinished, this, [this] {
-      if (loading_) return;
-      Store();
-      logic_.LeaveCalendarFields();
-      Load();
-    });
-  connect(julianDate_, &QLineEdit::editingFinished, this, [this] {
-    if (loading_) return;
-    Store();
-    logic_.LeaveJulianField();
-    Load();
-  });
+  when_.ConnectLeaving(this, logic_, loading_, [this] { Store(); }, [this] { Load(); });
   Load();
 }
 
@@ -201,9 +181,9 @@ QLineEdit* TOrbSrchDlg1::Edit(const char* name) const {
 }
 
 std::vector<std::pair<QLineEdit*, std::string*>> TOrbSrchDlg1::TextFields(SearchFields& f) const {
-  return {{date_, &f.date},
-          {time_, &f.time},
-          {julianDate_, &f.julianDate},
+  return {{when_.date, &f.date},
+          {when_.time, &f.time},
+          {when_.julianDate, &f.julianDate},
           {raHours_, &f.raHours},
           {raMinutes_, &f.raMinutes},
           {raSeconds_, &f.raSeconds},
@@ -225,7 +205,7 @@ std::vector<std::pair<QLineEdit*, std::string*>> TOrbSrchDlg1::TextFields(Search
 void TOrbSrchDlg1::Load() {
   loading_ = true;
   const SearchFields& f = logic_.fields;
-  (f.dateFormat == 1 ? julian_ : calendar_)->setChecked(true);
+  (f.dateFormat == 1 ? when_.julian : when_.calendar)->setChecked(true);
   for (const auto& [edit, text] : TextFields(logic_.fields)) edit->setText(ToQt(*text));
   units_[static_cast<std::size_t>(f.kind)]->setChecked(true);
   opposition_->setChecked(f.opposition);
@@ -236,9 +216,9 @@ void TOrbSrchDlg1::Load() {
 
 void TOrbSrchDlg1::Enable() {
   const bool calendar = logic_.fields.CalendarEnabled();
-  date_->setEnabled(calendar);
-  time_->setEnabled(calendar);
-  julianDate_->setEnabled(!calendar);
+  when_.date->setEnabled(calendar);
+  when_.time->setEnabled(calendar);
+  when_.julianDate->setEnabled(!calendar);
   const bool centre = logic_.fields.CentreEnabled();
   centreBox_->setEnabled(centre);
   sizeBox_->setEnabled(centre);
@@ -247,7 +227,7 @@ void TOrbSrchDlg1::Enable() {
 
 void TOrbSrchDlg1::Store() {
   SearchFields& f = logic_.fields;
-  f.dateFormat = julian_->isChecked() ? 1 : 0;
+  f.dateFormat = when_.julian->isChecked() ? 1 : 0;
   for (const auto& [edit, text] : TextFields(f)) *text = EditText(edit);
   for (std::size_t k = 0; k < units_.size(); ++k)
     if (units_[k]->isChecked()) f.kind = static_cast<FieldKind>(k);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "orbits/search_form.h"
+#include "orbits/ui/date_time_edits.h"
 
 class QAction;
 class QGroupBox;
@@ -28,8 +29,8 @@ class TOrbSrchDlg1 : public QDialog {
 
   /// An edit by its component name ("RAHr1", "SizeEd1", "MaxMagEd", ...), or null.
   QLineEdit* Edit(const char* name) const;
-  QRadioButton* CalendarFormat() const { return calendar_; }
-  QRadioButton* JulianFormat() const { return julian_; }
+  QRadioButton* CalendarFormat() const { return when_.calendar; }
+  QRadioButton* JulianFormat() const { return when_.julian; }
   QRadioButton* Units(FieldKind kind) const { return units_[static_cast<std::size_t>(kind)]; }
   QPushButton* CoordinatesButton() const { return coordinates_; }
   QMenu* CoordinatesMenu() const { return popup_; }
@@ -48,9 +49,8 @@ class TOrbSrchDlg1 : public QDialog {
   void Enable();
 
   SearchDialogLogic& logic_;
-  QRadioButton *calendar_, *julian_;
+  DateTimeEdits when_;
   std::array<QRadioButton*, 3> units_{};
-  QLineEdit *date_, *time_, *julianDate_;
   QLineEdit *raHours_, *raMinutes_, *raSeconds_, *decDegrees_, *decMinutes_, *decSeconds_, *size_;
   QLineEdit *raMin_, *raMax_, *decMin_, *decMax_;
   QLineEdit *bright_, *faint_, *near_, *far_, *altitude_;

@@ -124,7 +124,7 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     return FieldParametersDialog(request, lab_.measureSlot);
   };
   views.loadReferenceField = [this](const FieldRequest& request, long double jd) { return LoadField(request, jd); };
-  views.fieldCatalogMissing = [this] { return fieldCatalogMissing_; };
+  views.fieldFailureTold = [this] { return fieldFailureTold_; };
   views.referenceFieldsCleared = [this] {
     for (auto& window : imageWindows_)
       if (window != nullptr) {
@@ -182,7 +182,7 @@ bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   readers.online = online_.get();
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, readers};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
-  fieldCatalogMissing_ = context.catalogMissing;
+  fieldFailureTold_ = context.failureTold;
   for (auto& window : imageWindows_)
     if (window != nullptr) window->measurement.plate.MarkUnsolved();
   // A field without stars (only non-stellar entries, or none) is a loaded

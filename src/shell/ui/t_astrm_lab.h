@@ -151,7 +151,7 @@ class TAstrmLab : public QMainWindow {
   ChartContent chart_;
   bool chartKept_ = false;
   long double fieldTime_ = 0;
-  bool fieldCatalogMissing_ = false;
+  bool fieldFailureTold_ = false;
   std::unique_ptr<ReportViews> reportViews_;
 };
 

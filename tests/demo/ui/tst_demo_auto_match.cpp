@@ -17,6 +17,7 @@
 #include "astrometry/reference_field.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "demo/demo_support.h"
+#include "demo/ui/demo_window.h"
 #include "foundations/file_system.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
@@ -32,6 +33,7 @@ using skarvel::ReferenceStar;
 using skarvel::RefSelection;
 using skarvel::platform::Answer;
 using skarvel::testing::DemoImageTruth;
+using skarvel::testing::StartDemoWindow;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
 using skarvel::ui::TAstrmLab;
@@ -44,8 +46,7 @@ class TestDemoAutoMatch : public QObject {
 
   TempDir root_;
   std::string work_ = root_.MakeDir("demo-night");
-  std::string demo_ =
-      skarvel::fs::WithTrailingSeparator(std::filesystem::absolute(SKARVEL_DEMO_DIR).lexically_normal().string());
+  std::string demo_ = skarvel::testing::DemoFolder();
   ScriptedPlatform ui_;
   std::unique_ptr<AstrmLab> lab_;
   std::unique_ptr<TAstrmLab> window_;
@@ -58,26 +59,11 @@ class TestDemoAutoMatch : public QObject {
   };
 
   void Start() {
-    QCOMPARE(skarvel::demo::InstallSession(demo_, work_), 0);
-    skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root_.MakeDir("program");
-    env.storage.currentDir = work_;
-    env.storage.perUserDir = root_.Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root_.Path() + "no-mounts";
-    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 21, 0, 0.0L); };
-    lab_ = std::make_unique<AstrmLab>(ui_, env);
-    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
-    window_ = std::make_unique<TAstrmLab>(*lab_);
-    window_->show();
-    truth_ = skarvel::testing::ReadTruth();
+    StartDemoWindow(root_, work_, demo_, ui_, lab_, window_, truth_);
+    // The designation the image gives stays.
     window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
       p.objectName = "Eros";
       p.number = "433";
-      return true;
-    };
-    window_->runFieldParameters = [](skarvel::FieldRequest& r) {
-      skarvel::DeriveSearchWindow(r.params);
       return true;
     };
     ui_.ChooseFilesNext(std::vector<std::string>{demo_ + "images/" + truth_[0].file});

@@ -21,6 +21,7 @@
 #include "astrometry/report_list.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "demo/demo_support.h"
+#include "demo/ui/demo_window.h"
 #include "foundations/file_system.h"
 #include "images/ui/t_image_form1.h"
 #include "make_demo.h"
@@ -36,7 +37,11 @@ using skarvel::AstrmLab;
 using skarvel::CatalogStar;
 using skarvel::RefSelection;
 using skarvel::platform::Answer;
+using skarvel::testing::ClickImage;
 using skarvel::testing::DemoImageTruth;
+using skarvel::testing::StartDemoWindow;
+using skarvel::testing::UsableStar;
+using skarvel::testing::UsableStars;
 using skarvel::testing::ScriptedPlatform;
 using skarvel::testing::TempDir;
 using skarvel::ui::TAstrmLab;
@@ -93,8 +98,7 @@ class TestOnlineField : public QObject {
 
   TempDir root_;
   std::string work_ = root_.MakeDir("demo-night");
-  std::string demo_ =
-      skarvel::fs::WithTrailingSeparator(std::filesystem::absolute(SKARVEL_DEMO_DIR).lexically_normal().string());
+  std::string demo_ = skarvel::testing::DemoFolder();
   NetworkedPlatform ui_;
   skarvel::test::LoopbackHttpServer server_;
   std::unique_ptr<AstrmLab> lab_;
@@ -102,68 +106,13 @@ class TestOnlineField : public QObject {
   std::vector<DemoImageTruth> truth_;
 
   void Start() {
-    QCOMPARE(skarvel::demo::InstallSession(demo_, work_), 0);
-    skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root_.MakeDir("program");
-    env.storage.currentDir = work_;
-    env.storage.perUserDir = root_.Path() + "peruser/";
-    env.storage.changeCurrentDirectory = false;
-    env.storage.mountsFile = root_.Path() + "no-mounts";
-    env.clock = [] { return *skarvel::EncodeDateTime(2026, 12, 9, 21, 0, 0.0L); };
-    lab_ = std::make_unique<AstrmLab>(ui_, env);
-    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
     // The on-line catalog instead of the demo's converted GSC.
-    skarvel::OptionsRecord& o = lab_->Options();
-    o.catalogLocation = skarvel::kCatalogWeb;
-    o.onlineService = skarvel::kServiceVizieR;
-    o.webCatalog = skarvel::kWebGaiaDR3;
-    o.vizierServer = server_.BaseUrl();
-    window_ = std::make_unique<TAstrmLab>(*lab_);
-    window_->show();
-    truth_ = skarvel::testing::ReadTruth();
-    QCOMPARE(static_cast<int>(truth_.size()), 4);
-    window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
-      p.objectName = "Eros";
-      p.number = "433";
-      p.designation.clear();
-      return true;
-    };
-    window_->runFieldParameters = [](skarvel::FieldRequest& r) {
-      skarvel::DeriveSearchWindow(r.params);
-      return true;
-    };
-  }
-
-  // The catalog stars of the loaded field that lie well inside image `t`,
-  // brightest first, with their image positions.
-  struct Usable {
-    CatalogStar star;
-    double x = 0, y = 0;
-  };
-  std::vector<Usable> UsableStars(TGSCForm1& field, const DemoImageTruth& t) {
-    std::vector<Usable> out;
-    auto& stars = window_->Field().Stars();
-    for (std::int32_t i = 0; i <= stars.LastIndex(); ++i) {
-      const CatalogStar* star = stars.GetAt(i);
-      if (star == nullptr) continue;
-      const CatalogStar& s = *star;
-      Usable u{s, 0, 0};
-      if (s.starClass != 0 || !skarvel::testing::ProjectToPixel(t, static_cast<double>(s.ra), static_cast<double>(s.dec), u.x, u.y))
-        continue;
-      if (u.x < 30 || u.y < 30 || u.x > 738 || u.y > 482) continue;
-      // Far from Eros, so that its trail does not disturb a reference.
-      if (std::hypot(u.x - t.targetX, u.y - t.targetY) < 25) continue;
-      if (!field.rect().contains(s.screenX, s.screenY)) continue;
-      out.push_back(u);
-    }
-    std::sort(out.begin(), out.end(), [](const Usable& a, const Usable& b) { return a.star.mag < b.star.mag; });
-    return out;
-  }
-
-  void ClickImage(TImageForm1& form, double x, double y) {
-    const double s = static_cast<double>(form.Sizing().scale);
-    QTest::mouseClick(form.Canvas(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(static_cast<int>(std::lround(x * s)), static_cast<int>(std::lround(y * s))));
+    StartDemoWindow(root_, work_, demo_, ui_, lab_, window_, truth_, [this](skarvel::OptionsRecord& o) {
+      o.catalogLocation = skarvel::kCatalogWeb;
+      o.onlineService = skarvel::kServiceVizieR;
+      o.webCatalog = skarvel::kWebGaiaDR3;
+      o.vizierServer = server_.BaseUrl();
+    });
   }
 
   // Measures Eros on image `slot` from the measure command to "Measurement Completed".
@@ -181,7 +130,7 @@ class TestOnlineField : public QObject {
     field->runRefInfo = [](const skarvel::RefInfoView&, const skarvel::PickCandidate&) {
       return skarvel::ui::RefInfoAnswer{true, true, true};
     };
-    const std::vector<Usable> usable = UsableStars(*field, t);
+    const std::vector<UsableStar> usable = UsableStars(*window_, *field, t);
     QVERIFY2(usable.size() >= 6, "six catalog stars in the image");
     const std::size_t count = std::min<std::size_t>(usable.size(), 10);
     for (std::size_t i = 0; i < count; ++i)

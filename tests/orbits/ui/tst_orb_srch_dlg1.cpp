@@ -39,6 +39,27 @@ class TestOrbSrchDlg1 : public QObject {
   Q_OBJECT
 
  private slots:
+  // Leaving the date or the time fills the Julian date, leaving the Julian date the calendar fields.
+  void leavingAnInstantFieldFillsTheOther() {
+    ScriptedPlatform ui;
+    SearchParams params = Params();
+    SearchDialogLogic logic(params, {}, ui);
+    TOrbSrchDlg1 dialog(logic);
+    dialog.show();
+    QCOMPARE(dialog.Edit("YMDInEd")->toolTip(), QString("Use Full (4 digit) Year"));
+    QCOMPARE(dialog.findChild<QGroupBox*>("DateFrmtGrp")->findChildren<QRadioButton*>().size(), 2);
+    dialog.Edit("HMSInEd")->setText("18:00:00");
+    emit dialog.Edit("HMSInEd")->editingFinished();
+    QCOMPARE(dialog.Edit("StrtJDEd")->text(), QString("2461193.25000"));
+    dialog.JulianFormat()->click();
+    QVERIFY(dialog.Edit("StrtJDEd")->isEnabled());
+    QVERIFY(!dialog.Edit("YMDInEd")->isEnabled());
+    dialog.Edit("StrtJDEd")->setText("2461194.0");
+    emit dialog.Edit("StrtJDEd")->editingFinished();
+    QCOMPARE(dialog.Edit("YMDInEd")->text(), QString("2026/06/02"));
+    QCOMPARE(dialog.Edit("HMSInEd")->text(), QString("12:00:00"));
+  }
+
   void showsTheFieldsWithTheirHints() {
     ScriptedPlatform ui;
     SearchParams params = Params();

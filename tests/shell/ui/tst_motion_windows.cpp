@@ -2,9 +2,10 @@
 // offscreen platform: the observation picker, "Positions for Mean Motion" and
 // the ephemeris parameters ending in the ephemeris window's lines; the baseline
 // dialog with its two site dialogs ending in the baseline report; the Cancel
-// paths; a picture of each dialog.
+// paths; the baseline's record pickers filling its target; a picture of each dialog.
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #include "orbits/ui/t_baseline_dlg.h"
 #include "orbits/ui/t_ephemeris_dlg.h"
 #include "orbits/ui/t_mean_eph_form1.h"
+#include "orbits/ui/t_obs_slct_form.h"
 #include "shell/astrm_lab.h"
 #include "shell/motion_session.h"
 #include "shell/ui/motion_windows.h"
@@ -297,6 +299,131 @@ class TestMotionWindows : public QObject {
     QCOMPARE(lines[11], QString("  Date: 2019 May 01,  UT: 03:45:00"));
     // One degree of latitude along one meridian: 2 x 6378.16 x sin(0.5 deg) = 111.32 km.
     QCOMPARE(lines[13], QString("      Maximum Baseline: 111.32km,  69.17mi"));
+  }
+
+  // "Obs. &Data" and "&Eph. Data": the record picker, its wrong-line texts,
+  // Cancel, and the chosen record's instant and place in the target fields.
+  void baselineTargetFromRecords() {
+    Start();
+    AddTwo();
+    // An ephemeris table of two records and its report window.
+    skarvel::EphemerisRecord e;
+    e.dateTime = *skarvel::EncodeDateTime(2019, 5, 2, 6, 0, 0.0L);
+    e.raHours = 0.5L;
+    e.decDeg = -20.75L;
+    lab_->Orbits().Table().Append(e);
+    e.dateTime += 1;
+    lab_->Orbits().Table().Append(e);
+    std::vector<std::string> report = {"Body: X", " "};
+    for (const std::string& h : skarvel::EphemerisTableHeader()) report.push_back(h);
+    for (std::int32_t k = 0; k < 2; ++k)
+      report.push_back(skarvel::EphemerisTableLine(*lab_->Orbits().Table().GetAt(k)));
+    lab_->Orbits().Table().Reset();
+    report.emplace_back("note");
+    lab_->Orbits().EphemerisWindow().Build(report, lab_->reportDir);
+    int seen = 0;
+    WhenModal<TBaselineDlg>(
+        [this, &seen](TBaselineDlg& d) {
+          QCOMPARE(d.ObservationDataButton()->text(), QString("Obs. &Data"));
+          QCOMPARE(d.EphemerisDataButton()->text(), QString("&Eph. Data"));
+          QVERIFY(d.ObservationDataButton()->isEnabled());
+          QVERIFY(d.EphemerisDataButton()->isEnabled());
+          const QString typedJd = d.Target().julianDate->text();
+          // Cancel leaves the fields as they were.
+          WhenModal<TObsSlctForm>([](TObsSlctForm& f) { Press(f, QDialogButtonBox::Cancel); }, &seen);
+          QTest::mouseClick(d.ObservationDataButton(), Qt::LeftButton);
+          QCOMPARE(d.Target().julianDate->text(), typedJd);
+          WhenModal<TObsSlctForm>(
+              [this](TObsSlctForm& f) {
+                QCOMPARE(f.windowTitle(), QString("Select Observation Record"));
+                QCOMPARE(f.Prompt()->text(),
+                         QString("Select an Observation Record for baseline calculation.  Press \"OK\" when ready."));
+                QCOMPARE(f.List()->count(), 5);
+                QVERIFY(f.List()->item(4)->text().startsWith("K19A12B              2019 05 01  05 45 00"));
+                // OK on nothing, then on a header line: the picker stays and says so.
+                Press(f, QDialogButtonBox::Ok);
+                QVERIFY(f.isVisible());
+                QCOMPARE(f.windowTitle(), QString("Not an Observation Record!"));
+                QCOMPARE(f.Prompt()->text(), QString("Select an Observation Record and Press \"OK\"!"));
+                f.List()->setCurrentRow(2);
+                Press(f, QDialogButtonBox::Ok);
+                QVERIFY(f.isVisible());
+                CheckPicture(f, *root_, "record-picker.png");
+                f.List()->setCurrentRow(4);
+                Press(f, QDialogButtonBox::Ok);
+              },
+              &seen);
+          QTest::mouseClick(d.ObservationDataButton(), Qt::LeftButton);
+          // The second observation: 2019-05-01 05:45 UT at 14h 31m, +10 degrees.
+          QCOMPARE(d.Target().date->text(), QString("2019/05/01"));
+          QCOMPARE(d.Target().time->text(), QString("05:45:00"));
+          QCOMPARE(d.Target().julianDate->text(), QString("2458604.73958"));
+          QCOMPARE(d.Target().raHours->text(), QString("14"));
+          QCOMPARE(d.Target().raMinutes->text(), QString("31"));
+          QCOMPARE(d.Target().decDegrees->text(), QString("10"));
+          WhenModal<TObsSlctForm>(
+              [](TObsSlctForm& f) {
+                QCOMPARE(f.windowTitle(), QString("Select Ephemeris Record"));
+                QCOMPARE(f.Prompt()->text(),
+                         QString("Select an Ephemeris Record for baseline calculation.  Press \"OK\" when ready."));
+                QCOMPARE(f.List()->count(), 7);
+                f.List()->setCurrentRow(6);  // the note below the table
+                Press(f, QDialogButtonBox::Ok);
+                QCOMPARE(f.windowTitle(), QString("Not an Ephemeris Record!"));
+                QCOMPARE(f.Prompt()->text(), QString("Select an Ephemeris Record and Press \"OK\"!"));
+                // A double click on a table line takes it.
+                QListWidgetItem* line = f.List()->item(5);
+                const QPoint at = f.List()->visualItemRect(line).center();
+                QTest::mouseClick(f.List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+                QTest::mouseDClick(f.List()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+              },
+              &seen);
+          QTest::mouseClick(d.EphemerisDataButton(), Qt::LeftButton);
+          QCOMPARE(d.Target().date->text(), QString("2019/05/03"));
+          QCOMPARE(d.Target().time->text(), QString("06:00:00"));
+          QCOMPARE(d.Target().raHours->text(), QString("0"));
+          QCOMPARE(d.Target().raMinutes->text(), QString("30"));
+          QCOMPARE(d.Target().decDegrees->text(), QString("-20"));
+          QCOMPARE(d.Target().decMinutes->text(), QString("45"));
+          // The baseline is made for the record's place and instant.
+          const auto site = [](TSiteParmsDlg& s, const char* name, const char* lat) {
+            s.Field(0)->setText(name);
+            s.Field(3)->setText("10");
+            s.Field(4)->setText("0");
+            s.Field(5)->setText("0");
+            s.Field(6)->setText(lat);
+            s.Field(7)->setText("0");
+            s.Field(8)->setText("0");
+            s.accept();
+          };
+          WhenModal<TSiteParmsDlg>([site](TSiteParmsDlg& s) { site(s, "A", "40"); }, &seen);
+          QTest::mouseClick(d.SiteButton(1), Qt::LeftButton);
+          WhenModal<TSiteParmsDlg>([site](TSiteParmsDlg& s) { site(s, "B", "41"); }, &seen);
+          QTest::mouseClick(d.SiteButton(2), Qt::LeftButton);
+          Press(d, QDialogButtonBox::Ok);
+        },
+        &seen);
+    window_->RunCommand("Baseline1");
+    QCOMPARE(seen, 6);
+    const QStringList lines = Lines(window_->Motion()->BaselineForm()->ListBox());
+    QCOMPARE(lines.size(), 14);
+    QCOMPARE(lines[9], QString::fromLatin1("    RA:   0h 30m 00.00s    Dec: -20\xB0 45' 00.0\" "));
+    QCOMPARE(lines[11], QString("  Date: 2019 May 03,  UT: 06:00:00"));
+  }
+
+  // Without observations or a table the data buttons are disabled.
+  void baselineWithoutRecords() {
+    Start();
+    int seen = 0;
+    WhenModal<TBaselineDlg>(
+        [](TBaselineDlg& d) {
+          QVERIFY(!d.ObservationDataButton()->isEnabled());
+          QVERIFY(!d.EphemerisDataButton()->isEnabled());
+          Press(d, QDialogButtonBox::Cancel);
+        },
+        &seen);
+    window_->RunCommand("Baseline1");
+    QCOMPARE(seen, 1);
   }
 
   void baselineCancel() {
