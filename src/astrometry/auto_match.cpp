@@ -12,6 +12,8 @@ namespace {
 
 // The image is cut into kSpreadCells x kSpreadCells parts for the spread of the references.
 constexpr int kSpreadCells = 3;
+// Arc seconds in a radian, as the matcher's standard coordinates use it: 180 x 3600 / pi.
+constexpr long double kArcsecInRadian = 206264.80624709636L;
 
 }  // namespace
 
@@ -88,6 +90,37 @@ FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const Measur
   FrameDetections frame;
   frame.jd = jd;
   if (!outcome.found) return frame;
+  GraphicsFileObj* image = view.image;
+  if (image != nullptr) {
+    frame.width = image->width;
+    frame.height = image->height;
+  }
+  const MatchResult match = outcome.match;
+  frame.skyToPixel = [match, view](long double ra, long double dec, long double& x, long double& y) {
+    long double X = 0, Y = 0;
+    if (!StandardArcsec(ra, dec, match.tangentRAHours, match.tangentDecDeg, X, Y)) return false;
+    // Standard coordinates (radians) to the display pixel: the inverse of the match's affine part.
+    const auto& c = match.toStandard;
+    const long double u = X / kArcsecInRadian - c[2], v = Y / kArcsecInRadian - c[5];
+    const long double det = c[0] * c[4] - c[1] * c[3];
+    if (!(std::fabs(det) > 0)) return false;
+    const ScreenPoint file = Reflect(view, (c[4] * u - c[1] * v) / det, (c[0] * v - c[3] * u) / det);
+    x = file.x;
+    y = file.y;
+    return true;
+  };
+  if (image != nullptr) {
+    const BoxRecord box = DetectSettings{}.box;
+    frame.fluxAt = [image, box](long double x, long double y) -> std::optional<long double> {
+      const long double reach = box.peakHalfWidth + box.skyBorder;
+      if (x < reach || y < reach || x > image->width - 1 - reach || y > image->height - 1 - reach) return std::nullopt;
+      MeasureView plain;
+      plain.image = image;
+      plain.clientWidth = image->width;
+      plain.clientHeight = image->height;
+      return BoxSum(plain, box, RoundEven(x), RoundEven(y), true);
+    };
+  }
   for (const DetectedStar& d : outcome.stars) {
     SkyDetection s;
     s.x = d.x;

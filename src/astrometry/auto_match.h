@@ -63,7 +63,9 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
 
 /// Every star found in the image on the sky by the match, with the
 /// frame's photometric zero point (the median over the matched stars of
-/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time.
+/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time. The frame's
+/// size, its sky-to-pixel placement by the match and the box flux of its
+/// pixels come along; the last reads view.image, which must outlive the result.
 FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
                                    long double jd);
 
