@@ -110,15 +110,31 @@ FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const Measur
     return true;
   };
   if (image != nullptr) {
+    // The measuring box's inner square less its pixel count times the
+    // median of the frame around it: a cosmic ray or a neighbour in that
+    // frame, which would carry a mean away, leaves the median alone.
     const BoxRecord box = DetectSettings{}.box;
     frame.fluxAt = [image, box](long double x, long double y) -> std::optional<long double> {
-      const long double reach = box.peakHalfWidth + box.skyBorder;
-      if (x < reach || y < reach || x > image->width - 1 - reach || y > image->height - 1 - reach) return std::nullopt;
-      MeasureView plain;
-      plain.image = image;
-      plain.clientWidth = image->width;
-      plain.clientHeight = image->height;
-      return BoxSum(plain, box, RoundEven(x), RoundEven(y), true);
+      const int inner = box.peakHalfWidth, outer = box.peakHalfWidth + box.skyBorder;
+      const auto cx = static_cast<int>(RoundEven(x)), cy = static_cast<int>(RoundEven(y));
+      if (cx < outer || cy < outer || cx > image->width - 1 - outer || cy > image->height - 1 - outer) return std::nullopt;
+      std::vector<long double> ring;
+      long double sum = 0;
+      int count = 0;
+      for (int v = cy - outer; v <= cy + outer; ++v) {
+        const auto row = image->pixels.Row(v);
+        for (int u = cx - outer; u <= cx + outer; ++u) {
+          const long double value = row[static_cast<std::size_t>(u)];
+          if (std::abs(u - cx) <= inner && std::abs(v - cy) <= inner) {
+            sum += value;
+            ++count;
+          } else {
+            ring.push_back(value);
+          }
+        }
+      }
+      std::nth_element(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(ring.size() / 2), ring.end());
+      return sum - count * ring[ring.size() / 2];
     };
   }
   for (const DetectedStar& d : outcome.stars) {

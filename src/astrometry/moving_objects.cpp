@@ -119,10 +119,12 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
     dec = std::asin((Y * std::cos(d0) + std::sin(d0)) / std::sqrt(1 + X * X + Y * Y)) / kRadiansPerDegree;
   };
   // Why frame f may lack an object of mean flux `flux` expected at `at`.
+  // `pixelsOnly`: only the frame's pixels may say it, and no source may lie there.
   const double hidden = static_cast<double>(settings.hiddenArcsec);
-  const auto explained = [&](std::size_t f, const Pt& at, long double flux) {
+  const auto explained = [&](std::size_t f, const Pt& at, long double flux, bool pixelsOnly) {
     double d = 0;
-    if (cells[f].Nearest(at, hidden, d) >= 0) return true;
+    const bool source = cells[f].Nearest(at, pixelsOnly ? 2 * chain : hidden, d) >= 0;
+    if (source) return !pixelsOnly;
     const FrameDetections& frame = frames[f];
     if (!frame.skyToPixel) return false;
     long double ra = 0, dec = 0, x = 0, y = 0;
@@ -131,22 +133,23 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
     const long double edge = settings.edgePixels;
     if (frame.width > 0 && frame.height > 0 &&
         (x < edge || y < edge || x > frame.width - 1 - edge || y > frame.height - 1 - edge))
-      return true;
+      return !pixelsOnly;
     if (!frame.fluxAt || !(flux > 0)) return false;
     const std::optional<long double> there = frame.fluxAt(x, y);
     return there && *there >= settings.presentFraction * flux;
   };
-  // Ends of the chains: the first and last frames; with four frames or more
-  // also the second or the last but one (the other end frame missing), and
-  // with the outer ends one frame between may miss the object.
-  std::vector<std::pair<std::size_t, std::size_t>> ends{{0, nf - 1}};
-  if (nf >= 4) {
-    ends.push_back({0, nf - 2});
-    ends.push_back({1, nf - 1});
-  }
+  // Chains through a detection of each of two frames: with three frames the
+  // first and the last; with four or more any two, the frames between and
+  // beyond searched along their line. One frame may miss the object when it
+  // can say why (above); two when the pixels of both show it where no source
+  // was found.
+  const std::size_t fewest = nf >= 4 ? nf - 1 : nf;
+  std::vector<std::pair<std::size_t, std::size_t>> ends;
+  for (std::size_t fa = 0; fa + 1 < nf; ++fa)
+    for (std::size_t fb = fa + 1; fb < nf; ++fb)
+      if (nf < 4 ? (fa == 0 && fb == nf - 1) : true) ends.push_back({fa, fb});
   std::vector<Chain> chains;
   for (const auto& [fa, fb] : ends) {
-    const int allowedMissing = nf >= 4 ? 1 : 0;
     const double dt = minutes(fb) - minutes(fa);
     for (std::size_t a = 0; a < tpts[fa].size(); ++a)
       for (std::size_t b = 0; b < tpts[fb].size(); ++b) {
@@ -158,16 +161,23 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
         c.members.assign(nf, -1);
         c.members[fa] = static_cast<int>(a);
         c.members[fb] = static_cast<int>(b);
-        int missing = fb - fa < nf - 1 ? 1 : 0;
-        for (std::size_t f = fa + 1; f < fb && missing <= allowedMissing; ++f) {
+        std::size_t present = 2;
+        for (std::size_t f = 0; f < nf; ++f) {
+          if (f == fa || f == fb) continue;
           const double u = (minutes(f) - minutes(fa)) / dt;
           double d = 0;
           const Pt at{p.e + u * (q.e - p.e), p.n + u * (q.n - p.n)};
           const int k = tcells[f].Nearest(at, chain, d);
-          if (k < 0) ++missing;
           c.members[f] = k;
+          if (k < 0) continue;
+          ++present;
         }
-        if (missing > allowedMissing) continue;
+        if (present < fewest) continue;
+        // A chain with every frame is found from several pairs: keep it once, from its outer pair.
+        std::size_t first = 0, last = nf - 1;
+        while (c.members[first] < 0) ++first;
+        while (c.members[last] < 0) --last;
+        if (first != fa || last != fb) continue;
         // Least-squares straight line in time on each axis, over the frames that have the object.
         double st = 0, stt = 0, se = 0, sn = 0, ste = 0, stn = 0, n = 0;
         for (std::size_t f = 0; f < nf; ++f) {
@@ -214,10 +224,12 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
         if (c.present < static_cast<int>(nf)) {
           // A frame without the object must say why; the others must agree on its brightness.
           if (!(fluxMin > 0) || fluxMax > settings.maxFluxRatio * fluxMin) continue;
+          if (c.rate * (minutes(last) - minutes(first)) < static_cast<double>(settings.minBridgedMotionArcsec)) continue;
+          const bool pixelsOnly = c.present + 1 < static_cast<int>(nf);
           bool why = true;
           for (std::size_t f = 0; f < nf && why; ++f)
             if (c.members[f] < 0)
-              why = explained(f, {c.e0 + c.ve * minutes(f), c.n0 + c.vn * minutes(f)}, fluxSum / c.present);
+              why = explained(f, {c.e0 + c.ve * minutes(f), c.n0 + c.vn * minutes(f)}, fluxSum / c.present, pixelsOnly);
           if (!why) continue;
         }
         chains.push_back(c);

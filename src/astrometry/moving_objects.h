@@ -30,7 +30,9 @@ struct FrameDetections {
   /// The file pixel of a sky position (hours, degrees); false when it has none.
   std::function<bool(long double raHours, long double decDeg, long double& x, long double& y)> skyToPixel;
   /// The sky-subtracted flux of the measuring box at a file pixel, in the
-  /// units of SkyDetection::flux; nothing when the box leaves the image.
+  /// units of SkyDetection::flux (the sky taken robustly: a cosmic ray
+  /// beside the place must not hide what is there); nothing when the box
+  /// leaves the image.
   std::function<std::optional<long double>(long double x, long double y)> fluxAt;
 };
 
@@ -42,7 +44,8 @@ struct MovingSettings {
   long double maxRate = 100.0L;
   long double minPixelMotion = 1.5L;   ///< pixels: a chain fixed on the detector (a defect) is not an object
   /// With four frames or more one frame may miss the object when that is
-  /// explained: a source lies within this (arc seconds) of its place there
+  /// explained (two frames when both frames' pixels show it and no source
+  /// lies within twice `chainArcsec` of it there): a source lies within this (arc seconds) of its place there
   /// (the object passed over a star), the place is off the frame or within
   /// `edgePixels` of its border, or the frame's pixels hold at least
   /// `presentFraction` of the object's mean flux there (the detector left it
@@ -53,13 +56,17 @@ struct MovingSettings {
   /// A chain of fewer detections than frames: the largest ratio of the
   /// brightest to the faintest of its fluxes.
   long double maxFluxRatio = 4.0L;
+  /// ... and the least motion between its first and last detections, arc
+  /// seconds: a slow object is left to the chains of every frame, as noise
+  /// and a neighbour's light move a faint star's centroid by a pixel.
+  long double minBridgedMotionArcsec = 16.0L;
 };
 
 struct MovingCandidate {
   std::vector<SkyDetection> positions;  ///< one per frame, in frame order
   std::vector<long double> jd;
-  /// Per frame: the object was found there (with four frames one may miss
-  /// it; its position is then the motion's, the pixel by the frame's
+  /// Per frame: the object was found there (with four frames one or two may
+  /// miss it; its position is then the motion's, the pixel by the frame's
   /// skyToPixel when it has one, and its flux 0).
   std::vector<bool> detected;
   long double rateArcsecPerMin = 0;
@@ -68,8 +75,8 @@ struct MovingCandidate {
   long double residualArcsec = 0;       ///< rms of the straight-line fit
 };
 
-/// The candidates of at least three frames (frame order = time order), best
-/// fit first. Fewer frames give none.
+/// The candidates of at least three frames (frame order = time order), those
+/// found in more frames first, then the best fit. Fewer frames give none.
 std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections>& frames,
                                                const MovingSettings& settings);
 

@@ -45,6 +45,7 @@ bool MovingObjectsSearch::Run(platform::Platform& ui, const std::vector<MovingFr
       request.centreRAHours = f.centreRAHours;
       request.centreDecDeg = f.centreDecDeg;
       request.arcsecPerPixel = arcsecPerPixel;
+      request.detect = MovingDetectSettings();
       const AutoMatchOutcome outcome = FindAutoReferences(request, stars);
       if (!outcome.found) {
         platform::Tell(ui, "Image " + std::to_string(k + 1) + ": " + AutoMatchRefusalText(outcome.reason),

@@ -125,6 +125,7 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
     request.centreRAHours = image.Header().ra;
     request.centreDecDeg = image.Header().dec;
     request.arcsecPerPixel = scale;
+    request.detect = MovingDetectSettings();
     const AutoMatchOutcome match = FindAutoReferences(request, stars);
     if (!match.found) {
       err << images[k] << ": Auto-Match: " << TerminalText(AutoMatchRefusalText(match.reason)) << "\n";
