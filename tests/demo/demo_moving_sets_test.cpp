@@ -242,8 +242,22 @@ TEST(MovingSets, ObjectsFoundNothingElseKnownOnesNamed) {
   // Every known one found is named, its predicted place within the measuring error.
   EXPECT_GE(named, knownExpected - (expected - found));
   EXPECT_LT(worstKnown, 1.0);
+  // Four searches a set, and the person was asked nothing.
+  EXPECT_TRUE(ui.Messages().empty());
   // Objects lost in one frame (a cosmic ray on them, the edge) are among those found.
   EXPECT_GT(bridged, 0);
+}
+
+TEST(MovingSets, AMissingOrbitFileIsToldAndNamesNothing) {
+  testing::ScriptedPlatform ui;
+  KnownSearch search;
+  search.orbitsPath = testing::DemoPath("orbits/NO-SUCH.CMO");
+  search.site = KittPeak();
+  const std::vector<FrameField> fields{{2458604.65L, 9.39L, -8.41L, 0.2L}, {2458604.67L, 9.39L, -8.41L, 0.2L},
+                                       {2458604.69L, 9.39L, -8.41L, 0.2L}};
+  EXPECT_FALSE(IdentifyKnownObjects(ui, search, fields, {}).has_value());
+  EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"No MPC Orbit Database!"}));
+  EXPECT_FALSE(IdentifyKnownObjects(ui, search, {}, {}).has_value());
 }
 
 }  // namespace
