@@ -108,3 +108,21 @@ void MovingObjectsSearch::TakeAsTarget(std::size_t i, std::size_t k, ImageMeasur
 }
 
 }  // namespace skarvel
+
+namespace skarvel {
+
+void MovingObjectsSearch::NameTarget(std::size_t i, ObsParams& params) const {
+  const auto& k = known_.at(i);
+  params.number.clear();
+  params.designation.clear();
+  if (!k) {
+    params.objectName = trksub_.at(i);
+  } else if (k->number) {
+    params.number = std::to_string(*k->number);
+    params.objectName = k->name;
+  } else {
+    params.objectName = k->name.empty() ? k->designation : k->name;
+  }
+}
+
+}  // namespace skarvel

@@ -13,6 +13,7 @@
 #include "astrometry/image_measurement.h"
 #include "astrometry/known_objects.h"
 #include "astrometry/moving_objects.h"
+#include "astrometry/obs_params.h"
 #include "catalogs/gsc_field.h"
 #include "images/star_measure.h"
 #include "platform/platform.h"
@@ -60,6 +61,12 @@ class MovingObjectsSearch {
   /// unknown box's centroid near its place (the place itself when none is
   /// found there), flux 0, located; as "Identify Target" of the blink leaves it.
   void TakeAsTarget(std::size_t i, std::size_t k, ImageMeasurement& measurement, const BoxRecord& unknownBox) const;
+  /// ... and names it in an image's observation parameters: a numbered known
+  /// object by its number and name, another known one by its name (or
+  /// designation), an unknown one by its temporary designation as the object
+  /// name, which the report then gives as its trkSub. Number and designation
+  /// are emptied first.
+  void NameTarget(std::size_t i, ObsParams& params) const;
 
  private:
   std::vector<MovingFrameInput> frames_;

@@ -87,7 +87,10 @@ void TMovingForm1::Measure() {
   if (row < 0 || static_cast<std::size_t>(row) >= model_.Size()) return;
   const std::vector<TImageForm1*> windows = host_.imageWindows();
   for (std::size_t k = 0; k < windows.size() && k < model_.Candidates()[static_cast<std::size_t>(row)].positions.size(); ++k)
+  {
     model_.TakeAsTarget(static_cast<std::size_t>(row), k, windows[k]->measurement, host_.unknownBox);
+    model_.NameTarget(static_cast<std::size_t>(row), windows[k]->obsParams);
+  }
   if (host_.repaint) host_.repaint();
 }
 

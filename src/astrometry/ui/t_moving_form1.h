@@ -46,7 +46,8 @@ class TMovingForm1 : public QWidget {
   /// Searches the images, fills the list and draws the tracks. False when the
   /// search could not run (what was wrong has been told).
   bool Search();
-  /// "&Measure": the chosen candidate becomes the target of every image.
+  /// "&Measure": the chosen candidate becomes the target of every image and
+  /// the object of its observation parameters.
   void Measure();
 
   const MovingObjectsSearch& Model() const { return model_; }

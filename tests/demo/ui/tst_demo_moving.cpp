@@ -173,6 +173,11 @@ class TestDemoMoving : public QObject {
       const double d = std::hypot(static_cast<double>(meas.target.imageX) - truth_[static_cast<std::size_t>(k)].targetX,
                                   static_cast<double>(meas.target.imageY) - truth_[static_cast<std::size_t>(k)].targetY);
       QVERIFY2(d < 0.5, qPrintable(QString("image %1: %2 pixels off").arg(k + 1).arg(d)));
+      // The object of the image's observation parameters, for the report.
+      const auto& params = window_->ImageWindow(k)->obsParams;
+      QCOMPARE(params.number, std::string("433"));
+      QCOMPARE(params.objectName, std::string("Eros"));
+      QVERIFY(params.designation.empty());
     }
     // Closing the window takes the tracks off the images.
     m->close();
