@@ -136,6 +136,22 @@ FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const Measur
       std::nth_element(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(ring.size() / 2), ring.end());
       return sum - count * ring[ring.size() / 2];
     };
+    // The noise of that sum on empty sky: the pixels' sigma (from the median
+    // absolute difference of neighbouring pixels over a sample of rows, which
+    // stars and defects hardly move) times the root of the inner square's count.
+    std::vector<double> steps;
+    for (int v = 0; v < image->height; v += 7) {
+      const auto row = image->pixels.Row(v);
+      for (int u = 1; u < image->width; u += 3)
+        steps.push_back(std::fabs(static_cast<double>(row[static_cast<std::size_t>(u)]) - row[static_cast<std::size_t>(u - 1)]));
+    }
+    if (!steps.empty()) {
+      std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
+      // MAD of a difference of two pixels: 0.6745 sigma x sqrt 2.
+      const double sigma = steps[steps.size() / 2] / 0.6745 / std::sqrt(2.0);
+      const int side = 2 * box.peakHalfWidth + 1;
+      frame.boxNoise = sigma * side;
+    }
   }
   for (const DetectedStar& d : outcome.stars) {
     SkyDetection s;

@@ -136,14 +136,18 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
       return !pixelsOnly;
     if (!frame.fluxAt || !(flux > 0)) return false;
     const std::optional<long double> there = frame.fluxAt(x, y);
-    return there && *there >= settings.presentFraction * flux;
+    return there && *there >= settings.presentFraction * flux &&
+           (!pixelsOnly || *there >= settings.presentSigma * frame.boxNoise);
   };
   // Chains through a detection of each of two frames: with three frames the
   // first and the last; with four or more any two, the frames between and
   // beyond searched along their line. One frame may miss the object when it
   // can say why (above); two when the pixels of both show it where no source
   // was found.
-  const std::size_t fewest = nf >= 4 ? nf - 1 : nf;
+  const bool noiseEverywhere = std::all_of(frames.begin(), frames.end(), [](const FrameDetections& f) {
+    return f.boxNoise > 0 && f.skyToPixel && f.fluxAt;
+  });
+  const std::size_t fewest = nf >= 4 ? (noiseEverywhere ? 2 : nf - 1) : nf;
   std::vector<std::pair<std::size_t, std::size_t>> ends;
   for (std::size_t fa = 0; fa + 1 < nf; ++fa)
     for (std::size_t fb = fa + 1; fb < nf; ++fb)
@@ -226,6 +230,12 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
           if (!(fluxMin > 0) || fluxMax > settings.maxFluxRatio * fluxMin) continue;
           if (c.rate * (minutes(last) - minutes(first)) < static_cast<double>(settings.minBridgedMotionArcsec)) continue;
           const bool pixelsOnly = c.present + 1 < static_cast<int>(nf);
+          if (pixelsOnly) {
+            bool strong = true;
+            for (std::size_t f = 0; f < nf; ++f)
+              if (c.members[f] >= 0) strong = strong && detection(f, c.members[f]).flux >= settings.bridgeTwoSigma * frames[f].boxNoise;
+            if (!strong) continue;
+          }
           bool why = true;
           for (std::size_t f = 0; f < nf && why; ++f)
             if (c.members[f] < 0)

@@ -34,6 +34,8 @@ struct FrameDetections {
   /// beside the place must not hide what is there); nothing when the box
   /// leaves the image.
   std::function<std::optional<long double>(long double x, long double y)> fluxAt;
+  /// The noise (one sigma) of a fluxAt value on empty sky; 0 when unknown.
+  long double boxNoise = 0;
 };
 
 struct MovingSettings {
@@ -60,6 +62,12 @@ struct MovingSettings {
   /// seconds: a slow object is left to the chains of every frame, as noise
   /// and a neighbour's light move a faint star's centroid by a pixel.
   long double minBridgedMotionArcsec = 16.0L;
+  /// Two frames may miss the object only when every frame's box noise is
+  /// known, its two detections stand this many noise sigmas out, and in each
+  /// frame without it the pixels show it by `presentFraction` and at least
+  /// `presentSigma` sigmas.
+  long double bridgeTwoSigma = 20.0L;
+  long double presentSigma = 5.0L;
 };
 
 struct MovingCandidate {

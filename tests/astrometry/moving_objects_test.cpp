@@ -129,7 +129,7 @@ TEST(MovingObjects, StarsAloneGiveNoCandidatesAndTooFewFramesNone) {
 // Four frames of three stars and one object at 1" a minute toward the east,
 // 2" pixels with east left; frame `lost` has no detection of the object.
 // The frames' pixels are asked through fluxAt, answering `there`.
-std::vector<FrameDetections> ObjectLostInOneFrame(std::size_t lost, long double there) {
+std::vector<FrameDetections> ObjectLostInOneFrame(std::size_t lost, long double there, std::size_t lost2 = 9) {
   const long double dec = 20, cosDec = std::cos(dec * M_PI / 180);
   const auto sky = [&](long double e, long double n) {
     return std::pair<long double, long double>{10 + e / 3600 / 15 / cosDec, dec + n / 3600};
@@ -153,7 +153,7 @@ std::vector<FrameDetections> ObjectLostInOneFrame(std::size_t lost, long double 
       f.skyToPixel(ra, d, s.x, s.y);
       f.stars.push_back(s);
     }
-    if (k != lost) {
+    if (k != lost && k != lost2) {
       const auto [ra, d] = sky(20.0L * k, 10);
       SkyDetection s{0, 0, ra, d, 1000 + 50.0L * k};
       f.skyToPixel(ra, d, s.x, s.y);
@@ -203,6 +203,36 @@ TEST(MovingObjects, AFrameMayMissTheObjectOnlyWhereItCanSayWhy) {
   EXPECT_TRUE(FindMovingObjects(frames, MovingSettings{}).empty());
   frames[3].stars.back().flux = 3900;
   EXPECT_EQ(FindMovingObjects(frames, MovingSettings{}).size(), 1u);
+}
+
+TEST(MovingObjects, TwoFramesMayMissABrightObjectTheirPixelsShow) {
+  // Detections of 1000 to 1150 against a box noise of 10: 100 sigmas.
+  auto frames = ObjectLostInOneFrame(1, 700, 3);
+  EXPECT_TRUE(FindMovingObjects(frames, MovingSettings{}).empty());  // the noise unknown: one frame at most
+  for (auto& f : frames) f.boxNoise = 10;
+  const auto c = FindMovingObjects(frames, MovingSettings{});
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].detected, (std::vector<bool>{true, false, true, false}));
+  EXPECT_NEAR(static_cast<double>(c[0].rateArcsecPerMin), 1.0, 1e-3);
+  // Both frames must show it: by 0.4 of its flux ...
+  auto faint = ObjectLostInOneFrame(1, 400, 3);
+  for (auto& f : faint) f.boxNoise = 10;
+  EXPECT_TRUE(FindMovingObjects(faint, MovingSettings{}).empty());
+  for (auto& f : faint) f.fluxAt = [](long double, long double) -> std::optional<long double> { return 480; };
+  EXPECT_EQ(FindMovingObjects(faint, MovingSettings{}).size(), 1u);
+  // ... and by 5 sigmas (700 against a noise of 150 is less) ...
+  for (auto& f : frames) f.boxNoise = 150;
+  EXPECT_TRUE(FindMovingObjects(frames, MovingSettings{}).empty());
+  // ... and the detections must stand 20 sigmas out (1000 against 60 is less).
+  for (auto& f : frames) f.boxNoise = 60;
+  EXPECT_TRUE(FindMovingObjects(frames, MovingSettings{}).empty());
+  for (auto& f : frames) f.boxNoise = 45;
+  EXPECT_EQ(FindMovingObjects(frames, MovingSettings{}).size(), 1u);
+  // Off the frame does not explain a second missing frame.
+  frames = ObjectLostInOneFrame(2, 700, 3);
+  for (auto& f : frames) f.boxNoise = 10;
+  frames[3].width = 76;
+  EXPECT_TRUE(FindMovingObjects(frames, MovingSettings{}).empty());
 }
 
 }  // namespace

@@ -233,12 +233,13 @@ TEST(MovingSets, ObjectsFoundNothingElseKnownOnesNamed) {
   }
   ASSERT_EQ(sets, kSets);
   // What these frames give (crowded: 95 stars and 32 defects on 256 x 256
-  // pixels): no false candidate in any set; 84 of the 90 objects found, the
-  // rest lost in two frames (a cosmic ray or a neighbour beside them in one,
-  // the edge or a star in another) or moving slowly past a star.
+  // pixels): no false candidate in any set; 86 of the 90 objects found, the
+  // rest lost in two frames of the three they are on (a cosmic ray or a
+  // neighbour beside them in one, the edge in another) or moving slowly past
+  // a star; every object in 26 of the 30 sets.
   EXPECT_GE(clean, 0.95 * sets);
-  EXPECT_GE(found, 0.93 * expected) << found << " of " << expected << " objects";
-  EXPECT_GE(allFound, 0.8 * sets);
+  EXPECT_GE(found, 0.95 * expected) << found << " of " << expected << " objects";
+  EXPECT_GE(allFound, 0.85 * sets);
   // Every known one found is named, its predicted place within the measuring error.
   EXPECT_GE(named, knownExpected - (expected - found));
   EXPECT_LT(worstKnown, 1.0);
