@@ -162,6 +162,7 @@ TAstrmLab::~TAstrmLab() = default;
 
 void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
   views.imageLoaded = [this](int slot) {
+    moving_.reset();  // its candidates belong to the images as they were
     auto& window = imageWindows_[static_cast<std::size_t>(slot)];
     if (window == nullptr) {
       ImageWindowHost host;

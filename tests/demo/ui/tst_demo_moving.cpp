@@ -184,6 +184,16 @@ class TestDemoMoving : public QObject {
     for (int k = 0; k < 4; ++k) QVERIFY(window_->ImageWindow(k)->tracks.empty());
   }
 
+  void loadingAnImageEndsTheSearch() {
+    window_->RunCommand("MovingObjects1");
+    QVERIFY(window_->MovingWindow() != nullptr);
+    QVERIFY(!window_->ImageWindow(1)->tracks.empty());
+    ui_.ChooseFilesNext(std::vector<std::string>{work_ + "images/" + truth_[1].file});
+    window_->RunCommand("LoadImg2");
+    QVERIFY(window_->MovingWindow() == nullptr);
+    for (int k = 0; k < 4; ++k) QVERIFY(window_->ImageWindow(k)->tracks.empty());
+  }
+
   void cleanupTestCase() {
     ui_.AnswerNext(Answer::Yes);
     ui_.AnswerNext(Answer::No);
