@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "astrometry/auto_match.h"
 #include "astrometry/moving_objects.h"
 #include "astrometry/star_match.h"
 #include "images/star_detect.h"
@@ -99,18 +100,22 @@ void BM_MovingObjectsFourFrames2048(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<skarvel::FrameDetections> sets;
     for (int k = 0; k < 4; ++k) {
-      const auto stars = skarvel::DetectStars(*frames[static_cast<std::size_t>(k)], skarvel::DetectSettings{});
+      // As the search does it: the moving objects' detector settings, the
+      // match, and the frame's placement and pixels for a lost detection.
+      SkyFrame& frame = *frames[static_cast<std::size_t>(k)];
+      skarvel::AutoMatchOutcome outcome;
+      outcome.stars = skarvel::DetectStars(frame, skarvel::MovingDetectSettings());
       std::vector<skarvel::ImageStar> image;
-      for (const auto& d : stars) image.push_back({d.x, d.y});
-      const auto m = skarvel::MatchStars(image, list, ms);
-      skarvel::FrameDetections f;
-      f.jd = 2460000.5L + k * 20 / 1440.0L;
-      for (const auto& d : stars) {
-        skarvel::SkyDetection s{d.x, d.y, 0, 0, d.flux};
-        skarvel::PixelToSky(m, d.x, d.y, s.raHours, s.decDeg);
-        f.stars.push_back(s);
-      }
-      sets.push_back(f);
+      for (const auto& d : outcome.stars) image.push_back({d.x, d.y});
+      outcome.match = skarvel::MatchStars(image, list, ms);
+      if (!outcome.match.found) state.SkipWithError(outcome.match.reason.c_str());
+      outcome.found = outcome.match.found;
+      skarvel::MeasureView view;
+      view.image = &frame;
+      view.clientWidth = frame.width;
+      view.clientHeight = frame.height;
+      skarvel::StarList none;
+      sets.push_back(skarvel::FrameSkyDetections(outcome, view, none, 2460000.5L + k * 20 / 1440.0L));
     }
     found = skarvel::FindMovingObjects(sets, skarvel::MovingSettings{}).size();
   }

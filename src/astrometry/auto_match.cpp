@@ -12,6 +12,8 @@ namespace {
 
 // The image is cut into kSpreadCells x kSpreadCells parts for the spread of the references.
 constexpr int kSpreadCells = 3;
+// Arc seconds in a radian, as the matcher's standard coordinates use it: 180 x 3600 / pi.
+constexpr long double kArcsecInRadian = 206264.80624709636L;
 
 }  // namespace
 
@@ -88,6 +90,69 @@ FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const Measur
   FrameDetections frame;
   frame.jd = jd;
   if (!outcome.found) return frame;
+  GraphicsFileObj* image = view.image;
+  if (image != nullptr) {
+    frame.width = image->width;
+    frame.height = image->height;
+  }
+  const MatchResult match = outcome.match;
+  frame.skyToPixel = [match, view](long double ra, long double dec, long double& x, long double& y) {
+    long double X = 0, Y = 0;
+    if (!StandardArcsec(ra, dec, match.tangentRAHours, match.tangentDecDeg, X, Y)) return false;
+    // Standard coordinates (radians) to the display pixel: the inverse of the match's affine part.
+    const auto& c = match.toStandard;
+    const long double u = X / kArcsecInRadian - c[2], v = Y / kArcsecInRadian - c[5];
+    const long double det = c[0] * c[4] - c[1] * c[3];
+    if (!(std::fabs(det) > 0)) return false;
+    const ScreenPoint file = Reflect(view, (c[4] * u - c[1] * v) / det, (c[0] * v - c[3] * u) / det);
+    x = file.x;
+    y = file.y;
+    return true;
+  };
+  if (image != nullptr) {
+    // The measuring box's inner square less its pixel count times the
+    // median of the frame around it: a cosmic ray or a neighbour in that
+    // frame, which would carry a mean away, leaves the median alone.
+    const BoxRecord box = DetectSettings{}.box;
+    frame.fluxAt = [image, box](long double x, long double y) -> std::optional<long double> {
+      const int inner = box.peakHalfWidth, outer = box.peakHalfWidth + box.skyBorder;
+      const auto cx = static_cast<int>(RoundEven(x)), cy = static_cast<int>(RoundEven(y));
+      if (cx < outer || cy < outer || cx > image->width - 1 - outer || cy > image->height - 1 - outer) return std::nullopt;
+      std::vector<long double> ring;
+      long double sum = 0;
+      int count = 0;
+      for (int v = cy - outer; v <= cy + outer; ++v) {
+        const auto row = image->pixels.Row(v);
+        for (int u = cx - outer; u <= cx + outer; ++u) {
+          const long double value = row[static_cast<std::size_t>(u)];
+          if (std::abs(u - cx) <= inner && std::abs(v - cy) <= inner) {
+            sum += value;
+            ++count;
+          } else {
+            ring.push_back(value);
+          }
+        }
+      }
+      std::nth_element(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(ring.size() / 2), ring.end());
+      return sum - count * ring[ring.size() / 2];
+    };
+    // The noise of that sum on empty sky: the pixels' sigma (from the median
+    // absolute difference of neighbouring pixels over a sample of rows, which
+    // stars and defects hardly move) times the root of the inner square's count.
+    std::vector<double> steps;
+    for (int v = 0; v < image->height; v += 7) {
+      const auto row = image->pixels.Row(v);
+      for (int u = 1; u < image->width; u += 3)
+        steps.push_back(std::fabs(static_cast<double>(row[static_cast<std::size_t>(u)]) - row[static_cast<std::size_t>(u - 1)]));
+    }
+    if (!steps.empty()) {
+      std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
+      // MAD of a difference of two pixels: 0.6745 sigma x sqrt 2.
+      const double sigma = steps[steps.size() / 2] / 0.6745 / std::sqrt(2.0);
+      const int side = 2 * box.peakHalfWidth + 1;
+      frame.boxNoise = sigma * side;
+    }
+  }
   for (const DetectedStar& d : outcome.stars) {
     SkyDetection s;
     s.x = d.x;

@@ -52,6 +52,18 @@ struct AutoMatchOutcome {
   std::vector<DetectedStar> stars;       ///< the stars found (file coordinates), brightest first
 };
 
+/// The detector's settings for finding moving objects: a moving object
+/// passes close to faint stars in some frame or other, and the matcher's blend
+/// radius (6 pixels) would drop it with them there; 3.5 pixels keeps it while
+/// a neighbour stays outside most of the centroid's region. A failed
+/// centroid (a defect beside the object) falls back to the robust measure.
+inline DetectSettings MovingDetectSettings() {
+  DetectSettings d;
+  d.blendRadius = 3.5L;
+  d.robustFallback = true;
+  return d;
+}
+
 /// The scale of a camera on its telescope: pixel width / focal length x
 /// 206264.8 (micrometres, millimetres -> arc seconds per pixel); 0 when either is unknown.
 long double CameraArcsecPerPixel(const CameraRecord& camera);
@@ -63,7 +75,9 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
 
 /// Every star found in the image on the sky by the match, with the
 /// frame's photometric zero point (the median over the matched stars of
-/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time.
+/// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time. The frame's
+/// size, its sky-to-pixel placement by the match and the box flux of its
+/// pixels come along; the last reads view.image, which must outlive the result.
 FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
                                    long double jd);
 

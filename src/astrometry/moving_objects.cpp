@@ -6,12 +6,15 @@
 #include <map>
 
 #include "astrometry/star_match.h"
+#include "foundations/angles.h"
 
 namespace skarvel {
 
 namespace {
 
 constexpr double kMinutesPerDay = 1440;
+// Arc seconds in a radian: 180 x 3600 / pi.
+constexpr long double kArcsecInRadian = 206264.80624709636L;
 
 struct Pt {
   double e = 0, n = 0;  // arc seconds east and north of the tangent point
@@ -101,20 +104,56 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
     std::vector<int> members;  // index into transient[f], -1 where the object was not found
     int present = 0;
     double residual = 0, rate = 0, pa = 0;
+    double e0 = 0, n0 = 0, ve = 0, vn = 0;  // the motion: arc seconds, arc seconds a minute
   };
   const auto minutes = [&](std::size_t f) { return (static_cast<double>(frames[f].jd) - t0) * kMinutesPerDay; };
-  // Ends of the chains: the first and last frames; with four frames or more
-  // also the second or the last but one, and one frame between may miss the
-  // object (it passed over a star there).
-  std::vector<std::pair<std::size_t, std::size_t>> ends{{0, nf - 1}};
-  if (nf >= 4) {
-    ends.push_back({0, nf - 2});
-    ends.push_back({1, nf - 1});
-  }
+  const auto detection = [&](std::size_t f, int member) -> const SkyDetection& {
+    return frames[f].stars[static_cast<std::size_t>(transient[f][static_cast<std::size_t>(member)])];
+  };
+  // The sky position of a tangent-plane point.
+  const auto toSky = [&](const Pt& p, long double& ra, long double& dec) {
+    const long double X = -p.e / kArcsecInRadian, Y = p.n / kArcsecInRadian;
+    const long double d0 = dec0 * kRadiansPerDegree;
+    const long double a = ra0 * 15 * kRadiansPerDegree + std::atan2(-X, std::cos(d0) - Y * std::sin(d0));
+    ra = std::fmod(a / kRadiansPerDegree / 15 + 48, 24.0L);
+    dec = std::asin((Y * std::cos(d0) + std::sin(d0)) / std::sqrt(1 + X * X + Y * Y)) / kRadiansPerDegree;
+  };
+  // Why frame f may lack an object of mean flux `flux` expected at `at`.
+  // `pixelsOnly`: only the frame's pixels may say it, and no source may lie there.
+  const double hidden = static_cast<double>(settings.hiddenArcsec);
+  const auto explained = [&](std::size_t f, const Pt& at, long double flux, bool pixelsOnly) {
+    double d = 0;
+    const bool source = cells[f].Nearest(at, pixelsOnly ? 2 * chain : hidden, d) >= 0;
+    if (source) return !pixelsOnly;
+    const FrameDetections& frame = frames[f];
+    if (!frame.skyToPixel) return false;
+    long double ra = 0, dec = 0, x = 0, y = 0;
+    toSky(at, ra, dec);
+    if (!frame.skyToPixel(ra, dec, x, y)) return false;
+    const long double edge = settings.edgePixels;
+    if (frame.width > 0 && frame.height > 0 &&
+        (x < edge || y < edge || x > frame.width - 1 - edge || y > frame.height - 1 - edge))
+      return !pixelsOnly;
+    if (!frame.fluxAt || !(flux > 0)) return false;
+    const std::optional<long double> there = frame.fluxAt(x, y);
+    return there && *there >= settings.presentFraction * flux &&
+           (!pixelsOnly || *there >= settings.presentSigma * frame.boxNoise);
+  };
+  // Chains through a detection of each of two frames: with three frames the
+  // first and the last; with four or more any two, the frames between and
+  // beyond searched along their line. One frame may miss the object when it
+  // can say why (above); two when the pixels of both show it where no source
+  // was found.
+  const bool noiseEverywhere = std::all_of(frames.begin(), frames.end(), [](const FrameDetections& f) {
+    return f.boxNoise > 0 && f.skyToPixel && f.fluxAt;
+  });
+  const std::size_t fewest = nf >= 4 ? (noiseEverywhere ? 2 : nf - 1) : nf;
+  std::vector<std::pair<std::size_t, std::size_t>> ends;
+  for (std::size_t fa = 0; fa + 1 < nf; ++fa)
+    for (std::size_t fb = fa + 1; fb < nf; ++fb)
+      if (nf < 4 ? (fa == 0 && fb == nf - 1) : true) ends.push_back({fa, fb});
   std::vector<Chain> chains;
   for (const auto& [fa, fb] : ends) {
-    const int allowedMissing = nf >= 4 ? 1 - static_cast<int>(fb - fa < nf - 1) : 0;
-    const double hidden = static_cast<double>(settings.hiddenArcsec);
     const double dt = minutes(fb) - minutes(fa);
     for (std::size_t a = 0; a < tpts[fa].size(); ++a)
       for (std::size_t b = 0; b < tpts[fb].size(); ++b) {
@@ -126,25 +165,23 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
         c.members.assign(nf, -1);
         c.members[fa] = static_cast<int>(a);
         c.members[fb] = static_cast<int>(b);
-        int missing = 0;
-        if (fb - fa < nf - 1) {
-          // The end frame without the object: a star must lie where it would be.
-          const std::size_t f = fa == 0 ? nf - 1 : 0;
-          const double u = (minutes(f) - minutes(fa)) / dt;
-          double d = 0;
-          if (cells[f].Nearest({p.e + u * (q.e - p.e), p.n + u * (q.n - p.n)}, hidden, d) < 0) continue;
-          missing = 1;
-        }
-        for (std::size_t f = fa + 1; f < fb && missing <= allowedMissing; ++f) {
+        std::size_t present = 2;
+        for (std::size_t f = 0; f < nf; ++f) {
+          if (f == fa || f == fb) continue;
           const double u = (minutes(f) - minutes(fa)) / dt;
           double d = 0;
           const Pt at{p.e + u * (q.e - p.e), p.n + u * (q.n - p.n)};
           const int k = tcells[f].Nearest(at, chain, d);
-          // Missing only where a star (a source of every frame) hides it.
-          if (k < 0) missing += cells[f].Nearest(at, hidden, d) >= 0 ? 1 : allowedMissing + 1;
           c.members[f] = k;
+          if (k < 0) continue;
+          ++present;
         }
-        if (missing > allowedMissing) continue;
+        if (present < fewest) continue;
+        // A chain with every frame is found from several pairs: keep it once, from its outer pair.
+        std::size_t first = 0, last = nf - 1;
+        while (c.members[first] < 0) ++first;
+        while (c.members[last] < 0) --last;
+        if (first != fa || last != fb) continue;
         // Least-squares straight line in time on each axis, over the frames that have the object.
         double st = 0, stt = 0, se = 0, sn = 0, ste = 0, stn = 0, n = 0;
         for (std::size_t f = 0; f < nf; ++f) {
@@ -160,28 +197,51 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
           n += 1;
         }
         const double den = n * stt - st * st;
-        const double ve = (n * ste - st * se) / den, vn = (n * stn - st * sn) / den;
-        const double e0 = (se - ve * st) / n, n0 = (sn - vn * st) / n;
+        c.ve = (n * ste - st * se) / den;
+        c.vn = (n * stn - st * sn) / den;
+        c.e0 = (se - c.ve * st) / n;
+        c.n0 = (sn - c.vn * st) / n;
         double sum = 0;
         for (std::size_t f = 0; f < nf; ++f) {
           if (c.members[f] < 0) continue;
           const Pt& m = tpts[f][static_cast<std::size_t>(c.members[f])];
-          sum += std::pow(m.e - (e0 + ve * minutes(f)), 2) + std::pow(m.n - (n0 + vn * minutes(f)), 2);
+          sum += std::pow(m.e - (c.e0 + c.ve * minutes(f)), 2) + std::pow(m.n - (c.n0 + c.vn * minutes(f)), 2);
         }
         c.present = static_cast<int>(n);
         c.residual = std::sqrt(sum / n);
         if (c.residual > static_cast<double>(settings.maxResidualArcsec)) continue;
-        c.rate = std::hypot(ve, vn);
-        c.pa = std::fmod(std::atan2(ve, vn) * 180 / M_PI + 360, 360.0);
+        c.rate = std::hypot(c.ve, c.vn);
+        c.pa = std::fmod(std::atan2(c.ve, c.vn) * 180 / M_PI + 360, 360.0);
         // A chain fixed on the detector is a defect carried along by the pointing.
         double maxMove = 0;
-        const SkyDetection& s0 = frames[fa].stars[static_cast<std::size_t>(transient[fa][a])];
+        long double fluxMin = 0, fluxMax = 0, fluxSum = 0;
+        const SkyDetection& s0 = detection(fa, static_cast<int>(a));
         for (std::size_t f = 0; f < nf; ++f) {
           if (c.members[f] < 0) continue;
-          const SkyDetection& s = frames[f].stars[static_cast<std::size_t>(transient[f][static_cast<std::size_t>(c.members[f])])];
+          const SkyDetection& s = detection(f, c.members[f]);
           maxMove = std::max(maxMove, static_cast<double>(std::hypot(s.x - s0.x, s.y - s0.y)));
+          fluxMin = fluxSum == 0 ? s.flux : std::min(fluxMin, s.flux);
+          fluxMax = std::max(fluxMax, s.flux);
+          fluxSum += s.flux;
         }
         if (maxMove < static_cast<double>(settings.minPixelMotion)) continue;
+        if (c.present < static_cast<int>(nf)) {
+          // A frame without the object must say why; the others must agree on its brightness.
+          if (!(fluxMin > 0) || fluxMax > settings.maxFluxRatio * fluxMin) continue;
+          if (c.rate * (minutes(last) - minutes(first)) < static_cast<double>(settings.minBridgedMotionArcsec)) continue;
+          const bool pixelsOnly = c.present + 1 < static_cast<int>(nf);
+          if (pixelsOnly) {
+            bool strong = true;
+            for (std::size_t f = 0; f < nf; ++f)
+              if (c.members[f] >= 0) strong = strong && detection(f, c.members[f]).flux >= settings.bridgeTwoSigma * frames[f].boxNoise;
+            if (!strong) continue;
+          }
+          bool why = true;
+          for (std::size_t f = 0; f < nf && why; ++f)
+            if (c.members[f] < 0)
+              why = explained(f, {c.e0 + c.ve * minutes(f), c.n0 + c.vn * minutes(f)}, fluxSum / c.present, pixelsOnly);
+          if (!why) continue;
+        }
         chains.push_back(c);
       }
   }
@@ -213,16 +273,18 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
         ++magCount;
       }
     }
-    // A frame that missed the object gets the place of the motion: pixels and
-    // sky interpolated (or extrapolated) linearly in time from the others.
+    // A frame that missed the object gets the place of the motion: the sky
+    // from the fit, the pixel from the frame's plate (or interpolated in time
+    // from the others when it has none).
     for (std::size_t f = 0; f < nf; ++f) {
       if (m.detected[f]) continue;
+      SkyDetection& at = m.positions[f];
+      toSky({c.e0 + c.ve * minutes(f), c.n0 + c.vn * minutes(f)}, at.raHours, at.decDeg);
+      if (frames[f].skyToPixel && frames[f].skyToPixel(at.raHours, at.decDeg, at.x, at.y)) continue;
       const std::size_t i = f == 0 ? 1 : f - 1, j = f + 1 < nf && f != 0 ? f + 1 : (f == 0 ? 2 : f - 2);
       const long double u = (m.jd[f] - m.jd[i]) / (m.jd[j] - m.jd[i]);
-      const SkyDetection& a = m.positions[i];
-      const SkyDetection& b = m.positions[j];
-      m.positions[f] = {a.x + u * (b.x - a.x), a.y + u * (b.y - a.y), a.raHours + u * (b.raHours - a.raHours),
-                        a.decDeg + u * (b.decDeg - a.decDeg), 0};
+      at.x = m.positions[i].x + u * (m.positions[j].x - m.positions[i].x);
+      at.y = m.positions[i].y + u * (m.positions[j].y - m.positions[i].y);
     }
     m.rateArcsecPerMin = c.rate;
     m.paDeg = c.pa;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,18 @@ struct FrameDetections {
   long double jd = 0;                 ///< mid-exposure Julian date
   long double zeroPoint = 0;          ///< magnitude = zeroPoint - 2.5 log10(flux); 0 when unknown
   std::vector<SkyDetection> stars;
+  // What the frame can tell about a place where no source was found (all
+  // optional; without them a frame may miss an object only under a star).
+  long double width = 0, height = 0;  ///< file pixels; 0 when unknown
+  /// The file pixel of a sky position (hours, degrees); false when it has none.
+  std::function<bool(long double raHours, long double decDeg, long double& x, long double& y)> skyToPixel;
+  /// The sky-subtracted flux of the measuring box at a file pixel, in the
+  /// units of SkyDetection::flux (the sky taken robustly: a cosmic ray
+  /// beside the place must not hide what is there); nothing when the box
+  /// leaves the image.
+  std::function<std::optional<long double>(long double x, long double y)> fluxAt;
+  /// The noise (one sigma) of a fluxAt value on empty sky; 0 when unknown.
+  long double boxNoise = 0;
 };
 
 struct MovingSettings {
@@ -30,17 +44,38 @@ struct MovingSettings {
   long double maxResidualArcsec = 1.2L; ///< largest rms of the motion fit
   long double minRate = 0.1L;           ///< arc seconds per minute
   long double maxRate = 100.0L;
-  long double minPixelMotion = 1.5L;
-  /// With four frames or more one frame may miss the object when a star lies
-  /// within this of its place there (the object passed over it).
-  long double hiddenArcsec = 15.0L;    ///< pixels: a chain fixed on the detector (a defect) is not an object
+  long double minPixelMotion = 1.5L;   ///< pixels: a chain fixed on the detector (a defect) is not an object
+  /// With four frames or more one frame may miss the object when that is
+  /// explained (two frames when both frames' pixels show it and no source
+  /// lies within twice `chainArcsec` of it there): a source lies within this (arc seconds) of its place there
+  /// (the object passed over a star), the place is off the frame or within
+  /// `edgePixels` of its border, or the frame's pixels hold at least
+  /// `presentFraction` of the object's mean flux there (the detector left it
+  /// out: a cosmic ray on it, noise at the limit).
+  long double hiddenArcsec = 15.0L;
+  long double edgePixels = 4.0L;
+  long double presentFraction = 0.4L;
+  /// A chain of fewer detections than frames: the largest ratio of the
+  /// brightest to the faintest of its fluxes.
+  long double maxFluxRatio = 4.0L;
+  /// ... and the least motion between its first and last detections, arc
+  /// seconds: a slow object is left to the chains of every frame, as noise
+  /// and a neighbour's light move a faint star's centroid by a pixel.
+  long double minBridgedMotionArcsec = 16.0L;
+  /// Two frames may miss the object only when every frame's box noise is
+  /// known, its two detections stand this many noise sigmas out, and in each
+  /// frame without it the pixels show it by `presentFraction` and at least
+  /// `presentSigma` sigmas.
+  long double bridgeTwoSigma = 20.0L;
+  long double presentSigma = 5.0L;
 };
 
 struct MovingCandidate {
   std::vector<SkyDetection> positions;  ///< one per frame, in frame order
   std::vector<long double> jd;
-  /// Per frame: the object was found there (with four frames one between may
-  /// miss it, passing over a star; its position is then the motion's).
+  /// Per frame: the object was found there (with four frames one or two may
+  /// miss it; its position is then the motion's, the pixel by the frame's
+  /// skyToPixel when it has one, and its flux 0).
   std::vector<bool> detected;
   long double rateArcsecPerMin = 0;
   long double paDeg = 0;                ///< position angle of the motion, north through east
@@ -48,8 +83,8 @@ struct MovingCandidate {
   long double residualArcsec = 0;       ///< rms of the straight-line fit
 };
 
-/// The candidates of at least three frames (frame order = time order), best
-/// fit first. Fewer frames give none.
+/// The candidates of at least three frames (frame order = time order), those
+/// found in more frames first, then the best fit. Fewer frames give none.
 std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections>& frames,
                                                const MovingSettings& settings);
 

@@ -17,8 +17,14 @@ constexpr int kShapeRadius = 3;
 // height; a hot pixel or a cosmic ray hit stands alone.
 constexpr double kMinNeighbourFraction = 0.15;
 // A star whose short-axis second moment is below this fraction of the
-// median of all candidates is a cosmic ray hit.
+// median of the well-measured candidates (peaks of at least
+// kWellMeasuredSigma noise sigmas, when there are kFewestForTypical of them)
+// is a cosmic ray hit. The moments of the faint ones are widened by the noise
+// in their window: in a field of many faint stars they would set the median
+// and the rule would take stars for cosmic rays.
 constexpr double kMinTypicalWidthFraction = 0.35;
+constexpr double kWellMeasuredSigma = 20;
+constexpr std::size_t kFewestForTypical = 5;
 // A peak within the blend radius of one at least 1 / kBlendRatio as high is a blend.
 constexpr double kBlendRatio = 5;
 // The centroid must stay this close to its peak, pixels.
@@ -98,6 +104,45 @@ struct Peak {
   int x = 0, y = 0;
   double height = 0;  // above the background
 };
+
+// The fallback measure of a star whose centroid failed: a defect or a
+// neighbour in the sky frame raises the centroid's threshold above the star.
+// The position is the mean of the pixels above the background within
+// kRobustRadius of the peak weighted by their height; the flux the inner
+// square of the box less its pixel count times the median of the box's sky
+// frame. False at the image's border.
+constexpr int kRobustRadius = 2;
+
+bool RobustMeasure(GraphicsFileObj& image, const BoxRecord& box, double floor, int x0, int y0, DetectedStar& out) {
+  const int inner = box.peakHalfWidth, outer = box.peakHalfWidth + box.skyBorder;
+  if (x0 < outer || y0 < outer || x0 >= image.width - outer || y0 >= image.height - outer) return false;
+  double sw = 0, sx = 0, sy = 0, sum = 0;
+  int count = 0;
+  std::vector<double> ring;
+  for (int y = y0 - outer; y <= y0 + outer; ++y) {
+    const auto row = image.pixels.Row(y);
+    for (int x = x0 - outer; x <= x0 + outer; ++x) {
+      const double v = row[static_cast<std::size_t>(x)];
+      const int dx = x - x0, dy = y - y0;
+      if (std::abs(dx) <= inner && std::abs(dy) <= inner) {
+        sum += v;
+        ++count;
+      } else {
+        ring.push_back(v);
+      }
+      if (dx * dx + dy * dy <= kRobustRadius * kRobustRadius && v > floor) {
+        sw += v - floor;
+        sx += (v - floor) * x;
+        sy += (v - floor) * y;
+      }
+    }
+  }
+  if (!(sw > 0)) return false;
+  out.x = sx / sw;
+  out.y = sy / sw;
+  out.flux = sum - count * Median(ring);
+  return true;
+}
 
 }  // namespace
 
@@ -219,8 +264,9 @@ std::vector<DetectedStar> DetectStars(GraphicsFileObj& image, const DetectSettin
   }
   // A cosmic ray hit of a few pixels is much sharper than the stars around it.
   std::vector<double> widths;
-  for (const Shaped& c : shaped) widths.push_back(c.minor);
-  const double typical = Median(widths);
+  for (const Shaped& c : shaped)
+    if (peaks[c.peak].height >= kWellMeasuredSigma * noise) widths.push_back(c.minor);
+  const double typical = widths.size() >= kFewestForTypical ? Median(widths) : 0;
   for (const Shaped& candidate : shaped) {
     const std::size_t i = candidate.peak;
     const Peak& p = peaks[i];
@@ -233,15 +279,18 @@ std::vector<DetectedStar> DetectStars(GraphicsFileObj& image, const DetectSettin
       continue;
     }
     const auto c = Centroid(view, settings.box, p.x, p.y, true);
-    if (!c || std::hypot(static_cast<double>(c->x) - p.x, static_cast<double>(c->y) - p.y) > kMaxCentroidShift) {
-      ++stats.centroidFailed;
-      continue;
-    }
     DetectedStar s;
-    s.x = c->x;
-    s.y = c->y;
     s.peak = p.height;
-    s.flux = BoxSum(view, settings.box, RoundEven(c->x), RoundEven(c->y), true);
+    if (!c || std::hypot(static_cast<double>(c->x) - p.x, static_cast<double>(c->y) - p.y) > kMaxCentroidShift) {
+      if (!settings.robustFallback || !RobustMeasure(image, settings.box, background.At(p.x, p.y), p.x, p.y, s)) {
+        ++stats.centroidFailed;
+        continue;
+      }
+    } else {
+      s.x = c->x;
+      s.y = c->y;
+      s.flux = BoxSum(view, settings.box, RoundEven(c->x), RoundEven(c->y), true);
+    }
     stars.push_back(s);
   }
   std::stable_sort(stars.begin(), stars.end(), [](const DetectedStar& a, const DetectedStar& b) { return a.flux > b.flux; });

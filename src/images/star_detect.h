@@ -38,6 +38,10 @@ struct DetectSettings {
   /// cosmic ray hit is sharper.
   long double minWidth = 0.45L;
   std::int32_t maxStars = 300;  ///< the brightest ones are kept
+  /// A star whose measuring centroid fails (a hot pixel or a cosmic ray in
+  /// the box's sky frame lifts its threshold over the star) is kept with the
+  /// mean of its brightest pixels and a median sky instead of being left out.
+  bool robustFallback = false;
   /// The centroid's box (its peak half-width is kept small so that the
   /// centroid stays on the peak found).
   BoxRecord box{2, 4, 4, 3};

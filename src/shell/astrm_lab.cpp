@@ -84,6 +84,7 @@ void AstrmLab::DefineCommands() {
   };
   commands_["ViewAdjust1"] = [this] { ViewImages(); };
   commands_["Blink1"] = [this] { Blink(); };
+  commands_["MovingObjects1"] = [this] { FindMovingObjects(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -445,6 +446,9 @@ void AstrmLab::PutImage(int slot, std::unique_ptr<GraphicsFileObj> image) {
   menus_.SetChecked("MeasImg" + n, false);
   ResetSlotAlignment(blinkAlignments, slot);  // a new image is aligned afresh
   if (slot <= 1) menus_.SetEnabled("Blink1", menus_.At("MeasImg1").enabled && menus_.At("MeasImg2").enabled);
+  if (slot <= 2)
+    menus_.SetEnabled("MovingObjects1", menus_.At("MeasImg1").enabled && menus_.At("MeasImg2").enabled &&
+                                            menus_.At("MeasImg3").enabled);
 }
 
 void AstrmLab::LoadImage(int slot) {
@@ -548,6 +552,14 @@ void AstrmLab::Blink() {
   if (views_.blink) views_.blink(blinkLast_);
 }
 
+void AstrmLab::FindMovingObjects() {
+  // The images in consecutive slots from slot 1, three or four of them.
+  int count = 0;
+  while (count < kSlots && views_.imageValid && views_.imageValid(count)) ++count;
+  if (count < 3) return;
+  if (views_.movingObjects) views_.movingObjects(count - 1);
+}
+
 void AstrmLab::BlinkClosed() {
   menus_.SetEnabled("ClearImages1", true);
   menus_.SetEnabled("LoadImages1", true);
@@ -578,7 +590,7 @@ void AstrmLab::ClearAll() {
   }
   ClearObsParams(currentObsParms, verifiedIds);
   for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "MeasImg1", "MeasImg2", "MeasImg3",
-                           "MeasImg4", "Blink1", "Images1"})
+                           "MeasImg4", "Blink1", "MovingObjects1", "Images1"})
     menus_.SetEnabled(name, false);
   menus_.SetEnabled("MultipleLoad1", true);
   menus_.SetEnabled("LoadImg1", true);

@@ -138,6 +138,8 @@ struct AstrmLabViews {
   std::function<SlotMeasurement(int slot)> slotMeasurement;
   /// "&Blink...": the blink window (created once) takes the image windows of slots 0 .. last.
   std::function<void(int last)> blink;
+  /// "Find Mo&ving Objects...": the candidates window over slots 0 .. last.
+  std::function<void(int last)> movingObjects;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -214,6 +216,9 @@ class AstrmLab {
   void Blink();
   /// The blink window closed: those menus enabled again and its slots released.
   void BlinkClosed();
+  /// "Find Mo&ving Objects...": the images in consecutive slots from slot 1,
+  /// from three on, searched in the candidates window.
+  void FindMovingObjects();
   /// Per slot, what the blink alignment found (reset whenever the slot is loaded).
   BlinkAlignments blinkAlignments{};
   /// The first alignment message was shown.

@@ -74,7 +74,9 @@ MenuModel MenuModel::Designed() {
            Sub("Measure1", "&Measure",
                {Item("MeasImg1", "Image &1"), Item("MeasImg2", "Image &2"), Item("MeasImg3", "Image &3"),
                 Item("MeasImg4", "Image &4")}),
-           Separator("N3"), Item("Blink1", "&Blink...")}),
+           Separator("N3"), Item("Blink1", "&Blink..."),
+           Item("MovingObjects1", "Find Mo&ving Objects...",
+                "Find what moves in three or four images of one field and name the known minor planets.")}),
       Sub("Report1", "&Report",
           {Sub("SetInformationParameters1", "Set &Information Parameters",
                {Item("UserInformation1", "&User Information..."), Item("CameraParameters1", "&Camera Parameters..."),
@@ -117,7 +119,7 @@ MenuModel MenuModel::Designed() {
   // Disabled as designed.
   for (const char* name :
        {"ImageFileType1", "ClearImages1", "LoadImages1", "LoadImg2", "LoadImg3", "LoadImg4", "DownloadOrbitDatabase1",
-        "OtherURLs1", "SaveUpdates1", "Images1", "MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4", "Blink1", "Report1",
+        "OtherURLs1", "SaveUpdates1", "Images1", "MeasImg1", "MeasImg2", "MeasImg3", "MeasImg4", "Blink1", "MovingObjects1", "Report1",
         "ViewEdit1", "SaveData1", "SpreadSheet1", "ShowSearchResults1", "GenEphem1", "ViewEphText1"})
     m.SetEnabled(name, false);
   return m;

@@ -379,6 +379,10 @@ void TBlinkForm1::Paint(QPainter& p) {
     p.drawText(region.left, region.top - 3,
                ToQt(MagnificationText(ZoomFactor(region, size_.clientWidth, size_.scale))));
   }
+  if (w != nullptr && !blinkZoomed)
+    DrawTracks(p, w->tracks, static_cast<double>(size_.scale),
+               QPointF(static_cast<double>(std::lround(static_cast<double>(shift.x))),
+                       static_cast<double>(std::lround(static_cast<double>(shift.y)))));
   if (logic_ != nullptr && logic_->Step() != kBlinkFinished && logic_->Marker() && !blinkZoomed) {
     ImageMarker m;
     m.colour = kCurrentReference;

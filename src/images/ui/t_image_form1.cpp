@@ -375,6 +375,30 @@ QImage TImageForm1::Picture() {
   return picture;
 }
 
+void DrawTracks(QPainter& p, const std::vector<TrackOverlay>& tracks, double scale, QPointF offset) {
+  p.save();
+  p.setBrush(Qt::NoBrush);
+  for (const TrackOverlay& t : tracks) {
+    const QColor colour = t.selected ? kSelectedTrackColour : kTrackColour;
+    p.setPen(QPen(colour, 1));
+    // The line from place to place, kept off the places themselves (the object stays visible).
+    for (std::size_t i = 1; i < t.points.size(); ++i) {
+      const QPointF a = t.points[i - 1] * scale + offset, b = t.points[i] * scale + offset;
+      const double length = std::hypot(b.x() - a.x(), b.y() - a.y());
+      const double gap = kTrackRing + 2;
+      if (length <= 2 * gap) continue;
+      const QPointF step = (b - a) / length;
+      p.drawLine(a + step * gap, b - step * gap);
+    }
+    if (t.current < 0 || t.current >= static_cast<int>(t.points.size())) continue;
+    const QPointF at = t.points[static_cast<std::size_t>(t.current)] * scale + offset;
+    p.setPen(QPen(colour, 2));
+    p.drawEllipse(at, kTrackRing, kTrackRing);
+    p.drawText(at + QPointF(kTrackRing + 3, -kTrackRing), QString::fromLatin1(t.label.data(), static_cast<qsizetype>(t.label.size())));
+  }
+  p.restore();
+}
+
 void TImageForm1::Paint(QPainter& p) {
   const QRect client(0, 0, sizing_.clientWidth, sizing_.clientHeight);
   const QImage image = IndexImage();
@@ -411,6 +435,7 @@ void TImageForm1::Paint(QPainter& p) {
   }
   for (const ImageMarker& m : markers)
     DrawMarker(p, m, static_cast<int>(m.imageY * sizing_.scale), static_cast<int>(m.imageX * sizing_.scale + 1));
+  DrawTracks(p, tracks, static_cast<double>(sizing_.scale), QPointF(0, 0));
   const int counter = host_.locateCounter ? host_.locateCounter() : 0;
   for (const MeasureMarker& m : measurement.Markers(counter)) {
     ImageMarker marker;

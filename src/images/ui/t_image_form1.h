@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPoint>
+#include <QPointF>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -164,6 +165,25 @@ struct ImageMarker {
   long double imageY = 0;
 };
 
+/// The track of a moving-object candidate over the frames of a set: its
+/// place in every frame (display image coordinates of this window's image),
+/// the line through them, and a ring with the label at this window's frame.
+struct TrackOverlay {
+  std::string label;
+  std::vector<QPointF> points;
+  int current = -1;       ///< the frame of this window (-1: none marked)
+  bool selected = false;  ///< the candidate chosen in the list
+};
+
+/// Colours of the tracks: cyan, the chosen one orange.
+inline const QColor kTrackColour{0, 255, 255};
+inline const QColor kSelectedTrackColour{255, 128, 0};
+/// Radius of the ring at a track's place, pixels.
+inline constexpr int kTrackRing = 7;
+
+/// Draws `tracks` scaled by `scale` (client pixels per image pixel) and moved by `offset`.
+void DrawTracks(QPainter& p, const std::vector<TrackOverlay>& tracks, double scale, QPointF offset);
+
 class TImageForm1 : public QMainWindow {
   Q_OBJECT
  public:
@@ -256,6 +276,7 @@ class TImageForm1 : public QMainWindow {
   virtual void DrawMarker(QPainter& p, const ImageMarker& marker, int y, int x);
 
   std::vector<ImageMarker> markers;  ///< drawn when not zoomed
+  std::vector<TrackOverlay> tracks;  ///< moving-object candidates, drawn when not zoomed
   bool canClose = true;
   bool measuring = false;
   bool zoomMode = false;

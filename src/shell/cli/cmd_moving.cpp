@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "astrometry/auto_match.h"
+#include "astrometry/known_objects.h"
 #include "astrometry/moving_objects.h"
 #include "foundations/angles.h"
 #include "foundations/date_time.h"
@@ -33,15 +34,19 @@ constexpr const char* kMovingHelp =
     "at the same place (within 2\") in every frame are set aside as stars, and\n"
     "chains of one source per frame along a straight line at a constant rate\n"
     "(0.1\" to 100\" a minute, each within 2.5\" of the line, rms at most 1.2\") are\n"
-    "the candidates, best fit first. Times: the headers' mid-exposure. With\n"
+    "the candidates, best fit first; of four frames one may miss the object where\n"
+    "the frame's edge, a star or its pixels explain it, two where both frames'\n"
+    "pixels show a bright object. Times: the headers'\n"
+    "mid-exposure. With\n"
     "--orbits the converted MPC orbit file is searched at each frame's time and\n"
-    "field from the site (default the default site) and a candidate within 60\" of\n"
-    "an object's predicted place in every frame is named after it; the others get a\n"
-    "temporary designation (trksub \"SKV0001\", ...).\n\n"
+    "field, each object predicted as seen from --site (light time and parallax;\n"
+    "without --site the geocentric place), and a candidate within 60\" of an\n"
+    "object's predicted place in every frame is named after the nearest; the\n"
+    "others get a temporary designation (trksub \"SKV0001\", ...).\n\n"
     "JSON keys: frames (file, jd, stars_found, pairs_matched, zero_point),\n"
     "candidates: {positions (x, y from 0 in the file's pixels, ra_hours, dec_deg,\n"
-    "jd, detected: false where a star hid it and the place is the motion's, one per\n"
-    "image), rate_arcsec_per_min, pa_deg, mag, residual_arcsec, known\n"
+    "jd, detected: false where the frame missed it and the place is the\n"
+    "motion's; one per image), rate_arcsec_per_min, pa_deg, mag, residual_arcsec, known\n"
     "{number, name, designation, record, predicted_minus_measured: {ra_arcsec,\n"
     "dec_arcsec} per image, mean_arcsec} when identified, trksub otherwise}.\n"
     "Exit status 1 when a frame cannot be read or matched.\n";
@@ -52,12 +57,6 @@ constexpr double kKnownArcsec = 60;
 constexpr std::uint8_t kHeaderTimeStart = 0;
 constexpr long double kDefaultFieldArcmin = 30;
 constexpr long double kFieldPerImageSide = 2.4L;
-
-std::string Trim(const std::string& s) {
-  const auto a = s.find_first_not_of(' ');
-  if (a == std::string::npos) return "";
-  return s.substr(a, s.find_last_not_of(' ') - a + 1);
-}
 
 int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::vector<std::string> images;
@@ -127,6 +126,7 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
     request.centreRAHours = image.Header().ra;
     request.centreDecDeg = image.Header().dec;
     request.arcsecPerPixel = scale;
+    request.detect = MovingDetectSettings();
     const AutoMatchOutcome match = FindAutoReferences(request, stars);
     if (!match.found) {
       err << images[k] << ": Auto-Match: " << TerminalText(AutoMatchRefusalText(match.reason)) << "\n";
@@ -149,29 +149,25 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
   const std::vector<MovingCandidate> candidates = FindMovingObjects(frames, MovingSettings{});
 
   // The known objects of each frame's field at its time.
-  std::vector<std::map<std::int32_t, SearchResult>> known(frames.size());
+  std::vector<std::optional<KnownObject>> known(candidates.size());
   if (flags->Has("orbits")) {
-    const std::string path = fs::NativePath(flags->Text("orbits"));
+    KnownSearch search;
+    search.orbitsPath = fs::NativePath(flags->Text("orbits"));
+    search.site = site;
+    search.topocentric = flags->Has("site");
+    search.matchArcsec = kKnownArcsec;
+    std::vector<FrameField> fields;
     for (std::size_t k = 0; k < frames.size(); ++k) {
-      TAstOrbFlSrch search(SearchContext{ui, site, true});
-      SearchParams& p = search.Params();
-      p.instant.SetJD(frames[k].jd);
-      p.kind = FieldKind::kDegrees;
       const FITSFileObj& image = files[k];
-      long double ra = 0, dec = 0;
-      PixelToSky(matches[k], image.width / 2.0L, image.height / 2.0L, ra, dec);
-      p.centerRaHours = ra;
-      p.centerDecDeg = dec;
-      const long double sideDeg = std::hypot(image.width, image.height) * matches[k].arcsecPerPixel / 3600;
-      p.halfSizeRad = sideDeg / 2 * kRadiansPerDegree;
-      p.DeriveBox();
-      if (!search.Search(path, fs::FileExists(path), ElementSource::kMpc, FileDateTimeValue(path).value_or(0)))
-        return kExitFailed;
-      for (std::int32_t i = 0; i <= search.Results().LastIndex(); ++i) {
-        const SearchResult& r = *search.Results().GetAt(i);
-        known[k][r.recordNumber] = r;
-      }
+      FrameField f;
+      f.jd = frames[k].jd;
+      PixelToSky(matches[k], image.width / 2.0L, image.height / 2.0L, f.centreRAHours, f.centreDecDeg);
+      f.halfSizeDeg = std::hypot(image.width, image.height) * matches[k].arcsecPerPixel / 3600 / 2;
+      fields.push_back(f);
     }
+    const auto named = IdentifyKnownObjects(ui, search, fields, candidates);
+    if (!named) return kExitFailed;
+    known = *named;
   }
 
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
@@ -191,40 +187,17 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
     j["pa_deg"] = static_cast<double>(c.paDeg);
     j["mag"] = static_cast<double>(c.mag);
     j["residual_arcsec"] = static_cast<double>(c.residualArcsec);
-    // The object predicted nearest in every frame.
-    double bestMean = kKnownArcsec;
     nlohmann::ordered_json best;
-    for (const auto& [record, r0] : known.front()) {
-      double sum = 0, worst = 0;
+    if (const auto& k = known[static_cast<std::size_t>(&c - candidates.data())]) {
       nlohmann::ordered_json offsets = nlohmann::ordered_json::array();
-      bool everywhere = true;
-      for (std::size_t k = 0; k < frames.size() && everywhere; ++k) {
-        const auto it = known[k].find(record);
-        if (it == known[k].end()) {
-          everywhere = false;
-          break;
-        }
-        const SearchResult& r = it->second;
-        const double dra = (r.ra - static_cast<double>(c.positions[k].raHours)) * 15 * 3600 *
-                           std::cos(static_cast<double>(c.positions[k].decDeg) * M_PI / 180);
-        const double ddec = (r.dec - static_cast<double>(c.positions[k].decDeg)) * 3600;
-        const double d = std::hypot(dra, ddec);
-        sum += d;
-        worst = std::max(worst, d);
-        offsets.push_back({{"ra_arcsec", dra}, {"dec_arcsec", ddec}});
-      }
-      if (!everywhere || worst > kKnownArcsec) continue;
-      const double mean = sum / static_cast<double>(frames.size());
-      if (mean >= bestMean) continue;
-      bestMean = mean;
-      const std::string designation = Trim(r0.designation);
-      const bool numbered = !designation.empty() && designation.find_first_not_of("0123456789") == std::string::npos;
-      best = {{"number", numbered ? nlohmann::ordered_json(std::stoi(designation)) : nlohmann::ordered_json()},
-              {"name", Latin1ToUtf8(Trim(r0.name))},
-              {"designation", Latin1ToUtf8(designation)},
-              {"record", record},
+      for (const auto& o : k->predictedMinusMeasured)
+        offsets.push_back({{"ra_arcsec", static_cast<double>(o[0])}, {"dec_arcsec", static_cast<double>(o[1])}});
+      best = {{"number", k->number ? nlohmann::ordered_json(*k->number) : nlohmann::ordered_json()},
+              {"name", Latin1ToUtf8(k->name)},
+              {"designation", Latin1ToUtf8(k->designation)},
+              {"record", k->record},
               {"predicted_minus_measured", offsets},
-              {"mean_arcsec", mean}};
+              {"mean_arcsec", static_cast<double>(k->meanArcsec)}};
     }
     if (!best.is_null()) {
       j["known"] = best;

@@ -26,6 +26,12 @@
 #include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_measurement.h"
 #include "astrometry/ui/t_gsc_form1.h"
+#include "astrometry/ui/t_moving_form1.h"
+#include "astrometry/auto_match.h"
+#include "catalogs/field_parameters.h"
+#include "foundations/file_system.h"
+#include "images/fits_file.h"
+#include "orbits/orbit_files.h"
 
 namespace skarvel::ui {
 
@@ -156,6 +162,7 @@ TAstrmLab::~TAstrmLab() = default;
 
 void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
   views.imageLoaded = [this](int slot) {
+    moving_.reset();  // its candidates belong to the images as they were
     auto& window = imageWindows_[static_cast<std::size_t>(slot)];
     if (window == nullptr) {
       ImageWindowHost host;
@@ -179,6 +186,7 @@ void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
     return window->ShowImage(slot);
   };
   views.imagesCleared = [this] {
+    moving_.reset();  // its tracks belong to the windows going now
     if (blink_ != nullptr) {  // the blink region goes with the images
       blink_->regionMode = blink_->blinkZoomed = false;
       blink_->region = ScreenRect{};
@@ -241,6 +249,71 @@ void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
     blink_->StartBlink(last);
   };
   lab_.blinkRunning = [this] { return blink_ != nullptr && blink_->Blinking(); };
+  views.movingObjects = [this](int last) { ShowMovingObjects(last); };
+}
+
+void TAstrmLab::ShowMovingObjects(int last) {
+  moving_.reset();
+  MovingWindowHost host;
+  host.ui = &lab_.Ui();
+  host.imageWindows = [this, last] {
+    std::vector<TImageForm1*> windows;
+    for (int k = 0; k <= last; ++k)
+      if (TImageForm1* w = ImageWindow(k)) windows.push_back(w);
+    return windows;
+  };
+  host.frame = [this](int slot) {
+    MovingFrameInput f;
+    TImageForm1* w = ImageWindow(slot);
+    f.view = w->View();
+    // A date-time value counts days from 1899-12-30 0h, Julian date 2415018.5.
+    const auto* fits = dynamic_cast<const FITSFileObj*>(lab_.Slots()[static_cast<std::size_t>(slot)].image.get());
+    const double observed = fits != nullptr && fits->Header().observationTime != 0 ? fits->Header().observationTime
+                                                                                   : w->obsParams.observationTime;
+    f.jd = 2415018.5L + static_cast<long double>(observed);
+    if (fits != nullptr) {
+      f.centreRAHours = fits->Header().ra;
+      f.centreDecDeg = fits->Header().dec;
+    }
+    return f;
+  };
+  host.fieldStars = [this, last]() -> StarList* {
+    if (Field().Stars().LastIndex() >= 0) return &Field().Stars();
+    // No field is loaded: the catalog around the first image's pointing, at its time.
+    const auto* fits = dynamic_cast<const FITSFileObj*>(lab_.Slots()[0].image.get());
+    if (fits == nullptr || last < 0) return nullptr;
+    FieldRequest request = lab_.fieldRequest;
+    ResetFieldParameters(request, lab_.Options());
+    request.params.centreRA = fits->Header().ra;
+    request.params.centreDec = fits->Header().dec;
+    DeriveSearchWindow(request.params);
+    bool loaded = false;
+    {
+      platform::BusyCursor busy(lab_.Ui());
+      loaded = LoadField(request, 2415018.5L + static_cast<long double>(fits->Header().observationTime));
+    }
+    return loaded && Field().Stars().LastIndex() >= 0 ? &Field().Stars() : nullptr;
+  };
+  host.knownSearch = [this]() -> std::optional<KnownSearch> {
+    OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
+    const MPCFileObj& mpc = files.OpenMpcObject();
+    const std::string path = mpc.ConvertedName();
+    if (!mpc.ConvertedValid() || path.empty() || !fs::FileExists(path)) return std::nullopt;
+    KnownSearch k;
+    k.orbitsPath = path;
+    k.site = lab_.Options().siteRecord;
+    return k;
+  };
+  if (lab_.Report() != nullptr) host.arcsecPerPixel = CameraArcsecPerPixel(lab_.Report()->camera);
+  host.unknownBox = lab_.Options().unknownBox;
+  host.repaint = [this, last] {
+    for (int k = 0; k <= last; ++k)
+      if (TImageForm1* w = ImageWindow(k)) w->Canvas()->update();
+    if (blink_ != nullptr) blink_->Canvas()->update();
+  };
+  moving_ = std::make_unique<TMovingForm1>(std::move(host), this);
+  moving_->show();
+  moving_->Search();
 }
 
 QCursor CrossHairCursor(const QString& path) {

@@ -33,6 +33,7 @@ class TGSCForm1;
 class TAstrmLab;
 class TImageForm1;
 class TMeasurement;
+class TMovingForm1;
 struct ImageWindowHost;
 struct ReferenceFieldLink;
 class ReportViews;
@@ -93,6 +94,8 @@ class TAstrmLab : public QMainWindow {
   TMeasurement* Measurement() const { return measurement_.get(); }
   /// The blink window, or null before the first "&Blink...".
   TBlinkForm1* BlinkWindow() const { return blink_.get(); }
+  /// The "Moving Objects" window, or null before the first "Find Mo&ving Objects...".
+  TMovingForm1* MovingWindow() const { return moving_.get(); }
 
   // Replaceable dialogs of the measurement (tests answer them).
   /// "Observation Parameters - " + mode on a record; true on OK.
@@ -118,6 +121,8 @@ class TAstrmLab : public QMainWindow {
   void AddItems(QMenu* menu, const MenuItem& item);
   void SetImageWindowViews(AstrmLabViews& views);
   void SetBlinkViews(AstrmLabViews& views);
+  /// "Find Mo&ving Objects..." over slots 0 .. last: the window built anew and searched.
+  void ShowMovingObjects(int last);
   void SetMeasurementViews(AstrmLabViews& views);
   void AddMeasurementHost(ImageWindowHost& host);
   bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
@@ -143,6 +148,7 @@ class TAstrmLab : public QMainWindow {
   std::array<std::unique_ptr<TImageForm1>, AstrmLab::kSlots> imageWindows_;
   std::unique_ptr<TMeasurement> measurement_;
   std::unique_ptr<TBlinkForm1> blink_;
+  std::unique_ptr<TMovingForm1> moving_;
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
   std::unique_ptr<B1CatObj> online_;  ///< the on-line catalogs; keeps its last answer for the run
