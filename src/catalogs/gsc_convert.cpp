@@ -53,6 +53,13 @@ std::int32_t Scaled32(long double v) {
 
 }  // namespace
 
+std::string TimeRemainingText(double elapsedSeconds, double done, double total) {
+  long remaining = 0;
+  if (done > 0 && total > done && elapsedSeconds > 0)
+    remaining = std::lround(std::min(elapsedSeconds / done * (total - done), 359999.0));  // below 100 h
+  return "Time remaining: " + std::to_string(remaining / 60) + " min " + std::to_string(remaining % 60) + " s";
+}
+
 GSCConvertSettings DefaultConvertSettings(const OptionsRecord& o) {
   GSCConvertSettings s;
   const std::string vorn = o.dataDir + "GSC_VORN\\";
@@ -83,15 +90,16 @@ bool CheckConvertSettings(platform::Platform& ui, GSCConvertSettings& s) {
   return true;
 }
 
-std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool finder, bool marlo) {
+namespace {
+
+void AppendConvertedStar(ByteWriter& out, const CatalogStar& star, bool finder, bool marlo) {
   const std::string number = star.id.size() > 6 ? star.id.substr(6) : star.id;
-  ByteWriter out;
   if (finder) {
     out.F64(static_cast<double>(star.ra));
     out.F64(static_cast<double>(star.dec));
     out.F32(star.mag);
     out.Text(number, 5);
-    return out.Buffer();
+    return;
   }
   out.I32(Scaled32(star.ra * 1e7L));
   out.I32(Scaled32(star.dec * 1e5L));
@@ -109,10 +117,17 @@ std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool find
     out.U8(star.starClass);
   }
   out.Text(number, 5);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool finder, bool marlo) {
+  ByteWriter out;
+  AppendConvertedStar(out, star, finder, marlo);
   return out.Buffer();
 }
 
-ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
+ConvertedRegion ConvertRegionFile(platform::Platform& /*ui*/, const std::string& input, std::uint32_t region,
                                   float magLimit, bool finder, bool marlo) {
   ConvertedRegion result;
   std::vector<std::uint8_t> file;
@@ -126,25 +141,28 @@ ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& inp
     result.code = io_code::kEndOfFile;
     return result;
   }
-  // A private field list for the merge: nothing shared between threads (`ui` is never called).
-  OptionsRecord options;
-  GSCRgnsTblObj table(options, ui);
-  GSCFieldObj field(options, ui, table);
-  field.BeginField();
-  field.RawStars().Clear();
+  // The entries in file order, as the field list would take them in.
+  std::vector<CatalogStar> raw;
+  raw.reserve((file.size() - kGSCHeaderBytes) / kGSCRecordBytes);
   for (std::size_t at = kGSCHeaderBytes; at + kGSCRecordBytes <= file.size(); at += kGSCRecordBytes) {
-    const std::string record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
-    if (record.compare(0, 5, "     ") == 0) break;  // a blank record ends the region
+    const std::string_view record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
+    if (record.substr(0, 5) == "     ") break;  // a blank record ends the region
     CatalogStar star;
     if (!ParseGSCRecord(record, region, true, star)) continue;
-    if (star.mag <= magLimit) field.RawStars().InsertSorted(star);
+    if (star.mag <= magLimit) raw.push_back(std::move(star));
   }
-  if (!field.RawStars().IsEmpty()) field.MergeEntries();
-  field.Stars().Reset();
-  while (const CatalogStar* s = field.Stars().Next()) {
-    const auto bytes = EncodeConvertedStar(*s, finder, marlo);
-    result.bytes.insert(result.bytes.end(), bytes.begin(), bytes.end());
-  }
+  // The field list's order (RA, then Dec, as InsertSorted leaves it), its
+  // merge of plate entries, and the merged stars in their list's order: the
+  // bytes of a list-built conversion, without its quadratic insertions.
+  std::vector<const CatalogStar*> sorted;
+  sorted.reserve(raw.size());
+  for (std::uint32_t i : SortedInsertionOrder(raw)) sorted.push_back(&raw[i]);
+  std::vector<CatalogStar> merged;
+  merged.reserve(raw.size());
+  MergeGSCEntries(sorted, [&merged](const CatalogStar& star) { merged.push_back(star); });
+  ByteWriter out;
+  for (std::uint32_t i : SortedInsertionOrder(merged)) AppendConvertedStar(out, merged[i], finder, marlo);
+  result.bytes = out.Buffer();
   return result;
 }
 
@@ -249,7 +267,6 @@ bool GSCConverter::ConvertGSC(int threads) {
   }
   if (progress) progress->SetPosition(startPosition_);
   const auto started = std::chrono::steady_clock::now();
-  bool stopDeclined = false;
   const std::size_t workers = threads > 1 ? 2 : 1;
   for (std::size_t at = 0; at < todo.size(); at += kBatch) {
     const std::size_t end = std::min(todo.size(), at + kBatch);
@@ -281,16 +298,15 @@ bool GSCConverter::ConvertGSC(int threads) {
       if (progress) {
         const double done = static_cast<double>(at + i + 1);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const auto remaining = static_cast<long>(seconds / done * (static_cast<double>(todo.size()) - done));
         progress->SetText(settings_.outputPath + GSCZoneDirectory(zone) + kBreak + GSCRegionFileName(region, ".BIN") +
-                          kBreak + "Region " + std::to_string(region) + kBreak + "Time remaining: " +
-                          std::to_string(remaining / 60) + " min " + std::to_string(remaining % 60) + " s");
+                          kBreak + "Region " + std::to_string(region) + kBreak +
+                          TimeRemainingText(seconds, done, static_cast<double>(todo.size())));
         progress->SetPosition(region);
-        if (!stopDeclined && progress->StopRequested()) {
+        if (progress->StopRequested()) {
           if (platform::Tell(ui_, question, "Converting GSC to VORN Format", Icon::Question,
                              platform::Buttons::YesNo) == platform::Answer::Yes)
             return false;
-          stopDeclined = true;
+          progress->ResumeAfterStop();
         }
       }
     }

@@ -27,6 +27,8 @@ struct GSCConvertSettings {
   bool restart = false;    ///< skip region files that exist in the output
   bool finder = false;     ///< the Finder variant (26-byte records)
   bool marloVersion = false;  ///< the Marlo lab variant
+
+  bool operator==(const GSCConvertSettings&) const = default;
 };
 
 /// The dialog's defaults: with `VornFormatGSC` both inputs the CD-ROM drive and
@@ -39,6 +41,11 @@ GSCConvertSettings DefaultConvertSettings(const OptionsRecord& options);
 /// path equal to an input path shows "Input Directory Cannot Be Used for
 /// Output" ("Same Directory!") and gives false (the dialog stays open).
 bool CheckConvertSettings(platform::Platform& ui, GSCConvertSettings& settings);
+
+/// The progress window's estimate after `done` of `total` files in
+/// `elapsedSeconds`: "Time remaining: 3 min 7 s" (the rest at the rate so
+/// far, rounded to seconds; 0 before the first file and after the last).
+std::string TimeRemainingText(double elapsedSeconds, double done, double total);
 
 /// Record sizes of the output variants, bytes.
 inline constexpr std::size_t kFinderRecordBytes = 26;

@@ -26,6 +26,7 @@
 #include "shell/ui/orbit_windows.h"
 #include "shell/ui/t_measurement.h"
 #include "astrometry/ui/t_gsc_form1.h"
+#include "catalogs/ui/t_gsc_cnvrt_form1.h"
 
 namespace skarvel::ui {
 
@@ -119,6 +120,9 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   views.options = [this](OptsObj& opts) { return OptionsDialog(opts); };
+  views.convertGSCDialog = [this](GSCConvertSettings& settings) {
+    return TGSCCnvrtForm1::Run(settings, lab_.Ui(), lab_.Options().dataDir, this);
+  };
   SetImageWindowViews(views);
   SetBlinkViews(views);
   SetMeasurementViews(views);

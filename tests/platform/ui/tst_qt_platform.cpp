@@ -173,6 +173,14 @@ class TestQtPlatform : public QObject {
     QVERIFY(stop != nullptr);
     stop->click();
     QVERIFY(progress->StopRequested());
+    // A declined stop: the window stays in view and can be stopped again.
+    QVERIFY(dialog->isVisible());
+    progress->ResumeAfterStop();
+    QVERIFY(!progress->StopRequested());
+    progress->SetPosition(60);
+    QVERIFY(dialog->isVisible());
+    stop->click();
+    QVERIFY(progress->StopRequested());
   }
 
   void busyCursorNests() {
