@@ -31,7 +31,15 @@ class GSCCdromTree {
       const std::string vol = GSCZoneOnVolumeII(zone) ? "vol2/" : "vol1/";
       const std::string rel = fs::NativePath(GSCZoneDirectory(zone) + GSCRegionFileName(n, ".GSC"));
       const std::string source = fixture + vol + rel;
-      stdfs::create_symlink(stdfs::exists(source) ? source : root_ / "empty.GSC", root_.Path() + vol + rel);
+      const std::string target = root_.Path() + vol + rel;
+      if (stdfs::exists(source)) {
+        stdfs::create_symlink(source, target);
+        continue;
+      }
+      // Hard links to one empty file: no inode each (symbolic links cost far more on some file systems).
+      std::error_code linked;
+      stdfs::create_hard_link(root_ / "empty.GSC", target, linked);
+      if (linked) stdfs::create_symlink(root_ / "empty.GSC", target);
     }
   }
   /// The folder holding "vol1/" and "vol2/".

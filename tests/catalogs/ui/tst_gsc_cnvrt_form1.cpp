@@ -2,8 +2,8 @@
 // window's "Convert &GSC...": the defaults it shows, a refused magnitude limit
 // and a refused output folder with their messages, a double click that
 // browses, then a whole CD-ROM tree converted with the stop question answered
-// No and the setup switched to the converted catalog; a second run stopped
-// with Yes and resumed with "Restart".
+// No and the setup switched to the converted catalog; a second run (Finder)
+// stopped with Yes and resumed with "Restart".
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -173,30 +173,35 @@ class TstGSCCnvrtForm1 : public QObject {
     QVERIFY(testing::Exists(again + "GSC/N0000/0029.BIN"));
     QVERIFY(!testing::Exists(again + "GSC/N0000/0030.BIN"));
     QVERIFY(!testing::Exists(again + "TABLES/REGIONS.BIN"));
+    // The Finder variant: 26-byte records, against the standard ones of the first run.
+    const auto finder = testing::ReadAll(again + "GSC/N0000/0001.BIN");
+    const auto standard = testing::ReadAll(out + "GSC/N0000/0001.BIN");
+    QVERIFY(!standard.empty());
+    QCOMPARE(standard.size() % 27, std::size_t{0});
+    QCOMPARE(finder.size(), standard.size() / 27 * 26);
+    // "Restart": on from the first missing file (the progress from 29), stopped again after four files.
     ui.ClearRecords();
     ran = false;
     OnDialog(
         [&](TGSCCnvrtForm1& d) {
           QVERIFY(d.FinderBox()->isChecked());
           QVERIFY(!d.RestartBox()->isChecked());
-          d.RestartBox()->setChecked(true);
-          ui.AnswerNext(Answer::No);  // keep the setup
+          QTest::mouseClick(d.RestartBox(), Qt::LeftButton);
+          ui.StopProgressAfter(5);
+          ui.AnswerNext(Answer::Yes);
           PressOk(d);
         },
         &ran);
     command->trigger();
     QVERIFY(ran);
     QCOMPARE(ui.Messages().size(), std::size_t{1});
-    QCOMPARE(Q(ui.Messages()[0].caption), QString("GSC Successfully Converted"));
-    QVERIFY(testing::Exists(again + "TABLES/REGIONS.BIN"));
+    QCOMPARE(Q(ui.Messages()[0].caption), QString("Converting GSC to VORN Format"));
+    QCOMPARE(ui.Progress().size(), std::size_t{1});
+    QCOMPARE(ui.Progress()[0].position, std::int64_t{33});
+    QVERIFY(testing::Exists(again + "GSC/N0000/0033.BIN"));
+    QVERIFY(!testing::Exists(again + "GSC/N0000/0034.BIN"));
     QVERIFY(!lab.GSCConversionSettings()->restart);  // turned off at the first missing file
-    QCOMPARE(Q(lab.Options().gscPath1), Q(out));     // No: the setup as it was
-    // The Finder variant: 26-byte records, against the standard ones of the first run.
-    const auto finder = testing::ReadAll(again + "GSC/S0730/5340.BIN");
-    const auto standard = testing::ReadAll(out + "GSC/S0730/5340.BIN");
-    QVERIFY(!standard.empty());
-    QCOMPARE(standard.size() % 27, std::size_t{0});
-    QCOMPARE(finder.size(), standard.size() / 27 * 26);
+    QCOMPARE(Q(lab.Options().gscPath1), Q(out));     // the setup as the first run left it
   }
 };
 
