@@ -43,12 +43,21 @@ std::string WithSeparator(std::string path) {
   return path;
 }
 
-// Round to the nearest integer, halves to the even neighbour, within int16.
+// Round to the nearest integer, halves to the even neighbour (std::nearbyint
+// in the default rounding mode, without its library call): below 2^62 adding
+// and taking away 2^63 leaves the value rounded to a whole number, the
+// spacing of long doubles from 2^63 on being 1.
+long double RoundHalfEven(long double v) {
+  constexpr long double kWholeSpacing = 0x1p63L;
+  if (!(std::fabs(v) < 0x1p62L)) return std::nearbyint(v);
+  return v >= 0 ? (v + kWholeSpacing) - kWholeSpacing : (v - kWholeSpacing) + kWholeSpacing;
+}
+// Rounded, within int16 or int32.
 std::int16_t Scaled16(long double v) {
-  return static_cast<std::int16_t>(std::clamp(std::nearbyint(v), -32768.0L, 32767.0L));
+  return static_cast<std::int16_t>(std::clamp(RoundHalfEven(v), -32768.0L, 32767.0L));
 }
 std::int32_t Scaled32(long double v) {
-  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), -2147483648.0L, 2147483647.0L));
+  return static_cast<std::int32_t>(std::clamp(RoundHalfEven(v), -2147483648.0L, 2147483647.0L));
 }
 
 }  // namespace

@@ -142,6 +142,9 @@ struct AstrmLabViews {
   /// "Convert GSC to VORN Format" on the kept conversion settings: true on OK
   /// (the settings then hold the dialog's choices).
   std::function<bool(GSCConvertSettings&)> convertGSCDialog;
+  /// The catalog options changed outside the options dialog: the next field
+  /// load reads the regions table and the volume paths afresh.
+  std::function<void()> catalogSettingsChanged;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -267,8 +270,9 @@ class AstrmLab {
   /// The conversion dialog, the conversion (both processor cores when there
   /// are two) and, when it ran to the end, "Do you want to change your setup
   /// to use the converted GSC file?" ("GSC Successfully Converted"): Yes sets
-  /// `GSCPath1` and `GSCPath2` to the output folder and `VornFormatGSC`, and
-  /// runs NoteOptionsChanged. True when the conversion ran to the end.
+  /// `GSCPath1` and `GSCPath2` to the output folder and `VornFormatGSC`,
+  /// asks for a new reference field (the next measurement reads the converted
+  /// catalog) and runs NoteOptionsChanged. True when the conversion ran to the end.
   bool ConvertGSC();
   /// The conversion settings, made from the options on the first "Convert
   /// &GSC..." and kept for the run of the program; null before.

@@ -19,6 +19,9 @@ bool AstrmLab::ConvertGSC() {
                      platform::Buttons::YesNo) == platform::Answer::Yes) {
     options_.gscPath1 = options_.gscPath2 = gscSettings_->outputPath;
     options_.vornFormatGSC = true;
+    // A field read from the CD-ROM form is not read again from there.
+    newFieldNeeded = true;
+    if (views_.catalogSettingsChanged) views_.catalogSettingsChanged();
     NoteOptionsChanged();
   }
   return true;

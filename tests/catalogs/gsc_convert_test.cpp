@@ -98,6 +98,24 @@ TEST(GSCConvertRecords, TheThreeLayouts) {
   EXPECT_EQ(m.I16(), 30000);
   EXPECT_EQ(m.I16(), 0);
   EXPECT_EQ(m.U8(), 15);
+  // Exact halves go to the even neighbour; everything else to the nearest integer.
+  std::mt19937 rng(27);
+  std::uniform_real_distribution<double> any(-1.0, 1.0);
+  for (int k = 0; k < 2000; ++k) {
+    CatalogStar h = s;
+    h.mag = k == 0 ? 0.0625f : k == 1 ? -0.0625f : static_cast<float>(20 * any(rng));  // x 1000: 62.5, -62.5
+    h.magErr = k == 0 ? 0.125f : k == 1 ? 0.375f : static_cast<float>(any(rng));       // x 100: 12.5, 37.5
+    h.ra = k < 2 ? 0.0L : 12 + 12 * static_cast<long double>(any(rng));
+    h.dec = 90 * static_cast<long double>(any(rng));
+    const auto bytes = EncodeConvertedStar(h, false, false);
+    ByteReader r(bytes.data(), bytes.size());
+    EXPECT_EQ(r.I32(), static_cast<std::int32_t>(std::nearbyint(h.ra * 1e7L)));
+    EXPECT_EQ(r.I32(), static_cast<std::int32_t>(std::nearbyint(h.dec * 1e5L)));
+    r.Skip(4);
+    EXPECT_EQ(r.I16(), k == 0 ? 62 : k == 1 ? -62 : static_cast<std::int16_t>(std::nearbyint(h.mag * 1000.0L)));
+    r.Skip(2);
+    EXPECT_EQ(r.I16(), k == 0 ? 12 : k == 1 ? 38 : static_cast<std::int16_t>(std::nearbyint(h.magErr * 100.0L)));
+  }
   const auto finder = EncodeConvertedStar(s, true, false);
   ASSERT_EQ(finder.size(), kFinderRecordBytes);
   ByteReader f(finder.data(), finder.size());

@@ -64,6 +64,9 @@ TEST_F(ConvertGSCCommand, YesSwitchesTheSetupAndSavesIt) {
   std::vector<GSCConvertSettings> shown;
   const std::string out = root / "converted/";
   AstrmLabViews views = lab->Views();
+  int catalogChanges = 0;
+  views.catalogSettingsChanged = [&] { ++catalogChanges; };
+  lab->newFieldNeeded = false;  // a field was read from the CD-ROM form
   views.convertGSCDialog = [&](GSCConvertSettings& s) {
     shown.push_back(s);
     s.outputPath = out;
@@ -92,6 +95,8 @@ TEST_F(ConvertGSCCommand, YesSwitchesTheSetupAndSavesIt) {
   EXPECT_EQ(lab->Options().gscPath2, out);
   EXPECT_TRUE(lab->Options().vornFormatGSC);
   EXPECT_FALSE(lab->optionsChanged);
+  EXPECT_EQ(catalogChanges, 1);
+  EXPECT_TRUE(lab->newFieldNeeded);
   const OptionsRecord saved = Saved();
   EXPECT_EQ(saved.gscPath1, out);
   EXPECT_EQ(saved.gscPath2, out);
@@ -122,6 +127,9 @@ TEST_F(ConvertGSCCommand, NoOrAnUnfinishedConversionLeavesTheSetup) {
   const OptionsRecord options = lab->Options();
   AstrmLabViews views = lab->Views();
   std::string out = root / "no/";
+  int catalogChanges = 0;
+  views.catalogSettingsChanged = [&] { ++catalogChanges; };
+  lab->newFieldNeeded = false;
   views.convertGSCDialog = [&](GSCConvertSettings& s) {
     s.outputPath = out;
     return true;
@@ -135,6 +143,8 @@ TEST_F(ConvertGSCCommand, NoOrAnUnfinishedConversionLeavesTheSetup) {
   EXPECT_EQ(lab->Options().gscPath1, options.gscPath1);
   EXPECT_FALSE(lab->Options().vornFormatGSC);
   EXPECT_FALSE(lab->optionsChanged);
+  EXPECT_EQ(catalogChanges, 0);
+  EXPECT_FALSE(lab->newFieldNeeded);
   EXPECT_EQ(testing::ReadAll(root / "work/ASTROPTS.INI"), before);
 
   // Stopped on the way (the stop question answered Yes): no question about the setup.

@@ -123,6 +123,10 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.convertGSCDialog = [this](GSCConvertSettings& settings) {
     return TGSCCnvrtForm1::Run(settings, lab_.Ui(), lab_.Options().dataDir, this);
   };
+  views.catalogSettingsChanged = [this] {
+    if (regions_ != nullptr) regions_->MarkNotLoaded();
+    if (field_ != nullptr) field_->SetVolumePaths("", "");
+  };
   SetImageWindowViews(views);
   SetBlinkViews(views);
   SetMeasurementViews(views);

@@ -73,6 +73,8 @@ class TstGSCCnvrtForm1 : public QObject {
     QVERIFY(command->isEnabled());
     QCOMPARE(command->text(), QString("Convert &GSC..."));
 
+    // A field read from the CD-ROM form before: its volume paths.
+    window.Field().SetVolumePaths(tree.Volume1(), tree.Volume2());
     const std::string out = root / "gsc_vorn/";
     bool ran = false;
     OnDialog(
@@ -147,6 +149,7 @@ class TstGSCCnvrtForm1 : public QObject {
     QCOMPARE(Q(lab.Options().gscPath2), Q(out));
     QVERIFY(lab.Options().vornFormatGSC);
     QVERIFY(!window.Action("SaveUpdates1")->isEnabled());  // saved at once
+    QVERIFY(window.Field().VolumePath1().empty());         // the next field load finds the converted form
     QCOMPARE(lab.GSCConversionSettings()->magLimit, 16.5f);
 
     // Again into a new folder, stopped after 30 files with Yes: no question about the
