@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cmath>
 #include <fstream>
-#include <thread>
+#include <future>
 
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
@@ -27,7 +27,7 @@ constexpr const char* kBreak = "\r\n";
 constexpr const char* kBreak2 = "\r\n\r\n";
 /// Largest CD-ROM region file accepted, bytes (the largest real one holds a few thousand records).
 constexpr std::uint64_t kLargestRegionFile = 64u << 20;
-/// Regions converted side by side before they are written in order.
+/// Regions converted at a time (ahead of their writing with two threads).
 constexpr std::size_t kBatch = 64;
 
 std::string FileMessage(const std::string& message, const std::string& name, int code) {
@@ -276,33 +276,30 @@ bool GSCConverter::ConvertGSC(int threads) {
   }
   if (progress) progress->SetPosition(startPosition_);
   const auto started = std::chrono::steady_clock::now();
-  const std::size_t workers = threads > 1 ? 2 : 1;
+  // The regions are converted a batch at a time; with two threads the next
+  // batch is converted while this one is written (files in region order).
+  auto convertBatch = [this, &todo](std::size_t at) {
+    std::vector<ConvertedRegion> results;
+    for (std::size_t i = at; i < std::min(todo.size(), at + kBatch); ++i)
+      results.push_back(ConvertRegionFile(ui_, InputFile(todo[i]), todo[i], settings_.magLimit, settings_.finder,
+                                          settings_.marloVersion));
+    return results;
+  };
+  const bool ahead = threads > 1;
+  std::future<std::vector<ConvertedRegion>> next;
+  if (ahead && !todo.empty()) next = std::async(std::launch::async, convertBatch, 0);
   for (std::size_t at = 0; at < todo.size(); at += kBatch) {
-    const std::size_t end = std::min(todo.size(), at + kBatch);
-    std::vector<ConvertedRegion> results(end - at);
-    auto convert = [&](std::size_t from, std::size_t step) {
-      for (std::size_t i = from; i < end - at; i += step) {
-        const std::uint32_t region = todo[at + i];
-        results[i] = ConvertRegionFile(ui_, InputFile(region), region, settings_.magLimit, settings_.finder,
-                                       settings_.marloVersion);
-      }
-    };
-    if (workers == 2) {
-      std::thread second(convert, 1, 2);
-      convert(0, 2);
-      second.join();
-    } else {
-      convert(0, 1);
-    }
-    for (std::size_t i = 0; i < end - at; ++i) {
+    const std::vector<ConvertedRegion> results = ahead ? next.get() : convertBatch(at);
+    if (ahead && at + kBatch < todo.size()) next = std::async(std::launch::async, convertBatch, at + kBatch);
+    for (std::size_t i = 0; i < results.size(); ++i) {
       const std::uint32_t region = todo[at + i];
       const int zone = GSCZoneOfRegion(region);
       const std::string input = InputFile(region);
       const std::string output = OutputFile(region);
-      // A missing input: the mount question, then the region once more.
-      const bool ok = results[i].code == io_code::kFileNotFound && !fs::FileExists(input)
-                          ? ConvertRegion(input, output, zone, region)
-                          : WriteRegion(output, results[i], input);
+      // A missing input: the mount question while it is missing, then the region
+      // once more (also when a volume mounted meanwhile has it now).
+      const bool ok = results[i].code == io_code::kFileNotFound ? ConvertRegion(input, output, zone, region)
+                                                                 : WriteRegion(output, results[i], input);
       if (!ok) return false;
       if (progress) {
         const double done = static_cast<double>(at + i + 1);

@@ -73,9 +73,10 @@ class GSCConverter {
   GSCConverter(const OptionsRecord& options, platform::Platform& ui, GSCConvertSettings& settings);
 
   /// The whole conversion with its progress window (9537 files, stop
-  /// question). `threads` (1 or 2) convert regions side by side; the files
-  /// are written in region order either way and are the same bytes. True
-  /// when it ran to the end (regions table written).
+  /// question). With `threads` 2 a second thread converts the next batch of
+  /// regions while this one is written; the files are written in region
+  /// order either way and are the same bytes. True when it ran to the end
+  /// (regions table written).
   bool ConvertGSC(int threads = 1);
 
   /// Region `region` of zone `zone` from `input` into `output` (the mount

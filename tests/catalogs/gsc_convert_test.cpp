@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "catalogs/gsc_field.h"
@@ -234,6 +235,19 @@ std::map<std::string, std::vector<std::uint8_t>> Tree(const std::string& dir) {
   return files;
 }
 
+// Puts a volume into the drive when the mount question comes.
+class MountingPlatform : public ScriptedPlatform {
+ public:
+  std::function<void()> onMount;
+  platform::Answer Message(const platform::MessageRequest& request) override {
+    if (request.caption == "Mount GSC Volume" && onMount) {
+      onMount();
+      onMount = nullptr;
+    }
+    return ScriptedPlatform::Message(request);
+  }
+};
+
 TEST(GSCConversion, StopRestartTwoThreadsAndReadBack) {
   FullTree tree;
   TempDir out;
@@ -268,11 +282,21 @@ TEST(GSCConversion, StopRestartTwoThreadsAndReadBack) {
   EXPECT_EQ(first.size(), 9537u + 1);
   ASSERT_EQ(first.count("TABLES/REGIONS.BIN"), 1u);
   EXPECT_EQ(first.at("TABLES/REGIONS.BIN").size(), 9538u * 36);
-  // Two threads in one run: the same bytes.
-  ScriptedPlatform ui;
+  // Two threads in one run, with Volume 2 put into the drive only when asked
+  // for (regions already tried without it are read again): the same bytes.
+  MountingPlatform ui;
   GSCConvertSettings two = tree.Settings(out.Path() + "two/");
+  two.inputPath2 = out.Path() + "cdrom/";
+  ui.onMount = [&] {
+    std::string volume = tree.Volume2();
+    volume.pop_back();
+    stdfs::create_directory_symlink(volume, out.Path() + "cdrom");
+  };
+  ui.AnswerNext(platform::Answer::Ok);
   ASSERT_TRUE(GSCConverter(o, ui, two).ConvertGSC(2));
-  EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Mount GSC Volume");
+  EXPECT_EQ(ui.Messages()[0].text.rfind("Please Mount GSC Volume 2 ", 0), 0u);
   EXPECT_EQ(Tree(out.Path() + "two/"), first);
 
   // The converted catalog read back gives the CD-ROM form's field stars.
