@@ -38,7 +38,7 @@ TGSCCnvrtForm1::TGSCCnvrtForm1(GSCConvertSettings& settings, platform::Platform&
   static constexpr std::array<const char*, 3> kNames = {"InPath1Ed", "InPath2Ed", "OutPathEd"};
   auto* grid = new QGridLayout;
   for (std::size_t i = 0; i < paths_.size(); ++i) {
-    QLineEdit* e = MakeEdit(this, kNames[i], static_cast<int>(kGSCConvertPathLength + 1), kGSCConvertPathHint);
+    QLineEdit* e = MakeEdit(this, kNames[i], static_cast<int>(kGSCConvertPathLength), kGSCConvertPathHint);
     e->setMinimumWidth(kPathWidth);
     e->installEventFilter(this);
     auto* label = new QLabel(GSCConvertForm::kPathLabels[i], this);
