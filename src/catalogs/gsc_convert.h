@@ -63,8 +63,8 @@ struct ConvertedRegion {
 /// Reads a CD-ROM region file (records from byte 8640 until a record whose
 /// first five characters are blank, or the end), keeps the entries not
 /// fainter than `magLimit`, merges the plate entries and encodes the stars in
-/// list order (RA, then Dec). Touches nothing shared and never calls `ui`
-/// (the field list's platform): safe on any thread.
+/// list order (RA, then Dec), the bytes a conversion through the field
+/// lists gives. Touches nothing shared and never calls `ui`: safe on any thread.
 ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
                                   float magLimit, bool finder, bool marlo);
 
