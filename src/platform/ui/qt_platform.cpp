@@ -121,7 +121,7 @@ class QtProgress : public ProgressWindow {
     dialog_->setValue(static_cast<int>(std::min<std::int64_t>(position, dialog_->maximum())));
     QCoreApplication::processEvents();
   }
-  void SetText(const std::string& text) override { dialog_->setLabelText(DisplayText(text)); }
+  void SetText(const std::string& text) override { dialog_->setLabelText(DisplayText(text).replace("\r\n", "\n")); }
   bool StopRequested() override {
     QCoreApplication::processEvents();
     return stopRequested_;

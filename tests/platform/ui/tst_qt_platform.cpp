@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -173,6 +174,11 @@ class TestQtPlatform : public QObject {
     QVERIFY(stop != nullptr);
     stop->click();
     QVERIFY(progress->StopRequested());
+    // Lines broken the system's way show as lines.
+    progress->SetText("GSC\\N0000\\\r\n0001.BIN\r\nRegion 1");
+    QLabel* label = dialog->findChild<QLabel*>();
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->text(), QString("GSC\\N0000\\\n0001.BIN\nRegion 1"));
     // A declined stop: the window stays in view and can be stopped again.
     QVERIFY(dialog->isVisible());
     progress->ResumeAfterStop();
