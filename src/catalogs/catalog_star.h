@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace skarvel {
 
@@ -80,5 +81,14 @@ struct CatalogStarOrder {
     return a.ra > b.ra || (!(a.ra < b.ra) && a.dec > b.dec);
   }
 };
+
+/// The order in which a list kept by CatalogStarOrder (RecordList::InsertSorted)
+/// holds `stars` after they were inserted one by one, first to last, into an
+/// empty list: indices into `stars`, from the list's first record to its
+/// last. Stars with the same RA and Dec stand where those insertions put
+/// them, which depends on the star inserted just before each (after the
+/// equal ones when that star sorts before it, else in front of them, or
+/// second when no smaller star was in the list yet). O(n log n).
+std::vector<std::uint32_t> SortedInsertionOrder(const std::vector<CatalogStar>& stars);
 
 }  // namespace skarvel

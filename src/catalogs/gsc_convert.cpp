@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cmath>
 #include <fstream>
-#include <thread>
+#include <future>
 
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
@@ -27,7 +27,7 @@ constexpr const char* kBreak = "\r\n";
 constexpr const char* kBreak2 = "\r\n\r\n";
 /// Largest CD-ROM region file accepted, bytes (the largest real one holds a few thousand records).
 constexpr std::uint64_t kLargestRegionFile = 64u << 20;
-/// Regions converted side by side before they are written in order.
+/// Regions converted at a time (ahead of their writing with two threads).
 constexpr std::size_t kBatch = 64;
 
 std::string FileMessage(const std::string& message, const std::string& name, int code) {
@@ -43,15 +43,31 @@ std::string WithSeparator(std::string path) {
   return path;
 }
 
-// Round to the nearest integer, halves to the even neighbour, within int16.
+// Round to the nearest integer, halves to the even neighbour (std::nearbyint
+// in the default rounding mode, without its library call): below 2^62 adding
+// and taking away 2^63 leaves the value rounded to a whole number, the
+// spacing of long doubles from 2^63 on being 1.
+long double RoundHalfEven(long double v) {
+  constexpr long double kWholeSpacing = 0x1p63L;
+  if (!(std::fabs(v) < 0x1p62L)) return std::nearbyint(v);
+  return v >= 0 ? (v + kWholeSpacing) - kWholeSpacing : (v - kWholeSpacing) + kWholeSpacing;
+}
+// Rounded, within int16 or int32.
 std::int16_t Scaled16(long double v) {
-  return static_cast<std::int16_t>(std::clamp(std::nearbyint(v), -32768.0L, 32767.0L));
+  return static_cast<std::int16_t>(std::clamp(RoundHalfEven(v), -32768.0L, 32767.0L));
 }
 std::int32_t Scaled32(long double v) {
-  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), -2147483648.0L, 2147483647.0L));
+  return static_cast<std::int32_t>(std::clamp(RoundHalfEven(v), -2147483648.0L, 2147483647.0L));
 }
 
 }  // namespace
+
+std::string TimeRemainingText(double elapsedSeconds, double done, double total) {
+  long remaining = 0;
+  if (done > 0 && total > done && elapsedSeconds > 0)
+    remaining = std::lround(std::min(elapsedSeconds / done * (total - done), 359999.0));  // below 100 h
+  return "Time remaining: " + std::to_string(remaining / 60) + " min " + std::to_string(remaining % 60) + " s";
+}
 
 GSCConvertSettings DefaultConvertSettings(const OptionsRecord& o) {
   GSCConvertSettings s;
@@ -83,15 +99,16 @@ bool CheckConvertSettings(platform::Platform& ui, GSCConvertSettings& s) {
   return true;
 }
 
-std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool finder, bool marlo) {
+namespace {
+
+void AppendConvertedStar(ByteWriter& out, const CatalogStar& star, bool finder, bool marlo) {
   const std::string number = star.id.size() > 6 ? star.id.substr(6) : star.id;
-  ByteWriter out;
   if (finder) {
     out.F64(static_cast<double>(star.ra));
     out.F64(static_cast<double>(star.dec));
     out.F32(star.mag);
     out.Text(number, 5);
-    return out.Buffer();
+    return;
   }
   out.I32(Scaled32(star.ra * 1e7L));
   out.I32(Scaled32(star.dec * 1e5L));
@@ -109,10 +126,17 @@ std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool find
     out.U8(star.starClass);
   }
   out.Text(number, 5);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeConvertedStar(const CatalogStar& star, bool finder, bool marlo) {
+  ByteWriter out;
+  AppendConvertedStar(out, star, finder, marlo);
   return out.Buffer();
 }
 
-ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
+ConvertedRegion ConvertRegionFile(platform::Platform& /*ui*/, const std::string& input, std::uint32_t region,
                                   float magLimit, bool finder, bool marlo) {
   ConvertedRegion result;
   std::vector<std::uint8_t> file;
@@ -126,25 +150,28 @@ ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& inp
     result.code = io_code::kEndOfFile;
     return result;
   }
-  // A private field list for the merge: nothing shared between threads (`ui` is never called).
-  OptionsRecord options;
-  GSCRgnsTblObj table(options, ui);
-  GSCFieldObj field(options, ui, table);
-  field.BeginField();
-  field.RawStars().Clear();
+  // The entries in file order, as the field list would take them in.
+  std::vector<CatalogStar> raw;
+  raw.reserve((file.size() - kGSCHeaderBytes) / kGSCRecordBytes);
   for (std::size_t at = kGSCHeaderBytes; at + kGSCRecordBytes <= file.size(); at += kGSCRecordBytes) {
-    const std::string record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
-    if (record.compare(0, 5, "     ") == 0) break;  // a blank record ends the region
+    const std::string_view record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
+    if (record.substr(0, 5) == "     ") break;  // a blank record ends the region
     CatalogStar star;
     if (!ParseGSCRecord(record, region, true, star)) continue;
-    if (star.mag <= magLimit) field.RawStars().InsertSorted(star);
+    if (star.mag <= magLimit) raw.push_back(std::move(star));
   }
-  if (!field.RawStars().IsEmpty()) field.MergeEntries();
-  field.Stars().Reset();
-  while (const CatalogStar* s = field.Stars().Next()) {
-    const auto bytes = EncodeConvertedStar(*s, finder, marlo);
-    result.bytes.insert(result.bytes.end(), bytes.begin(), bytes.end());
-  }
+  // The field list's order (RA, then Dec, as InsertSorted leaves it), its
+  // merge of plate entries, and the merged stars in their list's order: the
+  // bytes of a list-built conversion, without its quadratic insertions.
+  std::vector<const CatalogStar*> sorted;
+  sorted.reserve(raw.size());
+  for (std::uint32_t i : SortedInsertionOrder(raw)) sorted.push_back(&raw[i]);
+  std::vector<CatalogStar> merged;
+  merged.reserve(raw.size());
+  MergeGSCEntries(sorted, [&merged](const CatalogStar& star) { merged.push_back(star); });
+  ByteWriter out;
+  for (std::uint32_t i : SortedInsertionOrder(merged)) AppendConvertedStar(out, merged[i], finder, marlo);
+  result.bytes = out.Buffer();
   return result;
 }
 
@@ -249,48 +276,43 @@ bool GSCConverter::ConvertGSC(int threads) {
   }
   if (progress) progress->SetPosition(startPosition_);
   const auto started = std::chrono::steady_clock::now();
-  bool stopDeclined = false;
-  const std::size_t workers = threads > 1 ? 2 : 1;
+  // The regions are converted a batch at a time; with two threads the next
+  // batch is converted while this one is written (files in region order).
+  auto convertBatch = [this, &todo](std::size_t at) {
+    std::vector<ConvertedRegion> results;
+    for (std::size_t i = at; i < std::min(todo.size(), at + kBatch); ++i)
+      results.push_back(ConvertRegionFile(ui_, InputFile(todo[i]), todo[i], settings_.magLimit, settings_.finder,
+                                          settings_.marloVersion));
+    return results;
+  };
+  const bool ahead = threads > 1;
+  std::future<std::vector<ConvertedRegion>> next;
+  if (ahead && !todo.empty()) next = std::async(std::launch::async, convertBatch, 0);
   for (std::size_t at = 0; at < todo.size(); at += kBatch) {
-    const std::size_t end = std::min(todo.size(), at + kBatch);
-    std::vector<ConvertedRegion> results(end - at);
-    auto convert = [&](std::size_t from, std::size_t step) {
-      for (std::size_t i = from; i < end - at; i += step) {
-        const std::uint32_t region = todo[at + i];
-        results[i] = ConvertRegionFile(ui_, InputFile(region), region, settings_.magLimit, settings_.finder,
-                                       settings_.marloVersion);
-      }
-    };
-    if (workers == 2) {
-      std::thread second(convert, 1, 2);
-      convert(0, 2);
-      second.join();
-    } else {
-      convert(0, 1);
-    }
-    for (std::size_t i = 0; i < end - at; ++i) {
+    const std::vector<ConvertedRegion> results = ahead ? next.get() : convertBatch(at);
+    if (ahead && at + kBatch < todo.size()) next = std::async(std::launch::async, convertBatch, at + kBatch);
+    for (std::size_t i = 0; i < results.size(); ++i) {
       const std::uint32_t region = todo[at + i];
       const int zone = GSCZoneOfRegion(region);
       const std::string input = InputFile(region);
       const std::string output = OutputFile(region);
-      // A missing input: the mount question, then the region once more.
-      const bool ok = results[i].code == io_code::kFileNotFound && !fs::FileExists(input)
-                          ? ConvertRegion(input, output, zone, region)
-                          : WriteRegion(output, results[i], input);
+      // A missing input: the mount question while it is missing, then the region
+      // once more (also when a volume mounted meanwhile has it now).
+      const bool ok = results[i].code == io_code::kFileNotFound ? ConvertRegion(input, output, zone, region)
+                                                                 : WriteRegion(output, results[i], input);
       if (!ok) return false;
       if (progress) {
         const double done = static_cast<double>(at + i + 1);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        const auto remaining = static_cast<long>(seconds / done * (static_cast<double>(todo.size()) - done));
         progress->SetText(settings_.outputPath + GSCZoneDirectory(zone) + kBreak + GSCRegionFileName(region, ".BIN") +
-                          kBreak + "Region " + std::to_string(region) + kBreak + "Time remaining: " +
-                          std::to_string(remaining / 60) + " min " + std::to_string(remaining % 60) + " s");
+                          kBreak + "Region " + std::to_string(region) + kBreak +
+                          TimeRemainingText(seconds, done, static_cast<double>(todo.size())));
         progress->SetPosition(region);
-        if (!stopDeclined && progress->StopRequested()) {
+        if (progress->StopRequested()) {
           if (platform::Tell(ui_, question, "Converting GSC to VORN Format", Icon::Question,
                              platform::Buttons::YesNo) == platform::Answer::Yes)
             return false;
-          stopDeclined = true;
+          progress->ResumeAfterStop();
         }
       }
     }

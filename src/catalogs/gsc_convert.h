@@ -27,6 +27,8 @@ struct GSCConvertSettings {
   bool restart = false;    ///< skip region files that exist in the output
   bool finder = false;     ///< the Finder variant (26-byte records)
   bool marloVersion = false;  ///< the Marlo lab variant
+
+  bool operator==(const GSCConvertSettings&) const = default;
 };
 
 /// The dialog's defaults: with `VornFormatGSC` both inputs the CD-ROM drive and
@@ -39,6 +41,11 @@ GSCConvertSettings DefaultConvertSettings(const OptionsRecord& options);
 /// path equal to an input path shows "Input Directory Cannot Be Used for
 /// Output" ("Same Directory!") and gives false (the dialog stays open).
 bool CheckConvertSettings(platform::Platform& ui, GSCConvertSettings& settings);
+
+/// The progress window's estimate after `done` of `total` files in
+/// `elapsedSeconds`: "Time remaining: 3 min 7 s" (the rest at the rate so
+/// far, rounded to seconds; 0 before the first file and after the last).
+std::string TimeRemainingText(double elapsedSeconds, double done, double total);
 
 /// Record sizes of the output variants, bytes.
 inline constexpr std::size_t kFinderRecordBytes = 26;
@@ -56,8 +63,8 @@ struct ConvertedRegion {
 /// Reads a CD-ROM region file (records from byte 8640 until a record whose
 /// first five characters are blank, or the end), keeps the entries not
 /// fainter than `magLimit`, merges the plate entries and encodes the stars in
-/// list order (RA, then Dec). Touches nothing shared and never calls `ui`
-/// (the field list's platform): safe on any thread.
+/// list order (RA, then Dec), the bytes a conversion through the field
+/// lists gives. Touches nothing shared and never calls `ui`: safe on any thread.
 ConvertedRegion ConvertRegionFile(platform::Platform& ui, const std::string& input, std::uint32_t region,
                                   float magLimit, bool finder, bool marlo);
 
@@ -66,9 +73,10 @@ class GSCConverter {
   GSCConverter(const OptionsRecord& options, platform::Platform& ui, GSCConvertSettings& settings);
 
   /// The whole conversion with its progress window (9537 files, stop
-  /// question). `threads` (1 or 2) convert regions side by side; the files
-  /// are written in region order either way and are the same bytes. True
-  /// when it ran to the end (regions table written).
+  /// question). With `threads` 2 a second thread converts the next batch of
+  /// regions while this one is written; the files are written in region
+  /// order either way and are the same bytes. True when it ran to the end
+  /// (regions table written).
   bool ConvertGSC(int threads = 1);
 
   /// Region `region` of zone `zone` from `input` into `output` (the mount

@@ -44,8 +44,8 @@ std::string Trim(std::string_view s) {
   return std::string(s.substr(first, last - first + 1));
 }
 
-std::optional<long double> Field(const std::string& record, std::size_t offset, std::size_t width) {
-  return ParseDecimal(std::string_view(record).substr(offset, width));
+std::optional<long double> Field(std::string_view record, std::size_t offset, std::size_t width) {
+  return ParseDecimal(record.substr(offset, width));
 }
 
 // The weight of an error value: 1 / error, or 10 when the error is not given.
@@ -55,9 +55,9 @@ long double WeightOf(float error) {
 
 }  // namespace
 
-bool ParseGSCRecord(const std::string& record, std::uint32_t region, bool useMag, CatalogStar& star) {
+bool ParseGSCRecord(std::string_view record, std::uint32_t region, bool useMag, CatalogStar& star) {
   if (record.size() < kGSCRecordBytes) return false;
-  const std::string number = Trim(std::string_view(record).substr(0, 5));
+  const std::string number = Trim(record.substr(0, 5));
   if (number.empty()) return false;  // five blanks: a record to skip
   const auto ra = Field(record, 5, 9);
   const auto dec = Field(record, 14, 9);
@@ -260,13 +260,9 @@ void GSCFieldObj::ReadOpenRegion(const SearchWindow& window, std::uint32_t regio
   regionFile_.close();
 }
 
-void GSCFieldObj::MergeEntries() {
+void MergeGSCEntries(const std::vector<const CatalogStar*>& raw, const std::function<void(const CatalogStar&)>& take) {
   constexpr long double kDegreesPerTurn = 360.0L;
   constexpr long double kHoursPerTurn = 24.0L;
-  std::vector<const CatalogStar*> raw;
-  raw.reserve(rawStars_.Size());
-  rawStars_.Reset();
-  while (const CatalogStar* p = rawStars_.Next()) raw.push_back(p);
   std::size_t i = 0;
   while (i < raw.size()) {
     const CatalogStar& first = *raw[i];
@@ -307,11 +303,21 @@ void GSCFieldObj::MergeEntries() {
     merged.magErr = static_cast<float>(std::sqrt(n) / sumV);
     merged.starClass = maxClass;
     merged.entries = static_cast<std::uint8_t>(std::min<std::size_t>(end - i + 1, 255));
+    take(merged);
+    i = end + 1;
+  }
+}
+
+void GSCFieldObj::MergeEntries() {
+  std::vector<const CatalogStar*> raw;
+  raw.reserve(rawStars_.Size());
+  rawStars_.Reset();
+  while (const CatalogStar* p = rawStars_.Next()) raw.push_back(p);
+  MergeGSCEntries(raw, [this](const CatalogStar& merged) {
     stars_.InsertSorted(merged);
     if (merged.starClass == 0) ++starCount_;
     else ++nonStellarCount_;
-    i = end + 1;
-  }
+  });
 }
 
 std::int32_t GSCFieldObj::NearestStar(std::int32_t x, std::int32_t y, CatalogStar* star) {

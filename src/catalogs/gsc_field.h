@@ -11,7 +11,9 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalogs/catalog_star.h"
@@ -35,11 +37,16 @@ inline constexpr std::size_t kGSCConvertedRecordBytes = 27;  ///< converted bina
 /// in degrees (Catalog 1, Id "RRRRR-NNNNN", Entries 1, Band 8, UsePos 1,
 /// UseMag `useMag`). False for a record whose first five characters are
 /// blank or whose numbers cannot be read.
-bool ParseGSCRecord(const std::string& record, std::uint32_t region, bool useMag, CatalogStar& star);
+bool ParseGSCRecord(std::string_view record, std::uint32_t region, bool useMag, CatalogStar& star);
 
 /// Decodes one 27-byte converted record of region `region` (RA hours, Dec
 /// degrees; Catalog 1, Band 8, UsePos 1, UseMag `useMag`).
 CatalogStar DecodeConvertedGSCRecord(const std::uint8_t* record, std::uint32_t region, bool useMag);
+
+/// Combines each run of consecutive entries of `raw` with the same Id (RA in
+/// degrees) into one star (RA in hours) and hands the merged stars to `take`
+/// in run order, by the rules of GSCFieldObj::MergeEntries.
+void MergeGSCEntries(const std::vector<const CatalogStar*>& raw, const std::function<void(const CatalogStar&)>& take);
 
 class GSCFieldObj {
  public:

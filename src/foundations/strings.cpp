@@ -162,7 +162,8 @@ std::optional<long double> ParseDecimal(std::string_view text) {
     while (i < text.size() && IsDigit(text[i])) ++i, ++mantissaDigits;
   }
   if (mantissaDigits == 0) return std::nullopt;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+  const bool exponent = i < text.size() && (text[i] == 'e' || text[i] == 'E');
+  if (exponent) {
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponentDigits = 0;
@@ -172,6 +173,26 @@ std::optional<long double> ParseDecimal(std::string_view text) {
   if (i != text.size()) return std::nullopt;
   // from_chars takes no leading "+"; the sign is put back afterwards.
   const std::string_view number = text.substr(numberStart);
+  // Up to 19 digits without an exponent: the digits as an integer (exact below
+  // 2^64) divided by a power of ten (exact up to 10^27) is one correctly
+  // rounded operation, the same value from_chars gives, many times faster.
+  constexpr std::size_t kExactDigits = 19;
+  if (mantissaDigits <= kExactDigits && !exponent) {
+    std::uint64_t digits = 0;
+    int fraction = -1;  // digits after the point, once it is seen
+    for (const char c : number) {
+      if (c == '.') {
+        fraction = 0;
+        continue;
+      }
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      if (fraction >= 0) ++fraction;
+    }
+    long double scale = 1;
+    for (int k = 0; k < fraction; ++k) scale *= 10;
+    const long double value = static_cast<long double>(digits) / scale;
+    return text.front() == '-' ? -value : value;
+  }
   long double value = 0;
   const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec != std::errc() || end != number.data() + number.size()) return std::nullopt;

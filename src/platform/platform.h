@@ -76,6 +76,10 @@ class ProgressWindow {
   virtual void SetText(const std::string& text) = 0;
   /// True once the person has asked to stop (the stop button, or closing it).
   virtual bool StopRequested() = 0;
+  /// The person declined to stop after all (a "Terminate ...?" question
+  /// answered No): the window stays open and StopRequested is false again
+  /// until the next request.
+  virtual void ResumeAfterStop() {}
 };
 
 /// Result of an HTTP GET.

@@ -59,6 +59,7 @@ void AstrmLab::DefineCommands() {
       NoteOptionsChanged();
     });
   };
+  commands_["ConvertGSC1"] = [this] { ConvertGSC(); };
   commands_["UserInformation1"] = [this] { UserInformation(); };
   commands_["CameraParameters1"] = [this] { CameraParameters(); };
   commands_["SiteInformation1"] = [this] { SiteInformation(); };
@@ -193,6 +194,7 @@ bool AstrmLab::Available(const std::string& name) const {
   if (!HasCommand(name)) return false;
   if ((name == "Options1" || name == "Preferences2") && optionsUnlocked && !views_.options) return false;
   if (name == "ImageFileType1" && !views_.imageFileType) return false;
+  if (name == "ConvertGSC1" && !views_.convertGSCDialog) return false;
   return true;
 }
 

@@ -26,6 +26,7 @@
 #include "astrometry/program_launcher.h"
 #include "astrometry/report_list.h"
 #include "catalogs/field_parameters.h"
+#include "catalogs/gsc_convert.h"
 #include "config/options.h"
 #include "config/session_log.h"
 #include "images/blink.h"
@@ -140,6 +141,12 @@ struct AstrmLabViews {
   std::function<void(int last)> blink;
   /// "Find Mo&ving Objects...": the candidates window over slots 0 .. last.
   std::function<void(int last)> movingObjects;
+  /// "Convert GSC to VORN Format" on the kept conversion settings: true on OK
+  /// (the settings then hold the dialog's choices).
+  std::function<bool(GSCConvertSettings&)> convertGSCDialog;
+  /// The catalog options changed outside the options dialog: the next field
+  /// load reads the regions table and the volume paths afresh.
+  std::function<void()> catalogSettingsChanged;
 };
 
 /// One line of text of the work screen, in client coordinates.
@@ -264,6 +271,18 @@ class AstrmLab {
   /// A failed read locked the load commands until the report is cleared.
   bool ReportLoadsLocked() const;
 
+  // ---- "Convert &GSC..." (astrm_lab_catalogs.cpp) ----
+  /// The conversion dialog, the conversion (both processor cores when there
+  /// are two) and, when it ran to the end, "Do you want to change your setup
+  /// to use the converted GSC file?" ("GSC Successfully Converted"): Yes sets
+  /// `GSCPath1` and `GSCPath2` to the output folder and `VornFormatGSC`,
+  /// asks for a new reference field (the next measurement reads the converted
+  /// catalog) and runs NoteOptionsChanged. True when the conversion ran to the end.
+  bool ConvertGSC();
+  /// The conversion settings, made from the options on the first "Convert
+  /// &GSC..." and kept for the run of the program; null before.
+  const GSCConvertSettings* GSCConversionSettings() const { return gscSettings_.get(); }
+
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);
   void NoteOptionsChanged();
@@ -380,6 +399,7 @@ class AstrmLab {
   std::map<std::string, std::function<void()>> commands_;
   std::unique_ptr<OrbitSession> orbits_;
   std::unique_ptr<MotionSession> motion_;
+  std::unique_ptr<GSCConvertSettings> gscSettings_;
 };
 
 }  // namespace skarvel

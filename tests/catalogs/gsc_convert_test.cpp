@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "catalogs/gsc_field.h"
@@ -16,6 +17,7 @@
 #include "foundations/byte_io.h"
 #include "foundations/file_system.h"
 #include "gsc_fixture.h"
+#include "support/gsc_cdrom_tree.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -97,6 +99,24 @@ TEST(GSCConvertRecords, TheThreeLayouts) {
   EXPECT_EQ(m.I16(), 30000);
   EXPECT_EQ(m.I16(), 0);
   EXPECT_EQ(m.U8(), 15);
+  // Exact halves go to the even neighbour; everything else to the nearest integer.
+  std::mt19937 rng(27);
+  std::uniform_real_distribution<double> any(-1.0, 1.0);
+  for (int k = 0; k < 2000; ++k) {
+    CatalogStar h = s;
+    h.mag = k == 0 ? 0.0625f : k == 1 ? -0.0625f : static_cast<float>(20 * any(rng));  // x 1000: 62.5, -62.5
+    h.magErr = k == 0 ? 0.125f : k == 1 ? 0.375f : static_cast<float>(any(rng));       // x 100: 12.5, 37.5
+    h.ra = k < 2 ? 0.0L : 12 + 12 * static_cast<long double>(any(rng));
+    h.dec = 90 * static_cast<long double>(any(rng));
+    const auto bytes = EncodeConvertedStar(h, false, false);
+    ByteReader r(bytes.data(), bytes.size());
+    EXPECT_EQ(r.I32(), static_cast<std::int32_t>(std::nearbyint(h.ra * 1e7L)));
+    EXPECT_EQ(r.I32(), static_cast<std::int32_t>(std::nearbyint(h.dec * 1e5L)));
+    r.Skip(4);
+    EXPECT_EQ(r.I16(), k == 0 ? 62 : k == 1 ? -62 : static_cast<std::int16_t>(std::nearbyint(h.mag * 1000.0L)));
+    r.Skip(2);
+    EXPECT_EQ(r.I16(), k == 0 ? 12 : k == 1 ? 38 : static_cast<std::int16_t>(std::nearbyint(h.magErr * 100.0L)));
+  }
   const auto finder = EncodeConvertedStar(s, true, false);
   ASSERT_EQ(finder.size(), kFinderRecordBytes);
   ByteReader f(finder.data(), finder.size());
@@ -132,29 +152,80 @@ TEST(GSCConvertRegion, ABlankRecordEndsTheRegion) {
   EXPECT_TRUE(ui.Messages().empty());
 }
 
+// The conversion as the field list does it: every entry inserted into the
+// raw list, MergeEntries, the merged list walked in order.
+std::vector<std::uint8_t> ListBuiltRegion(const std::string& path, std::uint32_t region, float magLimit, bool finder) {
+  const auto file = testing::ReadAll(path);
+  OptionsRecord options;
+  ScriptedPlatform ui;
+  GSCRgnsTblObj table(options, ui);
+  GSCFieldObj field(options, ui, table);
+  field.BeginField();
+  for (std::size_t at = kGSCHeaderBytes; at + kGSCRecordBytes <= file.size(); at += kGSCRecordBytes) {
+    const std::string record(reinterpret_cast<const char*>(&file[at]), kGSCRecordBytes);
+    if (record.compare(0, 5, "     ") == 0) break;
+    CatalogStar star;
+    if (ParseGSCRecord(record, region, true, star) && star.mag <= magLimit) field.RawStars().InsertSorted(star);
+  }
+  if (!field.RawStars().IsEmpty()) field.MergeEntries();
+  std::vector<std::uint8_t> bytes;
+  field.Stars().Reset();
+  while (const CatalogStar* star = field.Stars().Next()) {
+    const auto one = EncodeConvertedStar(*star, finder, false);
+    bytes.insert(bytes.end(), one.begin(), one.end());
+  }
+  return bytes;
+}
+
+TEST(GSCConvertRegion, SameBytesAsTheListBuiltConversion) {
+  // Positions from a coarse grid, so that many entries share RA and Dec;
+  // numbers repeated far apart in the file; some entries too faint.
+  std::mt19937 rng(1762);
+  TempDir dir;
+  for (int trial = 0; trial < 40; ++trial) {
+    std::uniform_int_distribution<int> grid(0, trial % 4 == 0 ? 2 : 12), number(1, 60), count(1, 400);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::string file(kGSCHeaderBytes, ' ');
+    const int n = count(rng);
+    for (int i = 0; i < n; ++i) {
+      char id[8];
+      std::snprintf(id, sizeof id, "%05d", number(rng));
+      const double ra = trial % 5 == 1 ? 359.99990 + 0.00005 * grid(rng) - 0.0001 * (grid(rng) % 3) : 200 + 1e-5 * grid(rng);
+      file += Record(id, std::fmod(ra + 360, 360), -7.5 + 1e-5 * grid(rng), 10 + 10 * unit(rng));
+    }
+    const std::string path = dir / ("r" + std::to_string(trial) + ".GSC");
+    testing::WriteText(path, file);
+    ScriptedPlatform ui;
+    for (bool finder : {false, true}) {
+      const ConvertedRegion r = ConvertRegionFile(ui, path, 5340, 19.0f, finder, false);
+      ASSERT_EQ(r.code, 0);
+      ASSERT_EQ(r.bytes, ListBuiltRegion(path, 5340, 19.0f, finder)) << "trial " << trial;
+    }
+  }
+}
+
+TEST(GSCConvertRegion, InsertionOrderOfEqualKeys) {
+  // Against the list itself, on keys with many ties.
+  std::mt19937 rng(9537);
+  for (int trial = 0; trial < 300; ++trial) {
+    std::uniform_int_distribution<int> key(0, 1 + trial % 6), size(0, 40);
+    std::vector<CatalogStar> stars(static_cast<std::size_t>(size(rng)));
+    StarList list;
+    for (std::size_t i = 0; i < stars.size(); ++i) {
+      stars[i].ra = key(rng);
+      stars[i].dec = key(rng) % 2;
+      stars[i].id = std::to_string(i);
+      list.InsertSorted(stars[i]);
+    }
+    std::vector<std::uint32_t> expected;
+    list.Reset();
+    while (const CatalogStar* s = list.Next()) expected.push_back(static_cast<std::uint32_t>(std::stoul(s->id)));
+    ASSERT_EQ(SortedInsertionOrder(stars), expected) << "trial " << trial;
+  }
+}
+
 // A full CD-ROM tree: links to the fixture's region files, an empty region file elsewhere.
-struct FullTree {
-  FullTree() {
-    testing::WriteText(root / "empty.GSC", std::string(kGSCHeaderBytes, ' '));
-    for (const char* vol : {"vol1/", "vol2/"}) {
-      for (int zone = 1; zone <= kGSCZoneCount; ++zone)
-        stdfs::create_directories(fs::NativePath(root.Path() + vol + GSCZoneDirectory(zone)));
-    }
-    stdfs::create_directories(root.Path() + "vol1/TABLES");
-    stdfs::create_symlink(testing::kVol1 + "TABLES/REGIONS.TBL", root.Path() + "vol1/TABLES/REGIONS.TBL");
-    for (std::uint32_t n = 1; n <= kGSCRegionCount; ++n) {
-      const int zone = GSCZoneOfRegion(n);
-      const std::string vol = GSCZoneOnVolumeII(zone) ? "vol2/" : "vol1/";
-      const std::string rel = fs::NativePath(GSCZoneDirectory(zone) + GSCRegionFileName(n, ".GSC"));
-      const std::string fixture = (GSCZoneOnVolumeII(zone) ? testing::kVol2 : testing::kVol1) + rel;
-      stdfs::create_symlink(stdfs::exists(fixture) ? fixture : root / "empty.GSC", root.Path() + vol + rel);
-    }
-  }
-  GSCConvertSettings Settings(const std::string& out) const {
-    return {root.Path() + "vol1/", root.Path() + "vol2/", out, 20, false, false, false};
-  }
-  TempDir root;
-};
+using FullTree = testing::GSCCdromTree;
 
 // Every file under `dir` (relative name -> bytes).
 std::map<std::string, std::vector<std::uint8_t>> Tree(const std::string& dir) {
@@ -163,6 +234,19 @@ std::map<std::string, std::vector<std::uint8_t>> Tree(const std::string& dir) {
     if (e.is_regular_file()) files[stdfs::relative(e.path(), dir).string()] = testing::ReadAll(e.path().string());
   return files;
 }
+
+// Puts a volume into the drive when the mount question comes.
+class MountingPlatform : public ScriptedPlatform {
+ public:
+  std::function<void()> onMount;
+  platform::Answer Message(const platform::MessageRequest& request) override {
+    if (request.caption == "Mount GSC Volume" && onMount) {
+      onMount();
+      onMount = nullptr;
+    }
+    return ScriptedPlatform::Message(request);
+  }
+};
 
 TEST(GSCConversion, StopRestartTwoThreadsAndReadBack) {
   FullTree tree;
@@ -198,11 +282,21 @@ TEST(GSCConversion, StopRestartTwoThreadsAndReadBack) {
   EXPECT_EQ(first.size(), 9537u + 1);
   ASSERT_EQ(first.count("TABLES/REGIONS.BIN"), 1u);
   EXPECT_EQ(first.at("TABLES/REGIONS.BIN").size(), 9538u * 36);
-  // Two threads in one run: the same bytes.
-  ScriptedPlatform ui;
+  // Two threads in one run, with Volume 2 put into the drive only when asked
+  // for (regions already tried without it are read again): the same bytes.
+  MountingPlatform ui;
   GSCConvertSettings two = tree.Settings(out.Path() + "two/");
+  two.inputPath2 = out.Path() + "cdrom/";
+  ui.onMount = [&] {
+    std::string volume = tree.Volume2();
+    volume.pop_back();
+    stdfs::create_directory_symlink(volume, out.Path() + "cdrom");
+  };
+  ui.AnswerNext(platform::Answer::Ok);
   ASSERT_TRUE(GSCConverter(o, ui, two).ConvertGSC(2));
-  EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Mount GSC Volume");
+  EXPECT_EQ(ui.Messages()[0].text.rfind("Please Mount GSC Volume 2 ", 0), 0u);
   EXPECT_EQ(Tree(out.Path() + "two/"), first);
 
   // The converted catalog read back gives the CD-ROM form's field stars.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -86,6 +89,28 @@ TEST(NumericChecks, FloatTexts) {
   // Read to the full precision of long double, with no locale in the way.
   EXPECT_EQ(*ParseDecimal("2451545.123456789"), 2451545.123456789L);
   EXPECT_EQ(*ParseDecimal("-0.1"), -0.1L);
+}
+
+TEST(ParseDecimal, EveryShortDecimalAsTheCLibraryReadsIt) {
+  // Random decimals of up to 20 digits with and without a point, against
+  // strtold (correctly rounded to long double in the "C" locale).
+  std::mt19937_64 rng(45);
+  for (int trial = 0; trial < 20000; ++trial) {
+    const int digits = 1 + static_cast<int>(rng() % 20);
+    const int point = static_cast<int>(rng() % static_cast<std::uint64_t>(digits + 2)) - 1;  // -1: none
+    std::string text = rng() % 3 == 0 ? "-" : "";
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + rng() % 10);
+    }
+    if (point == digits) text += '.';
+    const auto parsed = ParseDecimal(text);
+    ASSERT_TRUE(parsed.has_value()) << text;
+    const long double expected = std::strtold(text.c_str(), nullptr);
+    ASSERT_EQ(std::memcmp(&*parsed, &expected, 10), 0) << text;  // the same bits, -0 included
+  }
+  EXPECT_EQ(*ParseDecimal("359.99990"), 359.9999L);
+  EXPECT_EQ(*ParseDecimal("18446744073709551615"), 18446744073709551615.0L);  // 20 digits
 }
 
 TEST(PadLeft, PutsBlanksInFront) {

@@ -30,6 +30,7 @@ class ScriptedProgress : public platform::ProgressWindow {
   }
   void SetText(const std::string& text) override { (*records_)[index_].text = text; }
   bool StopRequested() override { return stopAfter_ >= 0 && positions_ >= stopAfter_; }
+  void ResumeAfterStop() override { stopAfter_ = -1; }
 
  private:
   std::shared_ptr<std::vector<ScriptedPlatform::ProgressRecord>> records_;

@@ -106,6 +106,13 @@ class QtProgress : public ProgressWindow {
     dialog_->setMinimumDuration(0);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
+    // The stop button only notes the request: the window stays until its
+    // owner closes it, so that a declined stop question leaves it in view.
+    QObject::disconnect(dialog_, &QProgressDialog::canceled, dialog_, &QProgressDialog::cancel);
+    QObject::connect(dialog_, &QProgressDialog::canceled, dialog_, [this] {
+      stopRequested_ = true;
+      if (!dialog_->isVisible()) dialog_->show();
+    });
     dialog_->show();
     QCoreApplication::processEvents();
   }
@@ -114,14 +121,16 @@ class QtProgress : public ProgressWindow {
     dialog_->setValue(static_cast<int>(std::min<std::int64_t>(position, dialog_->maximum())));
     QCoreApplication::processEvents();
   }
-  void SetText(const std::string& text) override { dialog_->setLabelText(DisplayText(text)); }
+  void SetText(const std::string& text) override { dialog_->setLabelText(DisplayText(text).replace("\r\n", "\n")); }
   bool StopRequested() override {
     QCoreApplication::processEvents();
-    return dialog_->wasCanceled();
+    return stopRequested_;
   }
+  void ResumeAfterStop() override { stopRequested_ = false; }
 
  private:
   QProgressDialog* dialog_;
+  bool stopRequested_ = false;
 };
 
 }  // namespace

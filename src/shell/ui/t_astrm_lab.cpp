@@ -32,6 +32,7 @@
 #include "foundations/file_system.h"
 #include "images/fits_file.h"
 #include "orbits/orbit_files.h"
+#include "catalogs/ui/t_gsc_cnvrt_form1.h"
 
 namespace skarvel::ui {
 
@@ -125,6 +126,13 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   views.closeWindow = [this] { close(); };
   views.imageFileType = [this](ImageTypeSelection present) { return TImageFileTypeDlg::Ask(present, this); };
   views.options = [this](OptsObj& opts) { return OptionsDialog(opts); };
+  views.convertGSCDialog = [this](GSCConvertSettings& settings) {
+    return TGSCCnvrtForm1::Run(settings, lab_.Ui(), lab_.Options().dataDir, this);
+  };
+  views.catalogSettingsChanged = [this] {
+    if (regions_ != nullptr) regions_->MarkNotLoaded();
+    if (field_ != nullptr) field_->SetVolumePaths("", "");
+  };
   SetImageWindowViews(views);
   SetBlinkViews(views);
   SetMeasurementViews(views);

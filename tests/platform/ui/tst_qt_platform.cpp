@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -171,6 +172,19 @@ class TestQtPlatform : public QObject {
     QVERIFY(dialog != nullptr);
     auto* stop = dialog->findChild<QPushButton*>();
     QVERIFY(stop != nullptr);
+    stop->click();
+    QVERIFY(progress->StopRequested());
+    // Lines broken the system's way show as lines.
+    progress->SetText("GSC\\N0000\\\r\n0001.BIN\r\nRegion 1");
+    QLabel* label = dialog->findChild<QLabel*>();
+    QVERIFY(label != nullptr);
+    QCOMPARE(label->text(), QString("GSC\\N0000\\\n0001.BIN\nRegion 1"));
+    // A declined stop: the window stays in view and can be stopped again.
+    QVERIFY(dialog->isVisible());
+    progress->ResumeAfterStop();
+    QVERIFY(!progress->StopRequested());
+    progress->SetPosition(60);
+    QVERIFY(dialog->isVisible());
     stop->click();
     QVERIFY(progress->StopRequested());
   }
