@@ -157,7 +157,7 @@ void HelpListDialogLogic::Activate(HelpList* list, SearchDialogState& search, co
   selected_ = -1;
   topLine_ = 0;
   if (list == nullptr) {
-    platform::Tell(ui, "No Help List to Display!", "", Icon::Error);
+    platform::Tell(ui, "No Help List to Display!", "Error", Icon::Error);
     return;
   }
   for (int i = 0; i <= list->entries.LastIndex(); ++i) {

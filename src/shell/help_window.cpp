@@ -164,9 +164,12 @@ bool HelpWindowLogic::Back(HelpList* list, const std::string& programDir) {
 bool HelpWindowLogic::RelatedTopic(int line, HelpList* list, bool caseDependent, const std::string& programDir) {
   if (line <= relatedTopicsLine_ || line < 0 || line >= static_cast<int>(lines_.size()) || list == nullptr)
     return false;
-  const int found = FindTopicIndex(*list, Trimmed(lines_[static_cast<std::size_t>(line)]), 0, caseDependent);
+  const std::string text = Trimmed(lines_[static_cast<std::size_t>(line)]);
+  // An empty line would match a separator; neither it nor a heading has a text to show.
+  if (text.empty()) return false;
+  const int found = FindTopicIndex(*list, text, 0, caseDependent);
   const HelpTopicEntry* entry = found >= 0 ? list->At(found) : nullptr;
-  if (entry == nullptr) return false;
+  if (entry == nullptr || entry->IsHeading()) return false;
   list->selectedTopicIndex = static_cast<std::int16_t>(found);
   SetTopic(*entry, programDir);
   return true;

@@ -83,7 +83,8 @@ class HelpWindowLogic {
   /// The double click on line `line`: below or on the RELATED TOPICS line
   /// nothing; else the line's text is looked up in `list`; found, it becomes
   /// the topic and the result is true: the window is to reload with
-  /// RecordInHistory on.
+  /// RecordInHistory on. An empty line (which would name a separator) and a
+  /// heading's title open nothing.
   bool RelatedTopic(int line, HelpList* list, bool caseDependent, const std::string& programDir);
 
   /// "&Search Text...": the search dialog captioned "Find Help Item" and the
