@@ -159,7 +159,8 @@ void THelpWin::PaintPage(QPainter& painter, int pageHeight, int resolution, bool
   // Points on a device of `resolution` dots per inch.
   font.setPixelSize(std::max(1, 10 * resolution / 72));
   painter.setFont(font);
-  const int lineHeight = std::max(1, painter.fontMetrics().boundingRect("Text").height());
+  // The height of the text "Text": the font's line height.
+  const int lineHeight = std::max(1, painter.fontMetrics().size(0, "Text").height());
   const PrintedPage page =
       LayoutHelpPrint(help_.Window().Lines(), help_.Window().Caption(), printSettings_(), pageHeight / lineHeight);
   DrawPrintedPage(painter, page, ListPrintMargin(landscape), lineHeight);
