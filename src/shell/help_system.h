@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "astrometry/info_list.h"
+#include "orbits/download_commands.h"
 #include "platform/platform.h"
 #include "shell/help_list.h"
 #include "shell/help_window.h"
@@ -34,9 +35,10 @@ inline constexpr std::string_view kOnHelpTitle = "On Help";
 inline constexpr std::string_view kUserHelpTitle = "User Help";
 
 /// Every topic title the program opens through the topic list by name (the
-/// download help commands). Each must be listed in "TOOLSHLP.LST".
+/// download help commands). Each must be listed in "TOOLSHLP.LST"; a title
+/// added to the code belongs here too.
 inline constexpr std::array<std::string_view, 3> kHelpTopicsNamedInCode = {
-    "Download the Lowell Database", "Download the MPC Database", "Download the MPC Comet File"};
+    kLowellDownloadTopic, kMpcDownloadTopic, kCometDownloadTopic};
 
 /// The windows of the help system.
 struct HelpViews {
