@@ -221,9 +221,6 @@ class TestHelpWindows : public QObject {
     Help()->Action("SearchText1")->trigger();
     QCOMPARE(Help()->SearchDialog()->windowTitle(), QString("Find Help Item"));
     QCOMPARE(SelectedRow(box), 2);
-    SearchFromTop(Help()->SearchDialog(), "to load a");
-    Help()->Action("SearchText1")->trigger();
-    QCOMPARE(SelectedRow(box), 1);
     QVERIFY(ui_->Messages().empty());
     // "Show Help &Topics..." picks another topic, recorded.
     WhenModal([this] {
