@@ -116,8 +116,7 @@ TEST_F(HelpSystemTest, ShowTopicByTitleWithAndWithoutTheTopic) {
   EXPECT_EQ(help.List()->selectedTopicIndex, 6);
   EXPECT_EQ(help.ListDialog().Selected(), 6);
   EXPECT_EQ(help.Window().Caption(), "Help - Download the MPC Database");
-  EXPECT_EQ(help.Window().Lines()[1],
-            "  Open the MPC page, save MPCORB.DAT and convert it with the Convert   ");
+  EXPECT_EQ(help.Window().Lines()[1], "  Open the MPC page, save MPCORB.DAT and convert it with the Convert   ");
   EXPECT_EQ(help.Window().Lines()[2], "  command.  ");
   EXPECT_TRUE(help.Window().ShowTopicsEnabled());
 }

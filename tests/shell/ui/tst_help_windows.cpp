@@ -114,8 +114,8 @@ class TestHelpWindows : public QObject {
     ui_ = std::make_unique<ScriptedPlatform>();
     AstrmLabEnvironment env;
     env.storage.programDir = root_->MakeDir("program");
-    for (const char* name : {"TOOLSHLP.LST", "VORNHELP.HLP", "download.hlp", "images.hlp", "single.hlp",
-                             "short.hlp", "toolshlp.txt"})
+    for (const char* name :
+         {"TOOLSHLP.LST", "VORNHELP.HLP", "download.hlp", "images.hlp", "single.hlp", "short.hlp", "toolshlp.txt"})
       skarvel::testing::WriteText(env.storage.programDir + name, skarvel::testing::ReadText(kFixtures + name));
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
@@ -316,14 +316,15 @@ class TestHelpWindows : public QObject {
     QVERIFY(!band(3).any);
     QVERIFY(band(4).any);  // the job title, 50 units in
     QVERIFY(band(4).left >= 50 && band(4).left < 60);
-    QVERIFY(band(6).any);  // "Help - On Help"
+    QVERIFY(band(6).any);                   // "Help - On Help"
     QVERIFY(!band(7).any && !band(8).any);  // the blank first line
     QVERIFY(band(9).any);
     QVERIFY(band(10).any);
     QVERIFY(!band(12).any);
     // A topic longer than the page is cut at its end: still one page.
     std::string longText;
-    for (int i = 0; i < 400; ++i) longText += "Line " + std::to_string(i) + " of a topic longer than one printed page.\n";
+    for (int i = 0; i < 400; ++i)
+      longText += "Line " + std::to_string(i) + " of a topic longer than one printed page.\n";
     skarvel::testing::WriteText(lab_->Options().programDir + "VORNHELP.HLP", longText);
     window_->RunCommand("OnHelp1");
     QCOMPARE(Help()->ListBox()->count(), 402);
