@@ -152,6 +152,12 @@ class TestHelpWindows : public QObject {
       QCOMPARE(box->item(3)->text(), QString(""));
       QCOMPARE(SelectedRow(box), 0);  // SelectedTopicIndex after loading
       QVERIFY(dlg->width() >= 230);
+      QCoreApplication::processEvents();
+      const QImage shot = dlg->grab().toImage();
+      const QPoint at = box->mapTo(dlg, QPoint(0, 0));
+      const QRect heading = box->visualItemRect(box->item(0));
+      QVERIFY(InkIn(shot, at.y() + heading.top(), at.y() + heading.bottom()).any);  // "-Getting Started-"
+      if (const char* dir = std::getenv("SKARVEL_SCREENSHOT_DIR")) shot.save(QString(dir) + "/help-topics.png");
       // A separator only beeps.
       box->setCurrentRow(3);
       dlg->Action("ReadPrintTopic1")->trigger();
