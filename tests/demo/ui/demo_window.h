@@ -42,7 +42,7 @@ inline void StartDemoWindow(const TempDir& root, const std::string& work, const 
                             const std::function<void(OptionsRecord&)>& options = {}) {
   QCOMPARE(demo::InstallSession(demo, work), 0);
   AstrmLabEnvironment env;
-  env.storage.programDir = root.MakeDir("program");
+  env.storage.programDir = skarvel::testing::MakeProgramDir(root);
   env.storage.currentDir = work;
   env.storage.perUserDir = root.Path() + "peruser/";
   env.storage.changeCurrentDirectory = false;
