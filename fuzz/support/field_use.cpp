@@ -1,0 +1,61 @@
+#include "support/field_use.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "astrometry/reference_field.h"
+#include "catalogs/gsc_field.h"
+#include "catalogs/gsc_regions.h"
+#include "support/scripted_platform.h"
+
+namespace skarvel::fuzz {
+
+FieldParameters FieldOfWindow(const SearchWindow& window) {
+  FieldParameters p;
+  p.window = window;
+  const double ra = std::isfinite(window.raMin) && std::isfinite(window.raMax) ? (window.raMin + window.raMax) / 2 : 0;
+  const double dec =
+      std::isfinite(window.decMin) && std::isfinite(window.decMax) ? (window.decMin + window.decMax) / 2 : 0;
+  p.centreRA = std::clamp(ra, 0.0, 23.999);
+  p.centreDec = std::clamp(dec, -89.9, 89.9);
+  const double height = std::isfinite(window.decMax - window.decMin) ? std::fabs(window.decMax - window.decMin) : 1;
+  p.size = static_cast<float>(std::clamp(height * 60 / 1.5, 1.0, 600.0));
+  p.limitMag = window.magLimit;
+  return p;
+}
+
+void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window, FieldCatalogReader* reader,
+              std::uint8_t colourChoice) {
+  OptionsRecord options;
+  testing::ScriptedPlatform ui;
+  GSCRgnsTblObj table(options, ui);
+  GSCFieldObj field(options, ui, table);
+  field.BeginField();
+  if (reader != nullptr) {
+    reader->Merge(field, stars);
+  } else {
+    for (const CatalogStar& s : stars) field.AddStar(s);
+  }
+  FieldRequest request;
+  request.params = FieldOfWindow(window);
+  request.colourChoice = colourChoice;
+  for (bool inverted : {false, true}) {
+    request.params.reverseEW = inverted;
+    request.params.reverseNS = inverted;
+    RenderRequest r;
+    r.params = &request.params;
+    r.geometry.clientWidth = 300;
+    r.geometry.clientHeight = 300;
+    r.geometry.width = 300;
+    r.geometry.height = 300;
+    r.faintestMag = field.FaintestMag();
+    r.inverted = inverted;
+    const RenderResult out = RenderFieldPicture(r, field.Stars());
+    (void)ReferenceFieldDataLines(options, request, field, out.zeroPoint);
+    (void)ReferenceFieldPrintLines(options, request, field, false, nullptr);
+  }
+  CatalogStar picked;
+  (void)field.NearestStar(150, 150, &picked);
+}
+
+}  // namespace skarvel::fuzz
