@@ -1,7 +1,7 @@
 // Writes the generated seeds of the fuzz corpora: small FITS images (16-bit
 // with scaling and the observation cards, 8-bit, 32-bit float, an IMAGE
 // extension after an empty primary), report data files in the three
-// layouts, SBIG files (plain, row-compressed, ST-4) and the star lists the
+// layouts, a user file, SBIG files (plain, row-compressed, ST-4) and the star lists the
 // zone-catalog harness writes its catalogs from. The other seeds are copies of test fixtures (see corpus/README.md).
 //
 // Usage: make_fuzz_seeds CORPUS_DIR
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "astrometry/report_file.h"
+#include "config/observer_files.h"
 #include "config/options.h"
 #include "foundations/date_time.h"
 #include "support/mini_fits.h"
@@ -124,6 +125,17 @@ int main(int argc, char** argv) {
   auto old = withVersion;
   old[0] = 1 | 4;  // before 1.0, merged
   Write(root + "report_data/before1.rpt", old);
+
+  // A user file (record files: first byte 0).
+  std::filesystem::create_directories(root + "record_files");
+  WriteUserFile(root + "user.tmp", UserRecord{"Ann Lee Smith", "Uni", "1 Road", "Town", "U.K.", "a@b.uk", "A. Smith", ""});
+  std::vector<std::uint8_t> user(1, 0);
+  {
+    std::ifstream in(root + "user.tmp", std::ios::binary);
+    user.insert(user.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::filesystem::remove(root + "user.tmp");
+  Write(root + "record_files/user", user);
 
   // SBIG: a first byte choosing the format (bit 0: ST-4) and the header time.
   std::filesystem::create_directories(root + "sbig");
