@@ -1,5 +1,6 @@
 // The zone-file catalogs UCAC2, UCAC3, UCAC-BSS, USNO-SA1.0 and USNO-SA2.0.
-// The input gives the catalog (first byte), the colour choice, a few stars
+// The input gives the catalog (first byte), the colour choice and the number
+// of stars (second byte: bits 0-1 and 2-6), the window's centre RA, the stars
 // that a well-formed catalog is written from (index, zone table, access texts
 // and zone files), then byte patches and cuts anywhere in those files; then
 // what the program does with a field read: the reader's merge into the field
@@ -59,11 +60,11 @@ void Patch(const std::string& dir, const std::uint8_t* data, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
   const int kind = data[0] % 5;
-  const auto colour = static_cast<std::uint8_t>(data[1] % 4);
+  const auto colour = static_cast<std::uint8_t>(data[1] & 3);
   // The window: centre RA from bytes 2-3 (over 24 h), a Dec band chosen by the
   // first star, 0.2 h by 1 degree, or through 0 h when the centre is near it.
   const double centreRA = U16(data + 2) * 24.0 / 65536.0;
-  const std::size_t count = std::min<std::size_t>((size - 4) / kStarBytes, 24);
+  const std::size_t count = std::min<std::size_t>((size - 4) / kStarBytes, (data[1] >> 2) & 31);
   std::vector<testing::ZoneStar> stars;
   double centreDec = 0;
   for (std::size_t i = 0; i < count; ++i) {

@@ -161,8 +161,8 @@ int main(int argc, char** argv) {
   st4.insert(st4.begin(), 1);
   Write(root + "sbig/image.st4", st4);
 
-  // Zone catalogs: catalog (0 UCAC2 .. 4 USNO-SA2.0), colour, centre RA (16
-  // bits), then stars of 8 bytes (RA offset, Dec (16 bits), magnitude x 10,
+  // Zone catalogs: catalog (0 UCAC2 .. 4 USNO-SA2.0), colour and star count
+  // (bits 0-1, 2-6), centre RA (16 bits), then stars of 8 bytes (RA offset, Dec (16 bits), magnitude x 10,
   // proper motions / 100 mas, observations, flags), then patches of 5 bytes.
   std::filesystem::create_directories(root + "zone_catalogs");
   const std::uint8_t stars[] = {
@@ -171,12 +171,23 @@ int main(int argc, char** argv) {
       0xE0, 0x00, 0x70, 0x96, 0x10, 0xF0, 0x05, 0x80,  // west, 0.1 degree south
   };
   for (std::uint8_t kind = 0; kind < 5; ++kind) {
-    std::vector<std::uint8_t> seed = {kind, 1, 0x00, 0x40};  // centre 6 h
+    std::vector<std::uint8_t> seed = {kind, 1 | 3 << 2, 0x00, 0x40};  // three stars, centre 6 h
     seed.insert(seed.end(), std::begin(stars), std::end(stars));
     Write(root + "zone_catalogs/kind" + std::to_string(kind), seed);
   }
-  std::vector<std::uint8_t> wrap = {0, 2, 0xF0, 0xFF};  // centre 23.99 h: the window through 0 h
+  std::vector<std::uint8_t> wrap = {0, 2 | 3 << 2, 0xF0, 0xFF};  // centre 23.99 h: the window through 0 h
   wrap.insert(wrap.end(), std::begin(stars), std::end(stars));
   Write(root + "zone_catalogs/wrap", wrap);
+  // Every catalog with its files patched: bytes set in the first files (the
+  // index first in name order), one file cut short.
+  const std::uint8_t patches[] = {0x00, 0x10, 0x00, 0x00, 0xFF, 0x00, 0x11, 0x01, 0x00, 0x7F,
+                                  0x01, 0x05, 0x00, 0x00, 0x80, 0x02, 0x20, 0x00, 0x00, 0x39,
+                                  0x81, 0x20, 0x00, 0x00, 0x00};
+  for (std::uint8_t kind = 0; kind < 5; ++kind) {
+    std::vector<std::uint8_t> seed = {kind, 3 << 2, 0x00, 0x40};
+    seed.insert(seed.end(), std::begin(stars), std::end(stars));
+    seed.insert(seed.end(), std::begin(patches), std::end(patches));
+    Write(root + "zone_catalogs/patched" + std::to_string(kind), seed);
+  }
   return 0;
 }
