@@ -2,7 +2,7 @@
 // with scaling and the observation cards, 8-bit, 32-bit float, an IMAGE
 // extension after an empty primary), report data files in the three
 // layouts, a user file, SBIG files (plain, row-compressed, ST-4) and the star lists the
-// zone-catalog harness writes its catalogs from. The other seeds are copies of test fixtures (see corpus/README.md).
+// zone-catalog harness writes its catalogs from. The other seeds are copies of test fixtures (see make_corpus.sh).
 //
 // Usage: make_fuzz_seeds CORPUS_DIR
 #include <cstdio>

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "astrometry/info_list.h"
 #include "astrometry/report_file.h"
 #include "catalogs/gsc_convert.h"
 #include "config/observer_files.h"
@@ -181,6 +182,51 @@ TEST(MountedSaves, AFullDiskKeepsThePreviousFilesAndSaysSo) {
   EXPECT_EQ(ReadAll(mount / "SAVORBS.DAT"), orbitsBefore);
   EXPECT_EQ(ReadAll(mount / "5340.BIN"), regionBefore);
   EXPECT_EQ(FilesIn(mount.Path()), (std::vector<std::string>{"5340.BIN", "BALLAST", "SAVORBS.DAT"}));
+}
+
+// The text exports (ephemeris, report, ADES and header texts all save through
+// the text list's "Save as text"): refused in a read-only folder and on a
+// full disk with the general error report, the previous text kept.
+class NoDialogs : public ListDialogs {
+ public:
+  SearchStart AskSearch(const std::string&, SearchDialogState&) override { return SearchStart::Cancelled; }
+  std::optional<std::string> AskEditLine(const std::string&) override { return std::nullopt; }
+};
+
+TEST(MountedSaves, TextExportsKeepThePreviousTextAndSaySo) {
+  for (const bool readOnly : {true, false}) {
+    PrivateMount mount(2 * kPage);
+    if (!mount.Ok()) GTEST_SKIP() << "no private tmpfs on this machine (" << mount.Why() << ")";
+    ScriptedPlatform ui;
+    NoDialogs dialogs;
+    SearchDialogState search;
+    ListCommandContext context{ui, dialogs, search, mount.Path()};
+    InfoList list("Ephemeris");
+    list.SetLines({"  2026 12 09  01 02 03", "last line"});
+    ui.SaveAsNext(mount / "EPHEM.TXT");
+    ASSERT_TRUE(list.Run("AsDisplayed1", context));
+    const auto before = ReadAll(mount / "EPHEM.TXT");
+    ASSERT_EQ(before.size(), 33u);
+    if (readOnly) {
+      ASSERT_TRUE(mount.MakeReadOnly());
+    } else {
+      WriteAll(mount / "BALLAST", std::vector<std::uint8_t>(kPage, 0));  // the second page: nothing left
+    }
+    ui.ClearRecords();
+    list.SetLines(std::vector<std::string>(200, "a line of the next ephemeris"));
+    ui.SaveAsNext(mount / "EPHEM.TXT");
+    ui.AnswerNext(platform::Answer::Yes);  // replace the existing file
+    list.Run("AsDisplayed1", context);
+    ASSERT_EQ(ui.Messages().size(), 2u) << readOnly;
+    EXPECT_EQ(ui.Messages()[0].caption, "Replace Existing File?");
+    const int code = readOnly ? io_code::kAccessDenied : io_code::kDiskFull;
+    EXPECT_EQ(ui.Messages()[1].text,
+              FailureText(readOnly ? "File Access Denied!" : "Disk Full!", mount / "EPHEM.TXT", code));
+    EXPECT_EQ(ui.Messages()[1].caption, "Skarvel");
+    EXPECT_EQ(ReadAll(mount / "EPHEM.TXT"), before);
+    EXPECT_EQ(FilesIn(mount.Path()), readOnly ? std::vector<std::string>{"EPHEM.TXT"}
+                                              : (std::vector<std::string>{"BALLAST", "EPHEM.TXT"}));
+  }
 }
 
 }  // namespace
