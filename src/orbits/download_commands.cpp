@@ -34,14 +34,15 @@ bool DownloadMPC(platform::Platform& ui, const OptionsRecord& options) {
   return Download(ui, options, "Help on MPC Download", options.mpcOrbURL);
 }
 
-void HelpOnDownload(platform::Platform& ui, std::string_view topic,
+bool HelpOnDownload(platform::Platform& ui, std::string_view topic,
                     const std::function<bool(const std::string&)>& showTopic) {
   const std::string title(topic);
-  if (showTopic && showTopic(title)) return;
+  if (showTopic) return showTopic(title);
   platform::Tell(ui,
                  "Cannot find Help topic \"" + title + "\"." + "\r\n\r\n" +
                      "Select \"Help\"->\"Topics\" and search for related items.",
                  "Help Topic Not Found", Icon::Question);
+  return false;
 }
 
 }  // namespace skarvel

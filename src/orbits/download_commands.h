@@ -27,11 +27,12 @@ inline constexpr std::string_view kLowellDownloadTopic = "Download the Lowell Da
 inline constexpr std::string_view kMpcDownloadTopic = "Download the MPC Database";
 inline constexpr std::string_view kCometDownloadTopic = "Download the MPC Comet File";
 
-/// Shows the help topic titled `topic` through `showTopic` (true when the
-/// topic list has it); otherwise "Cannot find Help topic \"<topic>\"." ...
-/// captioned "Help Topic Not Found" (question icon). An absent `showTopic`
-/// (no help system) finds no topic.
-void HelpOnDownload(platform::Platform& ui, std::string_view topic,
+/// Shows the help topic titled `topic` through `showTopic`, the help
+/// system's ShowTopicByTitle, which tells the person itself when the topic
+/// list has no such topic. Without a help system (`showTopic` absent):
+/// "Cannot find Help topic \"<topic>\"." ... captioned "Help Topic Not Found"
+/// (question icon). @return true when the topic was shown.
+bool HelpOnDownload(platform::Platform& ui, std::string_view topic,
                     const std::function<bool(const std::string&)>& showTopic);
 
 }  // namespace skarvel

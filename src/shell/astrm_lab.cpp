@@ -24,7 +24,8 @@ AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandA
 }
 
 AstrmLab::AstrmLab(platform::Platform& ui, AstrmLabEnvironment env)
-    : ui_(ui), env_(std::move(env)), orbits_(std::make_unique<OrbitSession>(*this)),
+    : ui_(ui), env_(std::move(env)), help_(std::make_unique<HelpSystem>(ui)),
+      orbits_(std::make_unique<OrbitSession>(*this)),
       motion_(std::make_unique<MotionSession>(*this)) {
   DefineCommands();
 }
@@ -84,6 +85,9 @@ void AstrmLab::DefineCommands() {
   };
   commands_["ViewAdjust1"] = [this] { ViewImages(); };
   commands_["Blink1"] = [this] { Blink(); };
+  commands_["OnHelp1"] = [this] { help_->OnHelp(); };
+  commands_["Topics1"] = [this] { help_->Topics(); };
+  commands_["User1"] = [this] { help_->UserHelp(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -183,6 +187,9 @@ void AstrmLab::UpdateHelpCommands() {
   menus_.SetEnabled("OnHelp1", !options_.helpFile.empty());
   menus_.SetEnabled("Topics1", !options_.toolHelpList.empty());
   menus_.SetEnabled("User1", !options_.userHelpFile.empty());
+  help_->SetProgramDir(options_.programDir);
+  help_->SetHelpFiles(options_.helpFile, options_.userHelpFile);
+  if (!options_.toolHelpList.empty()) help_->LoadList(options_.programDir + options_.toolHelpList);
 }
 
 bool AstrmLab::Available(const std::string& name) const {

@@ -33,6 +33,7 @@
 #include "images/graphics_file.h"
 #include "platform/platform.h"
 #include "shell/command_line.h"
+#include "shell/help_system.h"
 #include "shell/menu_model.h"
 #include "shell/orbit_session.h"
 
@@ -280,6 +281,8 @@ class AstrmLab {
   AstromObsObj* Report() { return report_.get(); }
   /// The orbit side: current elements, ephemeris, field search, chart.
   OrbitSession& Orbits() { return *orbits_; }
+  /// The help system: topic list, help window and topic list dialog (shell/help_system.h).
+  HelpSystem& Help() { return *help_; }
   /// "Use &Mean Motion..." and "Compute &Baseline..." (shell/motion_session.h).
   MotionSession& Motion() { return *motion_; }
   const LoginRecord& Login() const { return login_; }
@@ -336,6 +339,8 @@ class AstrmLab {
   void Repaint();
   void SaveIntoDataDir();            // the first question of Save updates
   void SaveAsDefaultsForAllUsers();  // the second, while an all-users save is pending
+  /// The help commands follow the help file options; with a topic list
+  /// option the list ProgramDir + ToolHelpList is read again.
   void UpdateHelpCommands();
   void OpenWebPage(const std::string& url);
   void NoteImageDirectory(const std::string& chosenFile);
@@ -373,6 +378,7 @@ class AstrmLab {
   int screenMode_ = kLogoScreen;
   bool closed_ = false;
   std::map<std::string, std::function<void()>> commands_;
+  std::unique_ptr<HelpSystem> help_;
   std::unique_ptr<OrbitSession> orbits_;
   std::unique_ptr<MotionSession> motion_;
 };

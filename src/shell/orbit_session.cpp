@@ -66,10 +66,12 @@ void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& com
   commands["OrbitStatistics1"] = [this] { OrbitStatistics(); };
   commands["Lowell1"] = [this] { DownloadLowell(lab_.Ui(), lab_.Options()); };
   commands["MPC1"] = [this] { DownloadMPC(lab_.Ui(), lab_.Options()); };
-  commands["HelponLowelldownload1"] = [this] { HelpOnDownload(lab_.Ui(), kLowellDownloadTopic, views_.showHelpTopic); };
-  commands["HelponMPCdownload1"] = [this] { HelpOnDownload(lab_.Ui(), kMpcDownloadTopic, views_.showHelpTopic); };
-  commands["HelponCometFileDownload1"] = [this] {
-    HelpOnDownload(lab_.Ui(), kCometDownloadTopic, views_.showHelpTopic);
+  // The download help goes through the help system's topic list.
+  const auto showTopic = [this](const std::string& title) { return lab_.Help().ShowTopicByTitle(title); };
+  commands["HelponLowelldownload1"] = [this, showTopic] { HelpOnDownload(lab_.Ui(), kLowellDownloadTopic, showTopic); };
+  commands["HelponMPCdownload1"] = [this, showTopic] { HelpOnDownload(lab_.Ui(), kMpcDownloadTopic, showTopic); };
+  commands["HelponCometFileDownload1"] = [this, showTopic] {
+    HelpOnDownload(lab_.Ui(), kCometDownloadTopic, showTopic);
   };
 }
 

@@ -85,8 +85,6 @@ struct OrbitViews {
   std::function<void(RecordChoiceList&)> runList;
   /// The "MPC Asteroid Database Orbit Statistics" window: show (redrawn).
   std::function<void()> showStatistics;
-  /// Shows the help topic of that title; false when the topic list has none (absent: no help system).
-  std::function<bool(const std::string&)> showHelpTopic;
 };
 
 class OrbitSession {

@@ -29,7 +29,7 @@ class DemoLab : public ::testing::Test {
   std::unique_ptr<AstrmLab> Start() {
     EXPECT_EQ(demo::InstallSession(demo, work), 0);
     AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root);
     env.storage.currentDir = work;
     env.storage.perUserDir = root / "peruser/VORN/Toolkit/";
     env.storage.changeCurrentDirectory = false;

@@ -23,7 +23,7 @@ std::string MpcorbText() {
 class ConvertCommandTest : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
+  std::string programDir = skarvel::testing::MakeProgramDir(root);
   std::string dataDir = root.MakeDir("work");
   ScriptedPlatform ui;
 

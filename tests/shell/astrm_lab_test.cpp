@@ -22,7 +22,7 @@ using testing::TempDir;
 class AstrmLabTest : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
+  std::string programDir = skarvel::testing::MakeProgramDir(root);
   std::string dataDir = root.MakeDir("work");
   ScriptedPlatform ui;
   double now = *EncodeDateTime(2026, 12, 9, 21, 0, 0.0L);

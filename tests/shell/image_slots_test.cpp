@@ -19,7 +19,7 @@ using testing::TempDir;
 class ImageSlotsTest : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
+  std::string programDir = skarvel::testing::MakeProgramDir(root);
   std::string dataDir = root.MakeDir("work");
   std::string nightDir = root.MakeDir("night");
   ScriptedPlatform ui;

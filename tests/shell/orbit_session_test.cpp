@@ -36,7 +36,7 @@ const skarvel::EphemerisRecord& Rec(skarvel::RecordList<skarvel::EphemerisRecord
 class OrbitCommands : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
+  std::string programDir = skarvel::testing::MakeProgramDir(root);
   std::string dataDir = root.MakeDir("work");
   std::string lowellDir = root.MakeDir("lowell");
   std::string mpcDir = root.MakeDir("mpc");

@@ -51,7 +51,7 @@ ReferenceStar Target(long double ra, long double dec) {
 class ReportCommandsTest : public ::testing::Test {
  protected:
   TempDir root;
-  std::string programDir = root.MakeDir("program");
+  std::string programDir = skarvel::testing::MakeProgramDir(root);
   std::string dataDir = root.MakeDir("work");
   std::string reports = root.MakeDir("reports");
   ScriptedPlatform ui;

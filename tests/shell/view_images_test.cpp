@@ -25,7 +25,7 @@ class ViewImagesTest : public ::testing::Test {
 
   void SetUp() override {
     AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root);
     env.storage.currentDir = root.MakeDir("work");
     env.storage.perUserDir = root / "peruser/";
     env.storage.changeCurrentDirectory = false;

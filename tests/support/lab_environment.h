@@ -12,7 +12,7 @@ namespace skarvel::testing {
 /// "peruser/" (not created), the evening of 2026-12-09 22:00 as the clock.
 inline AstrmLabEnvironment LabEnvironment(TempDir& root) {
   AstrmLabEnvironment env;
-  env.storage.programDir = root.MakeDir("program");
+  env.storage.programDir = skarvel::testing::MakeProgramDir(root);
   env.storage.currentDir = root.MakeDir("work");
   env.storage.perUserDir = root.Path() + "peruser/";
   env.storage.changeCurrentDirectory = false;

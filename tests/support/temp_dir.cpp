@@ -48,4 +48,10 @@ void WriteText(const std::string& path, const std::string& text) {
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
+std::string MakeProgramDir(const TempDir& root) {
+  const std::string dir = root.MakeDir("program");
+  WriteText(dir + "TOOLSHLP.LST", "\"Help\" \"begin\"\r\n\"On Help\" \"VORNHELP.HLP\"\r\n\"\" \"end\"\r\n");
+  return dir;
+}
+
 }  // namespace skarvel::testing

@@ -25,6 +25,11 @@ class TempDir {
   std::string path_;
 };
 
+/// Creates "program/" in `root` as an installed program folder holding a help
+/// topic list "TOOLSHLP.LST" of one topic, so that a main window started on it
+/// reads its list without a message. Returns the folder with a trailing separator.
+std::string MakeProgramDir(const TempDir& root);
+
 /// Whole-file helpers for tests (they fail the test on an I/O error).
 std::vector<std::uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes);

@@ -30,6 +30,7 @@ bool TAstrmLab::ObsParamsDialog(ObsParams& record, const std::string& mode, bool
   OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
   OrbitFilesLookup lookup(files);
   TObsParamsDlg dialog(record, mode, checkOnOk, settings, lab_.verifiedIds, lookup, lab_.Ui(), this);
+  dialog.SetHelp([this](const std::string&) { lab_.Help().ObsParamsHelp(); });
   return dialog.exec() == QDialog::Accepted;
 }
 

@@ -53,6 +53,7 @@ void ReportViews::Install(AstrmLabViews& views) {
     settings.autoVerifyID = o.autoVerifyID;
     settings.currentYear = DecodeDate(CurrentDateTimeValue()).year;
     TObsParamsDlg dialog(params, "Edit Parameters", true, settings, lab_.verifiedIds, lookup, lab_.Ui(), window_.get());
+    dialog.SetHelp([this](const std::string&) { lab_.Help().ObsParamsHelp(); });
     return dialog.exec() == QDialog::Accepted;
   };
   views.reportChart = [this] {

@@ -14,12 +14,15 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "foundations/date_time.h"
 #include "platform/ui/qt_platform.h"
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/report_views.h"
 #include "shell/ui/screen_pictures.h"
 #include "images/ui/t_blink_form1.h"
 #include "images/ui/t_image_form1.h"
+#include "shell/ui/t_help_lst_dlg.h"
+#include "shell/ui/t_help_win.h"
 #include "shell/ui/t_image_file_type_dlg.h"
 #include "shell/ui/t_image_select_dlg.h"
 #include "shell/ui/motion_windows.h"
@@ -149,10 +152,31 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   lab_.Orbits().Views().discardReferenceWindow = [this] {
     if (measurement_ == nullptr || !measurement_->Active()) referenceWindow_.reset();
   };
+  MakeHelpWindows();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TAstrmLab::~TAstrmLab() = default;
+
+void TAstrmLab::MakeHelpWindows() {
+  helpListDlg_ = std::make_unique<THelpLstDlg>(lab_.Ui(), search_, this);
+  helpWin_ = std::make_unique<THelpWin>(lab_.Help(), lab_.Ui(), this);
+  helpWin_->SetPrintSettings([this] {
+    HelpPrintSettings s;
+    s.now = CurrentDateTimeValue();
+    s.labTable = lab_.Options().labTable;
+    s.login = lab_.Login();
+    return s;
+  });
+  HelpViews views;
+  views.showWindow = [this] { helpWin_->Present(); };
+  views.hideWindow = [this] { helpWin_->hide(); };
+  views.runTopicList = [this](HelpListDialogLogic& logic) { return helpListDlg_->Run(logic); };
+  views.windowMetrics = helpWin_->Metrics();
+  views.listMetrics = helpListDlg_->Metrics();
+  lab_.Help().SetViews(std::move(views));
+  lab_.Help().SetSearchState(&search_);
+}
 
 void TAstrmLab::SetImageWindowViews(AstrmLabViews& views) {
   views.imageLoaded = [this](int slot) {

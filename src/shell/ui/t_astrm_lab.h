@@ -29,6 +29,8 @@ namespace skarvel::ui {
 class MotionWindows;
 class OrbitWindows;
 class TBlinkForm1;
+class THelpLstDlg;
+class THelpWin;
 class TGSCForm1;
 class TAstrmLab;
 class TImageForm1;
@@ -91,6 +93,9 @@ class TAstrmLab : public QMainWindow {
   TImageForm1* ImageWindow(int slot) const { return imageWindows_[static_cast<std::size_t>(slot)].get(); }
   /// The measurement running (or last run), or null.
   TMeasurement* Measurement() const { return measurement_.get(); }
+  /// The help text window and the topic list dialog (made with the window).
+  THelpWin* HelpWindow() const { return helpWin_.get(); }
+  THelpLstDlg* HelpListDialog() const { return helpListDlg_.get(); }
   /// The blink window, or null before the first "&Blink...".
   TBlinkForm1* BlinkWindow() const { return blink_.get(); }
 
@@ -119,6 +124,8 @@ class TAstrmLab : public QMainWindow {
   void SetImageWindowViews(AstrmLabViews& views);
   void SetBlinkViews(AstrmLabViews& views);
   void SetMeasurementViews(AstrmLabViews& views);
+  /// The help window and the topic list dialog, handed to the help system.
+  void MakeHelpWindows();
   void AddMeasurementHost(ImageWindowHost& host);
   bool ObsParamsDialog(ObsParams& record, const std::string& mode, bool checkOnOk);
   bool FieldParametersDialog(FieldRequest& request, int slot);
@@ -153,6 +160,8 @@ class TAstrmLab : public QMainWindow {
   long double fieldTime_ = 0;
   bool fieldCatalogMissing_ = false;
   std::unique_ptr<ReportViews> reportViews_;
+  std::unique_ptr<THelpLstDlg> helpListDlg_;
+  std::unique_ptr<THelpWin> helpWin_;
 };
 
 }  // namespace skarvel::ui

@@ -77,7 +77,7 @@ class TestRecordDialogs : public QObject {
     TempDir root;
     ScriptedPlatform ui;
     AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root);
     env.storage.currentDir = root.MakeDir("work");
     env.storage.perUserDir = root.Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

@@ -77,7 +77,7 @@ class TestDemoBlink : public QObject {
     QCOMPARE(skarvel::demo::InstallSession(demo, work), 0);
     ScriptedPlatform ui;
     skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root);
     env.storage.currentDir = work;
     env.storage.perUserDir = root.Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

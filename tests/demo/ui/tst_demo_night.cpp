@@ -84,7 +84,7 @@ class TestDemoNight : public QObject {
   void Start() {
     QCOMPARE(skarvel::demo::InstallSession(demo_, work_), 0);
     skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root_.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root_);
     env.storage.currentDir = work_;
     env.storage.perUserDir = root_.Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

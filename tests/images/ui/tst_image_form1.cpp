@@ -394,7 +394,7 @@ class TestImageForm1 : public QObject {
     TempDir root;
     ScriptedPlatform ui;
     skarvel::AstrmLabEnvironment env;
-    env.storage.programDir = root.MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(root);
     env.storage.currentDir = root.MakeDir("work");
     env.storage.perUserDir = root.Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

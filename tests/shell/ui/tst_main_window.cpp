@@ -115,7 +115,7 @@ class TestMainWindow : public QObject {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
     AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(*root_);
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;
@@ -272,7 +272,7 @@ class TestMainWindow : public QObject {
     std::filesystem::create_directories(night);
     auto ui = std::make_unique<QtFileDialogs>();
     AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(*root_);
     env.storage.currentDir = home;
     env.storage.perUserDir = root_->Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

@@ -93,7 +93,7 @@ class TestMotionWindows : public QObject {
     root_ = std::make_unique<TempDir>();
     ui_ = std::make_unique<ScriptedPlatform>();
     AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(*root_);
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

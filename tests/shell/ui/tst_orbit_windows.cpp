@@ -105,7 +105,7 @@ class TestOrbitWindows : public QObject {
                                           skarvel::testing::BodySeenAt("Away", kJD, 200, 20),
                                           skarvel::testing::BodySeenAt("Bright", kJD, 150, 20, 1.5L, 10)});
     AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(*root_);
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;

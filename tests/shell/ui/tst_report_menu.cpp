@@ -116,7 +116,7 @@ class TestReportMenu : public QObject {
     root_ = std::make_unique<TempDir>();
     ui_ = std::move(ui);
     AstrmLabEnvironment env;
-    env.storage.programDir = root_->MakeDir("program");
+    env.storage.programDir = skarvel::testing::MakeProgramDir(*root_);
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
     env.storage.changeCurrentDirectory = false;
