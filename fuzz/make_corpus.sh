@@ -9,7 +9,7 @@ corpus="$root/fuzz/corpus"
 data="$root/tests/data"
 demo="$root/data/demo"
 rm -rf "$corpus"
-mkdir -p "$corpus"/{fits,orbit_lines,cmo,report_data,options,record_files,gsc,sbig,online_answer,find_orb,saved_orbits,zone_catalogs}
+mkdir -p "$corpus"/{fits,orbit_lines,cmo,report_data,options,record_files,gsc,sbig,online_answer,find_orb,saved_orbits,zone_catalogs,help}
 
 # Orbit lines: a first byte choosing the parser (0 MPCORB, 1 astorb, 2 COMET.DAT), then lines.
 { printf '\0'; head -n 4 "$data/orbits/MPCORB_format_NEA_excerpt.txt"; } > "$corpus/orbit_lines/mpcorb"
@@ -42,6 +42,9 @@ awk -v out="$corpus/find_orb/block" '/^Orbital elements:/{n++} {print > (out n)}
 awk -v out="$corpus/find_orb/sigma" '/^Orbital elements:/{n++} {print > (out n)}' "$data/orbits/findorb/findorb_elements_sigma_format_examples.txt"
 # Saved orbits: the first 156 bytes of the demo's first three converted records.
 for i in 0 1 2; do dd if="$demo/orbits/MPCORB.CMO" bs=1 skip=$((i * 162)) count=156 status=none; done > "$corpus/saved_orbits/demo3"
+# Help: a first byte choosing the file (even: the topic list, odd: a help text file).
+{ printf '\0'; cat "$data/help/TOOLSHLP.LST"; } > "$corpus/help/list"
+for f in images single short download; do { printf '\1'; cat "$data/help/$f.hlp"; } > "$corpus/help/$f"; done
 # Generated seeds.
 cmake --build "$build" --target make_fuzz_seeds >/dev/null
 "$build/fuzz/make_fuzz_seeds" "$corpus"
