@@ -1,9 +1,11 @@
 // The Guide Star Catalog: the regions table (its rows, or the whole FITS
 // table file), and region records in the CD-ROM (ASCII) and the converted
-// (binary) forms; the first byte chooses. Then what the program does next:
-// the regions a field window overlaps, and for region records the merge of
-// the plate entries and the reference field.
+// (binary) forms, alone or as a whole region file read by the field load;
+// the first byte chooses. Then what the program does next: the regions a
+// field window overlaps, and for region records the merge of the plate
+// entries and the reference field.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,7 @@ void FindRegions(GSCRgnsTblObj& table) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const int kind = data[0] % 4;
+  const int kind = data[0] % 6;
   ++data;
   --size;
   OptionsRecord options;
@@ -49,9 +51,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (table.Loaded()) FindRegions(table);
     return 0;
   }
+  std::vector<CatalogStar> stars;
+  if (kind >= 4) {  // region 5340 (zone S0730) as a CD-ROM or a converted file
+    const std::string root = fuzz::WorkDir() + "gsc/";
+    std::filesystem::create_directories(root + "GSC/S0730");
+    fuzz::WriteInput(kind == 4 ? "gsc/GSC/S0730/5340.GSC" : "gsc/GSC/S0730/5340.BIN", data, size);
+    options.vornFormatGSC = kind == 5;
+    options.gscPath1 = options.gscPath2 = root;
+    GSCFieldObj field(options, ui, table);
+    field.BeginField();
+    field.SetVolumePaths(root, root);
+    RegionList one;
+    one.count = 1;
+    one.regions[0] = 5340;
+    const SearchWindow all{0, 24, -90, 90, 30.0f};
+    field.LoadGSCField(all, one);
+    for (std::int32_t i = 0; i < static_cast<std::int32_t>(field.Stars().Size()) && i < 512; ++i)
+      stars.push_back(*field.Stars().GetAt(i));
+    std::filesystem::remove(root + (kind == 4 ? "GSC/S0730/5340.GSC" : "GSC/S0730/5340.BIN"));
+    if (stars.empty()) return 0;
+    const double ra = static_cast<double>(stars.front().ra), dec = static_cast<double>(stars.front().dec);
+    fuzz::UseField(stars, SearchWindow{ra - 0.05, ra + 0.05, dec - 0.5, dec + 0.5, 20.0f});
+    return 0;
+  }
   GSCFieldObj field(options, ui, table);
   field.BeginField();
-  std::vector<CatalogStar> stars;
   if (kind == 1) {
     for (std::size_t at = 0; at + kGSCRecordBytes <= size && at < 512 * kGSCRecordBytes; at += kGSCRecordBytes) {
       CatalogStar star;

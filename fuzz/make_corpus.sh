@@ -23,10 +23,13 @@ cp "$demo/ASTROPTS.INI" "$corpus/options/demo"
 { printf '\1'; cat "$demo/ASTCAMS.DAT"; } > "$corpus/record_files/cameras"
 { printf '\2'; cat "$demo/ASTSITES.DAT"; } > "$corpus/record_files/sites"
 { printf '\3'; head -n 40 "$data/config/SCPCODES.DAT"; } > "$corpus/record_files/scopecodes"
-# GSC: a first byte choosing the form (0 regions table rows, 1 CD-ROM records, 2 converted records).
+# GSC: a first byte choosing the form (0 regions table rows, 1 CD-ROM records, 2 converted records,
+# 3 the regions table file, 4 a CD-ROM region file, 5 a converted region file).
 { printf '\0'; head -c 3000 "$data/catalogs/gsc/vol1/TABLES/REGIONS.TBL"; } > "$corpus/gsc/regions"
 { printf '\1'; dd if="$data/catalogs/gsc/vol2/GSC/S0730/5340.GSC" bs=1 skip=8640 count=900 status=none; } > "$corpus/gsc/cdrom"
 { printf '\2'; cat "$data/catalogs/gsc_vorn/GSC/S0000/4812.BIN"; } > "$corpus/gsc/converted"
+{ printf '\4'; cat "$data/catalogs/gsc/vol2/GSC/S0730/5340.GSC"; } > "$corpus/gsc/cdrom_file"
+{ printf '\5'; cat "$data/catalogs/gsc_vorn/GSC/S0000/4812.BIN"; } > "$corpus/gsc/converted_file"
 { printf '\3'; head -c 9000 "$data/catalogs/gsc/vol1/TABLES/REGIONS.TBL"; } > "$corpus/gsc/table"
 # On-line answers: a first byte choosing the format (bit 0: VizieR), catalog and colour.
 { printf '\x07'; cat "$data/catalogs/online/gaia_dr3_field.tsv"; } > "$corpus/online_answer/vizier_gaia"
