@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "astrometry/plate_solution.h"
 #include "astrometry/reference_field.h"
+#include "astrometry/reference_star.h"
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
 #include "support/scripted_platform.h"
@@ -56,6 +58,32 @@ void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
   }
   CatalogStar picked;
   (void)field.NearestStar(150, 150, &picked);
+
+  // The plate solution of the stars as references measured where the field
+  // picture put them, in each of the three models.
+  std::vector<ReferenceStar> refs;
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(field.Stars().Size()) && refs.size() < 24; ++i) {
+    const CatalogStar& s = *field.Stars().GetAt(i);
+    ReferenceStar r;
+    r.imageX = s.fieldX;
+    r.imageY = s.fieldY;
+    r.catRA = s.ra;
+    r.catDec = s.dec;
+    r.catMag = s.mag;
+    r.usePos = r.measured = true;
+    refs.push_back(r);
+  }
+  for (std::uint8_t type = 0; type < 3; ++type) {
+    PlateSolnObj plate;
+    plate.StartSolution(request.params.centreRA, request.params.centreDec);
+    for (const ReferenceStar& r : refs) plate.AddPair(r);
+    if (!plate.SolvePlate(type)) continue;
+    for (ReferenceStar& r : refs) plate.ApplySolution(r, type);
+    (void)plate.ErrorEstimates(type);
+    (void)plate.PlateConstants(type);
+    long double ra = 0, dec = 0;
+    plate.ToSky(plate.Evaluate(150, 150, type), ra, dec);
+  }
 }
 
 }  // namespace skarvel::fuzz

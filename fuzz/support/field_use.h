@@ -1,6 +1,7 @@
 // The second stage every catalog harness shares: the stars a reader gave go
 // into the field list the way the load sequence puts them there, then the
-// reference field is drawn and listed as its window does.
+// reference field is drawn and listed as its window does, and the plate
+// solution is made from them.
 #pragma once
 
 #include <vector>
@@ -18,7 +19,8 @@ FieldParameters FieldOfWindow(const SearchWindow& window);
 /// Merges `stars` into a fresh field list (through `reader`'s Merge when
 /// given, else one AddStar each), then renders the reference field picture
 /// (plain and inverted, mirrored), lists its data lines and picks the star
-/// nearest the centre.
+/// nearest the centre; then solves the plate in each model with the stars as
+/// references measured at their picture positions.
 void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
               FieldCatalogReader* reader = nullptr, std::uint8_t colourChoice = 1);
 
