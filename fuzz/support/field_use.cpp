@@ -46,10 +46,12 @@ void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
     request.params.reverseNS = inverted;
     RenderRequest r;
     r.params = &request.params;
-    r.geometry.clientWidth = 300;
-    r.geometry.clientHeight = 300;
-    r.geometry.width = 300;
-    r.geometry.height = 300;
+    // A small picture: the projection, star images and clipping are the
+    // same at any size, and filling fewer pixels leaves time for more inputs.
+    r.geometry.clientWidth = 64;
+    r.geometry.clientHeight = 48;
+    r.geometry.width = 64;
+    r.geometry.height = 48;
     r.faintestMag = field.FaintestMag();
     r.inverted = inverted;
     const RenderResult out = RenderFieldPicture(r, field.Stars());
@@ -57,7 +59,7 @@ void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
     (void)ReferenceFieldPrintLines(options, request, field, false, nullptr);
   }
   CatalogStar picked;
-  (void)field.NearestStar(150, 150, &picked);
+  (void)field.NearestStar(32, 24, &picked);
 
   // The plate solution of the stars as references measured where the field
   // picture put them, in each of the three models.
@@ -82,7 +84,7 @@ void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
     (void)plate.ErrorEstimates(type);
     (void)plate.PlateConstants(type);
     long double ra = 0, dec = 0;
-    plate.ToSky(plate.Evaluate(150, 150, type), ra, dec);
+    plate.ToSky(plate.Evaluate(32, 24, type), ra, dec);
   }
 }
 

@@ -13,12 +13,12 @@
 namespace skarvel::fuzz {
 
 /// Field parameters centred on `window` (its RA and Dec middle, a side of the
-/// window's height, 300 x 300 picture units).
+/// window's height).
 FieldParameters FieldOfWindow(const SearchWindow& window);
 
 /// Merges `stars` into a fresh field list (through `reader`'s Merge when
 /// given, else one AddStar each), then renders the reference field picture
-/// (plain and inverted, mirrored), lists its data lines and picks the star
+/// (64 x 48, plain and inverted, mirrored), lists its data lines and picks the star
 /// nearest the centre; then solves the plate in each model with the stars as
 /// references measured at their picture positions.
 void UseField(const std::vector<CatalogStar>& stars, const SearchWindow& window,
