@@ -32,7 +32,9 @@ std::string Cut(std::string text, std::size_t max) {
 
 }  // namespace
 
-bool HelpTopicEntry::IsHeading() const { return LowerLatin1(fileName) == "begin"; }
+bool HelpTopicEntry::IsHeading() const {
+  return LowerLatin1(fileName) == "begin";
+}
 
 const HelpTopicEntry* HelpList::At(int index) {
   const HelpTopicEntry* entry = entries.GetAt(index);

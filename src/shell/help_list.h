@@ -55,11 +55,11 @@ struct HelpTopicEntry {
 
 /// The topic list held by the main window.
 struct HelpList {
-  RecordList<HelpTopicEntry> entries;  ///< in file order
-  bool loaded = false;                 ///< the list file was read to its end
-  std::uint16_t resultCode = 2;        ///< 2 when made; named in the failure message
-  std::int16_t lastFetchedIndex = 0;   ///< the entry last fetched by index
-  std::int16_t selectedTopicIndex = 0; ///< the list dialog's remembered selection
+  RecordList<HelpTopicEntry> entries;   ///< in file order
+  bool loaded = false;                  ///< the list file was read to its end
+  std::uint16_t resultCode = 2;         ///< 2 when made; named in the failure message
+  std::int16_t lastFetchedIndex = 0;    ///< the entry last fetched by index
+  std::int16_t selectedTopicIndex = 0;  ///< the list dialog's remembered selection
 
   std::size_t Size() const { return entries.Size(); }
   /// The entry at `index`, or null outside the list.
@@ -97,7 +97,7 @@ int FindTopicIndex(HelpList& list, std::string_view text, int start, bool caseDe
 /// Pixel measures of a window's font, handed in by the window that draws.
 struct TextMetrics {
   std::function<int(const std::string&)> textWidth;  ///< pixels of one line
-  int lineHeight = 16;                                ///< pixels of the tallest line
+  int lineHeight = 16;                               ///< pixels of the tallest line
   int screenWidth = 1280;
 
   /// A fixed-pitch stand-in: `charWidth` pixels per character.

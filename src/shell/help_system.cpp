@@ -14,9 +14,13 @@ void HelpSystem::LoadList(const std::string& path) {
   list_ = LoadHelpList(path, ui_);
 }
 
-void HelpSystem::OnHelp() { ShowEntry(onHelp_); }
+void HelpSystem::OnHelp() {
+  ShowEntry(onHelp_);
+}
 
-void HelpSystem::UserHelp() { ShowEntry(userHelp_); }
+void HelpSystem::UserHelp() {
+  ShowEntry(userHelp_);
+}
 
 void HelpSystem::ObsParamsHelp() {
   ShowEntry(HelpTopicEntry{std::string(kObsParamsHelpTopic), std::string(kObsParamsHelpFile)});
@@ -101,7 +105,9 @@ void HelpSystem::RelatedTopic(int line) {
   if (window_.RelatedTopic(line, list_.get(), search_->caseDependent, programDir_)) Reload(true);
 }
 
-void HelpSystem::SearchText(ListDialogs& dialogs) { window_.SearchText(*search_, dialogs, ui_); }
+void HelpSystem::SearchText(ListDialogs& dialogs) {
+  window_.SearchText(*search_, dialogs, ui_);
+}
 
 void HelpSystem::CloseWindow() {
   window_.Close();

@@ -37,8 +37,8 @@ inline constexpr std::string_view kUserHelpTitle = "User Help";
 /// Every topic title the program opens through the topic list by name (the
 /// download help commands). Each must be listed in "TOOLSHLP.LST"; a title
 /// added to the code belongs here too.
-inline constexpr std::array<std::string_view, 3> kHelpTopicsNamedInCode = {
-    kLowellDownloadTopic, kMpcDownloadTopic, kCometDownloadTopic};
+inline constexpr std::array<std::string_view, 3> kHelpTopicsNamedInCode = {kLowellDownloadTopic, kMpcDownloadTopic,
+                                                                           kCometDownloadTopic};
 
 /// The windows of the help system.
 struct HelpViews {

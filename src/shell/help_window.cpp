@@ -16,7 +16,9 @@ bool BeginsAndEndsWithStar(const std::string& line) {
   return !line.empty() && line.front() == '*' && line.back() == '*';
 }
 
-std::string Framed(const std::string& text) { return "  " + text + "  "; }
+std::string Framed(const std::string& text) {
+  return "  " + text + "  ";
+}
 
 std::string WithoutLeadingBlanks(const std::string& text) {
   const std::size_t a = text.find_first_not_of(' ');
@@ -31,8 +33,8 @@ std::string Trimmed(const std::string& text) {
 }
 
 void TellNoHelp(platform::Platform& ui, const std::string& title, const char* caption) {
-  platform::Tell(ui, "Help Topic: " + title + "\r\n\r\n" + "Help on this topic is not available at this time.",
-                 caption, Icon::Information);
+  platform::Tell(ui, "Help Topic: " + title + "\r\n\r\n" + "Help on this topic is not available at this time.", caption,
+                 Icon::Information);
 }
 
 }  // namespace
@@ -203,8 +205,8 @@ PrintedPage LayoutHelpPrint(const std::vector<std::string>& lines, const std::st
           (settings.labTable.empty() ? std::string("(Not Recorded)") : settings.labTable));
   int row = 2;
   put(row, 0, settings.login.studentName1);
-  for (const std::string* name : {&settings.login.studentName2, &settings.login.studentName3,
-                                  &settings.login.studentName4}) {
+  for (const std::string* name :
+       {&settings.login.studentName2, &settings.login.studentName3, &settings.login.studentName4}) {
     if (name->empty()) continue;
     put(++row, 0, *name);
   }

@@ -38,9 +38,9 @@ inline constexpr int kHelpMinTextWidth = 200;
 
 /// One topic as read from a help text file.
 struct HelpTopicText {
-  bool found = false;               ///< the topic's header line was found (always, in a one-topic file)
-  std::vector<std::string> lines;   ///< the shown lines: " ", each "  " + text + "  ", " "
-  int relatedTopicsLine = -1;       ///< index in `lines` of the last line holding "RELATED TOPICS"; -1 when none
+  bool found = false;              ///< the topic's header line was found (always, in a one-topic file)
+  std::vector<std::string> lines;  ///< the shown lines: " ", each "  " + text + "  ", " "
+  int relatedTopicsLine = -1;      ///< index in `lines` of the last line holding "RELATED TOPICS"; -1 when none
 };
 
 /// Reads the topic titled `title` (already without leading blanks) from the
@@ -141,9 +141,9 @@ inline constexpr const char* kHelpPrintCaption = "VORN Astrometry Laboratory";
 
 /// What a help printout takes from the session.
 struct HelpPrintSettings {
-  double now = 0;            ///< the current date-time value
-  std::string labTable;      ///< LabTable of the options
-  LoginRecord login;         ///< the student names
+  double now = 0;        ///< the current date-time value
+  std::string labTable;  ///< LabTable of the options
+  LoginRecord login;     ///< the student names
 };
 
 /// The print job's title: kHelpPrintCaption + " - " + student name 1.

@@ -177,8 +177,8 @@ class HelpListDialogTest : public ::testing::Test {
 TEST_F(HelpListDialogTest, ActivationFillsSizesAndSelects) {
   list.selectedTopicIndex = 2;
   dialog.Activate(&list, search, metrics, ui);
-  EXPECT_EQ(dialog.Lines(), (std::vector<std::string>{"-Images-", "  Loading", "  Blinking", "", "-Orbits-",
-                                                       "  Downloads", ""}));
+  EXPECT_EQ(dialog.Lines(),
+            (std::vector<std::string>{"-Images-", "  Loading", "  Blinking", "", "-Orbits-", "  Downloads", ""}));
   // Widest line 11 characters = 88 pixels, below the 200-pixel floor.
   EXPECT_EQ(dialog.Geometry().clientWidth, 230);
   EXPECT_EQ(dialog.Geometry().clientHeight, 133);  // (7 + 1.3) * 16 = 132.8

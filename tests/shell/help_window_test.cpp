@@ -19,12 +19,11 @@ using testing::TempDir;
 const std::string kFixtures = std::string(SKARVEL_TEST_DATA_DIR) + "/help/";
 
 TEST(HelpTopicReader, SeveralTopicsFramedBetweenBlankLines) {
-  const std::string file =
-      "*Loading Images*\nfirst line\n\nRELATED TOPICS\nBlinking\n*Blinking*\nblink text\n";
+  const std::string file = "*Loading Images*\nfirst line\n\nRELATED TOPICS\nBlinking\n*Blinking*\nblink text\n";
   HelpTopicText t = ReadHelpTopic(file, "Loading Images");
   ASSERT_TRUE(t.found);
-  EXPECT_EQ(t.lines, (std::vector<std::string>{" ", "  first line  ", "    ", "  RELATED TOPICS  ", "  Blinking  ",
-                                                " "}));
+  EXPECT_EQ(t.lines,
+            (std::vector<std::string>{" ", "  first line  ", "    ", "  RELATED TOPICS  ", "  Blinking  ", " "}));
   EXPECT_EQ(t.relatedTopicsLine, 3);
   // A title contained in a header line finds the first such header.
   t = ReadHelpTopic(file, "blink");
@@ -109,8 +108,7 @@ TEST_F(HelpWindowTest, LoadStepMessages) {
   w.SetTopic({"Absent Topic", "images.hlp"}, kFixtures);
   w.LoadStep(metrics, true, ui);
   ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text,
-            "Help Topic: Absent Topic\r\n\r\nHelp on this topic is not available at this time.");
+  EXPECT_EQ(ui.Messages()[0].text, "Help Topic: Absent Topic\r\n\r\nHelp on this topic is not available at this time.");
   EXPECT_EQ(ui.Messages()[0].caption, "Topic Not Found");
   EXPECT_EQ(ui.Messages()[0].icon, Icon::Information);
   EXPECT_TRUE(w.Loaded());
@@ -134,8 +132,8 @@ TEST_F(HelpWindowTest, LoadStepMessages) {
   ui.ClearRecords();
   w.LoadStep(TextMetrics::Fixed(9, 16, 1280), false, ui);
   EXPECT_TRUE(ui.Messages().empty());
-  EXPECT_EQ(w.ClientWidth(), 245);   // 225 + 20
-  EXPECT_EQ(w.ClientHeight(), 69);   // (3 + 1.3) * 16 = 68.8
+  EXPECT_EQ(w.ClientWidth(), 245);  // 225 + 20
+  EXPECT_EQ(w.ClientHeight(), 69);  // (3 + 1.3) * 16 = 68.8
   EXPECT_FALSE(w.ShowTopicsEnabled());
 }
 

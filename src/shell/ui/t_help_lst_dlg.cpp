@@ -56,7 +56,9 @@ THelpLstDlg::THelpLstDlg(platform::Platform& ui, SearchDialogState& search, QWid
   });
 }
 
-QAction* THelpLstDlg::Action(const QString& name) const { return findChild<QAction*>(name); }
+QAction* THelpLstDlg::Action(const QString& name) const {
+  return findChild<QAction*>(name);
+}
 
 TextMetrics THelpLstDlg::Metrics() const {
   const QFontMetrics metrics(box_->font());

@@ -73,7 +73,9 @@ THelpWin::THelpWin(HelpSystem& help, platform::Platform& ui, QWidget* parent)
 
 THelpWin::~THelpWin() = default;
 
-QAction* THelpWin::Action(const QString& name) const { return findChild<QAction*>(name); }
+QAction* THelpWin::Action(const QString& name) const {
+  return findChild<QAction*>(name);
+}
 
 TextMetrics THelpWin::Metrics() const {
   const QFontMetrics metrics(box_->font());

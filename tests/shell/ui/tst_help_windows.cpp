@@ -114,8 +114,8 @@ class TestHelpWindows : public QObject {
     ui_ = std::make_unique<ScriptedPlatform>();
     AstrmLabEnvironment env;
     env.storage.programDir = root_->MakeDir("program");
-    for (const char* name : {"TOOLSHLP.LST", "VORNHELP.HLP", "download.hlp", "images.hlp", "single.hlp",
-                             "short.hlp", "toolshlp.txt"})
+    for (const char* name :
+         {"TOOLSHLP.LST", "VORNHELP.HLP", "download.hlp", "images.hlp", "single.hlp", "short.hlp", "toolshlp.txt"})
       skarvel::testing::WriteText(env.storage.programDir + name, skarvel::testing::ReadText(kFixtures + name));
     env.storage.currentDir = root_->MakeDir("work");
     env.storage.perUserDir = root_->Path() + "peruser/";
@@ -152,6 +152,12 @@ class TestHelpWindows : public QObject {
       QCOMPARE(box->item(3)->text(), QString(""));
       QCOMPARE(SelectedRow(box), 0);  // SelectedTopicIndex after loading
       QVERIFY(dlg->width() >= 230);
+      QCoreApplication::processEvents();
+      const QImage shot = dlg->grab().toImage();
+      const QPoint at = box->mapTo(dlg, QPoint(0, 0));
+      const QRect heading = box->visualItemRect(box->item(0));
+      QVERIFY(InkIn(shot, at.y() + heading.top(), at.y() + heading.bottom()).any);  // "-Getting Started-"
+      if (const char* dir = std::getenv("SKARVEL_SCREENSHOT_DIR")) shot.save(QString(dir) + "/help-topics.png");
       // A separator only beeps.
       box->setCurrentRow(3);
       dlg->Action("ReadPrintTopic1")->trigger();
@@ -221,9 +227,6 @@ class TestHelpWindows : public QObject {
     Help()->Action("SearchText1")->trigger();
     QCOMPARE(Help()->SearchDialog()->windowTitle(), QString("Find Help Item"));
     QCOMPARE(SelectedRow(box), 2);
-    SearchFromTop(Help()->SearchDialog(), "to load a");
-    Help()->Action("SearchText1")->trigger();
-    QCOMPARE(SelectedRow(box), 1);
     QVERIFY(ui_->Messages().empty());
     // "Show Help &Topics..." picks another topic, recorded.
     WhenModal([this] {
@@ -319,14 +322,15 @@ class TestHelpWindows : public QObject {
     QVERIFY(!band(3).any);
     QVERIFY(band(4).any);  // the job title, 50 units in
     QVERIFY(band(4).left >= 50 && band(4).left < 60);
-    QVERIFY(band(6).any);  // "Help - On Help"
+    QVERIFY(band(6).any);                   // "Help - On Help"
     QVERIFY(!band(7).any && !band(8).any);  // the blank first line
     QVERIFY(band(9).any);
     QVERIFY(band(10).any);
     QVERIFY(!band(12).any);
     // A topic longer than the page is cut at its end: still one page.
     std::string longText;
-    for (int i = 0; i < 400; ++i) longText += "Line " + std::to_string(i) + " of a topic longer than one printed page.\n";
+    for (int i = 0; i < 400; ++i)
+      longText += "Line " + std::to_string(i) + " of a topic longer than one printed page.\n";
     skarvel::testing::WriteText(lab_->Options().programDir + "VORNHELP.HLP", longText);
     window_->RunCommand("OnHelp1");
     QCOMPARE(Help()->ListBox()->count(), 402);
