@@ -203,21 +203,16 @@ bool GSCConverter::WriteRegion(const std::string& output, const ConvertedRegion&
                    Icon::Error);
     return false;
   }
-  // Written under a temporary name and renamed: a stopped conversion never
-  // leaves a half-written region file for Restart to skip.
-  const std::string target = fs::NativePath(output);
-  const std::string temp = target + ".part";
+  // Written under a temporary name in the same folder, flushed to the disk and
+  // renamed: a stopped conversion, a full disk or a power cut never leaves a
+  // half-written region file for Restart to skip.
   int code = 0;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) code = IOCodeFromErrno(errno != 0 ? errno : EACCES);
-    else if (!out.write(reinterpret_cast<const char*>(converted.bytes.data()),
-                        static_cast<std::streamsize>(converted.bytes.size())).flush())
-      code = io_code::kDiskFull;
+  try {
+    fs::AtomicWriteFile(output, converted.bytes);
+  } catch (const IOFailure& failure) {
+    code = failure.Code();
   }
-  if (code == 0 && std::rename(temp.c_str(), target.c_str()) != 0) code = IOCodeFromErrno(errno);
   if (code != 0) {
-    std::remove(temp.c_str());
     platform::Tell(ui_, FileMessage("Unable to Open Output File!", output, code), "GSC Conversion File Error!",
                    Icon::Error);
     return false;

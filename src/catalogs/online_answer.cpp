@@ -300,10 +300,15 @@ AnswerResult ReadVizieRAnswer(std::string_view text, const OnlineCatalog& catalo
                   kVizieRCaption);
     if (!line.empty() && line.front() == '#') {
       const bool errorInfo = StartsWith(line, "#INFO") && line.find("Error") != std::string_view::npos;
-      if (errorInfo || StartsWith(line, "#++++"))
-        return Fail(std::move(r), "VizieR reports an error for the " + name + " query:" + kBreak2 +
-                                      std::string(Trimmed(line.substr(line.find_first_not_of("#+"))).substr(0, 400)),
+      if (errorInfo || StartsWith(line, "#++++")) {
+        // The report's text after its marks; a line of marks alone ("#++++") reports nothing more.
+        const std::size_t after = line.find_first_not_of("#+");
+        const std::string_view detail = after == std::string_view::npos ? std::string_view() : line.substr(after);
+        return Fail(std::move(r),
+                    "VizieR reports an error for the " + name + " query:" + kBreak2 +
+                        std::string(Trimmed(detail).substr(0, 400)),
                     kVizieRCaption);
+      }
       state = State::Comments;
       continue;
     }

@@ -349,8 +349,12 @@ bool OptsObj::Write(const std::string& directory) {
   ByteWriter out;
   WriteOptionsFields(out, record_);
   WriteExtra(out);
-  file->Write(out.Buffer());
-  file->Commit();
+  try {
+    file->Write(out.Buffer());
+    file->Commit();
+  } catch (const IOFailure& failure) {  // a full disk: the temporary file goes, the previous file stays
+    return refuse(failure);
+  }
   savedInDataDir_ = (dir == record_.dataDir);
   return true;
 }

@@ -125,7 +125,9 @@ std::optional<long double> PeriapsisJD(std::string_view line) {
   const auto year = ParseInteger(TokenFrom(line, pos));
   const std::string_view month = TokenFrom(line, pos);
   const auto day = ParseDecimal(TokenFrom(line, pos));
-  if (!year || !day || month.size() < 3) return std::nullopt;
+  // A day of the month (1 to 31 and a fraction) or no date: a day of 1e396
+  // must not reach the conversion to a whole day.
+  if (!year || !day || month.size() < 3 || !(*day >= 1 && *day < 32)) return std::nullopt;
   int m = 0;
   for (int k = 1; k <= 12; ++k)
     if (MonthName(k).substr(0, 3) == month.substr(0, 3)) m = k;
@@ -134,6 +136,25 @@ std::optional<long double> PeriapsisJD(std::string_view line) {
   if (m == 0 || !date) return std::nullopt;
   return DateTimeToDays(*date) + kJulianDateOffset + (*day - whole);
 }
+
+/// Latest Julian date of the calendar (9999 December 31, 24h): an epoch or a
+/// time of periapsis beyond it has no date text.
+constexpr long double kLastCalendarJD = 5373484.5L;
+/// FIND_ORB writes every angle within one turn; beyond +-360 degrees is no orbit.
+constexpr long double kMaxAngleDegrees = 360;
+/// Largest semi-major axis or periapsis distance accepted (km; 67 000 AU, the
+/// limit of a plausible converted orbit record).
+constexpr long double kMaxDistanceKm = 1e13L;
+/// Largest magnitude parameter accepted (H or G).
+constexpr long double kMaxMagnitudeParameter = 100;
+
+bool AngleOk(const std::optional<KeywordValue>& v) { return v && std::fabs(v->value) <= kMaxAngleDegrees; }
+bool DateOk(long double jd) { return jd >= 0 && jd <= kLastCalendarJD; }  // false for NaN
+bool DistanceOk(const KeywordValue& v) {
+  const long double km = v.km ? v.value : v.value * kAstronomicalUnitKm;
+  return km > 0 && km <= kMaxDistanceKm;  // false for NaN
+}
+bool MagnitudeOk(const std::optional<KeywordValue>& v) { return !v || std::fabs(v->value) <= kMaxMagnitudeParameter; }
 
 }  // namespace
 
@@ -180,7 +201,7 @@ std::optional<OrbitElements> ParseFindOrbText(std::string_view text) {
   if (jdt == std::string::npos) return std::nullopt;
   std::size_t pos = jdt + 3;
   const auto epoch = ParseDecimal(TokenFrom(epochText, pos));
-  if (!epoch || !std::isfinite(*epoch)) return std::nullopt;
+  if (!epoch || !DateOk(*epoch)) return std::nullopt;
   el.epoch = *epoch;
 
   const std::size_t elementCount = std::min<std::size_t>(5, lines.size() - firstElementLine);
@@ -194,7 +215,9 @@ std::optional<OrbitElements> ParseFindOrbText(std::string_view text) {
   const auto incl = Find(element, 3, "Incl.");
   const auto H = Find(element, 4, "H");
   const auto G = Find(element, 4, "G");
-  if (!peri || !node || !e || !incl || e->value < 0) return std::nullopt;
+  if (!AngleOk(peri) || !AngleOk(node) || !AngleOk(incl) || !e || !(e->value >= 0 && std::isfinite(e->value)) ||
+      !MagnitudeOk(H) || !MagnitudeOk(G))
+    return std::nullopt;
   el.peri = peri->value * kRadiansPerDegree;
   el.node = node->value * kRadiansPerDegree;
   el.i = incl->value * kRadiansPerDegree;
@@ -202,7 +225,7 @@ std::optional<OrbitElements> ParseFindOrbText(std::string_view text) {
   el.H = H ? H->value : 0;
   el.G = G ? G->value : kDefaultSlopeG;
   if (a && M && el.e < 1) {
-    if (a->value <= 0) return std::nullopt;
+    if (!DistanceOk(*a) || !AngleOk(M)) return std::nullopt;
     el.a = a->km ? a->value : a->value * kAstronomicalUnitKm;
     el.M = M->value * kRadiansPerDegree;
     QFromA(el);
@@ -212,7 +235,7 @@ std::optional<OrbitElements> ParseFindOrbText(std::string_view text) {
     // An open orbit: q, e and the time of periapsis.
     const auto q = Find(element, 0, "q");
     const auto T = PeriapsisJD(periapsis);
-    if (!q || q->value <= 0 || !T) return std::nullopt;
+    if (!q || !DistanceOk(*q) || !T || !DateOk(*T)) return std::nullopt;
     el.q = q->km ? q->value : q->value * kAstronomicalUnitKm;
     el.T = *T;
     AFromQ(el);

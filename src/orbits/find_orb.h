@@ -38,7 +38,11 @@ inline constexpr std::size_t kFindOrbReadLimit = 64 * 1024;
 /// gives none), central body 0 for a heliocentric orbit (3 for "Perigee",
 /// 10 for "Perilune"), q, n and T (or a, n and M for an open orbit) derived.
 /// @return nothing when the text is not a FIND_ORB block or a value is
-///         missing or unreadable.
+///         missing, unreadable or absurd: an epoch or time of periapsis
+///         outside the calendar (JD 0 to 9999 December 31), an angle beyond
+///         +-360 degrees, a magnitude parameter beyond +-100, a non-finite
+///         eccentricity, an axis or periapsis distance not above 0 or beyond
+///         1e13 km.
 std::optional<OrbitElements> ParseFindOrbText(std::string_view text);
 
 /// Reads the FIND_ORB file `path` into `current` (source "FIND_ORB

@@ -187,6 +187,13 @@ TEST(VizieRAnswer, SeveralTablesAndEveryFault) {
   r = ReadVizieRAnswer("#\n#++++ too many rows asked\n\n", u4, 1, true);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(last(r).text, "VizieR reports an error for the UCAC4 query:\r\n\r\ntoo many rows asked");
+  // Found by fuzzing: a report line of marks alone threw out of the reader (and ended the program).
+  for (const char* marks : {"#++++\n", "#++++++++\n\n", "#++++   \n"}) {
+    r = ReadVizieRAnswer(std::string("#\n") + marks, u4, 1, true);
+    EXPECT_FALSE(r.ok) << marks;
+    EXPECT_EQ(last(r).text, "VizieR reports an error for the UCAC4 query:\r\n\r\n") << marks;
+    EXPECT_EQ(last(r).caption, "VizieR Catalog Error!");
+  }
   // A missing column.
   r = ReadVizieRAnswer(TableOf("UCAC4\tRAJ2000\tDEJ2000\tpmRA\tpmDE\tBmag", {"1\t1\t1\t1\t1\t12"}), u4, 1, true);
   EXPECT_FALSE(r.ok);

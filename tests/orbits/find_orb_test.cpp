@@ -224,6 +224,48 @@ TEST(FindOrb, FilesThatCannotBeUsed) {
   refused(garbage);
 }
 
+TEST(FindOrb, AbsurdValuesAreRefusedWhereTheyAreRead) {
+  // Found by fuzzing: a periapsis day of 1e396 reached the conversion to a
+  // whole day (undefined behaviour) on its way to the time of periapsis.
+  const std::vector<std::string> blocks = Blocks("findorb_elements_examples.txt");
+  const std::string perigee = blocks[1];  // 2009 BD, an open orbit about the Earth
+  ASSERT_TRUE(ParseFindOrbText(perigee));
+  const auto with = [](std::string block, const std::string& from, const std::string& to) {
+    const std::size_t at = block.find(from);
+    if (at == std::string::npos) throw std::runtime_error("no " + from);
+    return block.replace(at, from.size(), to);
+  };
+  for (const char* day : {"25.247e396", "0.5", "32.0", "-1", "nan"})
+    EXPECT_FALSE(ParseFindOrbText(with(perigee, "Jan 25.247396", std::string("Jan ") + day))) << day;
+  EXPECT_TRUE(ParseFindOrbText(with(perigee, "Jan 25.247396", "Jan 31.999")));
+  // The elliptic block: epoch outside the calendar, angles beyond a turn,
+  // magnitude parameters and an axis beyond any orbit.
+  const std::string elliptic = blocks[0];
+  ASSERT_TRUE(ParseFindOrbText(elliptic));
+  EXPECT_TRUE(ParseFindOrbText(with(elliptic, "Peri.   72.47318", "Peri.  -359.9")));
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"JDT 2450734.5", "JDT 1e12"},
+           {"JDT 2450734.5", "JDT -1"},
+           {"JDT 2450734.5", "JDT 5373485"},
+           {"M 322.34260", "M 1e12"},
+           {"Peri.   72.47318", "Peri.   360.1"},
+           {"Node    47.71084", "Node    -1e300"},
+           {"Incl.    0.14296", "Incl.    inf"},
+           {"H   15.8", "H   1e5"},
+           {"a   2.45501241", "a   1e400"},
+           {"a   2.45501241", "a   70000"},
+           {"e   0.5741560", "e   inf"}})
+    EXPECT_FALSE(ParseFindOrbText(with(elliptic, from, to))) << to;
+  // The crashing input itself, through the file reader: the system's message.
+  TempDir dir;
+  ScriptedPlatform ui;
+  CurrentElements current;
+  WriteText(dir / "CRASH.TXT", with(with(perigee, "Jan 25.247396", "Jan 25.247e396"), "T;", "T@"));
+  EXPECT_FALSE(LoadFindOrb(ui, dir / "CRASH.TXT", current));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "File Is NOT a FIND_ORB File!\r\n\r\nFile Name: " + (dir / "CRASH.TXT"));
+}
+
 const EphemerisRecord& At(RecordList<EphemerisRecord>& table, std::int32_t k) {
   const EphemerisRecord* r = table.GetAt(k);
   if (r == nullptr) throw std::out_of_range("no ephemeris line " + std::to_string(k));
