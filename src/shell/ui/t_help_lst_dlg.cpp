@@ -60,8 +60,8 @@ QAction* THelpLstDlg::Action(const QString& name) const {
   return findChild<QAction*>(name);
 }
 
-TextMetrics THelpLstDlg::Metrics() const {
-  const QFontMetrics metrics(box_->font());
+TextMetrics MetricsOfFont(const QFont& font) {
+  const QFontMetrics metrics(font);
   TextMetrics m;
   m.textWidth = [metrics](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); };
   m.lineHeight = metrics.height();
@@ -69,6 +69,8 @@ TextMetrics THelpLstDlg::Metrics() const {
   m.screenWidth = screen != nullptr ? screen->availableGeometry().width() : 1280;
   return m;
 }
+
+TextMetrics THelpLstDlg::Metrics() const { return MetricsOfFont(box_->font()); }
 
 bool THelpLstDlg::Run(HelpListDialogLogic& logic) {
   logic_ = &logic;

@@ -8,12 +8,18 @@
 #include "shell/help_list.h"
 
 class QAction;
+class QFont;
 class QListWidget;
 class QMenuBar;
 
 namespace skarvel::ui {
 
 class TGetSrchStrDlg;
+
+/// The measures the help windows size themselves by: text widths and the line
+/// height in `font`, and the primary screen's available width (1280 without a
+/// screen).
+TextMetrics MetricsOfFont(const QFont& font);
 
 /// The dialog's menu "&Topics" holds "Find &Topic..." (FindTopic1), "&Read/Print
 /// Topic..." (ReadPrintTopic1, also a double click on the list) and "&Close

@@ -19,6 +19,7 @@
 #include "astrometry/ui/t_info_list_form1.h"
 #include "foundations/date_time.h"
 #include "platform/ui/qt_platform.h"
+#include "shell/ui/t_help_lst_dlg.h"
 
 namespace skarvel::ui {
 
@@ -77,15 +78,7 @@ QAction* THelpWin::Action(const QString& name) const {
   return findChild<QAction*>(name);
 }
 
-TextMetrics THelpWin::Metrics() const {
-  const QFontMetrics metrics(box_->font());
-  TextMetrics m;
-  m.textWidth = [metrics](const std::string& s) { return metrics.horizontalAdvance(ToQt(s)); };
-  m.lineHeight = metrics.height();
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  m.screenWidth = screen != nullptr ? screen->availableGeometry().width() : 1280;
-  return m;
-}
+TextMetrics THelpWin::Metrics() const { return MetricsOfFont(box_->font()); }
 
 void THelpWin::Present() {
   // A window shown over a modal dialog (the observation parameters' help)
