@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "foundations/angles.h"
 #include "foundations/strings.h"
@@ -98,6 +99,8 @@ bool Number(std::string_view line, const Column& c, long double& out) {
   if (v.empty()) return true;
   const auto n = ParseDecimal(v);
   if (!n) return false;
+  // A value no float holds (proper motions and magnitudes are kept as floats).
+  if (!(std::fabs(*n) <= std::numeric_limits<float>::max())) return false;
   out = *n;
   return true;
 }
@@ -115,6 +118,9 @@ bool Sexagesimal(std::string_view value, bool declination, long double& out) {
   const auto minutes = ReadNumberToken(v, ' ');
   const auto seconds = ParseDecimal(v);
   if (!whole || !minutes || !seconds) return false;
+  // Degrees (or hours) beyond a full turn, minutes or seconds beyond 60 are no
+  // coordinate: the line is refused as non-numeric rather than cast to int.
+  if (!(std::fabs(*whole) <= 360) || !(std::fabs(*minutes) <= 60) || !(std::fabs(*seconds) <= 60)) return false;
   SexagesimalRec rec;
   rec.degrees = static_cast<std::int32_t>(*whole);
   rec.minutes = static_cast<std::int32_t>(*minutes);

@@ -88,6 +88,23 @@ TEST(USNOAnswer, SexagesimalCoordinatesAndAbsentColumns) {
   EXPECT_NEAR(static_cast<double>(r.answer.stars[1].dec), -30 / 3600.0, 1e-12);
 }
 
+TEST(USNOAnswer, AbsurdSexagesimalOrMagnitudeIsSkippedAsNonNumeric) {
+  // Found by fuzzing: 123456789000777 degrees were cast to int.
+  const auto r = ReadUSNOAnswer(USNOAnswer("#     hh mm ss/dd mm ss",
+                                           {"0825-1|09 23 20.22|-08 24 41.55|17.1|16.2|",
+                                            "0825-2|09 23 20.22|123456789000777 0 1|17.1|16.2|",
+                                            "0825-3|09 75 20.22|-08 24 41.55|17.1|16.2|",
+                                            "0825-4|09 23 20.22|-08 24 41.55|17.1|1e39|"},
+                                           "    id|         RA|         DEC|   B|   R|"),
+                                OnlineCatalogOf(kWebUSNOA2), 1, true);
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.answer.stars.size(), 1u);
+  EXPECT_EQ(r.answer.stars[0].id, "0825-1");
+  ASSERT_EQ(r.messages.size(), 3u);
+  for (const auto& m : r.messages) EXPECT_EQ(m.caption, "B1 Data Conversion Error!");
+  EXPECT_NE(r.messages[0].text.find("123456789000777"), std::string::npos);
+}
+
 TEST(USNOAnswer, EveryFaultHasItsMessage) {
   const OnlineCatalog& b1 = OnlineCatalogOf(kWebUSNOB1);
   auto only = [](const AnswerResult& r) { return r.messages.size() == 1 ? r.messages[0] : AnswerMessage{"?", "?"}; };
