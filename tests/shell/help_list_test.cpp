@@ -7,6 +7,7 @@
 #include "foundations/io_error.h"
 #include "shell/help_list.h"
 #include "support/scripted_platform.h"
+#include "support/scripted_search.h"
 #include "support/temp_dir.h"
 
 namespace skarvel {
@@ -34,29 +35,7 @@ std::vector<std::string> Files(HelpList& list) {
   return out;
 }
 
-/// A search dialog that answers from a script.
-class ScriptedSearch : public ListDialogs {
- public:
-  struct Step {
-    SearchStart how;
-    std::string text;
-    bool caseDependent = false;
-  };
-  std::vector<Step> steps;
-  std::vector<std::string> captions;
-  SearchStart AskSearch(const std::string& caption, SearchDialogState& state) override {
-    captions.push_back(caption);
-    if (steps.empty()) return SearchStart::Cancelled;
-    const Step s = steps.front();
-    steps.erase(steps.begin());
-    if (s.how != SearchStart::Cancelled) {
-      state.text = s.text;
-      state.caseDependent = s.caseDependent;
-    }
-    return s.how;
-  }
-  std::optional<std::string> AskEditLine(const std::string&) override { return std::nullopt; }
-};
+using testing::ScriptedSearch;
 
 TEST(HelpListReader, GroupsHeadingsAndSeparatorsAsInTheSevenLineExample) {
   HelpList list = ParseHelpList(

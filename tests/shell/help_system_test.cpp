@@ -11,6 +11,7 @@
 #include "shell/help_system.h"
 #include "support/lab_environment.h"
 #include "support/scripted_platform.h"
+#include "support/scripted_search.h"
 #include "support/temp_dir.h"
 
 namespace skarvel {
@@ -23,26 +24,7 @@ using testing::TempDir;
 
 const std::string kFixtures = std::string(SKARVEL_TEST_DATA_DIR) + "/help/";
 
-/// A search dialog that answers from a script.
-class ScriptedSearch : public ListDialogs {
- public:
-  struct Step {
-    SearchStart how;
-    std::string text;
-    bool caseDependent = false;
-  };
-  std::vector<Step> steps;
-  std::vector<std::string> captions;
-  SearchStart AskSearch(const std::string& caption, SearchDialogState& state) override {
-    captions.push_back(caption);
-    const Step s = steps.front();
-    steps.erase(steps.begin());
-    state.text = s.text;
-    state.caseDependent = s.caseDependent;
-    return s.how;
-  }
-  std::optional<std::string> AskEditLine(const std::string&) override { return std::nullopt; }
-};
+using testing::ScriptedSearch;
 
 class HelpSystemTest : public ::testing::Test {
  protected:
