@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CmoFileReader reader(path);
     CmoRecord rec;
     for (int k = 0; k < 16 && reader.Next(rec); ++k) {
+      if (fuzz::kReaderOnly) continue;
       testing::ScriptedPlatform ui;
       CurrentElements current;
       current.Set(CmoToElements(rec), rec.codes, ElementSource::kTarne, 0);

@@ -16,9 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::ScriptedPlatform ui;
   CurrentElements current;
   if (!LoadFindOrb(ui, path, current)) return 0;
-  fuzz::UseElements(current.elements, current.codes, ElementSource::kFindOrb);
+  if (!fuzz::kReaderOnly) fuzz::UseElements(current.elements, current.codes, ElementSource::kFindOrb);
   // The text parser directly, on the part the file reader takes.
   const std::string_view text(reinterpret_cast<const char*>(data), size < kFindOrbReadLimit ? size : kFindOrbReadLimit);
-  if (const auto el = ParseFindOrbText(text)) fuzz::UseElements(*el, OrbitCodes{}, ElementSource::kFindOrb, 100);
+  const auto el = ParseFindOrbText(text);
+  if (el && !fuzz::kReaderOnly) fuzz::UseElements(*el, OrbitCodes{}, ElementSource::kFindOrb, 100);
   return 0;
 }

@@ -64,6 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const IOFailure&) {
       return 0;
     }
+    if (fuzz::kReaderOnly) return 0;
     HelpListDialogLogic dialog;
     SearchDialogState search;
     dialog.Activate(&list, search, TextMetrics::Fixed(8, 16, 1280), ui);
@@ -91,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const std::string& title : {FirstTitle(text), std::string("Loading Images")}) {
     (void)ReadHelpTopic(text, title);
+    if (fuzz::kReaderOnly) continue;
     HelpWindowLogic window;
     window.SetTopic(HelpTopicEntry{title, "TOPIC.HLP"}, fuzz::WorkDir());
     ShowTopic(window, &list, ui);

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   env.changeCurrentDirectory = false;
   env.mountsFile = fuzz::WorkDir() + "no-mounts";
   OptsObj opts("ASTROPTS.INI", "1.330", env, ui);
-  if (!opts.Read(fuzz::WorkDir() + "ASTROPTS.INI")) return 0;
+  if (!opts.Read(fuzz::WorkDir() + "ASTROPTS.INI") || fuzz::kReaderOnly) return 0;
   OptionsRecord& r = opts.Record();
   DisplaySettings shown = NewDisplaySettings(r.displayDefaults, r.imageFileType);
   UpdatePaletteBounds(shown);

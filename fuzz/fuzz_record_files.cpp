@@ -18,6 +18,7 @@ using namespace skarvel;
 namespace {
 
 void Report(const UserRecord& user, const CameraRecord& camera, const SiteRecord& site) {
+  if (fuzz::kReaderOnly) return;
   AstromObsObj report(user, camera, site);
   ObsParams p;
   p.objectName = "Eros";
@@ -47,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Report(ReadUserFile(path), CameraRecord{}, DefaultSiteRecord());
     } else if (kind == 1) {
       CameraList list = ReadCameraFile(path);
-      if (list.Size() > 0) {
+      if (list.Size() > 0 && !fuzz::kReaderOnly) {
         MergeRecord(ui, list, *list.GetAt(0));
         Report(UserRecord{}, *list.GetAt(0), DefaultSiteRecord());
       }
       (void)LoadCameraList(ui, path);
     } else if (kind == 2) {
       SiteList list = ReadSiteFile(path);
-      if (list.Size() > 0) {
+      if (list.Size() > 0 && !fuzz::kReaderOnly) {
         MergeRecord(ui, list, *list.GetAt(0));
         Report(UserRecord{}, CameraRecord{}, *list.GetAt(0));
       }
@@ -62,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
       for (const char* code : {"695", "0695", "A12", "1012"}) {
         const ScopeLookup found = FindScopeLines(path, code);
+        if (fuzz::kReaderOnly) continue;
         for (const std::string& line : found.lines) (void)ParseScopeLine(line);
       }
     }

@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const IOFailure&) {
     return 0;
   }
+  if (fuzz::kReaderOnly) return 0;
   for (std::size_t k = 0; k < list.Size() && k < 8; ++k) {
     const CmoRecord* rec = list.GetAt(static_cast<std::int32_t>(k));
     fuzz::UseElements(SavedOrbitElements(*rec), OrbitCodes{}, ElementSource::kUserSaved);

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   AstromObsObj report(UserRecord{}, CameraRecord{}, SiteRecord{});
   const ImageLoadContext context{&ui, fuzz::WorkDir(), static_cast<std::uint8_t>((data[0] >> 1) % 3), &obs, &report};
   std::unique_ptr<SBIGFileObj> image = st4 ? std::make_unique<ST4FileObj>(context) : std::make_unique<SBIGFileObj>(context);
-  if (!image->Load(path) || !image->HasImage()) return 0;
+  if (!image->Load(path) || !image->HasImage() || fuzz::kReaderOnly) return 0;
   image->StoreCameraParameters();
   (void)image->HeaderWindowContent("Image 1 - ");
   (void)image->ImageDataWindowContent("Image 1 - ");

@@ -11,6 +11,16 @@
 
 namespace skarvel::fuzz {
 
+/// Each harness is built twice: fuzz_<name> (replay_<name>) reads its input
+/// and goes on to what the program does next with what it read;
+/// fuzz_<name>_read (replay_<name>_read, built with SKARVEL_FUZZ_READER_ONLY)
+/// stops after the read, so the reader alone gets every execution.
+#ifdef SKARVEL_FUZZ_READER_ONLY
+inline constexpr bool kReaderOnly = true;
+#else
+inline constexpr bool kReaderOnly = false;
+#endif
+
 /// A private folder (with trailing separator), created once per process under
 /// $TMPDIR (or /tmp) and removed at exit.
 const std::string& WorkDir();
