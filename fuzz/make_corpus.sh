@@ -9,7 +9,7 @@ corpus="$root/fuzz/corpus"
 data="$root/tests/data"
 demo="$root/data/demo"
 rm -rf "$corpus"
-mkdir -p "$corpus"/{fits,orbit_lines,cmo,report_data,options,record_files,gsc,sbig,online_answer,find_orb,saved_orbits,zone_catalogs,help}
+mkdir -p "$corpus"/{fits,orbit_lines,cmo,report_data,options,record_files,gsc,sbig,online_answer,find_orb,saved_orbits,zone_catalogs,help,calib_frame}
 
 # Orbit lines: a first byte choosing the parser (0 MPCORB, 1 astorb, 2 COMET.DAT), then lines.
 { printf '\0'; head -n 4 "$data/orbits/MPCORB_format_NEA_excerpt.txt"; } > "$corpus/orbit_lines/mpcorb"
@@ -51,4 +51,10 @@ for f in images single short download; do { printf '\1'; cat "$data/help/$f.hlp"
 # Generated seeds.
 cmake --build "$build" --target make_fuzz_seeds >/dev/null
 "$build/fuzz/make_fuzz_seeds" "$corpus"
+# Calibration frames: the FITS seeds behind a first byte choosing a bias (0), dark (1),
+# flat by the mean (6) or a light calibrated by itself as the flat (3).
+for f in "$corpus"/fits/*.fit; do
+  for b in 0 1 6 3; do { printf "\\x0$b"; cat "$f"; } > "$corpus/calib_frame/$(basename "$f" .fit)_$b"; done
+done
+printf '\xffSkarvel calibration masters 1\nST-8\t1\t/m/B.FIT\t\t/m/F.FIT\nX\t0\t\t\t\n' > "$corpus/calib_frame/choices"
 ls -R "$corpus" | head -40

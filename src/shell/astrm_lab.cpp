@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "foundations/file_system.h"
+#include "images/calibration_choice.h"
 #include "images/image_readers.h"
 #include "orbits/convert_commands.h"
 #include "orbits/download_commands.h"
@@ -73,6 +74,7 @@ void AstrmLab::DefineCommands() {
   for (int slot = 0; slot < kSlots; ++slot)
     commands_["LoadImg" + std::to_string(slot + 1)] = [this, slot] { LoadImage(slot); };
   commands_["MultipleLoad1"] = [this] { MultipleLoad(); };
+  commands_["Calibration1"] = [this] { Calibration(); };
   for (int slot = 0; slot < kSlots; ++slot)
     commands_["MeasImg" + std::to_string(slot + 1)] = [this, slot] { MeasureImage(slot); };
   commands_["Object1"] = [this] { ClearAll(); };
@@ -434,7 +436,40 @@ std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file) {
     return false;
   };
   if (!image->Load(file)) return nullptr;
+  // The masters chosen for the camera, when it calibrates its images on load.
+  const CalibrationChoice choice =
+      ChoiceForCamera(options_.dataDir, report_ ? report_->camera.name : options_.cameraRecord.name);
+  if (choice.onLoad && !choice.Empty()) {
+    try {
+      CalibrateImage(*image, LoadMasters(choice));
+    } catch (const CalibrationFailure& e) {
+      platform::Tell(ui_, std::string(e.what()) + "\r\n\r\nThe image is loaded without calibration.",
+                     CalibrationDialogLogic::kErrorCaption, Icon::Error);
+    }
+  }
   return image;
+}
+
+void AstrmLab::Calibration() {
+  if (!views_.calibration) return;
+  CalibrationDialogHost host;
+  host.ui = &ui_;
+  host.dataDir = options_.dataDir;
+  host.camera = report_ ? report_->camera.name : options_.cameraRecord.name;
+  host.directory = imageDir;
+  host.calibrateLoaded = [this](const MasterSet& masters) { return CalibrateLoadedImages(masters); };
+  views_.calibration(std::move(host));
+}
+
+std::vector<CalibFrame> AstrmLab::CalibrateLoadedImages(const MasterSet& masters) {
+  std::vector<CalibFrame> done;
+  for (int slot = 0; slot < kSlots; ++slot) {
+    GraphicsFileObj* image = slots_[static_cast<std::size_t>(slot)].image.get();
+    if (image == nullptr || !image->HasImage() || menus_.At("MeasImg" + std::to_string(slot + 1)).checked) continue;
+    done.push_back(CalibrateImage(*image, masters));
+    if (views_.imageLoaded) views_.imageLoaded(slot);
+  }
+  return done;
 }
 
 void AstrmLab::PutImage(int slot, std::unique_ptr<GraphicsFileObj> image) {

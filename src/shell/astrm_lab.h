@@ -31,6 +31,7 @@
 #include "config/session_log.h"
 #include "images/blink.h"
 #include "images/box_record.h"
+#include "images/calibration_dialog.h"
 #include "images/graphics_file.h"
 #include "platform/platform.h"
 #include "shell/command_line.h"
@@ -142,6 +143,8 @@ struct AstrmLabViews {
   std::function<void(int last)> blink;
   /// "Find Mo&ving Objects...": the candidates window over slots 0 .. last.
   std::function<void(int last)> movingObjects;
+  /// "Calibration...": the calibration dialog on the host; true on OK.
+  std::function<bool(CalibrationDialogHost)> calibration;
   /// "Convert GSC to VORN Format" on the kept conversion settings: true on OK
   /// (the settings then hold the dialog's choices).
   std::function<bool(GSCConvertSettings&)> convertGSCDialog;
@@ -227,6 +230,12 @@ class AstrmLab {
   /// "Find Mo&ving Objects...": the images in consecutive slots from slot 1,
   /// from three on, searched in the candidates window.
   void FindMovingObjects();
+  /// "Calibration...": the calibration dialog for the report's camera record.
+  void Calibration();
+  /// The loaded images calibrated in place by the masters (a slot being
+  /// measured is left alone) and shown again: their calibrated frames.
+  /// Throws CalibrationFailure; the images done before a failure stay calibrated.
+  std::vector<CalibFrame> CalibrateLoadedImages(const MasterSet& masters);
   /// Per slot, what the blink alignment found (reset whenever the slot is loaded).
   BlinkAlignments blinkAlignments{};
   /// The first alignment message was shown.

@@ -18,6 +18,8 @@ const std::vector<Subcommand>& Subcommands() {
       PrecessCommand(),
       FitsInfoCommand(),
       CentroidCommand(),
+      MasterCommand(),
+      CalibrateCommand(),
       CatalogCommand(),
       SolveCommand(),
       MovingCommand(),

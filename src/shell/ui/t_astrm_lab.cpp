@@ -19,6 +19,7 @@
 #include "shell/ui/record_dialog_views.h"
 #include "shell/ui/report_views.h"
 #include "shell/ui/screen_pictures.h"
+#include "images/ui/t_calibration_dlg.h"
 #include "images/ui/t_blink_form1.h"
 #include "images/ui/t_image_form1.h"
 #include "shell/ui/t_help_lst_dlg.h"
@@ -282,6 +283,7 @@ void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
   };
   lab_.blinkRunning = [this] { return blink_ != nullptr && blink_->Blinking(); };
   views.movingObjects = [this](int last) { ShowMovingObjects(last); };
+  views.calibration = [this](CalibrationDialogHost host) { return TCalibrationDlg::Run(std::move(host), this); };
 }
 
 void TAstrmLab::ShowMovingObjects(int last) {
