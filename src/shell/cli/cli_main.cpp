@@ -28,6 +28,7 @@ const std::vector<Subcommand>& Subcommands() {
       EphemerisCommand(),
       FindOrbitCommand(),
       CometsCommand(),
+      OrbitFitCommand(),
   };
   return table;
 }
