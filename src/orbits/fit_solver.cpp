@@ -57,18 +57,18 @@ long double SumSquares(const std::vector<long double>& r, const std::vector<bool
   return s;
 }
 
-/// The Jacobian of the residuals by central differences; false on a failed evaluation.
-bool Jacobian(const ResidualFunction& f, const std::vector<long double>& p, const std::vector<long double>& steps,
-              std::size_t m, std::vector<std::vector<long double>>& jac) {
+/// The Jacobian of the residuals r0 at p by forward differences (extended
+/// precision keeps their error near the step's relative size); false on a
+/// failed evaluation.
+bool Jacobian(const ResidualFunction& f, const std::vector<long double>& p, const std::vector<long double>& r0,
+              const std::vector<long double>& steps, std::size_t m, std::vector<std::vector<long double>>& jac) {
   jac.assign(p.size(), std::vector<long double>(m, 0));
-  std::vector<long double> rp, rm;
+  std::vector<long double> rp;
   for (std::size_t j = 0; j < p.size(); ++j) {
     auto pp = p;
-    auto pm = p;
     pp[j] += steps[j];
-    pm[j] -= steps[j];
-    if (!f(pp, rp) || !f(pm, rm) || rp.size() != m || rm.size() != m) return false;
-    for (std::size_t k = 0; k < m; ++k) jac[j][k] = (rp[k] - rm[k]) / (2 * steps[j]);
+    if (!f(pp, rp) || rp.size() != m) return false;
+    for (std::size_t k = 0; k < m; ++k) jac[j][k] = (rp[k] - r0[k]) / steps[j];
   }
   return true;
 }
@@ -107,7 +107,7 @@ LeastSquaresResult SolveLeastSquares(const ResidualFunction& f, std::vector<long
   };
   int it = 0;
   for (; it < maxIterations; ++it) {
-    if (!Jacobian(f, p0, steps, m, jac)) break;
+    if (!Jacobian(f, p0, r, steps, m, jac)) break;
     buildNormal();
     bool stepped = false;
     bool tiny = false;
@@ -152,7 +152,7 @@ LeastSquaresResult SolveLeastSquares(const ResidualFunction& f, std::vector<long
   res.params = p0;
   res.residuals = r;
   res.chi2 = chi2;
-  if (Jacobian(f, p0, steps, m, jac)) {
+  if (Jacobian(f, p0, r, steps, m, jac)) {
     buildNormal();
     std::vector<long double> dx;
     if (!SolveSymmetric(normal, grad, dx, &res.covariance)) res.covariance.clear();

@@ -1,5 +1,5 @@
 // A small damped (Levenberg-Marquardt) least-squares solver for the orbit
-// fit: residuals from a callback, partial derivatives by central differences,
+// fit: residuals from a callback, partial derivatives by forward differences,
 // the covariance of the parameters from the normal matrix.
 #pragma once
 
@@ -24,7 +24,7 @@ struct LeastSquaresResult {
 };
 
 /// Minimises the sum of squares of the residuals whose `use` flag is set,
-/// from p0. `steps` are the difference steps of the parameters.
+/// from p0. `steps` are the forward-difference steps of the parameters.
 LeastSquaresResult SolveLeastSquares(const ResidualFunction& f, std::vector<long double> p0,
                                      const std::vector<long double>& steps, const std::vector<bool>& use,
                                      int maxIterations);

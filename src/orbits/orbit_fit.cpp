@@ -522,7 +522,12 @@ bool Correct(const std::vector<PreparedObservation>& obs, FitModel model, std::v
 /// (at least one left out; arc seconds, infinity when it cannot be computed):
 /// an outlier does not spoil the right candidate, and an orbit that misses a
 /// whole night still scores badly.
-long double CandidateScore(const std::vector<PreparedObservation>& obs, const StateAtEpoch& st) {
+long double CandidateScore(const std::vector<PreparedObservation>& all, const StateAtEpoch& st) {
+  // Up to 40 positions spread evenly over the arc are enough to rank the candidates.
+  std::vector<PreparedObservation> obs;
+  const std::size_t stride = (all.size() + 39) / 40;
+  for (std::size_t k = 0; k < all.size(); k += stride) obs.push_back(all[k]);
+  if (obs.back().jdTT != all.back().jdTT) obs.push_back(all.back());
   const FitModel m{&obs, FitParameters::kState, 0, st.epochTT};
   std::vector<long double> r;
   if (!m.Evaluate(StateParameters(st.position, st.velocity), r)) return std::numeric_limits<long double>::infinity();
@@ -568,7 +573,11 @@ std::vector<std::array<std::size_t, 3>> GaussTriples(const std::vector<PreparedO
     if (middle.size() > 2) middle.resize(2);
     for (std::size_t i : {first.front(), first.back()}) {
       for (std::size_t mn : middle) {
-        for (std::size_t j : nights[mn]) {
+        // At most three positions of a middle night: its first, middle and last.
+        const auto& mids = nights[mn];
+        std::vector<std::size_t> picks = {mids.front(), mids[mids.size() / 2], mids.back()};
+        picks.erase(std::unique(picks.begin(), picks.end()), picks.end());
+        for (std::size_t j : picks) {
           for (std::size_t k : {last.front(), last.back()}) out.push_back({i, j, k});
         }
       }
@@ -683,9 +692,11 @@ FitResult FitOrbit(const std::vector<FitObservation>& input, const ObservatoryCo
     if (ab != bb) return ab ? a.rmsArcsec < 2 * b.rmsArcsec : 2 * a.rmsArcsec < b.rmsArcsec;
     return a.rmsArcsec < b.rmsArcsec;
   };
-  // The six best distinct starts (a and e within 1e-3 of a tried one are the same start).
+  // The six best distinct starts, three for more than 40 positions (a and e
+  // within 1e-3 of a tried one are the same start).
   std::vector<std::pair<long double, long double>> tried;
-  for (std::size_t k = 0; k < ranked.size() && tried.size() < 6; ++k) {
+  const std::size_t maxStarts = sub.size() > 40 ? 3 : 6;
+  for (std::size_t k = 0; k < ranked.size() && tried.size() < maxStarts; ++k) {
     if (!std::isfinite(ranked[k].first)) continue;
     const StateAtEpoch& c = candidates[ranked[k].second];
     const OrbitElements ce = ElementsFromState(c.position, c.velocity, c.epochTT);

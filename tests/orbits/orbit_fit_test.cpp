@@ -150,8 +150,11 @@ TEST(OrbitFit, IdealStartAtTheTrueOrbitShowsTheDataLimit) {
     const long double aErr = std::fabs(fit.elements.a / kFitAuKm - t.aAu) / t.aAu;
     aOk += aErr <= 0.02L ? 1 : 0;
     const FitResult gauss = FitOrbit(Observations(t.file + ".txt"), Codes(), FitSettings{});
-    same += std::fabs(gauss.elements.a - fit.elements.a) / fit.elements.a < 1e-4L ? 1 : 0;
-    report << t.file << ": a err " << static_cast<double>(aErr) << "\n";
+    // The same minimum: the two a differ by a small part of a's own uncertainty.
+    const long double da = std::fabs(gauss.elements.a - fit.elements.a) / kFitAuKm;
+    same += da < 0.05L * fit.sigmas.aAu ? 1 : 0;
+    report << t.file << ": a err " << static_cast<double>(aErr) << ", from Gauss " << static_cast<double>(da)
+           << " AU, sigma " << static_cast<double>(fit.sigmas.aAu) << " AU\n";
   }
   ASSERT_EQ(cases, 20);
   EXPECT_GE(aOk, 17) << report.str();
