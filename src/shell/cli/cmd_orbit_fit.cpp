@@ -1,4 +1,5 @@
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "foundations/file_system.h"
 #include "orbits/fit_observations.h"
 #include "orbits/orbit_fit.h"
+#include "orbits/orbit_fit_report.h"
 #include "shell/cli/flag_parser.h"
 #include "shell/cli/json_text.h"
 #include "shell/cli/orbit_commands.h"
@@ -17,7 +19,7 @@ namespace {
 
 constexpr const char* kOrbitFitHelp =
     "Usage: skarvel-cli orbit-fit OBS.txt --obscodes OBSCODES.txt [--predict JD --site CODE]\n"
-    "         [--fix-e E | --fix-q Q_AU] [--reject-sigma S]\n\n"
+    "         [--fix-e E | --fix-q Q_AU] [--reject-sigma S] [--text]\n\n"
     "Orbit determination from measured positions, as \"Determine Orbit...\": MPC\n"
     "80-column lines or ADES PSV/XML (by content); each observation's site from its\n"
     "observatory code in OBSCODES.txt (the MPC's list: code, longitude, rho cos phi',\n"
@@ -36,7 +38,9 @@ constexpr const char* kOrbitFitHelp =
     "cos Dec), rms_arcsec, messages, spread {a_min_au, a_max_au, e_min, e_max,\n"
     "orbits} for ranging, and with --predict: prediction {jd, ra_hours, dec_deg,\n"
     "delta_au, sigma_arcsec (semi-major axis of the 1-sigma ellipse),\n"
-    "sigma_minor_arcsec, pa_deg}. Exit status 1 when no orbit is found.\n";
+    "sigma_minor_arcsec, pa_deg}. With --text the window's report of the fit (and\n"
+    "the predicted place's ephemeris line with its 1-sigma ellipse). Exit status 1\n"
+    "when no orbit is found.\n";
 
 /// The largest observation or code file read (bytes).
 constexpr std::uint64_t kMaxInputBytes = 64ull * 1024 * 1024;
@@ -49,8 +53,11 @@ std::string ReadText(const std::string& path) {
 int RunOrbitFit(const Arguments& args, std::ostream& out, std::ostream& err) {
   Arguments rest;
   std::string path;
+  bool text = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i].rfind("--", 0) == 0) {
+    if (args[i] == "--text") {
+      text = true;
+    } else if (args[i].rfind("--", 0) == 0) {
       rest.push_back(args[i]);
       if (args[i].find('=') == std::string::npos && i + 1 < args.size()) rest.push_back(args[++i]);
     } else if (path.empty()) {
@@ -113,6 +120,20 @@ int RunOrbitFit(const Arguments& args, std::ostream& out, std::ostream& err) {
     for (const std::string& m : fit.messages) err << m << "\n";
     return kExitFailed;
   }
+  std::optional<Prediction> predicted;
+  if (predictJd) {
+    const long double jdUtc = *predictJd - TtMinusUtcSeconds(*predictJd) / 86400.0L;
+    predicted = PredictPlace(fit, ObserverPosition(*site, jdUtc), *predictJd);
+    if (!predicted->ok) {
+      err << kFitNoConvergence << "\n";
+      return kExitFailed;
+    }
+  }
+  if (text) {
+    for (const std::string& line : OrbitFitReport(fit, reading.observations)) out << Latin1ToUtf8(line) << "\n";
+    if (predicted) out << "\nPrediction for " << site->code << ":\n" << PredictionLine(*predicted) << "\n";
+    return kExitOk;
+  }
   const long double deg = 180 / kPi;
   const auto d = [](long double x) { return static_cast<double>(x); };
   nlohmann::ordered_json j;
@@ -170,13 +191,8 @@ int RunOrbitFit(const Arguments& args, std::ostream& out, std::ostream& err) {
                    {"e_max", d(fit.spreadEMax)},
                    {"orbits", fit.samples.size()}};
   }
-  if (predictJd) {
-    const long double jdUtc = *predictJd - TtMinusUtcSeconds(*predictJd) / 86400.0L;
-    const Prediction p = PredictPlace(fit, ObserverPosition(*site, jdUtc), *predictJd);
-    if (!p.ok) {
-      err << kFitNoConvergence << "\n";
-      return kExitFailed;
-    }
+  if (predicted) {
+    const Prediction& p = *predicted;
     nlohmann::ordered_json pj;
     pj["jd"] = d(p.jdTT);
     pj["ra_hours"] = d(p.raHours);
