@@ -74,8 +74,8 @@ long double WrapPi(long double x) {
 /// (O - C) in RA cos Dec and Dec, arc seconds.
 void Residual(long double raObs, long double decObs, long double raC, long double decC, long double& dra,
               long double& ddec) {
-  dra = WrapPi(raObs - raC) * std::cos(decObs) * kArcsecPerRadian;
-  ddec = (decObs - decC) * kArcsecPerRadian;
+  dra = WrapPi(raObs - raC) * std::cos(decObs) * kFitArcsecPerRadian;
+  ddec = (decObs - decC) * kFitArcsecPerRadian;
 }
 
 OrbitElements Template() {
@@ -351,7 +351,7 @@ struct FitModel {
 
   bool Evaluate(const std::vector<long double>& p, std::vector<long double>& r) const {
     const OrbitElements el = ElementsOfParameters(kind, p, fixedValue, epochTT);
-    if (!(el.q > 0) || !std::isfinite(el.n) || el.n <= 0) return false;
+    if (!(el.q > 0) || !(el.e >= 0) || !std::isfinite(el.n) || el.n <= 0) return false;
     r.resize(2 * obs->size());
     for (std::size_t k = 0; k < obs->size(); ++k) {
       const PreparedObservation& o = (*obs)[k];
@@ -825,8 +825,8 @@ Prediction PredictFromParameters(FitParameters kind, const std::vector<long doub
     const AstrometricPlace a = PlaceFromElements(ElementsOfParameters(kind, pp, fixedValue, epochTT), observerKm, jdTT);
     const AstrometricPlace b = PlaceFromElements(ElementsOfParameters(kind, pm, fixedValue, epochTT), observerKm, jdTT);
     if (a.error || b.error) return pr;
-    jac[j][0] = WrapPi(a.raRad - b.raRad) * std::cos(c.decRad) * kArcsecPerRadian / (2 * steps[j]);
-    jac[j][1] = (a.decRad - b.decRad) * kArcsecPerRadian / (2 * steps[j]);
+    jac[j][0] = WrapPi(a.raRad - b.raRad) * std::cos(c.decRad) * kFitArcsecPerRadian / (2 * steps[j]);
+    jac[j][1] = (a.decRad - b.decRad) * kFitArcsecPerRadian / (2 * steps[j]);
   }
   long double sxx = 0, syy = 0, sxy = 0;
   for (std::size_t a = 0; a < p.size(); ++a) {
@@ -1087,8 +1087,8 @@ Prediction AddSampleSpread(const FitResult& fit, const Vec3& observerKm, long do
     const AstrometricPlace p =
         PlaceFromElements(ElementsOfParameters(FitParameters::kState, state, 0, s[6]), observerKm, jdTT);
     if (p.error) continue;
-    const long double x = WrapPi(p.raRad - ra0) * std::cos(dec0) * kArcsecPerRadian;
-    const long double y = (p.decRad - dec0) * kArcsecPerRadian;
+    const long double x = WrapPi(p.raRad - ra0) * std::cos(dec0) * kFitArcsecPerRadian;
+    const long double y = (p.decRad - dec0) * kFitArcsecPerRadian;
     cxx += x * x;
     cyy += y * y;
     cxy += x * y;

@@ -36,7 +36,7 @@ inline constexpr long double kFitAuKm = 149597870.66L;
 /// Earth equatorial radius in km, the unit of the observatory codes' rho.
 inline constexpr long double kFitEarthRadiusKm = 6378.137L;
 /// Arc seconds per radian.
-inline constexpr long double kArcsecPerRadian = 206264.80624709636L;
+inline constexpr long double kFitArcsecPerRadian = 206264.80624709636L;
 /// A gap longer than this (days) between two observations starts a new night.
 inline constexpr long double kNightGapDays = 0.3L;
 /// The shortest single-night arc for a short-arc solution (days): one hour.
