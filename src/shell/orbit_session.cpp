@@ -10,6 +10,7 @@
 #include "orbits/download_commands.h"
 #include "orbits/find_orb.h"
 #include "orbits/orbit_files.h"
+#include "astrometry/report_formats.h"
 #include "orbits/saved_orbits.h"
 #include "shell/astrm_lab.h"
 
@@ -58,6 +59,7 @@ void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& com
   commands["CreateChart1"] = [this] { CreateChart(false); };
   commands["FINDORBFile1"] = [this] { LoadFindOrbFile(); };
   commands["ElemEdit1"] = [this] { EditElements(); };
+  commands["DetermineOrbit1"] = [this] { DetermineOrbit(); };
   commands["ElemDatabase1"] = [this] { FindRecord(ElementSource::kLowell); };
   commands["MPCDatabase1"] = [this] { FindRecord(ElementSource::kMpc); };
   commands["TARNEOrbitFile1"] = [this] { FindRecord(ElementSource::kTarne); };
@@ -325,6 +327,27 @@ void OrbitSession::EditElements() {
   const bool ok = views_.elementsDialog(logic);
   logic.onElementsTaken = nullptr;
   if (ok || taken) NoteOrbitSelected();
+}
+
+void OrbitSession::DetermineOrbit() {
+  if (!views_.orbitFitWindow) return;
+  if (!orbitFit_) {
+    orbitFit_ = std::make_unique<OrbitFitFormLogic>(lab_.Ui());
+    // The observatory code list as the MPC names it, downloaded into the data folder.
+    orbitFit_->codesPath = lab_.Options().dataDir + "ObsCodes.html";
+  }
+  std::vector<std::string> lines;
+  if (const AstromObsObj* report = lab_.Report()) {
+    for (const ObservationRecord& obs : report->Observations()) {
+      for (const std::string& line : ObservationLines80(obs, report->site)) lines.push_back(line);
+    }
+    orbitFit_->ownSite = SiteObservatoryCode(report->site);
+  }
+  orbitFit_->SetReportLines(std::move(lines));
+  views_.orbitFitWindow(*orbitFit_, SavedOrbitsPath(lab_.Options()), [this](const CurrentElements& fitted) {
+    current_ = fitted;
+    NoteOrbitSelected();
+  });
 }
 
 void OrbitSession::NoteOrbitSelected() {

@@ -29,6 +29,7 @@
 #include "orbits/element_form.h"
 #include "orbits/ephemeris.h"
 #include "orbits/ephemeris_form.h"
+#include "orbits/orbit_fit_form.h"
 #include "orbits/orbit_lists.h"
 #include "orbits/orbit_search.h"
 #include "orbits/orbit_statistics.h"
@@ -85,6 +86,11 @@ struct OrbitViews {
   std::function<void(RecordChoiceList&)> runList;
   /// The "MPC Asteroid Database Orbit Statistics" window: show (redrawn).
   std::function<void()> showStatistics;
+  /// "Determine Orbit" on the logic, with the saved-orbits file and what
+  /// "&Use Elements" does with the fitted orbit.
+  std::function<void(OrbitFitFormLogic&, const std::string& savedOrbitsPath,
+                     const std::function<void(const CurrentElements&)>& useElements)>
+      orbitFitWindow;
 };
 
 class OrbitSession {
@@ -159,6 +165,12 @@ class OrbitSession {
   /// orbit taken from its "&File..." pop-up) is an orbit selection.
   void EditElements();
 
+  /// "Determine Orbit...": the orbit determination window on the report's
+  /// observations (or a file), the user's site standing in for its code;
+  /// "&Use Elements" is an orbit selection.
+  void DetermineOrbit();
+  OrbitFitFormLogic* OrbitFit() { return orbitFit_.get(); }
+
   /// The menus after a successful orbit selection: "&Generate Ephemeris..."
   /// enabled and unchecked, the ephemeris "&View/Print/Save Text..."
   /// disabled, "Orbital &Elements" checked, the ephemeris and results windows
@@ -217,6 +229,7 @@ class OrbitSession {
   SearchResultsList resultsList_;
   ChartControlLogic chart_;
   ElementDialogLogic elementDialog_;
+  std::unique_ptr<OrbitFitFormLogic> orbitFit_;
   std::unique_ptr<CometFileObj> comets_;
   CometResultsList cometResults_;
   DateTimeObj cometInstant_;

@@ -30,6 +30,7 @@ const std::vector<Subcommand>& Subcommands() {
       EphemerisCommand(),
       FindOrbitCommand(),
       CometsCommand(),
+      OrbitFitCommand(),
   };
   return table;
 }

@@ -17,5 +17,7 @@ Subcommand OrbitSearchCommand();
 Subcommand FindOrbitCommand();
 /// `comets`: the place of every comet of a comet file at an instant.
 Subcommand CometsCommand();
+/// `orbit-fit`: orbit determination from measured positions.
+Subcommand OrbitFitCommand();
 
 }  // namespace skarvel::cli

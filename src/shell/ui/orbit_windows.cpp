@@ -9,6 +9,7 @@
 #include "orbits/ui/t_ephemeris_dlg.h"
 #include "orbits/ui/t_orb_el_form1.h"
 #include "orbits/ui/t_orb_srch_dlg1.h"
+#include "orbits/ui/t_orbit_fit_form.h"
 
 namespace skarvel::ui {
 
@@ -93,6 +94,11 @@ void OrbitWindows::Install(AstrmLabViews& views) {
   v.showCometResults = [this] { comets_->ShowList(); };
   v.hideCometResults = [this] { comets_->hide(); };
   v.showStatistics = [this] { statistics_->ShowList(); };
+  v.orbitFitWindow = [this](OrbitFitFormLogic& logic, const std::string& savedOrbitsPath,
+                            const std::function<void(const CurrentElements&)>& useElements) {
+    TOrbitFitForm window(logic, useElements, savedOrbitsPath, parent_);
+    window.exec();
+  };
   v.runList = [this](RecordChoiceList& list) {
     QtListWindowRunner runner(lab_.Ui(), search_, parent_);
     runner.RunModal(list);

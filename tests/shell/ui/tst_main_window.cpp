@@ -176,7 +176,7 @@ class TestMainWindow : public QObject {
                           "-", "FIND_ORB &File...", "-", "&Edit/Save/Retrieve..."}));
     QCOMPARE(MenuCaptions(window_->Menu("Ephemeris1")),
              QStringList({"Orbital &Elements", "-", "&Generate Ephemeris...", "&View/Print/Save Text...", "-",
-                          "Use &Mean Motion...", "-", "Create &Chart..."}));
+                          "Use &Mean Motion...", "-", "Create &Chart...", "-", "Determine Orbit..."}));
     QCOMPARE(MenuCaptions(window_->Menu("Help1")),
              QStringList({"On &Help", "-", "&Topics...", "-", "&User", "-", "&About..."}));
     QCOMPARE(MenuCaptions(window_->PopupMenu()), QStringList({"&Preferences..."}));
@@ -190,7 +190,8 @@ class TestMainWindow : public QObject {
     // Enabled: the menus and submenus the session opens, and the commands already built.
     for (const char* name : {"File1", "LoadImages1", "LoadImg1", "MultipleLoad1", "ImageFileType1", "DownloadOrbitDatabase1", "OtherURLs1",
                              "Report1", "Preferences1", "Options1", "MinorPlanetCenter1", "VORNWebsite1", "ProjectPluto1",
-                             "USNOOnlineStatusInfo1", "Exit1", "AboutThisExercise1", "Help1", "ConvertGSC1"})
+                             "USNOOnlineStatusInfo1", "Exit1", "AboutThisExercise1", "Help1", "ConvertGSC1",
+                             "DetermineOrbit1"})
       QVERIFY2(window_->Action(name)->isEnabled(), name);
     // Disabled: as designed, or not built yet.
     for (const char* name : {"ClearImages1", "Images1", "MeasImg1", "Blink1", "SaveUpdates1", "ViewEdit1",
