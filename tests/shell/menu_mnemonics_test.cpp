@@ -26,9 +26,10 @@ char Mnemonic(const std::string& caption) {
   return 0;
 }
 
-// The one pair the program's own captions give in one menu ("&Report"):
-// both texts are the system's and stay as they are.
-const std::set<std::string> kGivenPair = {"&Save Report Data...", "Access &Spreadsheet"};
+// The pairs the program's own captions give in one menu ("&File" and
+// "&Report"): these texts are the system's and stay as they are.
+const std::set<std::set<std::string>> kGivenPairs = {{"L&oad Image Files", "Download &Orbit Database"},
+                                                     {"&Save Report Data...", "Access &Spreadsheet"}};
 
 void CheckMenu(const MenuItem& menu, std::vector<std::string>& clashes) {
   std::map<char, std::string> taken;
@@ -38,7 +39,7 @@ void CheckMenu(const MenuItem& menu, std::vector<std::string>& clashes) {
     const char letter = Mnemonic(item.caption);
     if (letter == 0) continue;
     const auto [at, fresh] = taken.emplace(letter, item.caption);
-    if (!fresh && !(kGivenPair.count(at->second) != 0 && kGivenPair.count(item.caption) != 0))
+    if (!fresh && kGivenPairs.count({at->second, item.caption}) == 0)
       clashes.push_back(menu.caption + ": \"" + at->second + "\" and \"" + item.caption + "\"");
   }
 }
