@@ -207,8 +207,8 @@ Answer QtPlatform::Message(const MessageRequest& request) {
     box.adjustSize();
     const QScreen* screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
     QList<QRect> avoid;
-    for (const QPointer<QWidget>& w : keepClear_)
-      if (w != nullptr && w->isVisible()) avoid << w->frameGeometry();
+    for (const QPointer<QWidget>& kept : keepClear_)
+      if (const QWidget* w = kept.data(); w != nullptr && w->isVisible()) avoid << w->frameGeometry();
     if (screen != nullptr)
       box.move(BesideAnchor(anchor->frameGeometry(), box.size(), screen->availableGeometry(), avoid));
   }
