@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "astrometry/report_identity.h"
 #include "catalogs/catalog_star.h"
 #include "foundations/date_time.h"
 #include "foundations/strings.h"
@@ -50,13 +51,6 @@ bool AllDigits(const std::string& s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-/// Keeps the characters a trkSub may hold ([-A-Za-z0-9_]), at most 8.
-std::string TrkSubOf(const std::string& s) {
-  std::string out;
-  for (char c : s)
-    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_') out.push_back(c);
-  return out.substr(0, 8);
-}
 
 /// The telescope design a description names, or "" when it names none.
 std::string DesignOf(const std::string& telescope) {
@@ -79,8 +73,10 @@ std::string DesignOf(const std::string& telescope) {
 /// The identifier elements of an observation: permID and/or provID, else trkSub.
 void Identify(const ObsParams& p, std::size_t index, std::vector<AdesField>& out) {
   const bool comet = p.objectType == kCometKind;
-  const std::string number = Trim(p.number);
-  const std::string packed = Trim(p.designation);
+  // The same identification as the 80-column line's.
+  const ReportIdentity id = ReportIdentityOf(p);
+  const std::string& number = id.number;
+  const std::string& packed = id.designation;
   std::string provID;
   if (!packed.empty()) {
     const UnpackedDesignation u = UnpackDesignation(packed, p.objectType);
@@ -99,7 +95,7 @@ void Identify(const ObsParams& p, std::size_t index, std::vector<AdesField>& out
   if (!provID.empty()) out.push_back({"provID", provID});
   if (out.empty()) {
     // An object without number or designation: the observer's own tracklet name.
-    std::string trk = TrkSubOf(!packed.empty() ? packed : p.objectName);
+    std::string trk = !packed.empty() ? TemporaryDesignationOf(packed) : id.trkSub;
     if (trk.empty()) {
       std::string n = std::to_string(index + 1);
       while (n.size() < 4) n = "0" + n;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "astrometry/auto_match.h"
+#include "astrometry/report_identity.h"
 
 namespace skarvel {
 
@@ -111,11 +112,29 @@ void MovingObjectsSearch::TakeAsTarget(std::size_t i, std::size_t k, ImageMeasur
 
 namespace skarvel {
 
-void MovingObjectsSearch::NameTarget(std::size_t i, ObsParams& params) const {
+bool MovingObjectsSearch::OfferHeaderObject(platform::Platform& ui, std::size_t i,
+                                            const std::string& headerObject) const {
+  if (known_.at(i)) return false;
+  ObsParams named;
+  named.objectName = headerObject;
+  if (!ReportIdentityOf(named).Identified()) return false;
+  return platform::Tell(ui,
+                        "The moving object " + trksub_.at(i) + " is not one of the known objects.\r\n\r\nThe " +
+                            "image header names the object \"" + headerObject + "\".\r\nMeasure it as " +
+                            headerObject + "?",
+                        kMovingCaption, platform::Icon::Question, platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
+void MovingObjectsSearch::NameTarget(std::size_t i, ObsParams& params, const std::string& headerObject) const {
   const auto& k = known_.at(i);
   params.number.clear();
   params.designation.clear();
-  if (!k) {
+  if (!k && !headerObject.empty()) {
+    params.objectName = headerObject;
+    const ReportIdentity id = ReportIdentityOf(params);
+    params.number = id.number;
+    params.designation = id.designation;
+  } else if (!k) {
     params.objectName = trksub_.at(i);
   } else if (k->number) {
     params.number = std::to_string(*k->number);

@@ -65,8 +65,16 @@ class MovingObjectsSearch {
   /// object by its number and name, another known one by its name (or
   /// designation), an unknown one by its temporary designation as the object
   /// name, which the report then gives as its trkSub. Number and designation
-  /// are emptied first.
-  void NameTarget(std::size_t i, ObsParams& params) const;
+  /// are emptied first. With a `headerObject` (the object an image header
+  /// names, which the person chose for an unknown candidate) an unknown one
+  /// is named by it instead, with the number or designation it holds
+  /// ("1620 GEOGRAPHOS" gives Number 1620).
+  void NameTarget(std::size_t i, ObsParams& params, const std::string& headerObject = {}) const;
+  /// For an unknown candidate i and a header that names an object: asks
+  /// whether the measurement takes the header's object ("Moving Objects",
+  /// Yes/No). True on Yes; false without asking for a known candidate, an
+  /// empty header or one that names only a temporary designation.
+  bool OfferHeaderObject(platform::Platform& ui, std::size_t i, const std::string& headerObject) const;
 
  private:
   std::vector<MovingFrameInput> frames_;

@@ -301,6 +301,10 @@ void RefSelection::FinishLocate() {
     return;
   }
   locateIndex_ = kAllLocated;
+  // Every reference has just been located anew: an older solution of the
+  // image no longer asks for another round of locating (which would throw
+  // these pairs, an Auto-Match's among them, away).
+  wasSolved_ = false;
   Beep();
   Repaint();
   if (m.targetLocated) {

@@ -6,6 +6,7 @@
 #include "catalogs/catalog_star.h"
 #include "foundations/date_time.h"
 #include "foundations/strings.h"
+#include "astrometry/report_identity.h"
 #include "orbits/designation.h"
 
 namespace skarvel {
@@ -91,9 +92,9 @@ std::string NumberField80(const std::string& number) {
   return packed ? *packed : std::string("     ");
 }
 
-std::string Designation80(const ObsParams& p) {
-  std::string d = Trim(p.designation);
-  if (d.empty()) return d;
+std::string Designation80(const ObsParams& p, const ReportIdentity& id) {
+  std::string d = id.designation;
+  if (d.empty()) return id.trkSub;
   if (d.size() != 7) {
     const std::string readable = UnpackDesignation(d, p.objectType).readable;
     const std::string repacked = PackDesignation(readable, p.objectType, true);
@@ -198,8 +199,9 @@ std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const 
   const ObsParams& p = obs.params;
   const ReferenceStar& t = obs.target;
   std::string line(80, ' ');
-  PutAt(line, 1, NumberField80(p.number));
-  PutAt(line, 6, Designation80(p));
+  const ReportIdentity id = ReportIdentityOf(p);
+  PutAt(line, 1, NumberField80(id.number));
+  PutAt(line, 6, Designation80(p, id));
   if (p.note == kNoteDiscovery) PutAt(line, 13, "*");
   PutAt(line, 15, "C");
   const DayText day = Day(p.observationTime, 5);
@@ -256,10 +258,10 @@ std::vector<std::string> ObservationLinesSplit(const ObservationRecord& obs, con
   const DayText day = Day(p.observationTime, std::min(dayDecimals, 9));
   auto common = [&](char record) {
     std::string r(132, ' ');
-    const std::string number = Trim(p.number);
-    if (!number.empty()) PutAt(r, 1, PadWith(number, 7, '0'));
-    std::string d = Trim(p.designation);
-    if (d.size() == 7) d.insert(4, "00");
+    const ReportIdentity id = ReportIdentityOf(p);
+    if (!id.number.empty()) PutAt(r, 1, PadWith(id.number, 7, '0'));
+    std::string d = id.designation.empty() ? id.trkSub : id.designation;
+    if (!id.designation.empty() && d.size() == 7) d.insert(4, "00");
     PutAt(r, 8, d.substr(0, 9));
     PutAt(r, 17, std::string(1, record));
     PutAt(r, 19, "C");

@@ -85,6 +85,9 @@ class BlinkInitLogic {
   void Clicked(BlinkPoint at);
 
   int Step() const { return step_; }
+  /// "Set Blink &Region (Zoom)...": the alignment steps end (step 7), so
+  /// that clicks in the window no longer measure.
+  void EndSteps() { step_ = kBlinkFinished; }
   int CurrentSlot() const { return slot_; }
   /// The first frame whose image was not aligned when the window was shown (-1: none).
   int FirstUnalignedFrame() const { return firstUnaligned_; }

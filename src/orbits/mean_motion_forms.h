@@ -107,6 +107,7 @@ class BaselineDialogLogic {
   int dateFormat = 0;
 
   SiteRecord& Site(int n) { return n == 1 ? site1_ : site2_; }
+  const SiteRecord& Site(int n) const { return n == 1 ? site1_ : site2_; }
   bool Confirmed(int n) const { return n == 1 ? confirmed1_ : confirmed2_; }
   /// OK is enabled once both sites are confirmed.
   bool OkEnabled() const { return confirmed1_ && confirmed2_; }

@@ -117,6 +117,8 @@ AstrmLab::StartResult AstrmLab::Create() {
     return StartResult::NoStorage;
   }
   options_ = opts_->Record();
+  // What the options file in DataDir holds, when there is one.
+  if (fs::FileExists(options_.dataDir + options_.fileName)) savedOptions_ = OptionBytes(options_);
   // 6. The shared box settings of the measuring windows.
   refBox_ = options_.refBox;
   unknownBox_ = options_.unknownBox;
@@ -169,6 +171,7 @@ void AstrmLab::EnterSession() {
   }
   const bool hasObservations = !report_->Empty();
   for (const char* name : {"ViewEdit1", "SaveData1", "ClearData1"}) menus_.SetEnabled(name, hasObservations);
+  NoteObservationCount();  // "Use &Mean Motion..." wants two observations from the start
   for (const char* name : {"Report1", "Ephemeris1", "OrbitSearch1"}) {
     menus_.SetVisible(name, true);
     menus_.SetEnabled(name, true);
@@ -245,6 +248,12 @@ void AstrmLab::LockSlot(int slot, bool busy) {
   menus_.SetEnabled("MultipleLoad1", !busy && !slots_[0].Loaded());
 }
 
+std::vector<std::uint8_t> AstrmLab::OptionBytes(const OptionsRecord& record) {
+  ByteWriter out;
+  WriteOptionsFields(out, record);
+  return out.Buffer();
+}
+
 void AstrmLab::NoteOptionsChanged() {
   optionsChanged = true;
   saveAsDefaults = options_.administrator;
@@ -266,6 +275,7 @@ void AstrmLab::SaveIntoDataDir() {
     opts_->Record() = options_;
     // A save that failed leaves the changes marked, to be offered again.
     if (opts_->Write(options_.dataDir)) {
+      savedOptions_ = OptionBytes(options_);
       optionsChanged = false;
       menus_.SetEnabled("SaveUpdates1", false);
     }
@@ -332,6 +342,8 @@ bool AstrmLab::CloseQuery() {
     closeConfirmed = answer == Answer::Yes;
     if (!closeConfirmed) return false;
   }
+  // Changes that came back to what the options file holds are nothing to save.
+  if (optionsChanged && !savedOptions_.empty() && OptionBytes(options_) == savedOptions_) optionsChanged = false;
   try {
     if (optionsChanged) {
       SaveUpdates();
@@ -379,7 +391,9 @@ std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
   constexpr int kX = 20;                           // left margin, pixels
   constexpr int kSlotY[kSlots] = {20, 75, 130, 185};  // top of each slot's heading, pixels
   constexpr int kStateGap = 15;                    // between a heading and its state, pixels
-  constexpr int kReportY = kSlotY[kSlots - 1] + 75;  // the report line below the last slot, pixels
+  // The report line below the last slot's file name, clear of the elements
+  // panel below it (which starts at kPanelTop), pixels.
+  const int reportY = kSlotY[kSlots - 1] + 2 * (textHeight + 5) + 5;
   bool anyLoaded = false;
   for (int i = 0; i < kSlots; ++i) {
     const ImageSlot& slot = slots_[static_cast<std::size_t>(i)];
@@ -402,7 +416,7 @@ std::vector<ScreenLine> AstrmLab::WorkScreenLines(int clientWidth,
     const std::string text = count == 0   ? "The report holds no observations."
                              : count == 1 ? "The report holds 1 observation."
                                           : "The report holds " + std::to_string(count) + " observations.";
-    lines.push_back({kX, kReportY, text});
+    lines.push_back({kX, reportY, text});
   }
   return lines;
 }

@@ -141,7 +141,7 @@ struct AstrmLabViews {
   std::function<SlotMeasurement(int slot)> slotMeasurement;
   /// "&Blink...": the blink window (created once) takes the image windows of slots 0 .. last.
   std::function<void(int last)> blink;
-  /// "Find Mo&ving Objects...": the candidates window over slots 0 .. last.
+  /// "Find Moving &Objects...": the candidates window over slots 0 .. last.
   std::function<void(int last)> movingObjects;
   /// "Calibration...": the calibration dialog on the host; true on OK.
   std::function<bool(CalibrationDialogHost)> calibration;
@@ -227,7 +227,7 @@ class AstrmLab {
   void Blink();
   /// The blink window closed: those menus enabled again and its slots released.
   void BlinkClosed();
-  /// "Find Mo&ving Objects...": the images in consecutive slots from slot 1,
+  /// "Find Moving &Objects...": the images in consecutive slots from slot 1,
   /// from three on, searched in the candidates window.
   void FindMovingObjects();
   /// "Calibration...": the calibration dialog for the report's camera record.
@@ -263,6 +263,15 @@ class AstrmLab {
   /// becomes false; a visible report window shows the new text. Returns the
   /// observation's index in the report (0 without a report).
   std::size_t AddObservation(const ObsParams& params, const ReferenceStar& target);
+  /// "&Add to Report List..." of image `slot`: the measurement goes into the
+  /// report (AddObservation) after two checks. An observation that names no
+  /// object at all (no number, no designation, no name) is recorded only when
+  /// the person agrees ("No Object Identification!"). With `mayReplace` (the
+  /// image's measurement was recorded before and has been solved again) the
+  /// observation recorded from this slot, while the report still holds it, is
+  /// replaced after the person agrees ("Replace Measurement?"). False when
+  /// nothing was recorded.
+  bool RecordMeasurement(int slot, const ObsParams& params, const ReferenceStar& target, bool mayReplace);
   /// "&Short (Electronic) Format...", "&Long (Text) Format...", "&Exercise Format...".
   void ShowReport(ReportForm form);
   /// "&Save Report Data...": true when the file was written.
@@ -406,6 +415,11 @@ class AstrmLab {
   LoginRecord login_;
   std::unique_ptr<LogFileObj> log_;
   std::array<ImageSlot, kSlots> slots_;
+  /// The persisted fields as the options file in DataDir holds them (empty when none is known).
+  std::vector<std::uint8_t> savedOptions_;
+  static std::vector<std::uint8_t> OptionBytes(const OptionsRecord& record);
+  /// The observation each slot last put into the report (RecordMeasurement).
+  std::array<std::optional<ObservationRecord>, kSlots> slotObservations_;
   BoxRecord refBox_;
   BoxRecord unknownBox_;
   int screenMode_ = kLogoScreen;

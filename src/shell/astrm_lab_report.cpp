@@ -1,9 +1,11 @@
 // The Report menu of the main window: the report texts, saving, loading and
 // clearing the report data, the spreadsheet, and the observations handed in
 // by the image windows.
+#include <algorithm>
 #include <cctype>
 
 #include "astrometry/report_file.h"
+#include "astrometry/report_identity.h"
 #include "foundations/date_time.h"
 #include "foundations/file_system.h"
 #include "shell/astrm_lab.h"
@@ -19,6 +21,12 @@ namespace {
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
+}
+
+std::string Trim(const std::string& s) {
+  const auto b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
 }  // namespace
@@ -103,6 +111,32 @@ std::size_t AstrmLab::AddObservation(const ObsParams& params, const ReferenceSta
   reportSaved = false;
   RefreshReportWindow();
   return index;
+}
+
+bool AstrmLab::RecordMeasurement(int slot, const ObsParams& params, const ReferenceStar& target, bool mayReplace) {
+  if (report_ == nullptr || slot < 0 || slot >= kSlots) return false;
+  if (ReportIdentityOf(params).Empty() &&
+      platform::Tell(ui_,
+                     "This measurement has no Number, no Designation and no Object Name.\r\nIts report line "
+                     "would name no object, and the Minor Planet Center would refuse it.\r\n\r\nRecord it "
+                     "anyway?",
+                     "No Object Identification!", Icon::Exclamation, Buttons::YesNo) != Answer::Yes)
+    return false;
+  std::optional<ObservationRecord>& previous = slotObservations_[static_cast<std::size_t>(slot)];
+  std::vector<ObservationRecord>& list = report_->Observations();
+  const auto held = previous && mayReplace ? std::find(list.begin(), list.end(), *previous) : list.end();
+  if (held != list.end()) {
+    const std::string name = Trim(held->params.objectName).empty() ? "the target" : Trim(held->params.objectName);
+    if (platform::Tell(ui_,
+                       "The report list already holds the measurement of " + name + " from Image " +
+                           std::to_string(slot + 1) + ".\r\n\r\nReplace it with the new measurement?",
+                       "Replace Measurement?", Icon::Question, Buttons::YesNo) != Answer::Yes)
+      return false;
+    report_->DeleteObservation(static_cast<std::size_t>(held - list.begin()));
+  }
+  const std::size_t index = AddObservation(params, target);
+  previous = report_->Observations().at(index);
+  return true;
 }
 
 void AstrmLab::ShowReport(ReportForm form) {

@@ -75,7 +75,7 @@ MenuModel MenuModel::Designed() {
                {Item("MeasImg1", "Image &1"), Item("MeasImg2", "Image &2"), Item("MeasImg3", "Image &3"),
                 Item("MeasImg4", "Image &4")}),
            Separator("N3"), Item("Blink1", "&Blink..."),
-           Item("MovingObjects1", "Find Mo&ving Objects...",
+           Item("MovingObjects1", "Find Moving &Objects...",
                 "Find what moves in three or four images of one field and name the known minor planets."),
            Separator("N3C"),
            Item("Calibration1", "Calibration...",

@@ -64,9 +64,14 @@ void MotionSession::MeanMotion() {
 }
 
 void MotionSession::Baseline() {
+  lab_.SetScreenMode(AstrmLab::kWorkScreen);
   if (!views_.baselineDialog) return;
-  const SiteRecord& site = lab_.Report() != nullptr ? lab_.Report()->site : lab_.Options().siteRecord;
-  BaselineDialogLogic logic(site, CurrentDateTimeValue(), ThisYear(), lab_.Ui());
+  if (baseline_ == nullptr) {
+    const SiteRecord& site = lab_.Report() != nullptr ? lab_.Report()->site : lab_.Options().siteRecord;
+    baseline_ = std::make_unique<BaselineDialogLogic>(site, CurrentDateTimeValue(), ThisYear(), lab_.Ui());
+  }
+  BaselineDialogLogic& logic = *baseline_;
+  // The records to choose from are those of now.
   logic.SetRecords(lab_.Report(), lab_.Orbits().Table(), lab_.Orbits().EphemerisWindow());
   if (!views_.baselineDialog(logic) || logic.ReportLines().empty()) return;
   baselineList_.SetLines(logic.ReportLines());

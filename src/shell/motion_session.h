@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -46,10 +47,13 @@ class MotionSession {
   /// "Use &Mean Motion...": picker, same-object question, positions dialog,
   /// the ephemeris parameters dialog, then the table and its report window.
   void MeanMotion();
-  /// "Compute &Baseline...": the baseline dialog (its "Obs. &Data" and "&Eph.
-  /// Data" choosing from the report's observations and the ephemeris table),
-  /// then its report window.
+  /// "Compute &Baseline...": the work screen, the baseline dialog (its "Obs.
+  /// &Data" and "&Eph. Data" choosing from the report's observations and the
+  /// ephemeris table), then its report window. The dialog's state (sites,
+  /// confirmations, target) is made at the first run and kept for the next.
   void Baseline();
+  /// The baseline dialog's state; null before the first "Compute &Baseline...".
+  const BaselineDialogLogic* BaselineState() const { return baseline_.get(); }
 
   const MeanMotionRecord& Record() const { return record_; }
   /// The "VORN Astrometric Baseline Report" window's content.
@@ -60,6 +64,7 @@ class MotionSession {
   MotionViews views_;
   MeanMotionRecord record_;
   InfoList baselineList_;
+  std::unique_ptr<BaselineDialogLogic> baseline_;
 };
 
 }  // namespace skarvel

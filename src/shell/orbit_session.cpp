@@ -159,6 +159,7 @@ void OrbitSession::SearchDatabase(ElementSource source) {
        {ElementSource::kLowell, ElementSource::kMpc, ElementSource::kCometFile, ElementSource::kTarne})
     menus.SetChecked(SearchItem(s), s == source);
   menus.SetEnabled("ShowSearchResults1", search_.HasResults());
+  cometsListedLast_ = false;
   resultsList_.Invalidate();
   if (search_.HasResults()) {
     resultsList_.Rebuild(ReportFolder());
@@ -190,6 +191,12 @@ std::optional<ImageFieldInfo> OrbitSession::ImageField(int slot) {
 }
 
 void OrbitSession::ShowSearchResults() {
+  // The comet listing, when it came last, is the result shown again.
+  if (cometsListedLast_) {
+    lab_.SetScreenMode(AstrmLab::kWorkScreen);
+    if (views_.showCometResults) views_.showCometResults();
+    return;
+  }
   if (!search_.HasResults()) return;
   lab_.SetScreenMode(AstrmLab::kWorkScreen);
   if (!resultsList_.Built()) resultsList_.Rebuild(ReportFolder());
@@ -262,6 +269,8 @@ void OrbitSession::SearchComets() {
   MenuModel& menus = lab_.Menus();
   for (const char* item : {"SearchDatabase1", "SearchMPCDatabase1", "SearchTARNEOrbitFile1"}) menus.SetChecked(item, false);
   menus.SetChecked("SearchMPCCometFile1", true);
+  cometsListedLast_ = true;
+  menus.SetEnabled("ShowSearchResults1", true);
   if (views_.showCometResults) views_.showCometResults();
 }
 

@@ -232,6 +232,8 @@ class OrbitSession {
   std::unique_ptr<OrbitFitFormLogic> orbitFit_;
   std::unique_ptr<CometFileObj> comets_;
   CometResultsList cometResults_;
+  /// The comet listing came after the last field search: "&View/Print/Select Results..." shows it.
+  bool cometsListedLast_ = false;
   DateTimeObj cometInstant_;
   InfoList statistics_;
   bool statisticsBuilt_ = false;

@@ -183,14 +183,14 @@ TEST(AdesReportForms, ExactPsvOfASmallReport) {
       "! fRatio 3.7",
       "! arraySize 768x512",
       "! pixelScale 2.01",
-      "permID|provID |trkSub  |mode|stn|obsTime               |ra        |dec       |rmsRA|rmsDec|astCat|mag  |"
+      "permID|provID |trkSub |mode|stn|obsTime               |ra        |dec       |rmsRA|rmsDec|astCat|mag  |"
       "rmsMag|band|disc",
-      "433   |       |        |CCD |695|2019-05-01T03:45:30.0Z|201.250000|-12.500000|0.25 |0.22  |GSC1.1|12.04|"
+      "433   |       |       |CCD |695|2019-05-01T03:45:30.0Z|201.250000|-12.500000|0.25 |0.22  |GSC1.1|12.04|"
       "0.030 |R   |",
       // 23.99999999 h rounds to 360 degrees at 5 decimals (1.5" errors): written as 0.
-      "      |2019 JA|        |CCD |695|2019-05-01T04:16:00.0Z|0.00000   |+0.00000  |1.5  |1.5   |GSC1.1|     |"
+      "      |2019 JA|       |CCD |695|2019-05-01T04:16:00.0Z|0.00000   |+0.00000  |1.5  |1.5   |GSC1.1|     |"
       "      |    |*",
-      "      |       |myobject|CCD |695|2019-05-01T04:45:00.0Z|15.000000 |+45.000000|     |      |GSC1.1|     |"
+      "      |       |myobjec|CCD |695|2019-05-01T04:45:00.0Z|15.000000 |+45.000000|     |      |GSC1.1|     |"
       "      |    |",
   };
   EXPECT_EQ(lines, expected);
@@ -403,7 +403,7 @@ TEST(AdesReportForms, ThePsvReadBackGivesTheSameObservations) {
   }
   EXPECT_EQ(psv->records[0][0].second, "433");
   EXPECT_EQ(psv->records[1][0], (std::pair<std::string, std::string>{"provID", "2019 JA"}));
-  EXPECT_EQ(psv->records[2][0], (std::pair<std::string, std::string>{"trkSub", "myobject"}));
+  EXPECT_EQ(psv->records[2][0], (std::pair<std::string, std::string>{"trkSub", "myobjec"}));
 }
 
 }  // namespace

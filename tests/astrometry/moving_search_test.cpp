@@ -104,6 +104,31 @@ TEST(MovingSearch, AnUnknownObjectIsListedNamedByItsTrkSubAndMeasured) {
   EXPECT_EQ(params.objectName, "SKV0001");
   EXPECT_TRUE(params.number.empty());
   EXPECT_TRUE(params.designation.empty());
+  // A header that names an object is offered for the unknown candidate;
+  // an empty one, or one naming a temporary designation, is not.
+  ui.ClearRecords();
+  EXPECT_FALSE(search.OfferHeaderObject(ui, 0, ""));
+  EXPECT_FALSE(search.OfferHeaderObject(ui, 0, "SKV0001"));
+  EXPECT_TRUE(ui.Messages().empty());
+  ui.AnswerNext(platform::Answer::No);
+  EXPECT_FALSE(search.OfferHeaderObject(ui, 0, "1620 GEOGRAPHOS"));
+  ui.AnswerNext(platform::Answer::Yes);
+  EXPECT_TRUE(search.OfferHeaderObject(ui, 0, "1620 GEOGRAPHOS"));
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[1].caption, "Moving Objects");
+  EXPECT_EQ(ui.Messages()[1].text,
+            "The moving object SKV0001 is not one of the known objects.\r\n\r\nThe image header names the object "
+            "\"1620 GEOGRAPHOS\".\r\nMeasure it as 1620 GEOGRAPHOS?");
+  EXPECT_EQ(ui.Messages()[1].buttons, platform::Buttons::YesNo);
+  search.NameTarget(0, params, "1620 GEOGRAPHOS");
+  EXPECT_EQ(params.objectName, "1620 GEOGRAPHOS");
+  EXPECT_EQ(params.number, "1620");
+  EXPECT_TRUE(params.designation.empty());
+  search.NameTarget(0, params, "2004 MN4");
+  EXPECT_EQ(params.objectName, "2004 MN4");
+  EXPECT_TRUE(params.number.empty());
+  EXPECT_EQ(params.designation, "K04M04N");
+  EXPECT_EQ(ui.Unanswered(), 0);
 }
 
 TEST(MovingSearch, SearchesThatCannotRunAreTold) {

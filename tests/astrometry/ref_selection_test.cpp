@@ -92,6 +92,15 @@ struct Harness {
       return answer;
     };
     h.closeMeasurement = [this](bool finished) { events.push_back(finished ? "closed finished" : "abandoned"); };
+    // "&Auto-Match" as the matcher answers: the first six stars, found where they are.
+    h.autoMatch = [this]() -> std::optional<std::vector<std::array<long double, 2>>> {
+      events.push_back("auto-match");
+      selection.clear();
+      Select(6);
+      std::vector<std::array<long double, 2>> at;
+      for (std::size_t i = 0; i < 6; ++i) at.push_back({stars[i].imageX, stars[i].imageY});
+      return at;
+    };
     flow = std::make_unique<RefSelection>(ui, options, hintShown, h);
   }
 
@@ -203,6 +212,44 @@ TEST(RefSelection, WholeMeasurementFromSelectionToReport) {
   EXPECT_EQ(t.flow->Title(), "Measurement Completed");
   t.flow->Ok();
   EXPECT_TRUE(t.HasEvent("closed finished"));
+  EXPECT_EQ(t.ui.Unanswered(), 0);
+}
+
+// Measuring again an image solved before, with the target the moving-object
+// search took (located, no flux yet): Auto-Match locates every reference,
+// "Target Sky OK?" is answered Yes, and the solution follows; the pairs just
+// located are not thrown away for another round of locating.
+TEST(RefSelection, AutoMatchOnAnImageSolvedBeforeGoesOnToTheSolution) {
+  Harness t;
+  t.flow->StartSelection(0);
+  t.flow->AutoMatch();
+  t.Click(t.target);
+  t.ui.AnswerNext(Answer::Yes);
+  t.flow->Ok();
+  ASSERT_EQ(t.flow->CurrentStep(), RefSelection::kSolved);
+  ASSERT_TRUE(t.m.plate.Solved());
+  // The second measurement of the same image.
+  t.flow->StartSelection(0);
+  EXPECT_TRUE(t.flow->WasSolved());
+  t.m.targetLocated = false;
+  t.m.ResetTarget(false, false);
+  MeasureView view;
+  view.image = &t.image;
+  view.clientWidth = t.image.width;
+  view.clientHeight = t.image.height;
+  ASSERT_TRUE(t.m.LocateTarget(view, t.options.unknownBox, t.target.imageX, t.target.imageY));
+  t.m.target.flux = 0;
+  t.ui.ClearRecords();
+  t.ui.AnswerNext(Answer::Yes);  // "Target Sky OK?"
+  t.flow->AutoMatch();
+  ASSERT_FALSE(t.ui.Messages().empty());
+  EXPECT_EQ(t.ui.Messages()[0].caption, "Target Sky OK?");
+  EXPECT_EQ(t.flow->CurrentStep(), RefSelection::kSolved);
+  EXPECT_EQ(t.flow->Title(), "Solution OK?");
+  EXPECT_TRUE(t.m.plate.Solved());
+  EXPECT_EQ(t.m.plate.PairCount(), 6);
+  EXPECT_FALSE(t.flow->WasSolved());
+  for (const ReferenceStar& r : t.m.references) EXPECT_TRUE(r.measured);
   EXPECT_EQ(t.ui.Unanswered(), 0);
 }
 

@@ -6,6 +6,7 @@
 
 #include "foundations/date_time.h"
 #include "images/fits_file.h"
+#include "shell/orbit_screen.h"
 #include "support/mini_fits.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -79,7 +80,7 @@ TEST_F(AstrmLabTest, MenuStatesAfterStartUp) {
     EXPECT_TRUE(Enabled(*lab, name)) << name;
   for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "SaveUpdates1", "Images1", "MeasImg1",
                            "Blink1", "ViewEdit1", "SaveData1", "ClearData1", "ShowSearchResults1", "GenEphem1",
-                           "ViewEphText1", "User1"})
+                           "ViewEphText1", "User1", "MeanMotion1"})
     EXPECT_FALSE(Enabled(*lab, name)) << name;
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(lab->imageDir, dataDir);
@@ -286,6 +287,92 @@ TEST_F(AstrmLabTest, ClosingSavesChangedOptions) {
   EXPECT_TRUE(testing::Exists(dataDir + "ASTROPTS.INI"));
 }
 
+TEST_F(AstrmLabTest, ClosingAsksNothingForOptionsTheFileAlreadyHolds) {
+  auto lab = Started([](OptionsRecord& r) { r.magLimit = 17.5f; });
+  // Changed, not saved, changed back: the file holds the working copy.
+  lab->Options().magLimit = 19.0f;
+  ui.AnswerNext(Answer::No);
+  lab->NoteOptionsChanged();
+  lab->Options().magLimit = 17.5f;
+  ASSERT_TRUE(lab->optionsChanged);
+  ui.AnswerNext(Answer::Yes);  // close
+  EXPECT_TRUE(lab->CloseQuery());
+  EXPECT_EQ(ui.Captions(), (std::vector<std::string>{"Save Option Changes?", "Verify Exit"}));
+  EXPECT_FALSE(lab->optionsChanged);
+  EXPECT_EQ(ui.Unanswered(), 0);
+}
+
+TEST_F(AstrmLabTest, ClosingAsksForOptionsSavedAndChangedAgain) {
+  auto lab = Started();
+  lab->Options().magLimit = 19.0f;
+  ui.AnswerNext(Answer::Yes);  // saved at once
+  lab->NoteOptionsChanged();
+  EXPECT_FALSE(lab->optionsChanged);
+  lab->Options().magLimit = 20.0f;  // a change after the save, e.g. the image folder's
+  lab->optionsChanged = true;
+  ui.AnswerNext(Answer::Yes);  // close
+  ui.AnswerNext(Answer::No);   // the new change is offered
+  EXPECT_TRUE(lab->CloseQuery());
+  EXPECT_EQ(ui.Captions(),
+            (std::vector<std::string>{"Save Option Changes?", "Verify Exit", "Save Option Changes?"}));
+}
+
+TEST_F(AstrmLabTest, RecordingAMeasurementWarnsReplacesAndAdds) {
+  auto lab = Started();
+  ReferenceStar first;
+  first.fitRA = 10.5L;
+  ReferenceStar second = first;
+  second.fitRA = 10.6L;
+  ObsParams params;
+  params.observationTime = 47000.25;
+  // Nothing names the object: asked first, No records nothing.
+  ui.AnswerNext(Answer::No);
+  EXPECT_FALSE(lab->RecordMeasurement(0, params, first, false));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "No Object Identification!");
+  EXPECT_EQ(ui.Messages()[0].text,
+            "This measurement has no Number, no Designation and no Object Name.\r\nIts report line would name no "
+            "object, and the Minor Planet Center would refuse it.\r\n\r\nRecord it anyway?");
+  EXPECT_EQ(ui.Messages()[0].buttons, Buttons::YesNo);
+  EXPECT_EQ(lab->Report()->Count(), 0u);
+  // Named by the Number alone: no question.
+  params.number = "1620";
+  ui.ClearRecords();
+  EXPECT_TRUE(lab->RecordMeasurement(0, params, first, false));
+  EXPECT_TRUE(ui.Messages().empty());
+  ASSERT_EQ(lab->Report()->Count(), 1u);
+  // Solved again: the image's observation is replaced when the person agrees.
+  ui.AnswerNext(Answer::No);
+  EXPECT_FALSE(lab->RecordMeasurement(0, params, second, true));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Replace Measurement?");
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The report list already holds the measurement of the target from Image 1.\r\n\r\nReplace it with "
+            "the new measurement?");
+  ASSERT_EQ(lab->Report()->Count(), 1u);
+  EXPECT_EQ(lab->Report()->Observations()[0].target.fitRA, 10.5L);
+  ui.AnswerNext(Answer::Yes);
+  EXPECT_TRUE(lab->RecordMeasurement(0, params, second, true));
+  ASSERT_EQ(lab->Report()->Count(), 1u);
+  EXPECT_EQ(lab->Report()->Observations()[0].target.fitRA, 10.6L);
+  EXPECT_FALSE(lab->reportSaved);
+  // A new target on the same image (not to replace) and another slot are added.
+  ui.ClearRecords();
+  EXPECT_TRUE(lab->RecordMeasurement(0, params, first, false));
+  EXPECT_TRUE(lab->RecordMeasurement(1, params, first, true));  // slot 2 has recorded nothing yet
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(lab->Report()->Count(), 3u);
+  EXPECT_TRUE(Enabled(*lab, "MeanMotion1"));
+  // The observation deleted from the report meanwhile: nothing to replace, no question.
+  lab->Report()->DeleteObservation(0);
+  lab->Report()->DeleteObservation(0);
+  lab->Report()->DeleteObservation(0);
+  EXPECT_TRUE(lab->RecordMeasurement(0, params, second, true));
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(lab->Report()->Count(), 1u);
+  EXPECT_EQ(ui.Unanswered(), 0);
+}
+
 TEST_F(AstrmLabTest, AdministratorSavesAlsoForAllUsers) {
   auto lab = Started();
   lab->Options().administrator = true;
@@ -432,7 +519,10 @@ TEST_F(AstrmLabTest, WorkScreenListsLoadedSlots) {
   EXPECT_EQ(lines[5].text, "File Name: img4.fit");
   EXPECT_EQ(lines[6].text, "The report holds no observations.");
   EXPECT_EQ(lines[6].x, 20);
-  EXPECT_EQ(lines[6].y, 260);
+  // Below the last file name (y 203, 13 high) with 10 pixels between, and
+  // ending 31 pixels above the elements panel (y 270).
+  EXPECT_EQ(lines[6].y, 226);
+  EXPECT_LT(lines[6].y + 13, kPanelTop);
   // The window tells how far each image has come; the report counts its observations.
   lab->Views().slotMeasurement = [](int slot) {
     return slot == 0 ? SlotMeasurement::kInReport : SlotMeasurement::kSolved;

@@ -133,6 +133,10 @@ TEST_F(OrbitToolCommands, CometListingAndPicker) {
   EXPECT_GE(list.Results().Size(), 234u);
   EXPECT_TRUE(lab->Menus().At("SearchMPCCometFile1").checked);
   EXPECT_EQ(lab->Orbits().CometInstant().JDText(5), "2461193.00000");
+  // "&View/Print/Select Results..." shows the listing again once it is closed.
+  EXPECT_TRUE(lab->Available("ShowSearchResults1"));
+  EXPECT_TRUE(lab->Run("ShowSearchResults1"));
+  EXPECT_EQ(cometsShown, 2);
   // The file is read once for the listing and the picker.
   CometFileObj* comets = lab->Orbits().Comets();
   ASSERT_NE(comets, nullptr);

@@ -206,14 +206,19 @@ void TInfoListForm1::ShowList() {
   const QFontMetrics metrics(box_->font());
   int widest = 0;
   for (const std::string& line : list_.Lines()) widest = std::max(widest, metrics.horizontalAdvance(ToQt(line)));
-  const ListWindowGeometry g = ListWindowSize(widest, list_.Count(), LineHeight(), ui_.Screen().width);
+  // A line is as high as the list draws its rows (the style may add to the font's height).
+  const int lineHeight = std::max(LineHeight(), box_->count() > 0 ? box_->sizeHintForRow(0) : 0);
+  const ListWindowGeometry g = ListWindowSize(widest, list_.Count(), lineHeight, ui_.Screen().width);
   // The window fits its widest line: the lines' own width with the list's
   // frame and, when the lines do not all fit in height, its scroll bar.
-  const bool scrolls = static_cast<int>(list_.Count()) * LineHeight() + 2 * box_->frameWidth() > g.clientHeight;
-  const int fitting = scrollWidth_ + 2 * box_->frameWidth() +
-                      (scrolls ? box_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box_) : 0);
+  const int scrollBar = box_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box_);
+  const bool scrolls = static_cast<int>(list_.Count()) * lineHeight + 2 * box_->frameWidth() > g.clientHeight;
+  const int fitting = scrollWidth_ + 2 * box_->frameWidth() + (scrolls ? scrollBar : 0);
   const int width = std::min(std::max(g.clientWidth, fitting), std::max(g.clientWidth, ui_.Screen().width - 10));
-  resize(width, g.clientHeight + menuBar()->sizeHint().height());
+  // Lines wider than the window bring a scroll bar below them: the window is
+  // taller by it, so that it still shows the lines it is sized for.
+  const int below = width < fitting ? scrollBar : 0;
+  resize(width, g.clientHeight + below + menuBar()->sizeHint().height());
   show();
   raise();
   activateWindow();

@@ -5,6 +5,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -43,7 +46,7 @@ TMovingForm1::TMovingForm1(MovingWindowHost host, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_);
   layout->addLayout(buttons);
-  resize(560, 240);
+  resize(560, 240);  // until the list is filled (FitToContents)
   connect(measure_, &QPushButton::clicked, this, [this] { Measure(); });
   connect(close_, &QPushButton::clicked, this, [this] { close(); });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
@@ -78,18 +81,44 @@ bool TMovingForm1::Search() {
   status_->setText(model_.Size() == 0 ? "No moving objects found."
                                       : QString("%1 moving object(s) found.").arg(model_.Size()));
   if (model_.Size() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+  FitToContents();
   ShowTracks();
   return true;
+}
+
+void TMovingForm1::FitToContents() {
+  // Every column as wide as its header or its widest entry, and the window
+  // as wide as all of them (and as tall as up to ten rows), within the screen.
+  for (int c = 0; c < list_->columnCount(); ++c) list_->resizeColumnToContents(c);
+  constexpr int kRowsShown = 10;
+  const int rows = std::clamp(list_->topLevelItemCount(), 3, kRowsShown);
+  const int rowHeight = std::max(list_->fontMetrics().height() + 4,
+                                 list_->topLevelItemCount() > 0 ? list_->sizeHintForRow(0) : 0);
+  const QMargins margins = layout()->contentsMargins();
+  const int listWidth = list_->header()->length() + 2 * list_->frameWidth() +
+                        list_->verticalScrollBar()->sizeHint().width();
+  const int listHeight = list_->header()->sizeHint().height() + rows * rowHeight + 2 * list_->frameWidth();
+  int width = listWidth + margins.left() + margins.right();
+  int height = listHeight + layout()->spacing() + measure_->sizeHint().height() + margins.top() + margins.bottom();
+  if (const QScreen* screen = this->screen()) {
+    const QRect area = screen->availableGeometry();
+    width = std::min(width, area.width());
+    height = std::min(height, area.height());
+  }
+  resize(std::max(width, minimumSizeHint().width()), height);
 }
 
 void TMovingForm1::Measure() {
   const int row = list_->currentItem() != nullptr ? list_->indexOfTopLevelItem(list_->currentItem()) : -1;
   if (row < 0 || static_cast<std::size_t>(row) >= model_.Size()) return;
   const std::vector<TImageForm1*> windows = host_.imageWindows();
+  // An object the orbits do not know, which the header names: asked once for every image.
+  const std::string header = host_.headerObject && !windows.empty() ? host_.headerObject(windows[0]->Slot()) : "";
+  const bool useHeader = model_.OfferHeaderObject(*host_.ui, static_cast<std::size_t>(row), header);
   for (std::size_t k = 0; k < windows.size() && k < model_.Candidates()[static_cast<std::size_t>(row)].positions.size(); ++k)
   {
     model_.TakeAsTarget(static_cast<std::size_t>(row), k, windows[k]->measurement, host_.unknownBox);
-    model_.NameTarget(static_cast<std::size_t>(row), windows[k]->obsParams);
+    model_.NameTarget(static_cast<std::size_t>(row), windows[k]->obsParams, useHeader ? header : std::string());
   }
   if (host_.repaint) host_.repaint();
 }

@@ -33,6 +33,8 @@ struct MovingWindowHost {
   std::function<std::optional<KnownSearch>()> knownSearch;
   long double arcsecPerPixel = 0;  ///< the camera's scale, 0 when unknown
   BoxRecord unknownBox;
+  /// The object the image header of a slot names ("" when none).
+  std::function<std::string(int slot)> headerObject;
   /// The image windows and the blink display are to be drawn again.
   std::function<void()> repaint;
 };
@@ -59,6 +61,8 @@ class TMovingForm1 : public QWidget {
   void closeEvent(class QCloseEvent* event) override;
 
  private:
+  /// The columns and the window sized to the list's texts.
+  void FitToContents();
   void ShowTracks();
   void ClearTracks();
 

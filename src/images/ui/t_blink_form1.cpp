@@ -407,7 +407,8 @@ void TBlinkForm1::Press(QMouseEvent* e) {
     Canvas()->update();
     return;
   }
-  if (e->button() == Qt::LeftButton) {
+  // A left click tracks only while an alignment step wants one.
+  if (e->button() == Qt::LeftButton && logic_ != nullptr && logic_->Step() != kBlinkFinished) {
     tracking_ = true;
     Canvas()->setCursor(Qt::CrossCursor);
     cross_.reset();
@@ -504,6 +505,7 @@ void TBlinkForm1::SetRegion() {
       return;
   }
   regionMode = true;
+  if (logic_ != nullptr) logic_->EndSteps();
   Canvas()->setCursor(Qt::SizeAllCursor);  // the drag cursor
   Canvas()->update();
 }

@@ -15,6 +15,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -625,7 +626,19 @@ void TImageForm1::ResizeImage() {
     sizing_.ResizeTo(*width);
     if (zoomed) sizing_.clientHeight = sizing_.clientWidth;
     ApplySize();
+    KeepOnScreen();
   }
+}
+
+void TImageForm1::KeepOnScreen() {
+  const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect area = screen->availableGeometry();
+  const QRect frame = frameGeometry();
+  // Moved left and up as far as needed; a window larger than the screen keeps its top left corner on it.
+  const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+  const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+  if (x != frame.left() || y != frame.top()) move(x, y);
 }
 
 void TImageForm1::ShowHeaderWindow() {
@@ -802,7 +815,8 @@ std::vector<std::string> TImageForm1::SolutionLines() const {
 
 void TImageForm1::SolutionReady() {
   actions_["SolutionResults1"]->setEnabled(true);
-  if (QAction* add = Action("AddToReportList1")) add->setEnabled(!measurement.recorded);
+  // A new solution may replace the one recorded before.
+  if (QAction* add = Action("AddToReportList1")) add->setEnabled(true);
   ShowSolutionReport();
 }
 
@@ -825,9 +839,9 @@ void TImageForm1::CloseSolutionReport() {
 }
 
 void TImageForm1::AddToReportList() {
-  if (!measurement.plate.Solved() || measurement.recorded) return;
+  if (!measurement.plate.Solved()) return;
   if (host_.mainObsParams) obsParams = host_.mainObsParams();
-  if (host_.addToReport) host_.addToReport(*this);
+  if (!host_.addToReport || !host_.addToReport(*this)) return;
   measurement.recorded = true;
   if (host_.options != nullptr && !host_.options->expertMode && host_.ui != nullptr)
     platform::Tell(*host_.ui, "Measured Position of " + obsParams.objectName + " Placed in Report List.",

@@ -60,8 +60,9 @@ struct ImageWindowHost {
   std::function<ObsParams()> mainObsParams;
   /// "Observation &Parameters...": the dialog on `params`; true on OK.
   std::function<bool(TImageForm1&, ObsParams& params)> editObservationParameters;
-  /// "&Add to Report List...": the observation made from the target and the parameters.
-  std::function<void(TImageForm1&)> addToReport;
+  /// "&Add to Report List...": the observation made from the target and the
+  /// parameters; false when nothing was recorded (the person declined).
+  std::function<bool(TImageForm1&)> addToReport;
   /// What the solution report takes from the main window.
   std::function<CameraRecord()> reportCamera;
   std::function<std::string(std::uint8_t)> catalogName;
@@ -311,6 +312,8 @@ class TImageForm1 : public QMainWindow {
   friend class TImageCanvas;
   void BuildMenus();
   void ApplySize();
+  /// The window moved back onto the screen when its frame passes an edge.
+  void KeepOnScreen();
   void LeaveZoomedView();
   GraphicsFileObj* Image() const { return host_.image ? host_.image() : nullptr; }
   QImage IndexImage() const;

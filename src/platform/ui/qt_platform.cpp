@@ -144,13 +144,41 @@ QtPlatform::~QtPlatform() {
   }
 }
 
-QPoint QtPlatform::BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen) {
+QPoint QtPlatform::BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen,
+                                const QList<QRect>& avoid) {
   constexpr int kGap = 8;  ///< pixels between the window and the box
-  int y = anchor.bottom() + 1 + kGap;
-  if (y + size.height() > screen.bottom() + 1) y = anchor.top() - kGap - size.height();
-  const int x = std::clamp(anchor.left(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
-  y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
-  return QPoint(x, y);
+  auto inside = [&](int x, int y) {
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    return QPoint(x, y);
+  };
+  QList<QPoint> places;
+  const int below = anchor.bottom() + 1 + kGap;
+  const int above = anchor.top() - kGap - size.height();
+  // Below when it fits there, else above (the order of old).
+  if (below + size.height() <= screen.bottom() + 1) places << inside(anchor.left(), below);
+  places << inside(anchor.left(), above);
+  if (below + size.height() > screen.bottom() + 1) places << inside(anchor.left(), below);
+  places << inside(anchor.right() + 1 + kGap, anchor.top()) << inside(anchor.left() - kGap - size.width(), anchor.top());
+  // The anchor itself is never to be covered either.
+  QList<QRect> clear = avoid;
+  clear << anchor;
+  QPoint best = places.front();
+  long long bestCover = -1;
+  for (const QPoint& p : places) {
+    const QRect box(p, size);
+    long long cover = 0;
+    for (const QRect& r : clear) {
+      const QRect common = box.intersected(r);
+      if (!common.isEmpty()) cover += static_cast<long long>(common.width()) * common.height();
+    }
+    if (cover == 0) return p;
+    if (bestCover < 0 || cover < bestCover) {
+      bestCover = cover;
+      best = p;
+    }
+  }
+  return best;
 }
 
 Answer QtPlatform::Message(const MessageRequest& request) {
@@ -178,7 +206,11 @@ Answer QtPlatform::Message(const MessageRequest& request) {
   if (QWidget* anchor = anchor_.data(); anchor != nullptr && anchor->isVisible()) {
     box.adjustSize();
     const QScreen* screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) box.move(BesideAnchor(anchor->frameGeometry(), box.size(), screen->availableGeometry()));
+    QList<QRect> avoid;
+    for (const QPointer<QWidget>& kept : keepClear_)
+      if (const QWidget* w = kept.data(); w != nullptr && w->isVisible()) avoid << w->frameGeometry();
+    if (screen != nullptr)
+      box.move(BesideAnchor(anchor->frameGeometry(), box.size(), screen->availableGeometry(), avoid));
   }
   const int result = box.exec();
   switch (result) {

@@ -1,6 +1,7 @@
 // The Platform implemented with Qt Widgets, for the GUI.
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -41,10 +42,20 @@ class QtPlatform : public Platform {
   /// it, or above it when the screen has no room below) instead of in the
   /// middle of the parent, so that a question about a picture leaves the
   /// picture and the windows around it in view. Null: centred as usual.
-  void SetMessageAnchor(QWidget* anchor) { anchor_ = anchor; }
+  /// The boxes also keep clear of the visible windows in `keepClear` (the
+  /// magnifier a question asks the person to judge) where the screen allows.
+  void SetMessageAnchor(QWidget* anchor, const QList<QWidget*>& keepClear = {}) {
+    anchor_ = anchor;
+    keepClear_.clear();
+    for (QWidget* w : keepClear) keepClear_.append(QPointer<QWidget>(w));
+  }
   QWidget* MessageAnchor() const { return anchor_; }
-  /// Where a box of `size` stands beside `anchor` (frame geometry) on `screen`.
-  static QPoint BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen);
+  /// Where a box of `size` stands beside `anchor` (frame geometry) on
+  /// `screen`: below it, above it, right of it or left of it, in that order,
+  /// each moved into the screen; the first of these that covers neither the
+  /// anchor nor any of `avoid`, else the one that covers the least of them.
+  static QPoint BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen,
+                             const QList<QRect>& avoid = {});
 
   Answer Message(const MessageRequest& request) override;
   void Beep() override;
@@ -70,6 +81,7 @@ class QtPlatform : public Platform {
  private:
   QPointer<QWidget> parent_;
   QPointer<QWidget> anchor_;
+  QList<QPointer<QWidget>> keepClear_;
   QPointer<QWidget> note_;
   std::map<std::int64_t, QProcess*> processes_;
   std::int64_t nextProcess_ = 1;

@@ -2,9 +2,12 @@
 // hooks, the observation parameters dialog, and the measurement windows.
 #include <QAction>
 #include <QDate>
+#include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "astrometry/field_params_logic.h"
+#include "astrometry/report_identity.h"
 #include "astrometry/ui/t_fld_parms_dlg.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "astrometry/ui/t_obs_params_dlg.h"
@@ -56,15 +59,45 @@ void TAstrmLab::AddMeasurementHost(ImageWindowHost& host) {
     return ObsParamsDialog(params, image != nullptr ? image->displayName : std::string(), false);
   };
   host.addToReport = [this](TImageForm1& form) {
-    lab_.AddObservation(form.obsParams, form.measurement.target);
+    const bool recorded =
+        lab_.RecordMeasurement(form.Slot(), form.obsParams, form.measurement.target, form.measurement.recorded);
     SyncMenus();
     client_->update();  // the work screen counts the observations
+    return recorded;
   };
   host.reportCamera = [this] { return lab_.Report() != nullptr ? lab_.Report()->camera : lab_.Options().cameraRecord; };
   host.catalogName = [this](std::uint8_t code) {
     return CatalogName(code, lab_.Report() != nullptr && lab_.Report()->catalogs.gscOnACT);
   };
   host.lastImageDir = [this] { return lab_.lastImageDir; };
+}
+
+void TAstrmLab::PlaceMeasurementWindows(TImageForm1& form, bool showMagnifier) {
+  // The dialog below the reference window, the magnifier right of it; both
+  // within the screen, and the magnifier left of the dialog when the screen
+  // has no room right of it.
+  if (measurement_ == nullptr || referenceWindow_ == nullptr || !referenceWindow_->isVisible()) return;
+  TSlctRefForm1& dialog = measurement_->Dialog();
+  const QScreen* screen = dialog.screen() != nullptr ? dialog.screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1 << 15, 1 << 15);
+  auto within = [&area](QPoint p, const QSize& size) {
+    p.setX(std::clamp(p.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+    p.setY(std::clamp(p.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+    return p;
+  };
+  const QSize dialogSize = dialog.frameGeometry().size();
+  const QPoint at = within(QPoint(referenceWindow_->frameGeometry().width() - dialogSize.width() / 2,
+                                  referenceWindow_->frameGeometry().height()),
+                           dialogSize);
+  if (dialog.pos() != at) dialog.move(at);
+  TCursorWindow* magnifier = form.CursorWindow();
+  if (magnifier == nullptr) return;
+  const QSize size = magnifier->frameGeometry().size();
+  const QRect placed(at, dialogSize);
+  QPoint m = within(QPoint(placed.right() + 1, form.frameGeometry().height()), size);
+  if (QRect(m, size).intersects(placed)) m = within(QPoint(placed.left() - size.width(), m.y()), size);
+  if (magnifier->pos() != m) magnifier->move(m);
+  if (showMagnifier) magnifier->setVisible(measurement_->Selection().showMagnifier);
 }
 
 void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
@@ -74,6 +107,10 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
     form->SetZoomCommandsVisible(false);
     ObsParams edited = form->obsParams;
     if (!ObsParamsDialog(edited, "Verify/Complete", true)) return std::nullopt;
+    // The other images of the object take its new name, number and designation.
+    for (int k = 0; k < AstrmLab::kSlots; ++k)
+      if (TImageForm1* other = ImageWindow(k); other != nullptr && other != form)
+        CarryIdentification(form->obsParams, edited, other->obsParams);
     form->obsParams = edited;
     return edited;
   };
@@ -103,17 +140,9 @@ void TAstrmLab::SetMeasurementViews(AstrmLabViews& views) {
       SyncMenus();
       client_->update();  // the work screen states the image's measurement
     };
+    measurement_->placeWindows = [this, form] { PlaceMeasurementWindows(*form, false); };
     measurement_->Start();
-    // The dialog below the reference window, the magnifier right of it.
-    if (referenceWindow_ != nullptr && referenceWindow_->isVisible()) {
-      TSlctRefForm1& dialog = measurement_->Dialog();
-      dialog.move(referenceWindow_->frameGeometry().width() - dialog.frameGeometry().width() / 2,
-                  referenceWindow_->frameGeometry().height());
-      if (TCursorWindow* magnifier = form->CursorWindow()) {
-        magnifier->move(dialog.x() + dialog.frameGeometry().width(), form->frameGeometry().height());
-        magnifier->setVisible(measurement_->Selection().showMagnifier);
-      }
-    }
+    PlaceMeasurementWindows(*form, true);
   };
   views.referenceFieldKept = [this] { return referenceWindow_ != nullptr && chartKept_; };
   views.releaseReferenceField = [this] {
@@ -273,6 +302,9 @@ ReferenceFieldLink TAstrmLab::LinkReferenceWindow() {
 
 void TAstrmLab::ShowChart(const ChartContent& content, const ChartFieldParameters& chartField) {
   if (measurement_ != nullptr && measurement_->Active()) return;
+  // A chart starts from the option defaults: the magnitude limit, rotation and
+  // reversals of the last measurement's field do not carry over.
+  ResetFieldParameters(lab_.fieldRequest, lab_.Options());
   FieldParameters& p = lab_.fieldRequest.params;
   p.centreRA = chartField.centreRaHours;
   p.centreDec = chartField.centreDecDeg;

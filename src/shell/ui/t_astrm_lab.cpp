@@ -340,6 +340,10 @@ void TAstrmLab::ShowMovingObjects(int last) {
   };
   if (lab_.Report() != nullptr) host.arcsecPerPixel = CameraArcsecPerPixel(lab_.Report()->camera);
   host.unknownBox = lab_.Options().unknownBox;
+  host.headerObject = [this](int slot) {
+    const auto* fits = dynamic_cast<const FITSFileObj*>(lab_.Slots()[static_cast<std::size_t>(slot)].image.get());
+    return fits != nullptr ? fits->Header().object : std::string();
+  };
   host.repaint = [this, last] {
     for (int k = 0; k <= last; ++k)
       if (TImageForm1* w = ImageWindow(k)) w->Canvas()->update();

@@ -99,7 +99,7 @@ class TAstrmLab : public QMainWindow {
   THelpLstDlg* HelpListDialog() const { return helpListDlg_.get(); }
   /// The blink window, or null before the first "&Blink...".
   TBlinkForm1* BlinkWindow() const { return blink_.get(); }
-  /// The "Moving Objects" window, or null before the first "Find Mo&ving Objects...".
+  /// The "Moving Objects" window, or null before the first "Find Moving &Objects...".
   TMovingForm1* MovingWindow() const { return moving_.get(); }
 
   // Replaceable dialogs of the measurement (tests answer them).
@@ -126,7 +126,9 @@ class TAstrmLab : public QMainWindow {
   void AddItems(QMenu* menu, const MenuItem& item);
   void SetImageWindowViews(AstrmLabViews& views);
   void SetBlinkViews(AstrmLabViews& views);
-  /// "Find Mo&ving Objects..." over slots 0 .. last: the window built anew and searched.
+  /// "Find Moving &Objects..." over slots 0 .. last: the window built anew and searched.
+  /// The selection dialog and the magnifier of the running measurement placed beside the reference window.
+  void PlaceMeasurementWindows(TImageForm1& form, bool showMagnifier);
   void ShowMovingObjects(int last);
   void SetMeasurementViews(AstrmLabViews& views);
   /// The help window and the topic list dialog, handed to the help system.

@@ -19,6 +19,7 @@ TMeasurement::TMeasurement(AstrmLab& lab, TImageForm1& image, ReferenceFieldLink
   dialog_->changed = [this] {
     image_.Canvas()->update();
     if (field_.repaint) field_.repaint();
+    if (placeWindows) placeWindows();
   };
 }
 
@@ -58,7 +59,7 @@ SelectionHooks TMeasurement::Hooks() {
   h.showSolution = [this] { image_.SolutionReady(); };
   h.closeSolution = [this] { image_.CloseSolutionReport(); };
   h.enableAddToReport = [this] {
-    if (QAction* a = image_.Action("AddToReportList1")) a->setEnabled(!image_.measurement.recorded);
+    if (QAction* a = image_.Action("AddToReportList1")) a->setEnabled(true);
   };
   h.addToReport = [this] { image_.AddToReportList(); };
   h.verifyObservationParameters = [this] {
@@ -92,15 +93,19 @@ namespace {
 
 // While an image is measured, the questions about it ("Target Sky OK?" and
 // the others) stand beside the image window, not over the reference field.
-void AnchorMessages(platform::Platform& ui, QWidget* window) {
-  if (auto* qt = dynamic_cast<platform::QtPlatform*>(&ui)) qt->SetMessageAnchor(window);
+// They keep clear of the magnifier, which "Target Sky OK?" asks the person to
+// judge, and of the selection dialog.
+void AnchorMessages(platform::Platform& ui, QWidget* window, const QList<QWidget*>& keepClear = {}) {
+  if (auto* qt = dynamic_cast<platform::QtPlatform*>(&ui)) qt->SetMessageAnchor(window, keepClear);
 }
 
 }  // namespace
 
 void TMeasurement::Start() {
   active_ = true;
-  AnchorMessages(lab_.Ui(), &image_);
+  QList<QWidget*> keepClear{dialog_.get()};
+  if (image_.CursorWindow() != nullptr) keepClear << image_.CursorWindow();
+  AnchorMessages(lab_.Ui(), &image_, keepClear);
   if (field_.setAddRemove) field_.setAddRemove(true);
   selection_->StartSelection(image_.Slot());
   dialog_->Sync();

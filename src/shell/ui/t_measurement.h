@@ -59,6 +59,9 @@ class TMeasurement : public QObject {
   std::function<bool(ObsParams&)> runObservationParameters;
   /// The measurement has closed its windows.
   std::function<void()> finished;
+  /// The selection dialog changed (its size follows its prompt): the windows
+  /// around it are placed again so that none covers another.
+  std::function<void()> placeWindows;
 
  private:
   SelectionHooks Hooks();

@@ -1,4 +1,4 @@
-// "Find Mo&ving Objects..." on the demo night: the four images placed on the
+// "Find Moving &Objects..." on the demo night: the four images placed on the
 // sky by the catalog read for them, (433) Eros the one candidate, named from
 // the demo's orbit file as seen from Kitt Peak; its track drawn on every image
 // window and on the blink display where it stands, and "&Measure" making it
@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 #include <cmath>
@@ -94,7 +96,7 @@ class TestDemoMoving : public QObject {
     ui_.ChooseFilesNext(files);
     window_->RunCommand("MultipleLoad1");
     QVERIFY(window_->Action("MovingObjects1")->isEnabled());
-    QCOMPARE(window_->Action("MovingObjects1")->text(), QString("Find Mo&ving Objects..."));
+    QCOMPARE(window_->Action("MovingObjects1")->text(), QString("Find Moving &Objects..."));
   }
 
   void erosIsListedNamedAndDrawn() {
@@ -115,6 +117,19 @@ class TestDemoMoving : public QObject {
     // Predicted for the site of the session (Kitt Peak): within the measuring error.
     QVERIFY2(row->text(5).toDouble() < 1.0, qPrintable(row->text(5)));
     QCOMPARE(m->Status()->text(), QString("1 moving object(s) found."));
+    {
+      // Every column is in view, the last (Pred.-Meas.) too, and the window lies on the screen.
+      QVERIFY(QTest::qWaitForWindowExposed(m));
+      QTreeWidget* list = m->List();
+      const int last = list->columnCount() - 1;
+      QVERIFY2(list->header()->sectionViewportPosition(last) + list->header()->sectionSize(last) <=
+                   list->viewport()->width(),
+               qPrintable(QString("columns %1 wide in %2").arg(list->header()->length()).arg(list->viewport()->width())));
+      QVERIFY(list->header()->sectionSize(last) >=
+              list->header()->fontMetrics().horizontalAdvance(list->headerItem()->text(last)));
+      QVERIFY(m->screen()->availableGeometry().contains(m->frameGeometry()));
+      QVERIFY(m->grab().save(PicturePath(root_, QString("demo-moving-window.png"))));
+    }
     const auto& c = m->Model().Candidates()[0];
     for (std::size_t k = 0; k < 4; ++k) {
       QVERIFY(c.detected[k]);

@@ -313,6 +313,26 @@ class TestBlinkForm1 : public QObject {
     Stop();
   }
 
+  // "Set Blink &Region (Zoom)..." in the middle of the alignment ends its steps.
+  void settingARegionEndsTheAlignmentSteps() {
+    Start();
+    Load(0, WriteImage(0, 0, 200, 150));
+    Load(1, WriteImage(3, -2, 210, 154));
+    window_->RunCommand("Blink1");
+    TBlinkForm1* b = window_->BlinkWindow();
+    QVERIFY(b->Alignment() != nullptr);
+    QVERIFY(b->Alignment()->Step() != skarvel::kBlinkFinished);
+    QTest::mousePress(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(b->Canvas()->cursor().shape(), Qt::CrossCursor);  // a step wants the click
+    QTest::mouseRelease(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
+    b->SetRegion();  // no hint in expert mode
+    QCOMPARE(b->Alignment()->Step(), static_cast<int>(skarvel::kBlinkFinished));
+    QTest::mousePress(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
+    QVERIFY(b->Canvas()->cursor().shape() != Qt::CrossCursor);
+    QTest::mouseRelease(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
+    Stop();
+  }
+
   void blinkIntervalDialog() {
     skarvel::ui::TBlnkTmrDlg dialog(250);
     QCOMPARE(dialog.windowTitle(), QString("Set Blink Interval"));
@@ -346,6 +366,11 @@ class TestBlinkForm1 : public QObject {
     ui_->AnswerNext(Answer::Ok);  // the one-time hint
     b->SetRegion();
     QVERIFY(b->regionMode);
+    QCOMPARE(b->Alignment()->Step(), static_cast<int>(skarvel::kBlinkFinished));
+    // With the alignment done a left click does not track (no crosshair).
+    QTest::mousePress(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
+    QVERIFY(b->Canvas()->cursor().shape() != Qt::CrossCursor);
+    QTest::mouseRelease(b->Canvas(), Qt::LeftButton, {}, QPoint(40, 40));
     QTest::mousePress(b->Canvas(), Qt::RightButton, {}, QPoint(30, 30));
     QTest::mouseMove(b->Canvas(), QPoint(70, 60));
     QTest::mouseRelease(b->Canvas(), Qt::RightButton, {}, QPoint(70, 60));

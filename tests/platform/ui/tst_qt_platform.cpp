@@ -125,6 +125,45 @@ class TestQtPlatform : public QObject {
     QVERIFY(shown.left() != anchor.frameGeometry().left() || shown.top() != anchor.frameGeometry().bottom() + 9);
   }
 
+  // "Target Sky OK?" asks about the magnifier below the image window: the box
+  // keeps clear of it (above, right or left of the window, whichever is free).
+  void messageBoxKeepsClearOfTheMagnifier() {
+    const QRect screen(0, 0, 1280, 1024);
+    const QRect image(638, 0, 640, 470);
+    const QSize box(400, 120);
+    // The magnifier right below the window's left part: below is taken; above
+    // has no room and, moved onto the screen, would cover the window, as would
+    // right of it (moved back onto the screen); left of the window is free.
+    const QRect magnifier(638, 478, 160, 180);
+    const QPoint at = QtPlatform::BesideAnchor(image, box, screen, {magnifier});
+    QVERIFY(!QRect(at, box).intersects(magnifier));
+    QVERIFY(screen.contains(QRect(at, box)));
+    QCOMPARE(at, QPoint(230, 0));
+    // Nothing to avoid: below, as before.
+    QCOMPARE(QtPlatform::BesideAnchor(image, box, screen, {}), QPoint(638, 478));
+    // Covered everywhere: the place covering least.
+    // Below covers 82 of its 120 rows; the others cover more (the window too, or all rows).
+    const QPoint least = QtPlatform::BesideAnchor(image, box, screen, {QRect(0, 0, 1280, 560)});
+    QCOMPARE(least, QPoint(638, 478));
+    // The box a question shows while a magnifier is kept clear.
+    QWidget anchor;
+    anchor.setGeometry(600, 0, 500, 300);
+    anchor.show();
+    QWidget keep;
+    keep.setGeometry(600, 320, 151, 151);
+    keep.show();
+    QtPlatform ui;
+    ui.SetMessageAnchor(&anchor, {&keep});
+    QRect shown;
+    OnNextModal([&](QWidget* w) {
+      shown = w->frameGeometry();
+      qobject_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+    });
+    QCOMPARE(ui.Message({"Sky?", "Target Sky OK?", Icon::Question, Buttons::YesNo, false}), Answer::Yes);
+    QVERIFY2(!shown.intersects(keep.frameGeometry()), "the box covers the magnifier");
+    QVERIFY2(!shown.intersects(anchor.frameGeometry()), "the box covers the window it belongs to");
+  }
+
   void textPromptReturnsTheTypedTextOrNothing() {
     QtPlatform ui;
     OnNextModal([](QWidget* w) {

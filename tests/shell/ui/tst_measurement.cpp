@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QScrollBar>
 #include <QMenu>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "astrometry/report_formats.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "catalogs/field_parameters.h"
 #include "foundations/date_time.h"
@@ -200,6 +202,24 @@ class TestMeasurement : public QObject {
     QVERIFY(window_->Action("MeasImg1")->isChecked());
     const QImage picture = window_->ReferenceWindow()->grab().toImage();
     QVERIFY(picture.save(QString::fromStdString(root_->Path() + "non-stellar-field.png")));
+    // The selection dialog and the magnifier lie on the screen, side by side;
+    // a dialog grown by a longer prompt ("Solution OK?") pushes the magnifier
+    // aside instead of running under it.
+    TMeasurement* m = window_->Measurement();
+    skarvel::ui::TCursorWindow* magnifier = m->Image().CursorWindow();
+    QVERIFY(magnifier != nullptr && magnifier->isVisible());
+    const QRect screen = m->Dialog().screen()->availableGeometry();
+    auto placedWell = [&] {
+      const QRect d = m->Dialog().frameGeometry(), g = magnifier->frameGeometry();
+      return screen.contains(d) && screen.contains(g) && !d.intersects(g);
+    };
+    QVERIFY(placedWell());
+    m->Dialog().resize(m->Dialog().width() + 120, m->Dialog().height() + 60);
+    m->placeWindows();
+    QVERIFY2(placedWell(), qPrintable(QString("dialog %1,%2 %3x%4, magnifier %5,%6")
+                                          .arg(m->Dialog().x()).arg(m->Dialog().y())
+                                          .arg(m->Dialog().width()).arg(m->Dialog().height())
+                                          .arg(magnifier->x()).arg(magnifier->y())));
   }
 
   void measureAnImageFromSelectionToTheReport() {
@@ -341,6 +361,86 @@ class TestMeasurement : public QObject {
     QCOMPARE(lab_->reportFileName, std::string("DEC9.RPT"));
     ui_->AnswerNext(Answer::Yes);  // close
     ui_->AnswerNext(Answer::No);   // do not save the changed image folder
+    ui_->AnswerNext(Answer::No);
+    window_->close();
+  }
+
+  // Locates the first three references by clicks, the rest by Accept, then the target.
+  void LocateAll(TMeasurement& m, TImageForm1& form) {
+    for (int i = 0; i < 3; ++i) {
+      Click(form, stars_[static_cast<std::size_t>(i)]);
+      QTest::mouseClick(m.Dialog().OkButton(), Qt::LeftButton);
+    }
+    QTest::mouseClick(m.Dialog().AcceptButton(), Qt::LeftButton);
+  }
+
+  // A measurement recorded, then changed and accepted again: the report's
+  // observation of the image is replaced after a question, and the person is
+  // told it was recorded; a No keeps the old one.
+  void remeasuringReplacesTheRecordedObservation() {
+    Start();
+    window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
+      p.objectName = "1620 Geographos";
+      return true;
+    };
+    ui_->ChooseFilesNext(std::vector<std::string>{WriteImage()});
+    window_->Action("LoadImg1")->trigger();
+    window_->Action("MeasImg1")->trigger();
+    TMeasurement* m = window_->Measurement();
+    QVERIFY(m != nullptr);
+    TImageForm1& form = m->Image();
+    for (int i = 0; i < 6; ++i) selection_.push_back(SyntheticPlate::Reference(stars_[static_cast<std::size_t>(i)], i + 1));
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    LocateAll(*m, form);
+    Click(form, target_);
+    ui_->AnswerNext(Answer::Yes);  // "Target Sky OK?"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    ui_->AnswerNext(Answer::Yes);  // "Add to Report?"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(lab_->Report()->Count(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Measurement Recorded"));
+    // The name gives the 80-column line its number.
+    QCOMPARE(QString::fromStdString(
+                 skarvel::ObservationLines80(lab_->Report()->Observations()[0], lab_->Report()->site)[0].substr(0, 5)),
+             QString("01620"));
+    const long double firstRA = lab_->Report()->Observations()[0].target.fitRA;
+    // Back to the references: one star less, solved anew.
+    m->runCancelOptions = [](const skarvel::CancelOptions&) { return skarvel::CancelChoice::AddDeleteReferences; };
+    QTest::mouseClick(m->Dialog().CancelButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Select Reference Stars"));
+    selection_[5].usePos = false;
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    if (m->Dialog().windowTitle() == QString("Locate Reference Stars")) LocateAll(*m, form);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    QCOMPARE(form.measurement.plate.PairCount(), 5);
+    QVERIFY(form.Action("AddToReportList1")->isEnabled());  // the new solution may go into the report
+    // No to the replacement: the report keeps the first measurement.
+    ui_->ClearRecords();
+    ui_->AnswerNext(Answer::Yes);  // "Add to Report?"
+    ui_->AnswerNext(Answer::No);   // "Replace Measurement?"
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QCOMPARE(ui_->Captions(), (std::vector<std::string>{"Add to Report?", "Replace Measurement?"}));
+    QCOMPARE(QString::fromStdString(ui_->Messages()[1].text),
+             QString("The report list already holds the measurement of 1620 Geographos from Image 1.\r\n\r\n"
+                     "Replace it with the new measurement?"));
+    QCOMPARE(lab_->Report()->Count(), std::size_t{1});
+    QCOMPARE(static_cast<double>(lab_->Report()->Observations()[0].target.fitRA), static_cast<double>(firstRA));
+    QVERIFY(form.Action("AddToReportList1")->isEnabled());  // still to be recorded
+    // The image window's own "&Add to Report List...", Yes: replaced, and told.
+    ui_->ClearRecords();
+    ui_->AnswerNext(Answer::Yes);  // "Replace Measurement?"
+    form.Action("AddToReportList1")->trigger();
+    QCOMPARE(ui_->Captions(), (std::vector<std::string>{"Replace Measurement?", "Measurement Recorded"}));
+    QCOMPARE(lab_->Report()->Count(), std::size_t{1});
+    QCOMPARE(static_cast<double>(lab_->Report()->Observations()[0].target.fitRA),
+             static_cast<double>(form.measurement.target.fitRA));
+    QVERIFY(!form.Action("AddToReportList1")->isEnabled());
+    QCOMPARE(ui_->Unanswered(), 0);
+    ui_->SaveAsNext(root_->Path() + "night.SLN");
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    ui_->AnswerNext(Answer::Yes);  // close
+    ui_->AnswerNext(Answer::No);
     ui_->AnswerNext(Answer::No);
     window_->close();
   }

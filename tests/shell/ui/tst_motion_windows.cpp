@@ -299,6 +299,20 @@ class TestMotionWindows : public QObject {
     QCOMPARE(lines[11], QString("  Date: 2019 May 01,  UT: 03:45:00"));
     // One degree of latitude along one meridian: 2 x 6378.16 x sin(0.5 deg) = 111.32 km.
     QCOMPARE(lines[13], QString("      Maximum Baseline: 111.32km,  69.17mi"));
+    // The dialog is kept: its sites, their confirmations and the target come back.
+    lab_->SetScreenMode(AstrmLab::kTitleScreen);
+    WhenModal<TBaselineDlg>(
+        [](TBaselineDlg& d) {
+          QVERIFY(d.OkButton()->isEnabled());
+          QCOMPARE(d.Target().raHours->text(), QString("14"));
+          QCOMPARE(d.Target().date->text(), QString("2019/05/01"));
+          Press(d, QDialogButtonBox::Cancel);
+        },
+        &seen);
+    window_->RunCommand("Baseline1");
+    QCOMPARE(seen, 4);
+    QCOMPARE(lab_->ScreenMode(), AstrmLab::kWorkScreen);
+    QCOMPARE(lab_->Motion().BaselineState()->Site(2).name, std::string("Elsewhere"));
   }
 
   // "Obs. &Data" and "&Eph. Data": the record picker, its wrong-line texts,

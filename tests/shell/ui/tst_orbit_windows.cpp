@@ -409,6 +409,29 @@ class TestOrbitWindows : public QObject {
     QCOMPARE(static_cast<double>(window_->FieldTime()), static_cast<double>(chartJD));
     Stop();
   }
+
+  // The field of the last measurement (its magnitude limit, rotation and
+  // reversals) does not carry over into a chart: it starts from the options.
+  void aChartStartsFromTheOptionsFieldParameters() {
+    Start(false);
+    AddMeasurements();
+    skarvel::FieldParameters& p = lab_->fieldRequest.params;
+    p.limitMag = 11.0f;
+    p.rotation = 33.0f;
+    p.reverseEW = true;
+    p.reverseNS = true;
+    window_->Reports().Window()->RunCommand("Plot1");
+    TChrtCntrlBox* box = window_->Orbits()->ChartBox();
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    window_->Reports().Window()->ListBox()->setCurrentRow(lab_->ReportWindow()->FirstLineOf(1));
+    QTest::mouseClick(box->OkButton(), Qt::LeftButton);
+    QVERIFY(window_->ReferenceWindow() != nullptr && window_->ReferenceWindow()->isVisible());
+    QCOMPARE(p.limitMag, lab_->Options().magLimit);
+    QCOMPARE(p.rotation, 0.0f);
+    QVERIFY(!p.reverseEW);
+    QVERIFY(!p.reverseNS);
+    Stop();
+  }
 };
 
 QTEST_MAIN(TestOrbitWindows)
