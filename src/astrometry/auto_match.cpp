@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "astrometry/plate_solution.h"
 #include "astrometry/reference_field.h"
+#include "images/source_detect.h"
 
 namespace skarvel {
 
@@ -31,7 +33,9 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
     out.reason = "No image is loaded.";
     return out;
   }
-  const std::vector<DetectedStar> detected = DetectStars(*image, request.detect);
+  DetectStatistics statistics;
+  const std::vector<DetectedStar> detected = DetectStars(*image, request.detect, &statistics);
+  out.psfSigma = statistics.psfSigma;
   out.detected = detected.size();
   out.stars = detected;
   std::vector<ImageStar> found;
@@ -153,11 +157,23 @@ FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const Measur
       frame.boxNoise = sigma * side;
     }
   }
+  if (image != nullptr && outcome.psfSigma > 0) {
+    // The PSF forced at a place: the background and noise of the frame's map.
+    const auto map = std::make_shared<const NoiseMap>(*image, DetectSettings{}.cellSize);
+    const PsfShape shape{static_cast<double>(outcome.psfSigma)};
+    frame.forcedAt = [image, map, shape](long double x, long double y) -> std::optional<ForcedResult> {
+      const ForcedMeasure m = ForcedPhotometry(*image, *map, shape, static_cast<double>(x), static_cast<double>(y));
+      if (!m.inside) return std::nullopt;
+      return ForcedResult{m.flux, m.snr};
+    };
+  }
   for (const DetectedStar& d : outcome.stars) {
     SkyDetection s;
     s.x = d.x;
     s.y = d.y;
     s.flux = d.flux;
+    s.snr = d.snr;
+    s.sigmaArcsec = std::hypot(d.sigmaX, d.sigmaY) / std::sqrt(2.0L) * outcome.match.arcsecPerPixel;
     const ScreenPoint p = Reflect(view, d.x, d.y);
     PixelToSky(outcome.match, p.x, p.y, s.raHours, s.decDeg);
     frame.stars.push_back(s);

@@ -50,6 +50,7 @@ struct AutoMatchOutcome {
   MatchResult match;
   std::size_t detected = 0;              ///< stars found in the image
   std::vector<DetectedStar> stars;       ///< the stars found (file coordinates), brightest first
+  long double psfSigma = 0;              ///< the detector's PSF (Gaussian sigma, pixels); 0 when not measured
 };
 
 /// The detector's settings for finding moving objects: a moving object
@@ -61,6 +62,11 @@ inline DetectSettings MovingDetectSettings() {
   DetectSettings d;
   d.blendRadius = 3.5L;
   d.robustFallback = true;
+  // The matched filter down to an SNR of 5: the chains are judged by their
+  // combined significance (FaintMovingSettings).
+  d.matchedFilter = true;
+  d.snrThreshold = 5;
+  d.maxStars = 5000;
   return d;
 }
 
@@ -76,8 +82,10 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
 /// Every star found in the image on the sky by the match, with the
 /// frame's photometric zero point (the median over the matched stars of
 /// catalog magnitude + 2.5 log10 flux); `jd` is the frame's time. The frame's
-/// size, its sky-to-pixel placement by the match and the box flux of its
-/// pixels come along; the last reads view.image, which must outlive the result.
+/// size, its sky-to-pixel placement by the match, the box flux of its pixels
+/// and (when the detector measured a PSF) the PSF's forced measurement come
+/// along; those read view.image, which must outlive the result. A
+/// detection's position uncertainty is its centroid's at the match's scale.
 FrameDetections FrameSkyDetections(const AutoMatchOutcome& outcome, const MeasureView& view, StarList& stars,
                                    long double jd);
 

@@ -67,6 +67,11 @@ std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections
                                                const MovingSettings& settings) {
   std::vector<MovingCandidate> out;
   const std::size_t nf = frames.size();
+  if (settings.minCombinedSnr > 0 &&
+      std::all_of(frames.begin(), frames.end(), [](const FrameDetections& f) {
+        return f.forcedAt && std::all_of(f.stars.begin(), f.stars.end(), [](const SkyDetection& s) { return s.snr > 0; });
+      }))
+    return FindFaintMovingObjects(frames, settings);
   if (nf < 3 || frames.front().stars.empty()) return out;
   // The tangent plane about the first frame's first detection.
   const long double ra0 = frames.front().stars.front().raHours, dec0 = frames.front().stars.front().decDeg;

@@ -18,6 +18,15 @@ struct SkyDetection {
   long double x = 0, y = 0;           ///< file pixel coordinates (0-based)
   long double raHours = 0, decDeg = 0;
   long double flux = 0;               ///< sky-subtracted box sum
+  long double snr = 0;                ///< the detection's signal-to-noise ratio; 0 when unknown
+  long double sigmaArcsec = 0;        ///< one-sigma position uncertainty per axis; 0 when unknown
+};
+
+/// A measurement forced at a place of a frame: the flux of the frame's PSF
+/// there and its signal-to-noise ratio.
+struct ForcedResult {
+  long double flux = 0;
+  long double snr = 0;
 };
 
 struct FrameDetections {
@@ -36,6 +45,9 @@ struct FrameDetections {
   std::function<std::optional<long double>(long double x, long double y)> fluxAt;
   /// The noise (one sigma) of a fluxAt value on empty sky; 0 when unknown.
   long double boxNoise = 0;
+  /// The PSF's flux and SNR forced at a file pixel; nothing when the PSF
+  /// leaves the image (or the frame cannot say).
+  std::function<std::optional<ForcedResult>(long double x, long double y)> forcedAt;
 };
 
 struct MovingSettings {
@@ -68,7 +80,38 @@ struct MovingSettings {
   /// `presentSigma` sigmas.
   long double bridgeTwoSigma = 20.0L;
   long double presentSigma = 5.0L;
+  /// Judging by significance (when above 0 and every frame has forcedAt and
+  /// every detection an SNR): detections down to the detector's threshold;
+  /// a source is a star also where every other frame that covers its place
+  /// has a source there or its pixels show it (a forced SNR of at least
+  /// `stationaryForcedSnr` and `stationaryFraction` of its own); a chain
+  /// needs a detection in all frames but one (three frames: two), a frame
+  /// without one gets a forced measurement at the motion's place that must
+  /// show the object (`forcedMinSnr`, `presentFraction` to `maxSnrRatio`
+  /// times the detections' mean SNR, and no star there: no source, and no
+  /// other frame showing that place as bright) unless, with four frames or
+  /// more, the place is off the frame or under a star; the chain's
+  /// combined significance (the sum of its SNRs over the root of their
+  /// count) must reach this, its detections' SNRs agree within `maxSnrRatio`,
+  /// and its motion fit the positions within their uncertainties
+  /// (chi-square per degree of freedom at most `maxChiSquare`, besides the
+  /// rms of `maxResidualArcsec`).
+  long double minCombinedSnr = 0;
+  long double stationaryForcedSnr = 3.0L;
+  long double stationaryFraction = 0.6L;
+  long double forcedMinSnr = 3.5L;
+  long double maxSnrRatio = 3.0L;
+  long double maxChiSquare = 6.0L;
+  /// Added in quadrature to every detection's position uncertainty (the plate's and the timing's share), arc seconds.
+  long double positionFloorArcsec = 0.2L;
 };
+
+/// The settings of the significance judging, as the moving-object search uses them.
+inline MovingSettings FaintMovingSettings() {
+  MovingSettings s;
+  s.minCombinedSnr = 8;
+  return s;
+}
 
 struct MovingCandidate {
   std::vector<SkyDetection> positions;  ///< one per frame, in frame order
@@ -81,12 +124,20 @@ struct MovingCandidate {
   long double paDeg = 0;                ///< position angle of the motion, north through east
   long double mag = 0;                  ///< mean over the frames with a zero point; 0 when none
   long double residualArcsec = 0;       ///< rms of the straight-line fit
+  /// Per frame: the detection's SNR, or the forced measurement's where the
+  /// frame missed the object (0 when unknown).
+  std::vector<long double> snr;
+  long double significance = 0;         ///< sum of the SNRs over the root of their count; 0 when unknown
 };
 
 /// The candidates of at least three frames (frame order = time order), those
 /// found in more frames first, then the best fit. Fewer frames give none.
 std::vector<MovingCandidate> FindMovingObjects(const std::vector<FrameDetections>& frames,
                                                const MovingSettings& settings);
+
+/// FindMovingObjects judging by significance (settings.minCombinedSnr > 0).
+std::vector<MovingCandidate> FindFaintMovingObjects(const std::vector<FrameDetections>& frames,
+                                                    const MovingSettings& settings);
 
 /// The temporary designation (trkSub) of the n-th unidentified candidate of a
 /// run, n from 1: "SKV" and four digits ("SKV0001").

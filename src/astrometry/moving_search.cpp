@@ -63,7 +63,7 @@ bool MovingObjectsSearch::Run(platform::Platform& ui, const std::vector<MovingFr
     }
   }
   frames_ = frames;
-  candidates_ = FindMovingObjects(detections, MovingSettings{});
+  candidates_ = FindMovingObjects(detections, FaintMovingSettings());
   known_.assign(candidates_.size(), std::nullopt);
   if (known && !candidates_.empty()) {
     if (auto named = IdentifyKnownObjects(ui, *known, fields, candidates_)) known_ = std::move(*named);

@@ -82,7 +82,7 @@ void WriteOptionsFields(ByteWriter& out, const OptionsRecord& r) {
   WriteDisplaySettings(out, r.displayDefaults);
   out.U8(r.onlineService);
   out.Text(r.vizierServer, R::kVizieRServerText);
-  out.U8(r.reservedTail);
+  out.U8(r.centroidMethod);
   WriteBoxRecord(out, r.refBox);
   WriteBoxRecord(out, r.unknownBox);
   out.F32(r.magLimit);
@@ -117,7 +117,7 @@ void ReadOptionsFieldsAfterVersion(ByteReader& in, OptionsRecord& r) {
   r.displayDefaults = ReadDisplaySettings(in);
   r.onlineService = in.U8();
   r.vizierServer = in.Text(R::kVizieRServerText);
-  r.reservedTail = in.U8();
+  r.centroidMethod = in.U8();
   r.refBox = ReadBoxRecord(in);
   r.unknownBox = ReadBoxRecord(in);
   r.magLimit = in.F32();
@@ -137,6 +137,7 @@ void SanitizeOptions(OptionsRecord& r) {
   choice(r.solutionType, 2, d.solutionType);
   choice(r.imageFileType, 2, d.imageFileType);
   choice(r.headerTimeType, 3, d.headerTimeType);
+  choice(r.centroidMethod, kCentroidPsfFit, kCentroidClassic);
   choice(r.cameraRecord.filter, 8, d.cameraRecord.filter);
   auto box = [](BoxRecord& b) {
     const bool ok = b.peakHalfWidth >= 1 && b.peakHalfWidth <= 10 && b.centroidRadius >= 1 &&
@@ -411,6 +412,7 @@ void OptsObj::SetDefaults() {
   r.solutionType = d.solutionType;
   r.imageFileType = d.imageFileType;
   r.headerTimeType = d.headerTimeType;
+  r.centroidMethod = d.centroidMethod;
   r.userRecord = UserRecord{};
   r.userRecord.observers = keep.userRecord.observers;
   r.userRecord.measurers = keep.userRecord.measurers;
@@ -421,7 +423,7 @@ void OptsObj::SetDefaults() {
   r.unknownBox = BoxRecord{};
   r.magLimit = d.magLimit;
   r.fieldSize = d.fieldSize;
-  // vornFormatGSC, labTable and the reserved tail byte keep what they hold.
+  // vornFormatGSC and labTable keep what they hold.
 }
 
 }  // namespace skarvel

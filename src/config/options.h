@@ -67,6 +67,9 @@ inline constexpr const char* kVizieRMainServer = "https://vizier.cds.unistra.fr"
 inline constexpr const char* kVizieRQueryPath = "/viz-bin/asu-tsv";
 
 /// Image file type choice (`ImageFileType`).
+/// The centring choices of `centroidMethod` (the values of CentroidMethod).
+enum CentroidChoice : std::uint8_t { kCentroidClassic = 0, kCentroidWindowed = 1, kCentroidPsfFit = 2 };
+
 enum ImageFileTypeChoice : std::uint8_t { kImageFITS = 0, kImageST4 = 1, kImageSBIG = 2 };
 
 /// Every setting of the program. Field order is the record's order; the
@@ -152,12 +155,15 @@ struct OptionsRecord {
   //   7997     26 bytes  vizierServer   text[25]: empty = kVizieRMainServer; a host name
   //                                     ("vizier.cfa.harvard.edu") means https://host; or
   //                                     scheme://host[:port]. The query goes to it + kVizieRQueryPath.
-  //   8023      1 byte   reservedTail   no use, kept as read
-  // Zero bytes (a file from before, or a new installation) mean VizieR at its
-  // main address; the catalog itself is `webCatalog`.
+  //   8023      1 byte   centroidMethod CentroidMethod of every star measurement (0 the
+  //                                     thresholded centroid of the box, 1 the Gaussian-
+  //                                     windowed centroid, 2 the PSF fit)
+  // Zero bytes (a file from before) mean VizieR at its main address and the
+  // thresholded centroid; the catalog itself is `webCatalog`. A new
+  // installation measures with the windowed centroid.
   std::uint8_t onlineService = kServiceVizieR;
   std::string vizierServer;
-  std::uint8_t reservedTail = 0;
+  std::uint8_t centroidMethod = kCentroidWindowed;
   BoxRecord refBox;
   BoxRecord unknownBox;
   float magLimit = 20.0f;   ///< limiting magnitude for catalog stars

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "images/source_detect.h"
 #include "images/star_measure.h"
 
 namespace skarvel {
@@ -151,6 +152,41 @@ std::vector<DetectedStar> DetectStars(GraphicsFileObj& image, const DetectSettin
   DetectStatistics stats;
   std::vector<DetectedStar> stars;
   if (!image.HasImage() || image.width < 3 || image.height < 3) {
+    if (statistics) *statistics = stats;
+    return stars;
+  }
+  if (settings.matchedFilter) {
+    SourceDetectSettings faint;
+    faint.snrThreshold = static_cast<double>(settings.snrThreshold);
+    faint.cellSize = settings.cellSize;
+    faint.saturationLevel = settings.saturationLevel;
+    SourceDetectStatistics found;
+    MeasureView view;
+    view.image = &image;
+    view.clientWidth = image.width;
+    view.clientHeight = image.height;
+    for (const Source& source : DetectSources(image, faint, &found)) {
+      if (source.saturated) continue;
+      DetectedStar s;
+      s.x = source.x;
+      s.y = source.y;
+      s.snr = source.snr;
+      s.sigmaX = source.sigmaX;
+      s.sigmaY = source.sigmaY;
+      s.peak = source.peak;
+      s.flux = BoxSum(view, settings.box, RoundEven(s.x), RoundEven(s.y), true);
+      stars.push_back(s);
+    }
+    stats.background = found.background;
+    stats.noise = found.noise;
+    stats.peaks = found.maxima;
+    stats.hotOrSharp = found.sharp;
+    stats.saturated = found.saturated;
+    stats.blended = found.merged;
+    stats.psfSigma = found.psf.sigma;
+    std::stable_sort(stars.begin(), stars.end(), [](const DetectedStar& a, const DetectedStar& b) { return a.flux > b.flux; });
+    if (stars.size() > static_cast<std::size_t>(std::max(0, settings.maxStars)))
+      stars.resize(static_cast<std::size_t>(std::max(0, settings.maxStars)));
     if (statistics) *statistics = stats;
     return stars;
   }

@@ -20,6 +20,8 @@ struct DetectedStar {
   long double y = 0;     ///< file row of the centroid
   long double flux = 0;  ///< sky-subtracted sum of the measuring box
   long double peak = 0;  ///< brightest pixel above the background, pixel units
+  long double snr = 0;   ///< the matched filter's signal-to-noise ratio; 0 from the peak detector
+  long double sigmaX = 0, sigmaY = 0;  ///< one-sigma position uncertainty per axis, pixels; 0 when unknown
 };
 
 /// What the detector is told.
@@ -45,6 +47,15 @@ struct DetectSettings {
   /// The centroid's box (its peak half-width is kept small so that the
   /// centroid stays on the peak found).
   BoxRecord box{2, 4, 4, 3};
+  /// Detection by the matched filter instead of peaks of single pixels: the
+  /// image convolved with the PSF measured on its stars, sources of at least
+  /// `snrThreshold`, touching ones separated, hot pixels and cosmic rays
+  /// left out by their sharpness, saturated stars left out, positions by the
+  /// windowed centroid with their uncertainty, the flux the box's sum.
+  /// The settings above the box then serve only `saturationLevel`,
+  /// `cellSize` and `maxStars`.
+  bool matchedFilter = false;
+  long double snrThreshold = 5;
 };
 
 /// What the detector saw besides the stars.
@@ -53,6 +64,7 @@ struct DetectStatistics {
   long double noise = 0;       ///< sigma of the background, pixel units
   std::int32_t peaks = 0;      ///< local maxima above the threshold
   std::int32_t hotOrSharp = 0, elongated = 0, saturated = 0, blended = 0, centroidFailed = 0;
+  long double psfSigma = 0;    ///< the matched filter's PSF (Gaussian sigma, pixels); 0 from the peak detector
 };
 
 /// The stars of `image`, brightest flux first, at most `settings.maxStars`.

@@ -88,15 +88,12 @@ long double BoxSum(const MeasureView& view, const BoxRecord& box, long double sc
   return s.inner - static_cast<long double>(s.innerCount) * s.frame / static_cast<long double>(s.frameCount);
 }
 
-std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
-                                    long double screenY, bool anywhere) {
+namespace {
+
+// The thresholded centroid in file coordinates, from the click's file pixel.
+std::optional<ScreenPoint> ClassicCentroid(const MeasureView& view, const BoxRecord& box, std::int32_t x0,
+                                           std::int32_t y0) {
   GraphicsFileObj& image = *view.image;
-  if (!image.HasImage() || !(view.scale > 0)) return std::nullopt;
-  if (!anywhere && (screenX >= view.clientWidth || screenY >= view.clientHeight)) return std::nullopt;
-  // 1. The click in file coordinates.
-  const ScreenPoint file = Reflect(view, RoundEven(screenX / view.scale), RoundEven(screenY / view.scale));
-  const std::int32_t x0 = ToInt(file.x);
-  const std::int32_t y0 = ToInt(file.y);
   // 2. The threshold.
   long double threshold;
   if (view.readSkyForCentroid) {
@@ -152,9 +149,89 @@ std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& bo
     px = rx;
     py = ry;
   }
-  // 5. Back to display and screen coordinates.
-  const ScreenPoint display = Reflect(view, cx, cy);
-  return ScreenPoint{display.x * view.scale, display.y * view.scale};
+  return ScreenPoint{cx, cy};
+}
+
+// A fitted centroid needs this SNR in its window.
+constexpr double kFittedMinSnr = 3;
+
+std::optional<CentroidMeasure> Measure(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                       long double screenY, bool anywhere, bool uncertainty) {
+  GraphicsFileObj& image = *view.image;
+  if (!image.HasImage() || !(view.scale > 0)) return std::nullopt;
+  if (!anywhere && (screenX >= view.clientWidth || screenY >= view.clientHeight)) return std::nullopt;
+  // 1. The click in file coordinates.
+  const ScreenPoint file = Reflect(view, RoundEven(screenX / view.scale), RoundEven(screenY / view.scale));
+  const std::int32_t x0 = ToInt(file.x);
+  const std::int32_t y0 = ToInt(file.y);
+  const std::optional<ScreenPoint> classic = ClassicCentroid(view, box, x0, y0);
+  CentroidMeasure out;
+  std::optional<FittedPosition> fit;
+  if (view.centroid != CentroidMethod::kClassic) {
+    ScreenPoint start;
+    if (classic) {
+      start = *classic;
+    } else {
+      // The brightest 3 x 3 pixels of the peak box.
+      const auto h = static_cast<std::int64_t>(RoundEven(box.peakHalfWidth / view.scale));
+      const Square peakBox = Clipped(image, x0, y0, h);
+      long double best = -1e300L;
+      start = {static_cast<long double>(x0), static_cast<long double>(y0)};
+      for (std::int32_t row = std::max(peakBox.y0, 1); row <= std::min(peakBox.y1, image.height - 2); ++row)
+        for (std::int32_t col = std::max(peakBox.x0, 1); col <= std::min(peakBox.x1, image.width - 2); ++col) {
+          long double sum = 0;
+          for (int dy = -1; dy <= 1; ++dy) {
+            const auto r = image.pixels.Row(row + dy);
+            for (int dx = -1; dx <= 1; ++dx) sum += r[static_cast<std::size_t>(col + dx)];
+          }
+          if (sum > best) {
+            best = sum;
+            start = {static_cast<long double>(col), static_cast<long double>(row)};
+          }
+        }
+    }
+    const double reach = std::max(3.0, static_cast<double>(RoundEven(box.peakHalfWidth / view.scale)));
+    fit = FitCentroid(image, view.centroid, static_cast<double>(start.x), static_cast<double>(start.y), view.psf,
+                      reach);
+    if (fit && (!(fit->snr >= kFittedMinSnr) || std::fabs(fit->x - x0) > reach || std::fabs(fit->y - y0) > reach))
+      fit.reset();
+  }
+  ScreenPoint at;
+  if (fit) {
+    at = {fit->x, fit->y};
+    out.fitted = true;
+  } else if (classic) {
+    at = *classic;
+    PsfShape round = view.psf;
+    round.trailLength = 0;
+    if (uncertainty)
+      fit = FitCentroid(image, CentroidMethod::kWindowed, static_cast<double>(at.x), static_cast<double>(at.y), round);
+  } else {
+    return std::nullopt;
+  }
+  if (fit) {
+    out.sigmaX = fit->sigmaX;
+    out.sigmaY = fit->sigmaY;
+    out.snr = fit->snr;
+  }
+  // Back to display and screen coordinates.
+  const ScreenPoint display = Reflect(view, at.x, at.y);
+  out.at = ScreenPoint{display.x * view.scale, display.y * view.scale};
+  return out;
+}
+
+}  // namespace
+
+std::optional<CentroidMeasure> MeasureCentroid(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                               long double screenY, bool anywhere) {
+  return Measure(view, box, screenX, screenY, anywhere, true);
+}
+
+std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                    long double screenY, bool anywhere) {
+  const auto m = Measure(view, box, screenX, screenY, anywhere, false);
+  if (!m) return std::nullopt;
+  return m->at;
 }
 
 }  // namespace skarvel

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "images/box_record.h"
+#include "images/fitted_centroid.h"
 #include "images/graphics_file.h"
 
 namespace skarvel {
@@ -25,6 +26,12 @@ struct MeasureView {
   std::int32_t clientWidth = 0;   ///< pixels of the client area
   std::int32_t clientHeight = 0;
   bool readSkyForCentroid = true; ///< the option "Read Sky for Centroid"
+  /// The options' centring choice: the thresholded centroid of the box, or a
+  /// fitted one (Gaussian-windowed, or a PSF fit) with its uncertainty.
+  CentroidMethod centroid = CentroidMethod::kClassic;
+  /// The image of a star for the fitted centroids (sigma 0: each star's own
+  /// size); a trail for a target whose motion is known.
+  PsfShape psf;
 };
 
 /// Mean and sample standard deviation of a sky frame, and its pixel count.
@@ -64,6 +71,25 @@ long double BoxSum(const MeasureView& view, const BoxRecord& box, long double sc
 /// passes of weights (1000 (v - T))^3 over the round centroid region.
 std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
                                     long double screenY, bool anywhere);
+
+/// A centroid with what is known of its accuracy.
+struct CentroidMeasure {
+  ScreenPoint at;                 ///< screen coordinates, as Centroid gives them
+  long double sigmaX = 0;         ///< one-sigma uncertainty per axis, image pixels
+  long double sigmaY = 0;
+  long double snr = 0;            ///< the star's signal-to-noise ratio in the window; 0 when unknown
+  bool fitted = false;            ///< the position is the fitted centroid's
+};
+
+/// Centroid with the view's centring choice. With a fitted centroid the fit
+/// starts from the thresholded centroid, or, where that finds nothing (a
+/// star below the cut-off), from the brightest 3 x 3 pixels of the peak box;
+/// it must stay within the peak box and read an SNR of at least 3, else the
+/// thresholded result (if any) stands. The thresholded centroid's
+/// uncertainty is estimated by the windowed centroid's at its place (0 when
+/// that fails). Fails as Centroid does.
+std::optional<CentroidMeasure> MeasureCentroid(const MeasureView& view, const BoxRecord& box, long double screenX,
+                                               long double screenY, bool anywhere);
 
 /// A display coordinate reflected to file coordinates (and back: the
 /// reflection is its own inverse): width - x with mirror left-right, height - y

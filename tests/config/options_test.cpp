@@ -110,7 +110,7 @@ OptionsRecord Distinctive() {
   r.displayDefaults.invert = true;
   r.onlineService = kServiceUSNO;
   r.vizierServer = "vizier.cfa.harvard.edu";
-  r.reservedTail = 2;
+  r.centroidMethod = kCentroidPsfFit;
   r.refBox = {5, 4, 3, -2};
   r.unknownBox = {10, 9, 8, 1};
   r.magLimit = 18.5f;
@@ -172,7 +172,7 @@ TEST(OptionsFileLayout, EveryFieldStandsAtItsOffset) {
   EXPECT_EQ(b[7789 + 171], '1');
   EXPECT_EQ(static_cast<std::int32_t>(U32At(b, 7961)), -5);
   EXPECT_EQ(b[7961 + 30], 1);  // invert
-  // The on-line service kind, the VizieR server text[25] and the tail byte in the 28 bytes at 7996.
+  // The on-line service kind, the VizieR server text[25] and the centring byte in the 28 bytes at 7996.
   EXPECT_EQ(b[7996], 1);
   EXPECT_EQ(TextAt(b, 7997), "vizier.cfa.harvard.edu");
   EXPECT_EQ(b[7997 + 1 + 22], 0);  // the text area after the text is zero
@@ -208,8 +208,11 @@ TEST(OptionsFileLayout, DefaultsAsWritten) {
   EXPECT_FLOAT_EQ(F32At(b, 7961 + 24), 2.0f);
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 7989, b.begin() + 7996),
             (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 0, 0}));
-  // VizieR (0) at its main address (empty server text): all 28 bytes at 7996 zero.
-  EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 7996, b.begin() + 8024), std::vector<std::uint8_t>(28, 0));
+  // VizieR (0) at its main address (empty server text): 27 bytes at 7996
+  // zero; a new installation measures with the windowed centroid (1 at 8023).
+  EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 7996, b.begin() + 8023), std::vector<std::uint8_t>(27, 0));
+  EXPECT_EQ(b[8023], 1);
+  EXPECT_EQ(r.centroidMethod, kCentroidWindowed);
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 8024, b.begin() + 8032),
             (std::vector<std::uint8_t>{8, 8, 4, 3, 8, 8, 4, 3}));
   EXPECT_FLOAT_EQ(F32At(b, 8032), 20.0f);
@@ -247,6 +250,25 @@ TEST(OptionsFile, RoundTripIsByteExact) {
   ASSERT_TRUE(reader.Write(inst.dataDir));
   EXPECT_EQ(ReadAll(inst.dataDir + "ASTROPTS.INI"), first);
   EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST(OptionsFile, AnExistingFileKeepsItsCentroidAndAnUnknownChoiceFallsBack) {
+  // Byte 8023: 0 in a file from before the choice existed (the thresholded
+  // centroid), 1 and 2 the fitted ones, anything else the thresholded one.
+  for (const auto& [stored, read] : std::vector<std::pair<std::uint8_t, std::uint8_t>>{
+           {0, kCentroidClassic}, {1, kCentroidWindowed}, {2, kCentroidPsfFit}, {3, kCentroidClassic}, {255, kCentroidClassic}}) {
+    SCOPED_TRACE(int{stored});
+    ScriptedPlatform ui;
+    Installation inst;
+    auto bytes = Serialize(Distinctive());
+    bytes[8023] = stored;
+    WriteAll(inst.dataDir + "ASTROPTS.INI", bytes);
+    OptsObj opts("ASTROPTS.INI", "1.330", inst.Env(), ui);
+    ASSERT_TRUE(opts.Read(inst.dataDir + "ASTROPTS.INI"));
+    EXPECT_EQ(opts.Record().centroidMethod, read);
+    EXPECT_EQ(opts.Record().vizierServer, "vizier.cfa.harvard.edu");  // its neighbours unchanged
+    EXPECT_EQ(opts.Record().refBox, (BoxRecord{5, 4, 3, -2}));
+  }
 }
 
 TEST(OptionsFile, VersionPrefixDecidesAcceptance) {
@@ -539,7 +561,8 @@ TEST(OptionsFile, SetDefaultsKeepsWhatItKeeps) {
   const auto& r = opts.Record();
   EXPECT_TRUE(r.vornFormatGSC);
   EXPECT_EQ(r.labTable, "12");
-  EXPECT_EQ(r.reservedTail, 2);
+  // The centring choice returns to a new installation's.
+  EXPECT_EQ(r.centroidMethod, kCentroidWindowed);
   // The on-line choices are settings like the others: back to VizieR at its main address.
   EXPECT_EQ(r.onlineService, kServiceVizieR);
   EXPECT_EQ(r.vizierServer, "");

@@ -35,9 +35,14 @@ constexpr const char* kMovingHelp =
     "chains of one source per frame along a straight line at a constant rate\n"
     "(0.1\" to 100\" a minute, each within 2.5\" of the line, rms at most 1.2\") are\n"
     "the candidates, best fit first; of four frames one may miss the object where\n"
-    "the frame's edge, a star or its pixels explain it, two where both frames'\n"
-    "pixels show a bright object. Times: the headers'\n"
-    "mid-exposure. With\n"
+    "the frame's edge, a star or its pixels explain it. The sources are found by\n"
+    "a matched filter (the frame's PSF) down to a signal-to-noise ratio of 5; a\n"
+    "source whose place shows in every other frame's pixels is a star too; a\n"
+    "chain needs a source in all frames but one (of three frames: two), the\n"
+    "frame without one a forced measurement at the motion's place that shows the\n"
+    "object (SNR 3.5 or more), a combined significance (the sum of the SNRs over\n"
+    "the root of their count) of 8 or more and a motion that fits the positions\n"
+    "within their uncertainties. Times: the headers' mid-exposure. With\n"
     "--orbits the converted MPC orbit file is searched at each frame's time and\n"
     "field, each object predicted as seen from --site (light time and parallax;\n"
     "without --site the geocentric place), and a candidate within 60\" of an\n"
@@ -46,7 +51,9 @@ constexpr const char* kMovingHelp =
     "JSON keys: frames (file, jd, stars_found, pairs_matched, zero_point),\n"
     "candidates: {positions (x, y from 0 in the file's pixels, ra_hours, dec_deg,\n"
     "jd, detected: false where the frame missed it and the place is the\n"
-    "motion's; one per image), rate_arcsec_per_min, pa_deg, mag, residual_arcsec, known\n"
+    "motion's, snr: the detection's or the forced measurement's, sigma_arcsec:\n"
+    "the position's one-sigma uncertainty per axis, 0 for a forced one; one per\n"
+    "image), rate_arcsec_per_min, pa_deg, mag, residual_arcsec, significance, known\n"
     "{number, name, designation, record, predicted_minus_measured: {ra_arcsec,\n"
     "dec_arcsec} per image, mean_arcsec} when identified, trksub otherwise}.\n"
     "Exit status 1 when a frame cannot be read or matched.\n";
@@ -146,7 +153,7 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
       err << "skarvel-cli moving: the images must be given in time order\n";
       return kExitUsage;
     }
-  const std::vector<MovingCandidate> candidates = FindMovingObjects(frames, MovingSettings{});
+  const std::vector<MovingCandidate> candidates = FindMovingObjects(frames, FaintMovingSettings());
 
   // The known objects of each frame's field at its time.
   std::vector<std::optional<KnownObject>> known(candidates.size());
@@ -181,12 +188,15 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
                            {"ra_hours", static_cast<double>(c.positions[k].raHours)},
                            {"dec_deg", static_cast<double>(c.positions[k].decDeg)},
                            {"jd", static_cast<double>(c.jd[k])},
-                           {"detected", static_cast<bool>(c.detected[k])}});
+                           {"detected", static_cast<bool>(c.detected[k])},
+                           {"snr", k < c.snr.size() ? static_cast<double>(c.snr[k]) : 0.0},
+                           {"sigma_arcsec", static_cast<double>(c.positions[k].sigmaArcsec)}});
     j["positions"] = positions;
     j["rate_arcsec_per_min"] = static_cast<double>(c.rateArcsecPerMin);
     j["pa_deg"] = static_cast<double>(c.paDeg);
     j["mag"] = static_cast<double>(c.mag);
     j["residual_arcsec"] = static_cast<double>(c.residualArcsec);
+    j["significance"] = static_cast<double>(c.significance);
     nlohmann::ordered_json best;
     if (const auto& k = known[static_cast<std::size_t>(&c - candidates.data())]) {
       nlohmann::ordered_json offsets = nlohmann::ordered_json::array();
