@@ -4,6 +4,7 @@
 
 #include "foundations/date_dialog.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 
 namespace skarvel {
 
@@ -51,6 +52,20 @@ void LeaveJulianPair(const std::string& julianDate, std::string& date, std::stri
   } else if (j.status == FieldConversion::kError) {
     platform::Tell(ui, j.error.text, j.error.caption, Icon::Error);
   }
+}
+
+void ImageTimeNote::Set(long double jdUtc, const std::string& date, const std::string& time,
+                        const std::string& julianDate) {
+  text_ = UtcWithTTText(jdUtc);
+  date_ = date;
+  time_ = time;
+  julianDate_ = julianDate;
+}
+
+std::string ImageTimeNote::Text(const std::string& date, const std::string& time,
+                                const std::string& julianDate) const {
+  if (text_.empty() || date != date_ || time != time_ || julianDate != julianDate_) return "";
+  return text_;
 }
 
 EphemerisDialogLogic::EphemerisDialogLogic(EphemerisParams& params, std::int32_t currentYear, platform::Platform& ui)
@@ -101,6 +116,14 @@ bool EphemerisDialogLogic::Ok() {
   params_.SetEquinox(fields.equinox);
   Load();
   return true;
+}
+
+void EphemerisDialogLogic::NoteImageTime(long double jdUtc) {
+  note_.Set(jdUtc, fields.date, fields.time, fields.julianDate);
+}
+
+std::string EphemerisDialogLogic::TimeNote() const {
+  return note_.Text(fields.date, fields.time, fields.julianDate);
 }
 
 }  // namespace skarvel
