@@ -150,15 +150,21 @@ long double TTToUtc(long double jdTT) {
   return JulianDateOf(s.year, s.month, 1);
 }
 
-std::string UtcWithTTText(long double jdUtc) {
-  const long double tt = UtcToTT(jdUtc);
-  const auto text = [](long double jd) {
-    const double value = DaysToDateTime(jd - kJulianDateOffset);
-    return DateFieldText(value) + " " + TimeFieldText(value);
-  };
+namespace {
+
+std::string DateTimeText(long double jd) {
+  const double value = DaysToDateTime(jd - kJulianDateOffset);
+  return DateFieldText(value) + " " + TimeFieldText(value);
+}
+
+}  // namespace
+
+std::string UtcWithTTText(long double jdUtc, const std::string& ttText) {
   char offset[48];
   std::snprintf(offset, sizeof offset, "%.3f", static_cast<double>(TTMinusUTCSeconds(jdUtc)));
-  return text(jdUtc) + " UTC = " + text(tt) + " TDT (TT - UTC = " + offset + " s)";
+  return DateTimeText(jdUtc) + " UTC = " + ttText + " TDT (TT - UTC = " + offset + " s)";
 }
+
+std::string UtcWithTTText(long double jdUtc) { return UtcWithTTText(jdUtc, DateTimeText(UtcToTT(jdUtc))); }
 
 }  // namespace skarvel

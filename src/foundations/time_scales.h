@@ -98,5 +98,8 @@ long double TTToUtc(long double jdTT);
 /// from an image: "2019/05/01 03:45:30 UTC = 2019/05/01 03:46:39 TDT (TT - UTC
 /// = 69.184 s)" (times to the whole second, truncated; TT - UTC with 3 decimals).
 std::string UtcWithTTText(long double jdUtc);
+/// The same with the TT written as `ttText` (a dialog's date and time fields,
+/// which show the TT through its Julian date of 5 decimals).
+std::string UtcWithTTText(long double jdUtc, const std::string& ttText);
 
 }  // namespace skarvel

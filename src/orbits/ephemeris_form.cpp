@@ -56,10 +56,18 @@ void LeaveJulianPair(const std::string& julianDate, std::string& date, std::stri
 
 void ImageTimeNote::Set(long double jdUtc, const std::string& date, const std::string& time,
                         const std::string& julianDate) {
-  text_ = UtcWithTTText(jdUtc);
+  // The TT as the fields show it (through the Julian date of 5 decimals).
+  text_ = UtcWithTTText(jdUtc, date + " " + time);
   date_ = date;
   time_ = time;
   julianDate_ = julianDate;
+  tt_ = UtcToTT(jdUtc);
+}
+
+std::optional<long double> ImageTimeNote::InstantTT(const std::string& date, const std::string& time,
+                                                    const std::string& julianDate) const {
+  if (Text(date, time, julianDate).empty()) return std::nullopt;
+  return tt_;
 }
 
 std::string ImageTimeNote::Text(const std::string& date, const std::string& time,
@@ -94,7 +102,8 @@ void EphemerisDialogLogic::LeaveJulianField() {
 }
 
 bool EphemerisDialogLogic::Ok() {
-  const auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, currentYear_, ui_);
+  auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, currentYear_, ui_);
+  if (const auto image = note_.InstantTT(fields.date, fields.time, fields.julianDate); jd && image) jd = image;
   if (!jd) return false;
   const auto points = ParseInteger(fields.points);
   if (!points || *points < 1 || *points > kMaxEphemerisPoints) {

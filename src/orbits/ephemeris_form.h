@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,8 +47,8 @@ struct EphemerisFields {
 };
 
 /// The note a date-time dialog shows beside its TDT fields after a time was
-/// taken from an image: the image's UTC with the TT used (UtcWithTTText),
-/// while the fields still hold that TT.
+/// taken from an image: the image's UTC with the TT used as the fields show
+/// it (UtcWithTTText), while the fields still hold that TT.
 class ImageTimeNote {
  public:
   /// Remembers the note of `jdUtc` and the field texts that show its TT.
@@ -56,9 +57,14 @@ class ImageTimeNote {
   /// The note while date, time and Julian date are still the texts given to
   /// Set; "" once any of them changed, after Clear, or before any Set.
   std::string Text(const std::string& date, const std::string& time, const std::string& julianDate) const;
+  /// The image's TT to the full precision while the fields still show it
+  /// (they show it to the second only); nothing otherwise.
+  std::optional<long double> InstantTT(const std::string& date, const std::string& time,
+                                       const std::string& julianDate) const;
 
  private:
   std::string text_, date_, time_, julianDate_;
+  long double tt_ = 0;
 };
 
 class EphemerisDialogLogic {
@@ -75,7 +81,8 @@ class EphemerisDialogLogic {
   void LeaveCalendarFields();
   /// The Julian date edit was left: date and time follow, or the error is shown.
   void LeaveJulianField();
-  /// OK: the start from the enabled form (calendar: date with optional time),
+  /// OK: the start from the enabled form (calendar: date with optional time;
+  /// an image's time still shown is kept to the full precision),
   /// the number of points (1..10000), the interval (non-zero) divided by the
   /// unit, the unit and the equinox (Of Date: the start's Julian date). A bad
   /// value shows its message (error icon) and leaves the parameters as they were.

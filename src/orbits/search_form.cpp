@@ -145,9 +145,10 @@ void SearchDialogLogic::FromImage(int slot) {
 
 bool SearchDialogLogic::Ok() {
   SearchParams p = work_;
-  const auto jd =
-      ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, settings_.currentYear, ui_);
+  auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, settings_.currentYear, ui_);
   if (!jd) return false;
+  // An image's time still shown is searched to the full precision, not to the second the fields show.
+  if (const auto image = note_.InstantTT(fields.date, fields.time, fields.julianDate)) jd = image;
   p.dateFormat = fields.dateFormat == 1 ? 1 : 0;
   p.instant.tzOffset = 0;
   p.instant.SetJD(*jd);

@@ -107,7 +107,7 @@ class SearchDialogLogic {
   /// in arc minutes. The range fields keep what was typed.
   void FromImage(int slot);
 
-  /// OK: the instant, the field (ReadFieldInput), the magnitude range (bright
+  /// OK: the instant (an image's time still shown to the full precision), the field (ReadFieldInput), the magnitude range (bright
   /// <= faint), the distance range (0 <= near <= far) and the altitude (0..90)
   /// are read; a bad value shows its message in a warning box captioned
   /// "Input Error!" (the date messages with their own captions) and keeps the
