@@ -7,6 +7,7 @@
 
 #include "foundations/angles.h"
 #include "foundations/io_error.h"
+#include "foundations/time_scales.h"
 #include "orbits/ephemeris.h"
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
@@ -85,7 +86,7 @@ std::optional<std::vector<std::optional<KnownObject>>> IdentifyKnownObjects(plat
     TAstOrbFlSrch scan(SearchContext{quiet, search.site, true});
     SearchParams& p = scan.Params();
     p.source = ElementSource::kMpc;
-    p.instant.SetJD(fields[k].jd);
+    p.instant.SetJD(UtcToTT(fields[k].jd));
     p.kind = FieldKind::kDegrees;
     p.centerRaHours = fields[k].centreRAHours;
     p.centerDecDeg = fields[k].centreDecDeg;
@@ -120,7 +121,7 @@ std::optional<std::vector<std::optional<KnownObject>>> IdentifyKnownObjects(plat
       if (el == elements.end()) continue;
       for (std::size_t k = 0; k < fields.size(); ++k) {
         EphemerisParams p;
-        p.start.SetJD(fields[k].jd);
+        p.start.SetJD(UtcToTT(fields[k].jd));
         p.points = 1;
         p.SetEquinox(EquinoxChoice::kJ2000);
         RecordList<EphemerisRecord> table;

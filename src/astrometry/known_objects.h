@@ -19,7 +19,7 @@ namespace skarvel {
 
 /// The field of one frame: its time and the circle it covers.
 struct FrameField {
-  long double jd = 0;              ///< mid-exposure Julian date (taken as the search instant)
+  long double jd = 0;              ///< mid-exposure Julian date, UTC (turned into TT for the search and the places)
   long double centreRAHours = 0;   ///< J2000
   long double centreDecDeg = 0;
   long double halfSizeDeg = 0;     ///< half the side of the square searched
@@ -46,8 +46,9 @@ struct KnownSearch {
 };
 
 /// Per candidate the known object it is (nothing for an unknown one), best
-/// identification first: each object is given to at most one candidate, the
-/// nearest. The database search's messages other than warnings and errors
+/// identification first: the database searched and each object's place
+/// predicted at each frame's time in TT (UtcToTT of the frame's UTC); each
+/// object is given to at most one candidate, the nearest. The database search's messages other than warnings and errors
 /// ("Search Completed!") are not shown. Nothing when the file cannot be
 /// searched ("No MPC Orbit Database!" shown) or no frame is given.
 std::optional<std::vector<std::optional<KnownObject>>> IdentifyKnownObjects(platform::Platform& ui,

@@ -4,6 +4,7 @@
 
 #include "foundations/date_dialog.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 
 namespace skarvel {
 
@@ -53,6 +54,28 @@ void LeaveJulianPair(const std::string& julianDate, std::string& date, std::stri
   }
 }
 
+void ImageTimeNote::Set(long double jdUtc, const std::string& date, const std::string& time,
+                        const std::string& julianDate) {
+  // The TT as the fields show it (through the Julian date of 5 decimals).
+  text_ = UtcWithTTText(jdUtc, date + " " + time);
+  date_ = date;
+  time_ = time;
+  julianDate_ = julianDate;
+  tt_ = UtcToTT(jdUtc);
+}
+
+std::optional<long double> ImageTimeNote::InstantTT(const std::string& date, const std::string& time,
+                                                    const std::string& julianDate) const {
+  if (Text(date, time, julianDate).empty()) return std::nullopt;
+  return tt_;
+}
+
+std::string ImageTimeNote::Text(const std::string& date, const std::string& time,
+                                const std::string& julianDate) const {
+  if (text_.empty() || date != date_ || time != time_ || julianDate != julianDate_) return "";
+  return text_;
+}
+
 EphemerisDialogLogic::EphemerisDialogLogic(EphemerisParams& params, std::int32_t currentYear, platform::Platform& ui)
     : params_(params), currentYear_(currentYear), ui_(ui) {
   Load();
@@ -79,7 +102,8 @@ void EphemerisDialogLogic::LeaveJulianField() {
 }
 
 bool EphemerisDialogLogic::Ok() {
-  const auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, currentYear_, ui_);
+  auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, currentYear_, ui_);
+  if (const auto image = note_.InstantTT(fields.date, fields.time, fields.julianDate); jd && image) jd = image;
   if (!jd) return false;
   const auto points = ParseInteger(fields.points);
   if (!points || *points < 1 || *points > kMaxEphemerisPoints) {
@@ -101,6 +125,14 @@ bool EphemerisDialogLogic::Ok() {
   params_.SetEquinox(fields.equinox);
   Load();
   return true;
+}
+
+void EphemerisDialogLogic::NoteImageTime(long double jdUtc) {
+  note_.Set(jdUtc, fields.date, fields.time, fields.julianDate);
+}
+
+std::string EphemerisDialogLogic::TimeNote() const {
+  return note_.Text(fields.date, fields.time, fields.julianDate);
 }
 
 }  // namespace skarvel

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,27 @@ struct EphemerisFields {
   std::string_view StartLabel() const { return dateFormat == 0 ? "Start (TDT):" : "JDT:"; }
 };
 
+/// The note a date-time dialog shows beside its TDT fields after a time was
+/// taken from an image: the image's UTC with the TT used as the fields show
+/// it (UtcWithTTText), while the fields still hold that TT.
+class ImageTimeNote {
+ public:
+  /// Remembers the note of `jdUtc` and the field texts that show its TT.
+  void Set(long double jdUtc, const std::string& date, const std::string& time, const std::string& julianDate);
+  void Clear() { text_.clear(); }
+  /// The note while date, time and Julian date are still the texts given to
+  /// Set; "" once any of them changed, after Clear, or before any Set.
+  std::string Text(const std::string& date, const std::string& time, const std::string& julianDate) const;
+  /// The image's TT to the full precision while the fields still show it
+  /// (they show it to the second only); nothing otherwise.
+  std::optional<long double> InstantTT(const std::string& date, const std::string& time,
+                                       const std::string& julianDate) const;
+
+ private:
+  std::string text_, date_, time_, julianDate_;
+  long double tt_ = 0;
+};
+
 class EphemerisDialogLogic {
  public:
   /// @param currentYear century of two-digit years typed into the date field.
@@ -59,14 +81,23 @@ class EphemerisDialogLogic {
   void LeaveCalendarFields();
   /// The Julian date edit was left: date and time follow, or the error is shown.
   void LeaveJulianField();
-  /// OK: the start from the enabled form (calendar: date with optional time),
+  /// OK: the start from the enabled form (calendar: date with optional time;
+  /// an image's time still shown is kept to the full precision),
   /// the number of points (1..10000), the interval (non-zero) divided by the
   /// unit, the unit and the equinox (Of Date: the start's Julian date). A bad
   /// value shows its message (error icon) and leaves the parameters as they were.
   /// @return true when the parameters were stored and the dialog may close.
   bool Ok();
 
+  /// The fields show the stored start, which was taken from an image whose
+  /// time is `jdUtc` (UTC): the note of that time is shown with them.
+  void NoteImageTime(long double jdUtc);
+  /// The note beside the start fields: the image's UTC with the TT used,
+  /// while the fields still hold that TT; "" otherwise.
+  std::string TimeNote() const;
+
  private:
+  ImageTimeNote note_;
   EphemerisParams& params_;
   std::int32_t currentYear_;
   platform::Platform& ui_;

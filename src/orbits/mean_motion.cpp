@@ -7,6 +7,7 @@
 #include "foundations/date_time.h"
 #include "foundations/sky_coord.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 #include "orbits/ephemeris_form.h"
 
 namespace skarvel {
@@ -89,8 +90,9 @@ bool TakeObservations(const ObservationRecord& a, const ObservationRecord& b, Me
   }
   MeanMotionRecord r = record;
   r.name = nameA.substr(0, MeanMotionRecord::kNameChars);
-  r.first = {static_cast<long double>(a.params.observationTime) + kJulianDateOffset, a.target.fitRA, a.target.fitDec};
-  r.second = {static_cast<long double>(b.params.observationTime) + kJulianDateOffset, b.target.fitRA, b.target.fitDec};
+  // The observations are timed in UTC; the mean motion runs in TT, as the ephemeris does.
+  r.first = {UtcToTT(DateTimeToDays(a.params.observationTime) + kJulianDateOffset), a.target.fitRA, a.target.fitDec};
+  r.second = {UtcToTT(DateTimeToDays(b.params.observationTime) + kJulianDateOffset), b.target.fitRA, b.target.fitDec};
   r.magnitude = (a.target.catMag + b.target.catMag) / 2;
   r.raRate = 0;
   r.decRate = 0;
@@ -226,9 +228,11 @@ std::vector<std::string> MeanMotionReport(const MeanMotionRecord& record, Record
   lines.push_back(kBlank);
   int n = 1;
   for (const MotionPoint* p : {&record.first, &record.second}) {
-    const double dt = DaysToDateTime(p->jd - kJulianDateOffset);
+    // The points are kept in TT; the report gives the observation's UT and its Julian date.
+    const long double ut = TTToUtc(p->jd);
+    const double dt = DaysToDateTime(ut - kJulianDateOffset);
     lines.push_back(" Observation " + std::to_string(n++) + ":");
-    lines.push_back("   " + DateWords(dt) + ",  UT: " + TimeWords(dt) + ",  JD: " + FormatFixed(5, p->jd));
+    lines.push_back("   " + DateWords(dt) + ",  UT: " + TimeWords(dt) + ",  JD: " + FormatFixed(5, ut));
     lines.push_back("   RA:" + RaText(p->raHours, "s") + ",  Dec:" + DecText(p->decDeg));
     lines.push_back(kBlank);
   }

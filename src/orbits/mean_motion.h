@@ -18,7 +18,7 @@ namespace skarvel {
 
 /// One measured place of the mean motion.
 struct MotionPoint {
-  long double jd = 0;       ///< Julian date (TDT as entered)
+  long double jd = 0;       ///< Julian date, TT (TDT as entered; observations turned from UTC)
   long double raHours = 0;  ///< right ascension, hours
   long double decDeg = 0;   ///< declination, degrees
 };
@@ -37,8 +37,8 @@ struct MeanMotionRecord {
 /// The name an observation is known by: its designation, else its number, else its object name.
 std::string ObservationIdentity(const ObservationRecord& obs);
 
-/// Takes two observations of the report into `record` (positions, mean
-/// magnitude, zero rates). When they name different objects the person is asked
+/// Takes two observations of the report into `record` (positions, their
+/// UTC times as TT Julian dates, mean magnitude, zero rates). When they name different objects the person is asked
 /// "Selected Records May Not Be The Same Object! ... Continue Anyway?"; No
 /// returns false and leaves the record as it was.
 bool TakeObservations(const ObservationRecord& a, const ObservationRecord& b, MeanMotionRecord& record,

@@ -2,6 +2,7 @@
 
 #include "astrometry/report_formats.h"
 #include "foundations/date_time.h"
+#include "foundations/time_scales.h"
 #include "orbits/ephemeris.h"
 #include "orbits/ephemeris_form.h"
 
@@ -147,8 +148,8 @@ void BaselineDialogLogic::SetRecords(const AstromObsObj* report, RecordList<Ephe
   if (!reportShowsTable) ephemerisLines_ = EphemerisTableHeader();
   for (std::int32_t k = 0; k <= table.LastIndex(); ++k) {
     const EphemerisRecord& r = *table.GetAt(k);
-    // The table's instants are taken as they are labelled: no time scale is converted.
-    ephemeris_.push_back({static_cast<long double>(r.dateTime) + kJulianDateOffset, r.raHours, r.decDeg});
+    // The table runs in TT; the baseline's instant is UT (UT1 taken as UTC).
+    ephemeris_.push_back({TTToUtc(DateTimeToDays(r.dateTime) + kJulianDateOffset), r.raHours, r.decDeg});
     if (!reportShowsTable) ephemerisLines_.push_back(EphemerisTableLine(r));
   }
   table.Reset();

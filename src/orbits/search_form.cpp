@@ -2,7 +2,9 @@
 
 #include "foundations/angles.h"
 #include "foundations/date_dialog.h"
+#include "foundations/date_time.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 #include "orbits/ephemeris_form.h"
 
 namespace skarvel {
@@ -120,8 +122,9 @@ void SearchDialogLogic::FromImage(int slot) {
   if (!ImageItemEnabled(slot) || !imageField_) return;
   const auto info = imageField_(slot);
   if (!info) return;
+  const long double jdUtc = DateTimeToDays(info->observationTime) + kJulianDateOffset;
   work_.instant.tzOffset = 0;
-  work_.instant.SetDateTime(info->observationTime);
+  work_.instant.SetJD(UtcToTT(jdUtc));
   if (info->solved) {
     work_.centerRaHours = info->solvedRaHours;
     work_.centerDecDeg = info->solvedDecDeg;
@@ -137,13 +140,15 @@ void SearchDialogLogic::FromImage(int slot) {
   work_.opposition = false;
   work_.DeriveBox();
   LoadKeepingRanges();
+  NoteImageTime(jdUtc);
 }
 
 bool SearchDialogLogic::Ok() {
   SearchParams p = work_;
-  const auto jd =
-      ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, settings_.currentYear, ui_);
+  auto jd = ReadStartJD(fields.dateFormat, fields.date, fields.time, fields.julianDate, settings_.currentYear, ui_);
   if (!jd) return false;
+  // An image's time still shown is searched to the full precision, not to the second the fields show.
+  if (const auto image = note_.InstantTT(fields.date, fields.time, fields.julianDate)) jd = image;
   p.dateFormat = fields.dateFormat == 1 ? 1 : 0;
   p.instant.tzOffset = 0;
   p.instant.SetJD(*jd);
@@ -184,6 +189,14 @@ bool SearchDialogLogic::Ok() {
   params_ = p;
   Load();
   return true;
+}
+
+void SearchDialogLogic::NoteImageTime(long double jdUtc) {
+  note_.Set(jdUtc, fields.date, fields.time, fields.julianDate);
+}
+
+std::string SearchDialogLogic::TimeNote() const {
+  return note_.Text(fields.date, fields.time, fields.julianDate);
 }
 
 }  // namespace skarvel

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "orbits/ephemeris_form.h"
 #include "orbits/orbit_search.h"
 #include "platform/platform.h"
 
@@ -26,7 +27,7 @@ namespace skarvel {
 
 /// What the search dialog needs from an image slot for "Image&1".."Image&4".
 struct ImageFieldInfo {
-  double observationTime = 0;                       ///< date-time value of the observation
+  double observationTime = 0;                       ///< date-time value of the observation, UTC
   bool solved = false;                              ///< the image has a plate solution
   long double solvedRaHours = 0, solvedDecDeg = 0;  ///< centre of the plate solution
   long double headerRaHours = 0, headerDecDeg = 0;  ///< pointing of the header (0 when it has none)
@@ -99,13 +100,14 @@ class SearchDialogLogic {
   /// Sun, a 5 degree field; the magnitude and distance fields are taken over.
   /// A date that cannot be read shows its message and changes nothing.
   void Opposition();
-  /// "Image&n" (slot 0..3) of a loaded slot: the instant of the observation;
+  /// "Image&n" (slot 0..3) of a loaded slot: the instant of the observation
+  /// turned from UTC into TT (the fields show the TT, the note the UTC);
   /// the centre of the plate solution, else the last chart's centre when both
   /// its coordinates are non-zero, else the header's pointing; the field width
   /// in arc minutes. The range fields keep what was typed.
   void FromImage(int slot);
 
-  /// OK: the instant, the field (ReadFieldInput), the magnitude range (bright
+  /// OK: the instant (an image's time still shown to the full precision), the field (ReadFieldInput), the magnitude range (bright
   /// <= faint), the distance range (0 <= near <= far) and the altitude (0..90)
   /// are read; a bad value shows its message in a warning box captioned
   /// "Input Error!" (the date messages with their own captions) and keeps the
@@ -113,7 +115,15 @@ class SearchDialogLogic {
   /// not in expert mode the site is confirmed first.
   bool Ok();
 
+  /// The fields show the stored instant, which was taken from an image whose
+  /// time is `jdUtc` (UTC): the note of that time is shown with them.
+  void NoteImageTime(long double jdUtc);
+  /// The note beside the instant fields: the image's UTC with the TT used,
+  /// while the fields still hold that TT; "" otherwise.
+  std::string TimeNote() const;
+
  private:
+  ImageTimeNote note_;
   /// Load that keeps the range texts as they were typed.
   void LoadKeepingRanges();
 

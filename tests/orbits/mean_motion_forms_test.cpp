@@ -184,7 +184,8 @@ TEST(BaselineDialog, RecordsFillTheTarget) {
 
   const AstromObsObj observations = ThreeObservations();
   EphemerisRecord e;
-  e.dateTime = *EncodeDateTime(2019, 5, 2, 23, 59, 59.7L);  // shown as the next day's 00:00:00
+  // TT 00:01:08.884 is 2019-05-02 23:59:59.7 UTC: the baseline's UT fields show the next day's 00:00:00.
+  e.dateTime = *EncodeDateTime(2019, 5, 3, 0, 1, 8.884L);
   e.raHours = 23.999L;
   e.decDeg = -0.5L;
   table.Append(e);
@@ -222,7 +223,7 @@ TEST(BaselineDialog, RecordsFillTheTarget) {
   ASSERT_TRUE(logic.PickRecord(RecordPicker::Kind::kEphemeris, choose(2)));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].substr(0, 22), "Date         Time(TDT)");
-  EXPECT_EQ(lines[2].substr(0, 47), "2019 05 03   00 00 00   23 59 56.4   -00 30 00 ");
+  EXPECT_EQ(lines[2].substr(0, 47), "2019 05 03   00 01 09   23 59 56.4   -00 30 00 ");  // the table's TDT
   EXPECT_EQ(logic.target.date, "2019/05/03");
   EXPECT_EQ(logic.target.time, "00:00:00");
   EXPECT_EQ(logic.target.decDegrees, "-0");

@@ -184,7 +184,10 @@ TEST(MeanMotion, ObservationsOfTheReportAndTheReport) {
   b.params.designation = "K19A12B";
   ASSERT_TRUE(TakeObservations(a, b, r, ui));
   EXPECT_EQ(r.magnitude, 12.5L);
-  EXPECT_EQ(r.first.jd, static_cast<long double>(a.params.observationTime) + kJulianDateOffset);
+  // The observations' UTC is kept as TT, 69.184 s later in 2019.
+  EXPECT_NEAR(static_cast<double>((r.first.jd - static_cast<long double>(a.params.observationTime) - kJulianDateOffset) *
+                                  86400),
+              69.184, 1e-5);
 
   // The rates from the dialog's fields as they are filled from the records.
   ASSERT_TRUE(AcceptMeanMotion(r.name, 0, FieldsOf(r.first), FieldsOf(r.second), 2026, r, ui));
@@ -198,7 +201,7 @@ TEST(MeanMotion, ObservationsOfTheReportAndTheReport) {
   ASSERT_GE(lines.size(), 17u);
   EXPECT_EQ(lines[0], "Body: K19A12B");
   EXPECT_EQ(lines[2], "Positions are Estimated from Observed Motion - Reliability is Unknown");
-  EXPECT_EQ(lines[6].substr(0, 47), "2019 05 01   05 45 00   14 31 00.0   +10 00 00 ");
+  EXPECT_EQ(lines[6].substr(0, 47), "2019 05 01   05 46 09   14 31 00.0   +10 00 00 ");  // TDT
   EXPECT_EQ(lines[6].substr(49, 12), "  13        ");  // 12.5 rounds to even; no distance
   const std::size_t f = lines.size() - 11;
   EXPECT_EQ(lines[f], "Observed Motion:");
@@ -206,7 +209,7 @@ TEST(MeanMotion, ObservationsOfTheReportAndTheReport) {
   EXPECT_EQ(lines[f + 3], "   2019 May 01,  UT: 03:45:00,  JD: 2458604.65625");
   EXPECT_EQ(lines[f + 4], "   RA:  14h 30m 00.00s,  Dec:  10\xB0 00' 00.0\" ");
   EXPECT_EQ(lines[f + 6], " Observation 2:");
-  // The table's instant of observation 2 (labelled TDT) is the footer's (UT): no scale is converted.
+  // The footer gives observation 2 in UT, the table (labelled TDT) 69.184 s later.
   EXPECT_EQ(lines[f + 7], "   2019 May 01,  UT: 05:45:00,  JD: 2458604.73958");
   // One minute of RA in two hours at +10 degrees: 0.2 h/day x cos 10 = 7.386'/h.
   EXPECT_EQ(lines.back(), " Rate (Arc Minutes per Hour):  RA: 7.386, Dec: 0.000");
@@ -233,7 +236,8 @@ TEST(MeanMotion, AnInstantJustBeforeMidnightIsTheNextDay) {
   const auto lines = MeanMotionReport(r, table);
   EXPECT_EQ(lines[6].substr(0, 22), "2019 05 02   00 00 00 ");
   const std::size_t f = lines.size() - 11;
-  EXPECT_EQ(lines[f + 7].substr(0, 37), "   2019 May 02,  UT: 00:00:00,  JD: 2");
+  // The footer's UT is 69.184 s before the TDT of the point, 23:58:50.516 shown as 23:58:51.
+  EXPECT_EQ(lines[f + 7].substr(0, 37), "   2019 May 01,  UT: 23:58:51,  JD: 2");
 }
 
 SiteRecord Site(float lonEast, float latNorth) {

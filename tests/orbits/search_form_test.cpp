@@ -357,8 +357,10 @@ TEST_F(SearchForm, ImageItemsTakeSolutionChartOrHeaderCentre) {
   EXPECT_EQ(logic.fields.decDegrees, "10");
   EXPECT_EQ(logic.fields.kind, FieldKind::kArcMinutes);
   EXPECT_EQ(logic.fields.size, "24.0");
+  // The image's 06:00:00 UTC is searched at its TT, 69.184 s later, and the note says so.
   EXPECT_EQ(logic.fields.date, "2025/12/09");
-  EXPECT_EQ(logic.fields.time, "06:00:00");
+  EXPECT_EQ(logic.fields.time, "06:01:09");
+  EXPECT_EQ(logic.TimeNote(), "2025/12/09 06:00:00 UTC = 2025/12/09 06:01:09 TDT (TT - UTC = 69.184 s)");
   EXPECT_EQ(logic.fields.bright, "3");
   // Solved: the plate solution's centre.
   image.solved = true;
@@ -381,7 +383,13 @@ TEST_F(SearchForm, ImageItemsTakeSolutionChartOrHeaderCentre) {
   header.fields.bright = "0";
   ASSERT_TRUE(header.Ok());
   EXPECT_NEAR(static_cast<double>(params.halfSizeRad * kDegreesPerRadian), 0.2, 1e-12);
-  EXPECT_NEAR(static_cast<double>(params.instant.GetJD()), 46000.25 + 2415018.5, 1e-6);
+  // The image's TT to the full precision, not the whole seconds the fields show.
+  EXPECT_NEAR(static_cast<double>(params.instant.GetJD()), 46000.25 + 2415018.5 + 69.184 / 86400, 1e-8);
+  // A time typed over the image's drops the note.
+  EXPECT_FALSE(header.TimeNote().empty());
+  header.fields.time = "07:00:00";
+  header.LeaveCalendarFields();
+  EXPECT_EQ(header.TimeNote(), "");
 }
 
 }  // namespace
