@@ -16,6 +16,9 @@ SKARVEL_PACKAGES=(
   libxml2-utils
   # HTTPS of the on-line star catalogs: Qt's OpenSSL backend and the system's certificates.
   libssl3 ca-certificates
+  # The install test validates the desktop entry and the AppStream metainfo;
+  # scripts/package builds the Debian package (dpkg-shlibdeps) and checks it.
+  desktop-file-utils appstream man-db dpkg-dev fakeroot lintian
 )
 
 skarvel_install() {
@@ -42,10 +45,14 @@ skarvel_install() {
 
 # Optimised without debug information, which would make the build on two cores
 # about a third slower (SKARVEL_DEBUG_INFO=1 keeps it, for gdb).
-skarvel_build() {
+skarvel_configure() {
   local flags="-O2 -DNDEBUG"
   if [ "${SKARVEL_DEBUG_INFO:-0}" = "1" ]; then flags="-O2 -g -DNDEBUG"; fi
   cmake -S "$SKARVEL_ROOT" -B "$SKARVEL_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$flags" -DCMAKE_C_FLAGS_RELWITHDEBINFO="$flags" "$@"
+}
+
+skarvel_build() {
+  skarvel_configure "$@"
   cmake --build "$SKARVEL_BUILD" -j "$(nproc)"
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "foundations/file_system.h"
+#include "foundations/installation.h"
 #include "foundations/io_error.h"
 #include "images/display_mapping.h"
 
@@ -170,7 +171,7 @@ std::string BackupNameFor(const std::string& fileName) {
 
 StorageEnvironment StorageEnvironment::FromProcess() {
   StorageEnvironment env;
-  env.programDir = fs::ExecutableDirectory();
+  env.programDir = fs::InstallationDataDirectory();
   env.currentDir = fs::CurrentDirectory();
   std::string base;
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {

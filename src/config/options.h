@@ -86,7 +86,7 @@ struct OptionsRecord {
   std::string fileName;         ///< not persisted: "ASTROPTS.INI"
   std::string backupName;       ///< not persisted: "ASTROPTS.BAK"
   std::string version;          ///< text[71]: version of the program that wrote the file
-  std::string programDir;       ///< not persisted: directory of the executable, trailing separator
+  std::string programDir;       ///< not persisted: the program's data folder (foundations/installation.h), trailing separator
   std::string dataDir;          ///< not persisted: writable working directory, trailing separator
   std::string imagePath;        ///< text[255]: directory images were last loaded from
   std::string gscPath1;         ///< text[255]: Guide Star Catalog volume 1
@@ -197,7 +197,7 @@ std::string BackupNameFor(const std::string& fileName);
 
 /// Where the OptsObj looks for storage. `FromProcess` reads the running process.
 struct StorageEnvironment {
-  std::string programDir;         ///< directory of the executable
+  std::string programDir;         ///< the program's data folder: fs::InstallationDataDirectory() of the executable
   std::string currentDir;         ///< the working directory at start
   std::string perUserDir;         ///< $XDG_DATA_HOME/VORN/Toolkit (default ~/.local/share/VORN/Toolkit)
   bool perUserStorage = true;     ///< the per-user rule applies on this system

@@ -1,6 +1,7 @@
 #include "shell/astrm_lab.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <exception>
 
 #include "foundations/file_system.h"
@@ -8,6 +9,7 @@
 #include "images/image_readers.h"
 #include "orbits/convert_commands.h"
 #include "orbits/download_commands.h"
+#include "shell/demo_night.h"
 #include "shell/orbit_screen.h"
 #include "shell/motion_session.h"
 
@@ -21,6 +23,7 @@ AstrmLabEnvironment AstrmLabEnvironment::FromProcess(const std::string& commandA
   AstrmLabEnvironment env;
   env.storage = StorageEnvironment::FromProcess();
   env.commandArguments = commandArguments;
+  env.demoWorkDir = DemoWorkDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   return env;
 }
 
@@ -92,6 +95,7 @@ void AstrmLab::DefineCommands() {
   commands_["OnHelp1"] = [this] { help_->OnHelp(); };
   commands_["Topics1"] = [this] { help_->Topics(); };
   commands_["User1"] = [this] { help_->UserHelp(); };
+  commands_["OpenDemoNight1"] = [this] { OpenDemoNight(); };
   commands_["AboutThisExercise1"] = [this] {
     if (views_.about) views_.about();
   };
@@ -686,7 +690,8 @@ void AstrmLab::SetImageFileType() {
 }
 
 AstrmLab::AboutText AstrmLab::About() {
-  return {"About This Software", std::string("Version ") + kVersion, kTitle};
+  // The program's version as the build knows it, the one `skarvel --version` prints.
+  return {"About This Software", std::string("Version ") + SKARVEL_VERSION_TEXT, kTitle};
 }
 
 }  // namespace skarvel

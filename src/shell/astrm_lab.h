@@ -50,6 +50,8 @@ struct AstrmLabEnvironment {
   std::string commandArguments;
   /// The clock of the session log.
   LogFileObj::Clock clock = CurrentDateTimeValue;
+  /// Where "Open Demo Night" prepares its session (shell/demo_night.h); empty: nowhere.
+  std::string demoWorkDir;
 
   static AstrmLabEnvironment FromProcess(const std::string& commandArguments);
 };
@@ -301,6 +303,14 @@ class AstrmLab {
   /// The conversion settings, made from the options on the first "Convert
   /// &GSC..." and kept for the run of the program; null before.
   const GSCConvertSettings* GSCConversionSettings() const { return gscSettings_.get(); }
+  /// "Open Demo Night" of "&Help": the images loaded are cleared first (as
+  /// "&Images and Reference Fields" does, asking); the demo night of the
+  /// program folder is copied into the environment's `demoWorkDir`
+  /// (PrepareDemoSession), and the session goes on there: the demo's options
+  /// become the working copy with that folder as `DataDir` (and the current
+  /// directory), the image, report and FIND_ORB folders follow, and a message
+  /// names the folder. Nothing is written into the program folder.
+  void OpenDemoNight();
 
   // ---- operations used by other windows ----
   void LockSlot(int slot, bool busy);

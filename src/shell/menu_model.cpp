@@ -112,7 +112,8 @@ MenuModel MenuModel::Designed() {
            Separator("N21A"), Item("DetermineOrbit1", "Determine Orbit...")}),
       Sub("Help1", "&Help",
           {Item("OnHelp1", "On &Help"), Separator("N22"), Item("Topics1", "&Topics..."), Separator("N23"), Item("User1", "&User"),
-           Separator("N24"), Item("AboutThisExercise1", "&About...")}),
+           Separator("N24A"), Item("OpenDemoNight1", "Open Demo Night"), Separator("N24"),
+           Item("AboutThisExercise1", "&About...")}),
   };
   m.popup_ = Sub("PopupMenu1", "", {Item("Preferences2", "&Preferences...")});
 

@@ -1,6 +1,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "foundations/installation.h"
 #include "shell/cli/catalog_commands.h"
 #include "shell/cli/cli.h"
 #include "shell/cli/astrometry_commands.h"
@@ -40,9 +41,11 @@ namespace {
 void PrintUsage(std::ostream& out) {
   out << "Usage: skarvel-cli SUBCOMMAND [ARGUMENTS]\n"
          "       skarvel-cli SUBCOMMAND --help\n"
-         "       skarvel-cli --help | --version\n\n"
+         "       skarvel-cli --help | --version | --data-dir\n\n"
          "Output is one JSON object on stdout unless --text is given.\n"
-         "Exit status: 0 success, 1 the work failed, 2 bad usage.\n\n"
+         "Exit status: 0 success, 1 the work failed, 2 bad usage.\n"
+         "--data-dir prints the folder of the program's files (help texts, the demo night\n"
+         "in its demo/ folder), ../share/skarvel beside the folder of the program.\n\n"
          "Subcommands:\n";
   if (Subcommands().empty()) out << "  (none yet)\n";
   for (const auto& sub : Subcommands()) out << "  " << sub.name << "  " << sub.summary << "\n";
@@ -62,6 +65,10 @@ int Main(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   if (first == "--version") {
     out << "skarvel-cli " << SKARVEL_VERSION_TEXT << "\n";
+    return kExitOk;
+  }
+  if (first == "--data-dir") {
+    out << fs::InstallationDataDirectory() << "\n";
     return kExitOk;
   }
   for (const auto& sub : Subcommands()) {

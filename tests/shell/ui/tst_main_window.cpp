@@ -178,7 +178,7 @@ class TestMainWindow : public QObject {
              QStringList({"Orbital &Elements", "-", "&Generate Ephemeris...", "&View/Print/Save Text...", "-",
                           "Use &Mean Motion...", "-", "Create &Chart...", "-", "Determine Orbit..."}));
     QCOMPARE(MenuCaptions(window_->Menu("Help1")),
-             QStringList({"On &Help", "-", "&Topics...", "-", "&User", "-", "&About..."}));
+             QStringList({"On &Help", "-", "&Topics...", "-", "&User", "-", "Open Demo Night", "-", "&About..."}));
     QCOMPARE(MenuCaptions(window_->PopupMenu()), QStringList({"&Preferences..."}));
     QCOMPARE(window_->Action("LoadData1")->toolTip(), QString("Load data saved from this version."));
 

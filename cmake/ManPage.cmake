@@ -1,0 +1,53 @@
+# Writes a manual page (roff, section 1) from a program's --help text.
+#   cmake -DPROGRAM=path -DNAME=skarvel-cli -DSUMMARY="..." -DVERSION=1.330 -DDATE=2026-12-11
+#         [-DSUBCOMMANDS=ON] [-DSEE_ALSO=skarvel] -DOUTPUT=skarvel-cli.1 -P ManPage.cmake
+# With SUBCOMMANDS the page also holds "NAME SUB --help" for every subcommand
+# listed under "Subcommands:" in the --help text.
+cmake_minimum_required(VERSION 3.25)
+
+# Text as roff no-fill lines: backslashes escaped, a leading "." or "'" made literal.
+function(roff_lines text out_var)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" text "${text}")
+  if(NOT text MATCHES "\n$")
+    string(APPEND text "\n")
+  endif()
+  set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(help_of out_var)
+  execute_process(COMMAND ${PROGRAM} ${ARGN} --help OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} ${ARGN} --help failed (${rc})")
+  endif()
+  set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+
+help_of(help)
+string(TOUPPER "${NAME}" title)
+string(REPLACE "-" "\\-" name_roff "${NAME}")
+string(REPLACE "-" "\\-" summary_roff "${SUMMARY}")
+roff_lines("${help}" body)
+set(page ".TH ${title} 1 \"${DATE}\" \"Skarvel ${VERSION}\" \"User Commands\"\n")
+string(APPEND page ".SH NAME\n${name_roff} \\- ${summary_roff}\n")
+string(APPEND page ".SH DESCRIPTION\n.nf\n${body}.fi\n")
+if(SUBCOMMANDS)
+  string(APPEND page ".SH SUBCOMMANDS\n")
+  string(REGEX REPLACE "^.*\nSubcommands:\n" "" listing "${help}")
+  string(REPLACE "\n" ";" listing "${listing}")
+  foreach(line IN LISTS listing)
+    if(line MATCHES "^  ([a-z][a-z0-9-]*)  ")
+      set(sub ${CMAKE_MATCH_1})
+      help_of(sub_help ${sub})
+      roff_lines("${sub_help}" sub_body)
+      string(REPLACE "-" "\\-" sub_roff "${sub}")
+      string(APPEND page ".SS ${sub_roff}\n.nf\n${sub_body}.fi\n")
+    endif()
+  endforeach()
+endif()
+if(SEE_ALSO)
+  string(REPLACE "-" "\\-" see_roff "${SEE_ALSO}")
+  string(APPEND page ".SH SEE ALSO\n.BR ${see_roff} (1)\n")
+endif()
+file(WRITE ${OUTPUT} "${page}")
