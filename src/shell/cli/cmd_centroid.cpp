@@ -8,6 +8,7 @@
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "images/fits_file.h"
+#include "images/image_display.h"
 #include "images/star_measure.h"
 #include "shell/cli/cli_platform.h"
 #include "shell/cli/cli_support.h"
@@ -25,7 +26,9 @@ constexpr const char* kCentroidHelp =
     "the centroid radius, the sky border (pixels) and the sky cut-off (sigmas);\n"
     "default 8,8,4,3 (the RefBox option's default). --no-read-sky takes the\n"
     "threshold from the image statistics instead of the sky frame (the option\n"
-    "\"Read Sky for Centroid\" off).\n\n"
+    "\"Read Sky for Centroid\" off). The pixels are those an image window measures:\n"
+    "isolated hot pixels (above twice the display high of the default display\n"
+    "settings, with no bright neighbour) are repaired from their diagonal neighbours.\n\n"
     "JSON keys: found (bool), x, y (the centroid, or the given point when not\n"
     "found), flux (sky-subtracted box sum at the rounded position), sky_mean,\n"
     "sky_sigma (of the sky frame there), sky_pixels.\n";
@@ -77,9 +80,9 @@ int RunCentroid(const Arguments& args, std::ostream& out, std::ostream& err) {
   CliPlatform ui(err);
   FITSFileObj image(ImageLoadContext{&ui, scratch.Path(), 1, nullptr, nullptr});
   if (!image.Load(fs::NativePath(file))) return kExitFailed;
-  // Without a display the threshold of "Read Sky for Centroid" off uses the statistical display low.
-  const long double sigma = image.histogram.StdDev();
-  image.displayLow = static_cast<std::int32_t>(std::nearbyint(image.histogram.Mean() - 0.25L * sigma));
+  // The pixels as an image window measures them: its display range (for the
+  // threshold of "Read Sky for Centroid" off) and its hot-pixel repair.
+  PrepareForMeasuring(image, DisplaySettings{}, 0);
   MeasureView view;
   view.image = &image;
   view.clientWidth = image.width;
