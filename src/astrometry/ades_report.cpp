@@ -115,7 +115,7 @@ std::string AdesCatalogCode(const CatalogsUsed& c) {
 std::string AdesBand(std::uint8_t filter) {
   static const char* const kBands[] = {"B", "V", "R", "I", "J", "H", "K"};
   if (filter == kBandG) return "G";  // Gaia G
-  return filter <= 6 ? kBands[filter] : "V";
+  return filter <= 6 ? kBands[filter] : "";
 }
 
 int AdesTimeDecimals(int timingErrorMs) {
@@ -247,7 +247,9 @@ AdesReport MakeAdesReport(const AstromObsObj& report) {
   if (!comment.children.empty()) ades.context.push_back(comment);
 
   const std::string astCat = AdesCatalogCode(report.catalogs);
-  const int timeDecimals = AdesTimeDecimals(camera.timingErrorMs);
+  // The time to the millisecond at least: the header's time carries its fraction
+  // through, and the element holds more digits where the camera's timing supports them.
+  const int timeDecimals = std::max(kAdesMinTimeDecimals, AdesTimeDecimals(camera.timingErrorMs));
   const bool roving = RovingObserver(site);
   for (std::size_t i = 0; i < report.Count(); ++i) {
     const ObservationRecord& o = report.Observations()[i];
@@ -279,7 +281,9 @@ AdesReport MakeAdesReport(const AstromObsObj& report) {
     if (const std::string s = AdesRms(t.resRA); !s.empty()) f.push_back({"rmsRA", s});
     if (const std::string s = AdesRms(t.resDec); !s.empty()) f.push_back({"rmsDec", s});
     f.push_back({"astCat", astCat});
-    if (t.catMag != 0 && t.catMag >= -5.0L && t.catMag <= 35.0L) {
+    // A magnitude is given with its band, as the 80-column line gives it;
+    // one whose band is not known is left out.
+    if (t.catMag != 0 && t.catMag >= -5.0L && t.catMag <= 35.0L && !AdesBand(t.band).empty()) {
       f.push_back({"mag", FormatFixed(t.magRes < 0.05L ? 2 : 1, t.catMag)});
       if (const std::string s = AdesRms(t.magRes); !s.empty()) f.push_back({"rmsMag", s});
       f.push_back({"band", AdesBand(t.band)});

@@ -49,15 +49,18 @@ struct AdesReport {
 /// "UNK" when the report names none.
 std::string AdesCatalogCode(const CatalogsUsed& catalogs);
 
-/// The ADES band of a FilterCode: "B", "V", "R", "I", "J", "H", "K" for 0..6, "G" for Gaia G;
-/// a magnitude without a band letter (7, 8 and anything else) counts as "V",
-/// as the Minor Planet Center reads it from the 80-column line.
+/// The ADES band of a FilterCode: "B", "V", "R", "I", "J", "H", "K" for 0..6,
+/// "G" for Gaia G, the letters of the 80-column line; "" for the others (no
+/// known band: the magnitude is then left out of the record).
 std::string AdesBand(std::uint8_t filter);
 
 /// Decimals of the seconds of `obsTime` for a timing error in milliseconds:
 /// the smallest count whose unit is not above the error (1000 ms 0, 500 ms 1,
 /// 10 ms 2, 1 ms 3), at most 6; 0 for an error that is not positive.
 int AdesTimeDecimals(int timingErrorMs);
+
+/// `obsTime` of a record has at least this many decimals of the second (milliseconds).
+inline constexpr int kAdesMinTimeDecimals = 3;
 
 /// `obsTime`: the date-time value (days, UT) as "yyyy-mm-ddThh:mm:ss[.f]Z"
 /// rounded to `decimals` (0..6) digits of the seconds, rounding carried into

@@ -33,8 +33,12 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
     out.reason = "No image is loaded.";
     return out;
   }
+  DetectSettings detect = request.detect;
+  // The image's own saturation level, where the view knows it, besides the flat tops.
+  if (detect.saturationLevel == 0 && request.view.saturationLevel > 0)
+    detect.saturationLevel = static_cast<std::int32_t>(std::min<std::int64_t>(request.view.saturationLevel, 2147483647));
   DetectStatistics statistics;
-  const std::vector<DetectedStar> detected = DetectStars(*image, request.detect, &statistics);
+  const std::vector<DetectedStar> detected = DetectStars(*image, detect, &statistics);
   out.psfSigma = statistics.psfSigma;
   out.detected = detected.size();
   out.stars = detected;

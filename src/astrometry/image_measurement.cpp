@@ -102,13 +102,22 @@ void ImageMeasurement::MeasureReferences(const MeasureView& view, const BoxRecor
   for (ReferenceStar& r : references) {
     if (!r.usePos && !r.useMag) continue;
     const std::optional<ScreenPoint> c =
-        Centroid(view, refBox, r.imageX * view.scale, r.imageY * view.scale, false);
+        Centroid(AtKnownPosition(view), refBox, r.imageX * view.scale, r.imageY * view.scale, false);
     if (!c) continue;  // keeps its previous position and flux
     r.imageX = c->x / view.scale;
     r.imageY = c->y / view.scale;
     const ScreenPoint at = BoxPosition(view, r.imageX, r.imageY);
     r.flux = BoxSum(view, refBox, at.x, at.y, true);
     r.measured = true;
+    // A star whose core reached the saturation level has lost light and
+    // shape: it is kept in the list, marked, and used for nothing.
+    const ScreenPoint file = Reflect(view, r.imageX, r.imageY);
+    r.saturated = SaturatedAt(*view.image, refBox, file.x, file.y, view.saturationLevel);
+    if (r.saturated) {
+      r.usePos = false;
+      r.useMag = false;
+      r.kind = kRefNeither;
+    }
   }
   referencesMeasured = true;
 }

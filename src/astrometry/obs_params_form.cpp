@@ -61,7 +61,9 @@ ObsParamsLogic::ObsParamsLogic(ObsParams& record, std::string mode, bool checkOn
   fields.number = record.number;
   fields.observer = record.observer;
   fields.date = DateFieldText(record.observationTime);
-  fields.time = TimeFieldText(record.observationTime);
+  fields.time = TimeFieldTextMs(record.observationTime);
+  shownDate_ = fields.date;
+  shownTime_ = fields.time;
   fields.discovery = record.note == kNoteDiscovery;
   fields.discoveryEnabled = true;
   fields.idFieldsEnabled = true;
@@ -260,7 +262,9 @@ bool ObsParamsLogic::Ok() {
     return false;
   }
   ObsParams result = record_;
-  result.observationTime = *date + static_cast<double>(*time);
+  // Texts left as shown keep the time to its full precision (the text holds milliseconds).
+  if (fields.date != shownDate_ || fields.time != shownTime_)
+    result.observationTime = *date + static_cast<double>(*time);
   result.observer = Cut(fields.observer, 68);
   result.objectName = Cut(fields.name, 68);
   result.designation = Cut(fields.designation, 9);

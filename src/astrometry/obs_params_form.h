@@ -107,6 +107,7 @@ class ObsParamsLogic {
   bool Simulated() const { return record_.note == kNoteSimulated; }
 
   ObsParams& record_;
+  std::string shownDate_, shownTime_;  ///< the date and time texts first shown
   std::string mode_;
   bool checkOnOk_;
   ObsParamsSettings settings_;

@@ -174,7 +174,7 @@ void RefSelection::AutoMatch() {
   const int count = static_cast<int>(std::min(positions->size(), m.references.size()));
   for (int k = 1; k <= count; ++k) {
     const auto& p = (*positions)[static_cast<std::size_t>(k - 1)];
-    m.MeasureReference(view, options_.refBox, k, p[0] * view.scale, p[1] * view.scale);
+    m.MeasureReference(AtKnownPosition(view), options_.refBox, k, p[0] * view.scale, p[1] * view.scale);
     currentNumber_ = m.references[static_cast<std::size_t>(k - 1)].number;
   }
   locateIndex_ = count + 1;
@@ -223,7 +223,7 @@ bool RefSelection::SearchPredicted(int k) {
   ImageMeasurement& m = M();
   const MeasureView view = hooks_.view();
   const ReferenceStar& r = m.references[static_cast<std::size_t>(k - 1)];
-  return m.MeasureReference(view, options_.refBox, k, r.imageX * view.scale, r.imageY * view.scale);
+  return m.MeasureReference(AtKnownPosition(view), options_.refBox, k, r.imageX * view.scale, r.imageY * view.scale);
 }
 
 void RefSelection::OkLocate() {

@@ -561,7 +561,7 @@ std::optional<PickCandidate> ReferenceFieldModel::PickIndex(std::int32_t index) 
   r.fieldX = p.reverseEW ? geometry_.width - star.fieldX : star.fieldX;
   r.fieldY = p.reverseNS ? geometry_.height - star.fieldY : star.fieldY;
   r.number = SelectedCount() + 1;
-  r.id = star.id.substr(0, ReferenceStar::kIdCapacity);
+  r.id = star.id;  // whole in memory; the 177-byte record keeps 18 characters
   r.catRA = star.ra;
   r.catDec = star.dec;
   r.catMag = star.mag;

@@ -30,7 +30,7 @@ struct ReferenceStar {
   std::array<std::uint8_t, 8> leading{};  ///< no meaning; copied and stored with the record
   std::uint8_t kind = kRefPosAndMag;
   std::int32_t number = 0;   ///< label shown beside the star (99 for the image centre)
-  std::string id;            ///< catalog identifier, at most 18 characters
+  std::string id;            ///< catalog identifier (the record stores its first 18 characters)
   long double fieldX = 0;    ///< position in the reference-field picture
   long double fieldY = 0;
   long double imageX = 0;    ///< measured position, display image coordinates
@@ -50,6 +50,10 @@ struct ReferenceStar {
   bool usePos = false;
   bool useMag = false;
   bool measured = false;
+  /// In memory only (not part of the 177 bytes): a pixel of its measuring
+  /// box reached the image's saturation level, so it was left out of the
+  /// plate and the magnitude solution.
+  bool saturated = false;
 
   bool operator==(const ReferenceStar&) const = default;
 };

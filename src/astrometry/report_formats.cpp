@@ -1,6 +1,7 @@
 #include "astrometry/report_formats.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 
 #include "catalogs/catalog_star.h"
@@ -195,7 +196,14 @@ bool RovingObserver(const SiteRecord& site) {
   return code == "247" || code == "0247";
 }
 
-std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const SiteRecord& site) {
+int Day80Decimals(int timingErrorMs) {
+  if (timingErrorMs <= 0) return 5;
+  const long double days = timingErrorMs / 86400000.0L;
+  const int decimals = static_cast<int>(std::trunc(std::fabs(std::log10(days)))) + 1;
+  return std::clamp(decimals, 5, 6);
+}
+
+std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const SiteRecord& site, int timingErrorMs) {
   const ObsParams& p = obs.params;
   const ReferenceStar& t = obs.target;
   std::string line(80, ' ');
@@ -204,7 +212,7 @@ std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const 
   PutAt(line, 6, Designation80(p, id));
   if (p.note == kNoteDiscovery) PutAt(line, 13, "*");
   PutAt(line, 15, "C");
-  const DayText day = Day(p.observationTime, 5);
+  const DayText day = Day(p.observationTime, Day80Decimals(timingErrorMs));
   PutAt(line, 16, std::to_string(day.year));
   PutAt(line, 21, Two(day.month));
   PutAt(line, 24, day.day);
@@ -466,7 +474,7 @@ ReportText BuildReport(AstromObsObj& obs, bool oldFormat, const std::string& rep
   const bool roving = RovingObserver(obs.site);
   r.linesPerObservation = split ? (roving ? 6 : 4) : (roving ? 2 : 1);
   for (const auto& o : obs.Observations()) {
-    const auto lines = split ? ObservationLinesSplit(o, obs.site, obs.camera, obs.catalogs) : ObservationLines80(o, obs.site);
+    const auto lines = split ? ObservationLinesSplit(o, obs.site, obs.camera, obs.catalogs) : ObservationLines80(o, obs.site, obs.camera.timingErrorMs);
     r.lines.insert(r.lines.end(), lines.begin(), lines.end());
   }
   if (split) r.lines.push_back("CNT " + std::to_string(obs.Count()));

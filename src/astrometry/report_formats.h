@@ -29,7 +29,15 @@ bool RovingObserver(const SiteRecord& site);
 /// The 80-column line of an observation (80 characters) and, for a roving
 /// observer, its second line. Right ascensions that round to 24 h are written
 /// 00 00 00.00 and day fractions that round up carry into the date.
-std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const SiteRecord& site);
+/// The day is written with Day80Decimals(timingErrorMs) decimals (columns 24-31, or 24-32 with 6).
+std::vector<std::string> ObservationLines80(const ObservationRecord& obs, const SiteRecord& site,
+                                            int timingErrorMs = 0);
+
+/// Decimals of the day in the 80-column line for the camera record's timing
+/// precision (milliseconds): the split-line layout's rule (the integer part of
+/// |log10(precision in days)| + 1) held to 5 ... 6, so a time known to 0.1 s
+/// or better gets 6 decimals (0.0864 s); 5 when the precision is not known.
+int Day80Decimals(int timingErrorMs);
 /// The split-line records of an observation (two 66-character lines each).
 std::vector<std::string> ObservationLinesSplit(const ObservationRecord& obs, const SiteRecord& site,
                                                const CameraRecord& camera, const CatalogsUsed& catalogs);

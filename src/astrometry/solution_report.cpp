@@ -27,8 +27,10 @@ void MagnitudeSolution(ReferenceStar& target, const std::vector<ReferenceStar*>&
     const std::uint8_t r = references.front()->band;
     const std::uint8_t t = target.band;
     mag.filterMatch = r == t || r == 8 || t == 8 || (t == 7 && (r == 2 || r == kBandG));
-    // Magnitudes of an unfiltered image reduced to Gaia G are reported in the G band.
-    if (r == kBandG && (t == kBandNone || t == kBandUnknown)) target.band = kBandG;
+    // The magnitude of an image without a known filter is on the system of
+    // the reference stars' catalog band (G for Gaia, R for a red plate
+    // magnitude, ...): the report gives that band.
+    if ((r <= 6 || r == kBandG) && (t == kBandNone || t == kBandUnknown)) target.band = r;
     if (!mag.filterMatch && !expertMode)
       platform::Tell(ui, "Image filter does not match selected color of reference stars.", "Magnitude Calculation",
                      Icon::Exclamation);
@@ -163,6 +165,7 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
         if (r->useMag || r->magRes != 0) {
           std::string line = "   Magnitude Residual = " + Fixed(2, r->magRes) + (r->useMag ? "" : "(2)");
           if (r->band <= 6) line += ", Passband: " + ShortFilterName(r->band);
+          else if (r->band == kBandG) line += ", Passband: G";
           else if (r->band == 7) line += ", Passband: Unfiltered CCD";
           else line += ", Passband is Undetermined!";
           out.push_back(line);
@@ -170,6 +173,7 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
           out.push_back("   Unable to compute magnitude residual.(2)");
         }
       }
+      if (r->saturated) out.push_back("   Saturated: left out of the plate and the magnitude solution.");
     }
   }
   // 6. The field centre.

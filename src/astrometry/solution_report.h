@@ -24,8 +24,8 @@ struct AstromMagObj {
 };
 
 /// The target's magnitude from the reference stars' catalog magnitudes and
-/// flux ratios (an unfiltered image measured against Gaia G magnitudes takes
-/// the band G). `cameraFilter` is the FilterCode of the report's camera
+/// flux ratios. An image without a known filter (7 none, 8 unknown) takes
+/// the band of the first reference star when that is known (0..6, Gaia G). `cameraFilter` is the FilterCode of the report's camera
 /// record. Shows "Image filter does not match selected color of reference
 /// stars." ("Magnitude Calculation") and "No Magnitude References Selected!"
 /// ("Cannot Compute Magnitude!") unless `expertMode`.

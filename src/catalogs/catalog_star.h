@@ -46,12 +46,16 @@ std::string FilterLongName(std::uint8_t code);
 
 /// Capacity of the `Id` short string, characters.
 inline constexpr std::size_t kStarIdCapacity = 18;
+/// Identifiers of the on-line catalogs are kept whole in memory up to this
+/// many characters (a Gaia DR3 source_id has up to 19 digits); the stored
+/// records keep their 18.
+inline constexpr std::size_t kLongStarIdCapacity = 24;
 
 /// One catalog star. Readers fill `catalog` through `entries` and leave the
 /// picture fields (`fieldX` .. `symbol`) zero; the reference-field window fills them.
 struct CatalogStar {
   std::uint8_t catalog = 0;   ///< CatalogCode
-  std::string id;             ///< short string, at most 18 characters, as shown to the user
+  std::string id;             ///< as shown to the user: at most 18 characters, on-line ones up to kLongStarIdCapacity
   long double ra = 0;         ///< hours, J2000 (at the observation epoch where proper motion applies)
   long double dec = 0;        ///< degrees, J2000
   float pmRA = 0;             ///< proper motion in RA (0 for the GSC)

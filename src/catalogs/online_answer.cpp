@@ -213,7 +213,7 @@ AnswerResult ReadUSNOAnswer(std::string_view text, const OnlineCatalog& catalog,
     const float m = static_cast<float>(magValue);
     if (!HasMagnitude(m)) continue;
     CatalogStar star = NewStar(catalog, colour, defaultRefMags);
-    star.id = std::string(Trimmed(Value(line, id)).substr(0, kStarIdCapacity));
+    star.id = std::string(Trimmed(Value(line, id)).substr(0, kLongStarIdCapacity));
     star.ra = raValue;
     star.dec = decValue;
     star.pmRA = static_cast<float>(pmRAValue / kMasPerArcsec);
@@ -260,7 +260,7 @@ bool FastNumber(std::string_view v, double& out) {
 // of one field apart; the leading digits follow the sky position).
 std::string IdText(std::string_view v) {
   v = Trimmed(v);
-  if (v.size() > kStarIdCapacity) v.remove_prefix(v.size() - kStarIdCapacity);
+  if (v.size() > kLongStarIdCapacity) v.remove_prefix(v.size() - kLongStarIdCapacity);
   return std::string(v);
 }
 

@@ -200,6 +200,17 @@ std::string TimeFieldText(double dateTime) {
   return ZeroPadded(t.hour, 2) + ":" + ZeroPadded(t.minute, 2) + ":" + ZeroPadded(static_cast<long long>(t.seconds), 2);
 }
 
+std::string TimeFieldTextMs(double dateTime) {
+  constexpr long long kMsPerDay = 86400000;
+  const long double days = DateTimeToDays(dateTime);
+  long long ms = std::llround((days - std::floor(days)) * kMsPerDay);
+  if (ms >= kMsPerDay) ms = kMsPerDay - 1;
+  if (ms < 0) ms = 0;
+  std::string text = ZeroPadded(ms / 3600000, 2) + ":" + ZeroPadded(ms / 60000 % 60, 2) + ":" + ZeroPadded(ms / 1000 % 60, 2);
+  if (ms % 1000 != 0) text += "." + ZeroPadded(ms % 1000, 3);
+  return text;
+}
+
 void DateTimeObj::InitNow(float tzHours) {
   tzOffset = static_cast<long double>(tzHours) / 24.0L;
   SetNow();

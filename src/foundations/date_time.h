@@ -135,6 +135,11 @@ std::string DateFieldText(double dateTime);
 /// A date-time value in the dialog pattern "HH:MM:SS" (milliseconds dropped).
 std::string TimeFieldText(double dateTime);
 
+/// A date-time value as "HH:MM:SS.sss", rounded to the millisecond, or
+/// "HH:MM:SS" when it falls on a whole second; a time that would round up to
+/// midnight stays at 23:59:59.999 (the date is written apart).
+std::string TimeFieldTextMs(double dateTime);
+
 /// The shared date and time of an instant: calendar fields, local and UT time
 /// of day, and the Julian date.
 ///

@@ -81,6 +81,8 @@ class FITSFileObj : public GraphicsFileObj {
   const FITSHeader& Header() const { return header_; }
   /// The celestial WCS of the image's header, when it has one (see ImageWcsFromCards).
   const std::optional<ImageWcs>& Wcs() const { return wcs_; }
+  /// Every card of the header with a value (keyword, value text).
+  const std::vector<HeaderCard>& Cards() const { return cards_; }
   /// The compression of a tile-compressed image ("RICE_1", ...); empty for a plain one.
   const std::string& Compression() const { return compression_; }
   /// The WCS lines after the seven of the image data window.

@@ -1,7 +1,11 @@
 #include "images/image_display.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "images/display_range.h"
@@ -19,7 +23,11 @@ std::int32_t RoundToInt32(long double x) {
 
 }  // namespace
 
-bool RepairHotPixel(IntArrayList& pixels, std::int32_t x, std::int32_t y) {
+namespace {
+
+// The rounded mean (halves to even) of the diagonal neighbours of (x, y);
+// nothing when the pixel has none (a one-pixel-wide or -high image).
+std::optional<std::int32_t> DiagonalMean(const IntArrayList& pixels, std::int32_t x, std::int32_t y) {
   const std::int32_t cols[2] = {x - 1, x + 1};
   const std::int32_t rows[2] = {y - 1, y + 1};
   std::int64_t sum = 0;
@@ -32,8 +40,7 @@ bool RepairHotPixel(IntArrayList& pixels, std::int32_t x, std::int32_t y) {
       ++n;
     }
   }
-  if (n == 0) return false;
-  // Exact mean rounded half to even.
+  if (n == 0) return std::nullopt;
   std::int64_t q = sum / n;
   std::int64_t rem = sum - q * n;
   if (rem < 0) {
@@ -41,8 +48,72 @@ bool RepairHotPixel(IntArrayList& pixels, std::int32_t x, std::int32_t y) {
     rem += n;
   }
   if (2 * rem > n || (2 * rem == n && (q & 1) != 0)) ++q;
-  pixels.SetPixel(x, y, static_cast<std::int32_t>(q));
+  return static_cast<std::int32_t>(q);
+}
+
+// The brightest of the up to eight neighbours of (x, y).
+std::int64_t BrightestNeighbour(const IntArrayList& pixels, std::int32_t x, std::int32_t y) {
+  std::int64_t best = std::numeric_limits<std::int64_t>::min();
+  for (std::int32_t r = std::max(y - 1, 0); r <= std::min(y + 1, pixels.LastRow()); ++r)
+    for (std::int32_t c = std::max(x - 1, 0); c <= std::min(x + 1, pixels.LastColumn()); ++c)
+      if (c != x || r != y) best = std::max<std::int64_t>(best, pixels.Row(r)[static_cast<std::size_t>(c)]);
+  return best;
+}
+
+}  // namespace
+
+bool RepairHotPixel(IntArrayList& pixels, std::int32_t x, std::int32_t y) {
+  const std::optional<std::int32_t> mean = DiagonalMean(pixels, x, y);
+  if (!mean) return false;
+  pixels.SetPixel(x, y, *mean);
   return true;
+}
+
+bool IsHotPixel(const IntArrayList& pixels, std::int32_t x, std::int32_t y, std::int32_t displayLow,
+                std::int32_t displayHigh) {
+  const std::int64_t v = pixels.Row(y)[static_cast<std::size_t>(x)];
+  if (v <= 2 * static_cast<std::int64_t>(displayHigh)) return false;
+  const std::int64_t neighbour = BrightestNeighbour(pixels, x, y);
+  if (neighbour == std::numeric_limits<std::int64_t>::min()) return true;  // a one-pixel image
+  // A star's profile keeps its brightest neighbour well above this.
+  return (neighbour - displayLow) * kHotNeighbourDivisor < v - displayLow;
+}
+
+std::int64_t RepairHotPixels(IntArrayList& pixels, std::int32_t displayLow, std::int32_t displayHigh) {
+  // Decided and repaired from the values as loaded, so that neither the row
+  // order of the display nor a neighbour repaired first changes the result.
+  struct Repair {
+    std::int32_t x, y, value;
+  };
+  std::vector<Repair> repairs;
+  const std::int64_t limit = 2 * static_cast<std::int64_t>(displayHigh);
+  for (std::int32_t y = 0; y <= pixels.LastRow(); ++y) {
+    const auto values = std::as_const(pixels).Row(y);
+    if (!AnyAbove(values.data(), values.size(), limit)) continue;
+    for (std::int32_t x = 0; x <= pixels.LastColumn(); ++x) {
+      if (values[static_cast<std::size_t>(x)] <= limit || !IsHotPixel(pixels, x, y, displayLow, displayHigh)) continue;
+      if (const auto mean = DiagonalMean(pixels, x, y)) repairs.push_back({x, y, *mean});
+    }
+  }
+  for (const Repair& r : repairs) pixels.SetPixel(r.x, r.y, r.value);
+  return static_cast<std::int64_t>(repairs.size());
+}
+
+void MeasuringDisplayRange(GraphicsFileObj& image, const DisplaySettings& settings) {
+  if (settings.rangeFromHeader != 0) {
+    image.displayLow = image.headerBackground;
+    image.displayHigh = image.headerRangeTop;
+  } else {
+    const DisplayRange r = StatisticalDisplayRange(image.histogram, settings.backgroundSigmas, settings.rangeSigmas);
+    image.displayLow = r.low;
+    image.displayHigh = r.high;
+  }
+}
+
+std::int64_t PrepareForMeasuring(GraphicsFileObj& image, const DisplaySettings& defaults, std::uint8_t imageFileType) {
+  if (!image.HasImage()) return 0;
+  MeasuringDisplayRange(image, NewDisplaySettings(defaults, imageFileType));
+  return RepairHotPixels(image.pixels, image.displayLow, image.displayHigh);
 }
 
 std::int32_t ImageDisplayObj::DisplayIndex(std::int32_t v) const {
@@ -84,14 +155,7 @@ bool ImageDisplayObj::BuildDisplay(GraphicsFileObj& image, bool takeNewSettings,
   image.firstZeroBin = image.histogram.FirstZeroBin();
 
   // 4. The display range.
-  if (settings.rangeFromHeader != 0) {
-    image.displayLow = image.headerBackground;
-    image.displayHigh = image.headerRangeTop;
-  } else {
-    const DisplayRange r = StatisticalDisplayRange(image.histogram, settings.backgroundSigmas, settings.rangeSigmas);
-    image.displayLow = r.low;
-    image.displayHigh = r.high;
-  }
+  MeasuringDisplayRange(image, settings);
   image.firstZeroValue = RoundToInt32(static_cast<long double>(image.firstZeroBin) * image.histogram.BinWidth());
   displayOffset_ = image.displayLow;
   displaySpan_ = static_cast<long double>(image.displayHigh) - static_cast<long double>(image.displayLow);
@@ -107,17 +171,13 @@ bool ImageDisplayObj::BuildDisplay(GraphicsFileObj& image, bool takeNewSettings,
     bmp.SetPalette(PaletteRamp(kBuildPaletteLow, kBuildPaletteHigh));
     ok = bmp.WriteInfo();
   }
-  const std::int64_t hotLimit = 2 * static_cast<std::int64_t>(image.displayHigh);
+  // Hot pixels repaired in the image itself, so that measurements see the
+  // repaired values: the same step as PrepareForMeasuring's.
+  if (ok) RepairHotPixels(image.pixels, image.displayLow, image.displayHigh);
   std::vector<std::uint8_t> row(static_cast<std::size_t>(bmp.Stride()), 0);
   for (std::int32_t r = 0; ok && r < h; ++r) {
     const std::int32_t y = settings.mirrorUpDown ? h - 1 - r : r;
     auto values = image.pixels.Row(y);
-    if (AnyAbove(values.data(), values.size(), hotLimit)) {
-      for (std::int32_t c = 0; c < w; ++c) {
-        const std::int32_t x = settings.mirrorLeftRight ? w - 1 - c : c;
-        if (values[static_cast<std::size_t>(x)] > hotLimit) RepairHotPixel(image.pixels, x, y);
-      }
-    }
     MapPixelRow(values.data(), row.data(), values.size(), settings.mirrorLeftRight, map);
     ok = bmp.WriteRow(row.data(), bmp.Stride());
   }

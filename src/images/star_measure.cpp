@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include "foundations/strings.h"
+#include "images/fits_file.h"
+#include "images/sbig_file.h"
 
 namespace skarvel {
 
@@ -60,6 +65,38 @@ BoxSums SumBox(GraphicsFileObj& image, const BoxRecord& box, std::int32_t x, std
 
 long double RoundEven(long double x) { return std::nearbyint(x); }
 
+std::int64_t SaturationLevel(const GraphicsFileObj& image) {
+  if (const auto* fits = dynamic_cast<const FITSFileObj*>(&image)) {
+    for (const HeaderCard& c : fits->Cards())
+      if (c.keyword == "SATURATE")
+        if (const auto v = ParseDecimal(c.value); v && *v > 0 && *v < 9.2e18L)
+          return static_cast<std::int64_t>(std::floor(*v));
+    const FITSHeader& h = fits->Header();
+    long double top = 0;
+    if (h.bitpix == 8) top = 255;
+    else if (h.bitpix == 16) top = 32767;
+    else if (h.bitpix == 32) top = 2147483647.0L;
+    else return 0;
+    const long double scaled = top * h.bscale + h.bzero;
+    if (!(scaled > 0) || scaled > 9.2e18L) return 0;
+    return static_cast<std::int64_t>(std::floor(scaled));
+  }
+  if (const auto* sbig = dynamic_cast<const SBIGFileObj*>(&image)) {
+    if (sbig->Header().saturationLevel > 0) return sbig->Header().saturationLevel;
+    return 65535;
+  }
+  return 0;
+}
+
+bool SaturatedAt(GraphicsFileObj& image, const BoxRecord& box, long double x, long double y, std::int64_t level) {
+  if (level <= 0 || !image.HasImage()) return false;
+  const Square s = Clipped(image, ToInt(RoundEven(x)), ToInt(RoundEven(y)), box.peakHalfWidth);
+  for (std::int32_t row = s.y0; row <= s.y1; ++row)
+    for (std::int32_t col = s.x0; col <= s.x1; ++col)
+      if (image.pixels.PixelAt(col, row) >= level) return true;
+  return false;
+}
+
 ScreenPoint Reflect(const MeasureView& view, long double x, long double y) {
   const GraphicsFileObj& image = *view.image;
   return {view.mirrorLeftRight ? image.width - x : x, view.mirrorUpDown ? image.height - y : y};
@@ -103,7 +140,8 @@ std::optional<ScreenPoint> ClassicCentroid(const MeasureView& view, const BoxRec
     threshold = image.histogram.StdDev() + image.displayLow;
   }
   // 3. The brightest pixel of the peak box, which follows the box on the screen.
-  const auto h = static_cast<std::int64_t>(RoundEven(box.peakHalfWidth / view.scale));
+  const auto h = static_cast<std::int64_t>(view.peakBoxOnScreen ? RoundEven(box.peakHalfWidth / view.scale)
+                                                                 : box.peakHalfWidth);
   const Square peakBox = Clipped(image, x0, y0, h);
   long double best = 0;
   std::int32_t px = -1;

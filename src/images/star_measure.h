@@ -32,7 +32,22 @@ struct MeasureView {
   /// The image of a star for the fitted centroids (sigma 0: each star's own
   /// size); a trail for a target whose motion is known.
   PsfShape psf;
+  /// The peak box follows the box drawn on the screen (half-width / scale):
+  /// right for a click, where the person aims at the box seen. Off, the peak
+  /// box is the half-width in image pixels, whatever the scale: for a star
+  /// re-centred at a position already measured, predicted or matched, so
+  /// that the window's centre there is the one of a window at scale 1 (a
+  /// wider box could jump to a brighter neighbour).
+  bool peakBoxOnScreen = true;
+  /// Pixel value at and above which a star is saturated (SaturationLevel); 0: none known.
+  std::int64_t saturationLevel = 0;
 };
+
+/// The view for centring at a position already known (not a click).
+inline MeasureView AtKnownPosition(MeasureView view) {
+  view.peakBoxOnScreen = false;
+  return view;
+}
 
 /// Mean and sample standard deviation of a sky frame, and its pixel count.
 struct SkyStats {
@@ -67,7 +82,8 @@ long double BoxSum(const MeasureView& view, const BoxRecord& box, long double sc
 /// of the peak box exceeds the threshold, or when the weights sum to nothing.
 /// Threshold: mean sky + cut-off x sigma of the sky frame with "Read Sky for
 /// Centroid", else the image's standard deviation + its display low. The peak
-/// box follows the box drawn on the screen (half-width / scale); up to ten
+/// box follows the box drawn on the screen (half-width / scale) unless the
+/// view says otherwise (peakBoxOnScreen); up to ten
 /// passes of weights (1000 (v - T))^3 over the round centroid region.
 std::optional<ScreenPoint> Centroid(const MeasureView& view, const BoxRecord& box, long double screenX,
                                     long double screenY, bool anywhere);
@@ -90,6 +106,16 @@ struct CentroidMeasure {
 /// that fails). Fails as Centroid does.
 std::optional<CentroidMeasure> MeasureCentroid(const MeasureView& view, const BoxRecord& box, long double screenX,
                                                long double screenY, bool anywhere);
+/// The level at which the image's pixels saturate: the header's SATURATE
+/// (FITS) or saturation level (SBIG) when given, else the largest value the
+/// data type holds (BITPIX 8: 255, 16 and 32: the largest integer scaled by
+/// BSCALE and BZERO, so 65535 for unsigned 16-bit data); 0 for floating-point
+/// data without SATURATE (nothing is known to saturate).
+std::int64_t SaturationLevel(const GraphicsFileObj& image);
+
+/// Whether any pixel of the inner square of `box` (peak half-width) around
+/// the file pixel nearest (x, y) reaches `level` (never for level 0).
+bool SaturatedAt(GraphicsFileObj& image, const BoxRecord& box, long double x, long double y, std::int64_t level);
 
 /// A display coordinate reflected to file coordinates (and back: the
 /// reflection is its own inverse): width - x with mirror left-right, height - y

@@ -154,7 +154,7 @@ TEST(VizieRAnswer, GaiaFieldColumnsByNameAtItsEpoch) {
   EXPECT_TRUE(r.answer.pmAlongGreatCircle);
   const CatalogStar& a = r.answer.stars[0];
   EXPECT_EQ(a.catalog, kCatalogGaiaDR3);
-  EXPECT_EQ(a.id, "741234567890123456");  // the last 18 of its 19 digits
+  EXPECT_EQ(a.id, "5741234567890123456");  // all 19 digits
   EXPECT_NEAR(static_cast<double>(a.ra), 140.83017223571 / 15, 1e-13);
   EXPECT_NEAR(static_cast<double>(a.dec), -8.40711598012, 1e-13);
   EXPECT_FLOAT_EQ(a.pmRA, -0.012345f);

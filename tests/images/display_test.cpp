@@ -3,6 +3,7 @@
 // and hot-pixel repair, and the adjust dialog's rules.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include "images/display_mapping.h"
 #include "images/image_adjust.h"
 #include "images/image_display.h"
+#include "images/star_measure.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -460,6 +462,66 @@ TEST(DisplayBuild, RepairAtCornersAndSinglePixelImages) {
   column.SetPixel(0, 1, 99999);
   EXPECT_FALSE(RepairHotPixel(column, 0, 1));
   EXPECT_EQ(column.PixelAt(0, 1), 99999);
+}
+
+// A star of 2.4 pixels FWHM on a sky of 1000 (sigma of the image some 300
+// with its stars): its core lies far above twice the display high. Building
+// the display must leave it as it is, so that the window's centroid is the
+// one of the pixels as loaded; a lone hot pixel beside it is repaired.
+TEST(DisplayBuild, StarsKeepTheirPixelsAndTheirCentroidWhileLoneHotPixelsAreRepaired) {
+  TempDir dir;
+  ScriptedPlatform ui;
+  const int w = 64, h = 64;
+  std::vector<std::int32_t> v(static_cast<std::size_t>(w * h));
+  const double sigma = 2.4 / 2.3548;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      double value = 1000 + ((x * 7 + y * 13) % 5);
+      for (const auto& star : {std::array<double, 3>{20.3, 30.6, 40000}, std::array<double, 3>{44.8, 17.2, 9000}}) {
+        const double r2 = (x - star[0]) * (x - star[0]) + (y - star[1]) * (y - star[1]);
+        value += star[2] * std::exp(-r2 / (2 * sigma * sigma));
+      }
+      v[static_cast<std::size_t>(y * w + x)] = static_cast<std::int32_t>(std::lround(value));
+    }
+  v[static_cast<std::size_t>(50 * w + 50)] = 30000;  // a hot pixel on the sky
+  MemoryImage image(w, h, v);
+  MeasureView view;
+  view.image = &image;
+  view.clientWidth = w;
+  view.clientHeight = h;
+  const BoxRecord box;
+  const auto before = Centroid(view, box, 21, 31, false);
+  const auto faintBefore = Centroid(view, box, 45, 17, false);
+  ASSERT_TRUE(before && faintBefore);
+  for (const bool mirror : {false, true}) {
+    MemoryImage shown(w, h, v);
+    ImageDisplayObj display;
+    display.settings.mirrorUpDown = mirror;
+    DisplaySettings defaults;
+    ASSERT_TRUE(display.BuildDisplay(shown, false, DisplayBuildContext{&defaults, 0, dir.Path(), &ui}));
+    ASSERT_LT(2 * shown.displayHigh, 9000);  // both stars' cores lie above the hot-pixel limit
+    EXPECT_EQ(shown.pixels.PixelAt(50, 50), 1001)  // (1000 + 1004 + 1001 + 1000) / 4, rounded
+        << "the hot pixel takes the mean of its diagonal neighbours";
+    int changed = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if ((x != 50 || y != 50) && shown.pixels.PixelAt(x, y) != v[static_cast<std::size_t>(y * w + x)]) ++changed;
+    EXPECT_EQ(changed, 0) << "star pixels taken for hot pixels";
+    MeasureView shownView = view;
+    shownView.image = &shown;
+    const auto after = Centroid(shownView, box, 21, 31, false);
+    const auto faintAfter = Centroid(shownView, box, 45, 17, false);
+    ASSERT_TRUE(after && faintAfter);
+    EXPECT_EQ(static_cast<double>(after->x), static_cast<double>(before->x));
+    EXPECT_EQ(static_cast<double>(after->y), static_cast<double>(before->y));
+    EXPECT_EQ(static_cast<double>(faintAfter->y), static_cast<double>(faintBefore->y));
+  }
+  // The window's preparation without a window: the same pixels.
+  MemoryImage prepared(w, h, v);
+  EXPECT_EQ(PrepareForMeasuring(prepared, DisplaySettings{}, 0), 1);
+  EXPECT_EQ(prepared.pixels.PixelAt(50, 50), 1001);
+  EXPECT_NEAR(static_cast<double>(before->x), 20.3, 0.02);
+  EXPECT_NEAR(static_cast<double>(before->y), 30.6, 0.02);
 }
 
 TEST(DisplayBuild, PaletteRewriteTouchesOnlyTheInfoBlock) {

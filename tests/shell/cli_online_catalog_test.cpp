@@ -40,7 +40,7 @@ TEST(CliOnlineCatalog, GaiaFromVizieRWithItsQueryAndTheMotionToTheDate) {
   // by 10 * 6.789 mas, RA by 10 * -12.345 mas / cos(Dec) (RA in degrees / 15).
   bool found = false;
   for (const auto& s : j["stars"]) {
-    if (s["id"] != "741234567890123456") continue;
+    if (s["id"] != "5741234567890123456") continue;  // all 19 digits
     found = true;
     const double dec = -8.40711598012 + 10 * 6.789e-3 / 3600;
     EXPECT_NEAR(s["dec_deg"].get<double>(), dec, 1e-9);

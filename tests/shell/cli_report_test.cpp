@@ -71,7 +71,7 @@ TEST(CliReport, PrintsTheAdesFormsThatValidate) {
   std::ostringstream xml, psv, err;
   ASSERT_EQ(cli::Main({"report", dir / "N1.RPT", "--form", "ades-xml"}, xml, err), 0) << err.str();
   EXPECT_NE(xml.str().find("<optical><permID>433</permID><mode>CCD</mode><stn>695</stn>"
-                           "<obsTime>2010-01-05T06:00:00.0Z</obsTime><ra>82.500000</ra><dec>+22.250000</dec>"),
+                           "<obsTime>2010-01-05T06:00:00.000Z</obsTime><ra>82.500000</ra><dec>+22.250000</dec>"),
             std::string::npos)
       << xml.str();
   const auto valid = testing::ValidateAdesXml(xml.str(), dir / "N1.xml");

@@ -756,6 +756,7 @@ MeasureView TImageForm1::View() const {
   v.clientWidth = sizing_.clientWidth;
   v.clientHeight = sizing_.clientHeight;
   v.readSkyForCentroid = host_.options == nullptr || host_.options->readSkyForCentroid;
+  if (v.image != nullptr) v.saturationLevel = SaturationLevel(*v.image);
   return v;
 }
 

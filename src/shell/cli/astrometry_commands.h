@@ -27,6 +27,8 @@ std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& star
                                                 std::ostream& err);
 /// `moving`: what moves in three or four frames of a field, the known objects named.
 Subcommand MovingCommand();
+/// `measure`: the image window's measurement of a target, run without windows.
+Subcommand MeasureCommand();
 /// `report`: the report text of a report data file.
 Subcommand ReportCommand();
 

@@ -3,16 +3,21 @@
 // field reads them. A missing file is not asked for: its prompt is printed.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
 #include "catalogs/field_parameters.h"
 #include "catalogs/gsc_field.h"
+#include "catalogs/b1_cat.h"
 #include "catalogs/gsc_regions.h"
+#include "catalogs/zone_readers.h"
 #include "config/options.h"
 #include "platform/net/http_get.h"
 #include "shell/cli/cli_platform.h"
 #include "shell/cli/cli_support.h"
+#include "shell/cli/flag_parser.h"
 
 namespace skarvel::cli {
 
@@ -49,6 +54,53 @@ class CliCatalogField {
   OptionsRecord options_;
   GSCRgnsTblObj table_;
   GSCFieldObj field_;
+};
+
+/// The reference catalog a command reads, as --catalog KIND names it with
+/// --path ROOT [--path2 ROOT2] (local catalogs) or [--url URL] (on-line ones),
+/// [--colour N] and [--timeout-s T]: the catalogs and options of `catalog`.
+struct CatalogChoice {
+  std::string kind;                 ///< gsc, gsc-converted, ucac2, ucac3, bss, sa1, sa2, online, vizier-*, usno-*
+  std::string path, path2, url;     ///< path2 "" = path
+  std::optional<std::uint8_t> colour;
+  std::optional<long double> timeoutS;
+  bool online = false;
+  std::uint8_t service = 0;         ///< OnlineServiceChoice (on-line kinds)
+  std::uint8_t webCatalog = 0;      ///< WebCatalogChoice (on-line kinds)
+};
+
+/// The flags ParseCatalogChoice reads (add them to the command's known flags).
+inline constexpr std::string_view kCatalogChoiceFlags[] = {"catalog", "path", "path2", "url", "colour", "timeout-s"};
+
+/// The catalog choice of a command line; nothing (the reason written as
+/// "skarvel-cli SUB: ...") when the kind is unknown, a local catalog has no
+/// --path, or a number is out of range.
+std::optional<CatalogChoice> ParseCatalogChoice(const Flags& flags, const std::string& subcommand, std::ostream& err);
+
+/// Any catalog of a CatalogChoice read into a field as the reference field
+/// reads it, with `options` set to that catalog (the other options as given:
+/// the report's catalog names and the field's use flags follow them).
+class CliReferenceCatalog {
+ public:
+  /// `options` must outlive the object; its catalog fields are set here.
+  CliReferenceCatalog(std::ostream& err, const CatalogChoice& choice, OptionsRecord& options);
+  /// Reads the field of `request` (its search window derived here) at `julianDate`
+  /// (0: no proper motion). False, with the reason on the error stream, when
+  /// the catalog cannot be read or holds no star of the field.
+  bool Load(FieldRequest& request, long double julianDate);
+  GSCFieldObj& Field() { return field_; }
+  CatalogCliPlatform& Ui() { return ui_; }
+
+ private:
+  std::ostream& err_;
+  CatalogChoice choice_;
+  ScratchDir scratch_;
+  CatalogCliPlatform ui_;
+  OptionsRecord& options_;
+  GSCRgnsTblObj table_;
+  GSCFieldObj field_;
+  ZoneCatalogReaders zoneReaders_;
+  B1CatObj online_;
 };
 
 }  // namespace skarvel::cli

@@ -24,6 +24,7 @@ const std::vector<Subcommand>& Subcommands() {
       CatalogCommand(),
       SolveCommand(),
       MovingCommand(),
+      MeasureCommand(),
       ReportCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),

@@ -8,6 +8,7 @@
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "images/fits_file.h"
+#include "images/image_display.h"
 #include "images/star_measure.h"
 #include "shell/cli/cli_platform.h"
 #include "shell/cli/cli_support.h"
@@ -31,7 +32,10 @@ constexpr const char* kCentroidHelp =
     "iterative Gaussian-windowed centroid) or psf-fit (a least-squares fit of a\n"
     "Gaussian image); a fitted one starts from the box's centroid, or from the\n"
     "brightest 3 x 3 pixels of the peak box where that finds nothing. --fwhm fixes\n"
-    "the star's FWHM for the fitted ones (default: measured on the star).\n\n"
+    "the star's FWHM for the fitted ones (default: measured on the star). The pixels are those an image window\n"
+    "measures: isolated hot pixels (above twice the display high of the default\n"
+    "display settings, with no bright neighbour) are repaired from their diagonal\n"
+    "neighbours.\n\n"
     "JSON keys: found (bool), x, y (the centroid, or the given point when not\n"
     "found), flux (sky-subtracted box sum at the rounded position), sky_mean,\n"
     "sky_sigma (of the sky frame there), sky_pixels, centroid (the centring\n"
@@ -112,9 +116,9 @@ int RunCentroid(const Arguments& args, std::ostream& out, std::ostream& err) {
   CliPlatform ui(err);
   FITSFileObj image(ImageLoadContext{&ui, scratch.Path(), 1, nullptr, nullptr});
   if (!image.Load(fs::NativePath(file))) return kExitFailed;
-  // Without a display the threshold of "Read Sky for Centroid" off uses the statistical display low.
-  const long double sigma = image.histogram.StdDev();
-  image.displayLow = static_cast<std::int32_t>(std::nearbyint(image.histogram.Mean() - 0.25L * sigma));
+  // The pixels as an image window measures them: its display range (for the
+  // threshold of "Read Sky for Centroid" off) and its hot-pixel repair.
+  PrepareForMeasuring(image, DisplaySettings{}, 0);
   MeasureView view;
   view.image = &image;
   view.clientWidth = image.width;
