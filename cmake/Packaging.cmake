@@ -32,6 +32,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SKARVEL_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The menu entry's MIME types and icons are picked up by the desktop's triggers.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info")
+# The menu entry's FITS type is known through shared-mime-info; the on-line star
+# catalogs are asked over HTTPS, for which Qt loads OpenSSL at run time (so
+# dpkg-shlibdeps cannot see it) and needs the system's certificates.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, libssl3, ca-certificates")
 include(CPack)
