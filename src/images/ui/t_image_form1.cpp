@@ -743,6 +743,8 @@ MeasureView TImageForm1::View() const {
   v.clientWidth = sizing_.clientWidth;
   v.clientHeight = sizing_.clientHeight;
   v.readSkyForCentroid = host_.options == nullptr || host_.options->readSkyForCentroid;
+  if (host_.options != nullptr && host_.options->centroidMethod <= kCentroidPsfFit)
+    v.centroid = static_cast<CentroidMethod>(host_.options->centroidMethod);
   return v;
 }
 
@@ -794,6 +796,7 @@ std::vector<std::string> TImageForm1::SolutionLines() const {
   in.solutionType = measurement.SolvedType();
   in.pairCount = measurement.plate.PairCount();
   in.errors = measurement.plate.ErrorEstimates(measurement.SolvedType());
+  in.targetCentringArcsec = measurement.TargetCentringArcsec();
   in.constants = measurement.Constants();
   if (host_.reportCamera) in.camera = host_.reportCamera();
   in.catalogName = host_.catalogName;
