@@ -130,7 +130,9 @@ bool ImageMeasurement::AllLocated() const {
 
 bool ImageMeasurement::LocateTarget(const MeasureView& view, const BoxRecord& unknownBox, long double screenX,
                                     long double screenY) {
-  const std::optional<ScreenPoint> c = Centroid(view, unknownBox, screenX, screenY, false);
+  const std::optional<CentroidMeasure> c = MeasureCentroid(view, unknownBox, screenX, screenY, false);
+  targetSigmaX = 0;
+  targetSigmaY = 0;
   if (!c) {
     target.imageX = 0;
     target.imageY = 0;
@@ -138,8 +140,12 @@ bool ImageMeasurement::LocateTarget(const MeasureView& view, const BoxRecord& un
     targetLocated = false;
     return false;
   }
-  target.imageX = c->x / view.scale;
-  target.imageY = c->y / view.scale;
+  target.imageX = c->at.x / view.scale;
+  target.imageY = c->at.y / view.scale;
+  if (c->fitted) {
+    targetSigmaX = c->sigmaX;
+    targetSigmaY = c->sigmaY;
+  }
   targetMirrorLR_ = view.mirrorLeftRight;
   targetMirrorUD_ = view.mirrorUpDown;
   targetLocated = true;
@@ -184,6 +190,8 @@ void ImageMeasurement::ResetTarget(bool mirrorLeftRight, bool mirrorUpDown) {
   target.number = slot_;
   target.band = 8;
   targetUse = false;
+  targetSigmaX = 0;
+  targetSigmaY = 0;
   targetMirrorLR_ = mirrorLeftRight;
   targetMirrorUD_ = mirrorUpDown;
   plate.MarkUnsolved();
@@ -219,15 +227,23 @@ bool ImageMeasurement::Solve(const SolutionSettings& settings, platform::Platfor
   if (targetLocated) {
     plate.ApplySolution(target, settings.solutionType);
     const PlateSolnObj::Errors e = plate.ErrorEstimates(settings.solutionType);
-    target.resRA = e.ra;
-    target.resDec = e.dec;
-    target.resTotal = e.total;
+    // The target's own centring error (per axis, at the plate's scale) joins
+    // the plate's in quadrature.
+    const long double own = TargetCentringArcsec();
+    target.resRA = own > 0 ? std::sqrt(e.ra * e.ra + own * own) : e.ra;
+    target.resDec = own > 0 ? std::sqrt(e.dec * e.dec + own * own) : e.dec;
+    target.resTotal = own > 0 ? std::sqrt(e.total * e.total + 2 * own * own) : e.total;
     std::vector<ReferenceStar*> refs;
     refs.reserve(references.size());
     for (ReferenceStar& r : references) refs.push_back(&r);
     MagnitudeSolution(target, refs, settings.cameraFilter, settings.expertMode, ui, magnitude);
   }
   return true;
+}
+
+long double ImageMeasurement::TargetCentringArcsec() const {
+  if (constants_.empty()) return 0;
+  return std::hypot(targetSigmaX, targetSigmaY) / std::sqrt(2.0L) * ArcsecPerPixel();
 }
 
 long double ImageMeasurement::ArcsecPerPixel() const {

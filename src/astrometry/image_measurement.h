@@ -55,6 +55,12 @@ class ImageMeasurement {
   ReferenceStar centre;                   ///< Kind 4, Number 99, "Field Center"
   bool targetLocated = false;
   bool targetUse = false;
+  /// The target centroid's one-sigma uncertainty per axis, image pixels,
+  /// when a fitted centroid located it (0: unknown, the box's centroid).
+  /// The solution combines it with the plate's sigmas.
+  long double targetSigmaX = 0, targetSigmaY = 0;
+  /// That uncertainty per axis in arc seconds at the solved plate's scale; 0 when unknown or unsolved.
+  long double TargetCentringArcsec() const;
   bool referenceFound = false;            ///< the star being located was found
   bool referencesMeasured = false;        ///< all listed stars re-centred and measured
   bool skySpotRead = false;
@@ -85,7 +91,8 @@ class ImageMeasurement {
   /// view's saturation level is marked saturated and turned off (Kind 3, not
   /// used for position or magnitude). Then the references-measured flag is set.
   void MeasureReferences(const MeasureView& view, const BoxRecord& refBox);
-  /// Locates the target near a click; false (target cleared) when no star is found.
+  /// Locates the target near a click; false (target cleared) when no star is
+  /// found. With a fitted centroid its uncertainty is kept (targetSigmaX/Y).
   bool LocateTarget(const MeasureView& view, const BoxRecord& unknownBox, long double screenX, long double screenY);
   /// The sky spot at a click (no centroid) and the sum of the reference box there.
   void ReadSkySpot(const MeasureView& view, const BoxRecord& refBox, long double screenX, long double screenY);

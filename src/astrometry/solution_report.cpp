@@ -126,6 +126,11 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
     out.push_back(std::string("RMS Residuals ") + kModel[model]);
     out.push_back("   RA: " + Fixed(3, in.errors.ra) + "\",   Dec: " + Fixed(3, in.errors.dec) + "\"");
     out.push_back("Estimated Solution Error (Sigma): " + Fixed(3, in.errors.total) + "\"");
+    if (in.targetLocated && in.targetCentringArcsec > 0) {
+      out.push_back("Target Centring Error (Sigma): " + Fixed(3, in.targetCentringArcsec) + "\"");
+      out.push_back("Target Error with Plate (Sigma):   RA: " + Fixed(3, t.resRA) + "\",   Dec: " + Fixed(3, t.resDec) +
+                    "\"");
+    }
   }
   // 4. The magnitude error.
   if (hasMag) {

@@ -49,6 +49,10 @@ struct SolutionReportInput {
   std::uint8_t solutionType = 0;
   int pairCount = 0;
   PlateSolnObj::Errors errors;
+  /// The target centroid's own one-sigma error per axis, arc seconds (a
+  /// fitted centroid's); 0 when unknown. The target's sigmas then hold it
+  /// combined with the plate's.
+  long double targetCentringArcsec = 0;
   std::vector<long double> constants; ///< the model's constants a, b, c, ...
   CameraRecord camera;
   std::int32_t imageWidth = 0;

@@ -256,7 +256,9 @@ std::optional<FittedPosition> PsfFitCentroid(const GraphicsFileObj& image, doubl
   ex[0] = 1;
   ey[1] = 1;
   ef[2] = 1;
-  if (!Solve<kMaxParams>(normal, ex, n) || !Solve<kMaxParams>(normal, ey, n) || !Solve<kMaxParams>(normal, ef, n))
+  // The flux's error with the size held (a free size trades flux for width;
+  // the SNR is that of the star of this size, as the matched filter reads it).
+  if (!Solve<kMaxParams>(normal, ex, n) || !Solve<kMaxParams>(normal, ey, n) || !Solve<kMaxParams>(normal, ef, 4))
     return std::nullopt;
   const double var = sky.noise * sky.noise;
   out.x = x;

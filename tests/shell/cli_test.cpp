@@ -214,3 +214,48 @@ TEST(CliSolve, SolvesPairsAndRefusesTooFew) {
 
 }  // namespace
 }  // namespace skarvel
+
+#include "support/faint_frames.h"
+
+namespace skarvel {
+namespace {
+
+TEST(CliCentroid, TheFittedCentringsGiveAPositionWithItsUncertainty) {
+  testing::TempDir dir;
+  // A star of SNR 12 (sigma 1.3 pixels) at (30.35, 24.8) on a sky of 400 with Poisson noise.
+  synthetic::Rng rng(12);
+  const double s = 1.3, flux = testing::FluxForSnr(12, 400, s);
+  const auto counts = synthetic::Counts(
+      synthetic::Render(60, 50, 400, {{30.35, 24.8, flux / (2 * 3.14159265358979323846 * s * s), s}}), true, rng);
+  testing::WriteFitsPixels(dir / "star.fits", 60, 50, std::vector<std::int16_t>(counts.begin(), counts.end()));
+  const CliRun box = Cli({"centroid", dir / "star.fits", "--at", "31,25"});
+  ASSERT_EQ(box.status, 0) << box.err;
+  const auto b = nlohmann::json::parse(box.out);
+  EXPECT_EQ(b["centroid"], "box");
+  EXPECT_FALSE(b["fitted"].get<bool>());
+  for (const char* method : {"windowed", "psf-fit"}) {
+    SCOPED_TRACE(method);
+    const CliRun run = Cli({"centroid", dir / "star.fits", "--at", "31,25", "--centroid", method});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(j["found"].get<bool>());
+    EXPECT_TRUE(j["fitted"].get<bool>());
+    EXPECT_EQ(j["centroid"], method);
+    // Within 4 sigma of the truth; the uncertainty near sqrt(2) sigma / SNR = 0.15.
+    EXPECT_NEAR(j["x"].get<double>(), 30.35, 4 * j["sigma_x"].get<double>());
+    EXPECT_NEAR(j["y"].get<double>(), 24.8, 4 * j["sigma_y"].get<double>());
+    EXPECT_NEAR(j["sigma_x"].get<double>(), 0.15, 0.05);
+    EXPECT_NEAR(j["snr"].get<double>(), 12, 3);
+  }
+  // With the FWHM fixed.
+  const CliRun fixed = Cli({"centroid", dir / "star.fits", "--at", "31,25", "--centroid", "psf-fit", "--fwhm", "3.06"});
+  ASSERT_EQ(fixed.status, 0) << fixed.err;
+  EXPECT_TRUE(nlohmann::json::parse(fixed.out)["fitted"].get<bool>());
+  const CliRun bad = Cli({"centroid", dir / "star.fits", "--at", "31,25", "--centroid", "gauss"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "skarvel-cli centroid: --centroid takes box, windowed or psf-fit\n");
+  EXPECT_EQ(Cli({"centroid", dir / "star.fits", "--at", "31,25", "--fwhm", "0.1"}).status, 2);
+}
+
+}  // namespace
+}  // namespace skarvel

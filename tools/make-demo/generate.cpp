@@ -369,6 +369,8 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
     r.siteRecord = site;
     r.fieldSize = 26.0f;
     r.magLimit = 16.0f;
+    // The walkthrough's figures were taken with the box's thresholded centroid.
+    r.centroidMethod = kCentroidClassic;
     fs::RemoveFile(out + "ASTROPTS.INI");
     if (!opts.Write(out)) throw std::runtime_error("the options file could not be written");
     fs::RemoveFile(out + "ASTROPTS.BAK");

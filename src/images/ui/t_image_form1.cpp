@@ -757,6 +757,8 @@ MeasureView TImageForm1::View() const {
   v.clientHeight = sizing_.clientHeight;
   v.readSkyForCentroid = host_.options == nullptr || host_.options->readSkyForCentroid;
   if (v.image != nullptr) v.saturationLevel = SaturationLevel(*v.image);
+  if (host_.options != nullptr && host_.options->centroidMethod <= kCentroidPsfFit)
+    v.centroid = static_cast<CentroidMethod>(host_.options->centroidMethod);
   return v;
 }
 
@@ -808,6 +810,7 @@ std::vector<std::string> TImageForm1::SolutionLines() const {
   in.solutionType = measurement.SolvedType();
   in.pairCount = measurement.plate.PairCount();
   in.errors = measurement.plate.ErrorEstimates(measurement.SolvedType());
+  in.targetCentringArcsec = measurement.TargetCentringArcsec();
   in.constants = measurement.Constants();
   if (host_.reportCamera) in.camera = host_.reportCamera();
   in.catalogName = host_.catalogName;
