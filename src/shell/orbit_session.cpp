@@ -5,6 +5,7 @@
 #include "foundations/date_time.h"
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
+#include "foundations/time_scales.h"
 #include "images/fits_file.h"
 #include "orbits/convert_commands.h"
 #include "orbits/download_commands.h"
@@ -26,6 +27,21 @@ const char* SearchItem(ElementSource source) {
     case ElementSource::kTarne: return "SearchTARNEOrbitFile1";
     default: return "SearchDatabase1";
   }
+}
+
+/// Starts `instant` at the images' time (TT) when the images' time is new to
+/// it (`applied` is the one put there last); true when `instant` shows it.
+bool StartAtImagesTime(DateTimeObj& instant, const std::optional<long double>& imagesUtc,
+                       std::optional<long double>& applied) {
+  if (!imagesUtc) return false;
+  const long double tt = UtcToTT(*imagesUtc);
+  if (!applied || *applied != *imagesUtc) {
+    instant.tzOffset = 0;
+    instant.SetJD(tt);
+    applied = imagesUtc;
+  }
+  // Within a millisecond: the instant goes through a date-time value.
+  return std::fabs(instant.GetJD() - tt) * kSecondsPerDay < 0.001L;
 }
 
 std::int32_t CurrentYear() {
@@ -144,7 +160,10 @@ void OrbitSession::SearchDatabase(ElementSource source) {
     lab_.Report()->site = site;
     return true;
   };
+  const auto images = ImagesTimeUtc();
+  const bool atImages = StartAtImagesTime(params.instant, images, searchImagesTime_);
   SearchDialogLogic logic(params, settings, lab_.Ui(), confirmSite, [this](int slot) { return ImageField(slot); });
+  if (atImages) logic.NoteImageTime(*images);
   if (!views_.searchDialog(logic)) return;
 
   const auto located = Locate(source);
@@ -188,6 +207,17 @@ std::optional<ImageFieldInfo> OrbitSession::ImageField(int slot) {
   }
   info.fieldWidthArcMin = lab_.Options().fieldSize;
   return info;
+}
+
+std::optional<long double> OrbitSession::ImagesTimeUtc() {
+  std::optional<double> earliest;
+  for (int k = 0; k < AstrmLab::kSlots; ++k) {
+    const auto info = ImageField(k);
+    if (!info || info->observationTime == 0) continue;
+    if (!earliest || info->observationTime < *earliest) earliest = info->observationTime;
+  }
+  if (!earliest) return std::nullopt;
+  return DateTimeToDays(*earliest) + kJulianDateOffset;
 }
 
 void OrbitSession::ShowSearchResults() {
@@ -380,7 +410,10 @@ void OrbitSession::GenerateEphemeris() {
                    "Ephemeris Not Available", platform::Icon::Exclamation);
     return;
   }
+  const auto images = ImagesTimeUtc();
+  const bool atImages = StartAtImagesTime(ephemerisParams_.start, images, ephemerisImagesTime_);
   EphemerisDialogLogic logic(ephemerisParams_, CurrentYear(), lab_.Ui());
+  if (atImages) logic.NoteImageTime(*images);
   if (!views_.ephemerisDialog(logic)) return;
   bool ok = false;
   {

@@ -204,6 +204,11 @@ class OrbitSession {
   /// and no pointing), the plate solution's centre when solved, and the
   /// current field size (arc minutes). Nothing for an empty slot.
   std::optional<ImageFieldInfo> ImageField(int slot);
+  /// The loaded images' time: the earliest observation time of the loaded
+  /// slots (ImageField) as a UTC Julian date; nothing when no slot holds an
+  /// image with a time. The search and ephemeris dialogs start there (in TT)
+  /// whenever it differs from the time they were last started at.
+  std::optional<long double> ImagesTimeUtc();
 
  private:
   void OpenChartDialog(bool ephemerisPreselected, bool observationsPreselected);
@@ -242,6 +247,9 @@ class OrbitSession {
   bool chartFromObservationList_ = false;  ///< the chart dialog came from the observation report's "&Chart"
   std::string searchedFile_;
   std::string statusLine_;
+  /// The images' time (UTC Julian date) put into the search and the ephemeris start last.
+  std::optional<long double> searchImagesTime_;
+  std::optional<long double> ephemerisImagesTime_;
 };
 
 }  // namespace skarvel

@@ -13,6 +13,7 @@
 #include "astrometry/auto_match.h"
 #include "astrometry/known_objects.h"
 #include "demo/demo_support.h"
+#include "foundations/time_scales.h"
 #include "orbits/ephemeris.h"
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
@@ -64,12 +65,12 @@ MatchResult ExactMatch(const FrameSetup& s) {
   return m;
 }
 
-// Topocentric J2000 places of an orbit at the times.
+// Topocentric J2000 places of an orbit at the frames' times (UTC, as images are timed).
 std::vector<std::array<double, 2>> Places(const OrbitElements& el, const std::vector<double>& jd) {
   std::vector<std::array<double, 2>> out;
   for (double t : jd) {
     EphemerisParams p;
-    p.start.SetJD(t);
+    p.start.SetJD(UtcToTT(t));
     p.points = 1;
     RecordList<EphemerisRecord> table;
     EXPECT_TRUE(GenerateEphemeris(el, KittPeak(), p, table));

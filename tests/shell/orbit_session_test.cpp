@@ -409,10 +409,92 @@ TEST_F(OrbitCommands, ImageItemsReadTheSlotsFitsHeaderAndPlateSolution) {
     EXPECT_EQ(logic.fields.raMinutes, "30");
     EXPECT_EQ(logic.fields.raSeconds, "36.00");
     EXPECT_EQ(logic.fields.date, "2026/06/01");
-    EXPECT_EQ(logic.fields.time, "03:00:00");
+    EXPECT_EQ(logic.fields.time, "03:01:09");  // the image's UTC as TT
+    EXPECT_EQ(logic.TimeNote(), "2026/06/01 03:00:00 UTC = 2026/06/01 03:01:09 TDT (TT - UTC = 69.184 s)");
     return false;
   };
   ASSERT_TRUE(lab->Run("SearchDatabase1"));
+}
+
+}  // namespace
+}  // namespace skarvel
+
+namespace skarvel {
+namespace {
+
+TEST_F(OrbitCommands, DialogsStartAtTheLoadedImagesTimeInTT) {
+  // Two images, the earlier in slot 2: both dialogs start at its TT.
+  ScriptedPlatform quiet;
+  const auto load = [&](int slot, const std::string& name, const std::string& ut) {
+    const std::string path = dataDir + name;
+    testing::WriteMiniFits(path, 8, 8, 100, {"DATE-OBS= '2019-05-01'", "UT      = '" + ut + "'"});
+    auto image = std::make_unique<FITSFileObj>(ImageLoadContext{&quiet, dataDir, 0, nullptr, nullptr});
+    ASSERT_TRUE(image->Load(path));
+    lab->Slots()[static_cast<std::size_t>(slot)].image = std::move(image);
+  };
+  load(1, "b.fits", "04:15:00");
+  load(2, "a.fits", "03:45:00");
+  ASSERT_TRUE(Orbits().ImagesTimeUtc().has_value());
+  EXPECT_NEAR(static_cast<double>(*Orbits().ImagesTimeUtc()), 2458604.65625, 1e-9);
+  std::vector<std::string> seen;
+  Orbits().Views().searchDialog = [&](SearchDialogLogic& logic) {
+    seen.push_back(logic.fields.date + " " + logic.fields.time + " | " + logic.TimeNote());
+    logic.fields.time = "05:00:00";  // the person types another time and searches
+    logic.LeaveCalendarFields();
+    return false;
+  };
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  // Cancelled: the stored instant stays at the images' time, and so does the note.
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  ASSERT_EQ(seen.size(), 2U);
+  EXPECT_EQ(seen[0], "2019/05/01 03:46:09 | 2019/05/01 03:45:00 UTC = 2019/05/01 03:46:09 TDT (TT - UTC = 69.184 s)");
+  EXPECT_EQ(seen[1], seen[0]);
+  EXPECT_NEAR(static_cast<double>(Orbits().FieldSearch().Params().instant.GetJD()),
+              2458604.65625 + 69.184 / 86400, 1e-8);
+  // A search made at another instant keeps it while the images stay: no note.
+  Orbits().Views().searchDialog = [](SearchDialogLogic& logic) {
+    logic.fields.time = "05:00:00";
+    return logic.Ok();
+  };
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  Orbits().Views().searchDialog = [&](SearchDialogLogic& logic) {
+    seen.push_back(logic.fields.date + " " + logic.fields.time + " | " + logic.TimeNote());
+    return false;
+  };
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  // (05:00:00 comes back through the Julian date of 5 decimals as 04:59:59.)
+  EXPECT_EQ(seen.back(), "2019/05/01 04:59:59 | ");
+  // Images of another time: the search starts there again.
+  load(2, "c.fits", "02:00:00");
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  // 02:01:09.184 TT shows as 02:01:08 through its Julian date of 5 decimals, in the fields and the note alike.
+  EXPECT_EQ(seen.back(), "2019/05/01 02:01:08 | 2019/05/01 02:00:00 UTC = 2019/05/01 02:01:08 TDT (TT - UTC = 69.184 s)");
+
+  // The ephemeris dialog: current elements from a search result, then its start.
+  fillSearch = [](SearchFields& f) {
+    f.dateFormat = 1;
+    f.julianDate = "2461192.5";
+    f.kind = FieldKind::kDegrees;
+    f.raHours = "10";
+    f.decDegrees = "20";
+    f.size = "2";
+  };
+  Orbits().Views().searchDialog = [this](SearchDialogLogic& logic) {
+    fillSearch(logic.fields);
+    return logic.Ok();
+  };
+  ASSERT_TRUE(lab->Run("SearchDatabase1"));
+  Orbits().ShowSearchResults();
+  ASSERT_TRUE(Orbits().LoadResult(static_cast<int>(Orbits().FieldSearch().FirstResultLine())));
+  std::string start;
+  Orbits().Views().ephemerisDialog = [&](EphemerisDialogLogic& logic) {
+    start = logic.fields.date + " " + logic.fields.time + " | " + logic.TimeNote();
+    return logic.Ok();
+  };
+  ASSERT_TRUE(lab->Run("GenEphem1"));
+  EXPECT_EQ(start, "2019/05/01 02:01:08 | 2019/05/01 02:00:00 UTC = 2019/05/01 02:01:08 TDT (TT - UTC = 69.184 s)");
+  ASSERT_GT(Orbits().Table().Size(), 0U);
+  EXPECT_NEAR(Rec(Orbits().Table(), 0).dateTime, *EncodeDateTime(2019, 5, 1, 2, 1, 9.184L), 1e-8);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "demo_plan.h"
 #include "foundations/date_time.h"
 #include "foundations/file_system.h"
+#include "foundations/time_scales.h"
 #include "gsc_writer.h"
 #include "make_demo.h"
 #include "orbits/ephemeris.h"
@@ -155,7 +156,7 @@ void WriteFitsImage(const std::string& path, const std::vector<std::uint16_t>& a
 struct ImagePlan {
   std::string file;
   double startDateTime = 0;  ///< date-time value of the exposure start (UT)
-  long double midJD = 0;
+  long double midJD = 0;     ///< mid-exposure Julian date, UTC (the image's time)
   Projection projection;
   double targetRA = 0, targetDec = 0, targetMag = 0, targetX = 0, targetY = 0;
   std::vector<std::pair<double, double>> trail;  ///< sub-exposure positions (RA hours, Dec degrees)
@@ -218,15 +219,16 @@ Night PlanNight(const std::string& sourceDir, const std::string& orbitsDir) {
     im.startDateTime = date + (kFirstHour * 60.0 + kFirstMinute + i * kCadenceMinutes) / 1440.0;
     const long double startJD = DateTimeToDays(im.startDateTime) + kJulianDateOffset;
     im.midJD = startJD + kExposureSeconds / 2 / kSecondsPerDay;
+    // The image is timed in UTC; the ephemeris runs in TT.
     EphemerisParams p;
-    p.start.SetJD(im.midJD);
+    p.start.SetJD(UtcToTT(im.midJD));
     p.points = 1;
     RecordList<EphemerisRecord> mid;
     if (!GenerateEphemeris(target, site, p, mid)) throw std::runtime_error("no ephemeris at an image time");
     im.targetRA = static_cast<double>(Line(mid, 0).raHours);
     im.targetDec = static_cast<double>(Line(mid, 0).decDeg);
     im.targetMag = static_cast<double>(Line(mid, 0).magnitude);
-    p.start.SetJD(startJD);
+    p.start.SetJD(UtcToTT(startJD));
     p.points = kTrailSteps;
     p.stepDays = kExposureSeconds / (kTrailSteps - 1) / kSecondsPerDay;
     RecordList<EphemerisRecord> trail;
@@ -418,7 +420,7 @@ int Generate(const std::string& sourceDirIn, const std::string& outDirIn) {
   for (const ImagePlan& im : images) {
     RecordList<EphemerisRecord> at;
     EphemerisParams p;
-    p.start.SetJD(im.midJD);
+    p.start.SetJD(UtcToTT(im.midJD));
     p.points = 1;
     GenerateEphemeris(target, site, p, at);
     std::fprintf(stderr, "  %s %s  altitude %.1f deg  x %.1f y %.1f\n", im.file.c_str(),

@@ -7,9 +7,8 @@ astropy's EarthLocation, iterates the light time, and prints astrometric
 J2000 right ascension and declination at the mid-exposure times of the demo
 images. Nothing of the workbench's own code is used.
 
-As the workbench does, the image times are used as they stand, with no
-conversion from UT to TT: they are handed to astropy as TT. The times are
-read from data/demo/truth.csv (column mid_jd).
+The image times are UTC, read from data/demo/truth.csv (column mid_jd), and
+astropy turns them into TT with its own leap-second table.
 
 Usage: reference_positions.py MPCORB.DAT DESIGNATION TRUTH.csv LON_EAST_DEG LAT_DEG HEIGHT_M > out.csv
 """
@@ -72,7 +71,7 @@ def main():
     site = EarthLocation.from_geodetic(lon * u.deg, lat * u.deg, height * u.m)
     print("image,mid_jd,ra_hours,dec_deg")
     for row in csv.DictReader(open(truth)):
-        t = Time(float(row["mid_jd"]), format="jd", scale="tt")
+        t = Time(float(row["mid_jd"]), format="jd", scale="utc").tt
         sun = get_body_barycentric("sun", t, ephemeris="builtin").xyz.to(u.km).value
         earth = get_body_barycentric("earth", t, ephemeris="builtin").xyz.to(u.km).value
         obs_gcrs, _ = site.get_gcrs_posvel(t)

@@ -49,8 +49,11 @@ TEphemerisDlg::TEphemerisDlg(EphemerisDialogLogic& logic, QWidget* parent)
   start->addWidget(when_.date);
   start->addWidget(when_.time);
   start->addWidget(when_.julianDate);
+  timeNote_ = new QLabel(this);
+  timeNote_->setObjectName("ImageTimeNote");
   auto* form = new QFormLayout;
   form->addRow(start);
+  form->addRow(timeNote_);
   form->addRow("Number of Points:", points_);
   form->addRow("Interval Between Points:", interval_);
   auto* left = new QVBoxLayout;
@@ -90,6 +93,9 @@ void TEphemerisDlg::Load() {
   interval_->setText(ToQt(f.interval));
   (f.unitsPerDay == 1 ? days_ : hours_)->setChecked(true);
   equinox_[static_cast<std::size_t>(f.equinox)]->setChecked(true);
+  const std::string note = logic_.TimeNote();
+  timeNote_->setText(ToQt(note));
+  timeNote_->setVisible(!note.empty());
   Enable();
   loading_ = false;
 }

@@ -32,6 +32,8 @@ class TEphemerisDlg : public QDialog {
   QRadioButton* Days() const { return days_; }
   QRadioButton* Equinox(EquinoxChoice choice) const { return equinox_[static_cast<std::size_t>(choice)]; }
   QLabel* StartLabel() const { return startLabel_; }
+  /// The image's UTC with the TT used, below the start ("" when the start holds no image time).
+  QLabel* TimeNote() const { return timeNote_; }
 
   void accept() override;
 
@@ -46,6 +48,7 @@ class TEphemerisDlg : public QDialog {
   std::array<QRadioButton*, 5> equinox_{};
   QLineEdit *points_, *interval_;
   QLabel* startLabel_;
+  QLabel* timeNote_;
   bool loading_ = false;
 };
 

@@ -43,6 +43,9 @@ TOrbSrchDlg1::TOrbSrchDlg1(SearchDialogLogic& logic, QWidget* parent)
   whenLayout->addWidget(when_.date, 1, 0);
   whenLayout->addWidget(when_.time, 1, 1);
   whenLayout->addWidget(when_.julianDate, 1, 2);
+  timeNote_ = new QLabel(when);
+  timeNote_->setObjectName("ImageTimeNote");
+  whenLayout->addWidget(timeNote_, 2, 0, 1, 3);
 
   // Field Center
   centreBox_ = Box(this, "Field Center", "CentreBox");
@@ -210,6 +213,9 @@ void TOrbSrchDlg1::Load() {
   units_[static_cast<std::size_t>(f.kind)]->setChecked(true);
   opposition_->setChecked(f.opposition);
   for (int k = 0; k < 4; ++k) images_[static_cast<std::size_t>(k)]->setEnabled(logic_.ImageItemEnabled(k));
+  const std::string note = logic_.TimeNote();
+  timeNote_->setText(ToQt(note));
+  timeNote_->setVisible(!note.empty());
   Enable();
   loading_ = false;
 }

@@ -18,6 +18,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 
+class QLabel;
+
 namespace skarvel::ui {
 
 class TOrbSrchDlg1 : public QDialog {
@@ -38,6 +40,8 @@ class TOrbSrchDlg1 : public QDialog {
   QAction* ImageItem(int slot) const { return images_[static_cast<std::size_t>(slot)]; }
   QGroupBox* CentreBox() const { return centreBox_; }
   QGroupBox* LimitsBox() const { return limitsBox_; }
+  /// The image's UTC with the TT used, below the instant fields ("" when the fields hold no image time).
+  QLabel* TimeNote() const { return timeNote_; }
 
   void accept() override;
 
@@ -59,6 +63,7 @@ class TOrbSrchDlg1 : public QDialog {
   QMenu* popup_;
   QAction* opposition_;
   std::array<QAction*, 4> images_{};
+  QLabel* timeNote_;
   bool loading_ = false;
 };
 

@@ -5,6 +5,7 @@
 #include "foundations/angles.h"
 #include "foundations/date_dialog.h"
 #include "foundations/date_time.h"
+#include "foundations/time_scales.h"
 #include "shell/cli/flag_parser.h"
 #include "shell/cli/foundation_commands.h"
 
@@ -17,11 +18,16 @@ constexpr const char* kTimeHelp =
     "       skarvel-cli time --date YYYY/MM/DD [--time HH:MM:SS] [--lon-east DEG]\n\n"
     "Converts between the calendar date and time and the Julian date, read by the\n"
     "rules of the date dialogs (a year of one or two digits is in the current\n"
-    "century; \"PM\" after the seconds adds 12 hours). No time-scale conversion.\n"
+    "century; \"PM\" after the seconds adds 12 hours). The instant is used as given\n"
+    "for every key but the last two, which take it as UTC: tt_minus_utc_s is\n"
+    "32.184 s + TAI - UTC (the leap seconds since 1972) or, before 1972, Delta T\n"
+    "(Espenak & Meeus polynomials, UT1 taken as UTC), and jd_tt the instant in TT,\n"
+    "as an image time meets an ephemeris.\n"
     "--lon-east gives the local mean sidereal time at that longitude (degrees east,\n"
     "-180..180 or 0..360).\n\n"
     "JSON keys: jd, jd_text (5 decimals), date (YYYY/MM/DD), time (HH:MM:SS.sss),\n"
-    "short_date (MM/DD/YYYY), long_date, lst_hours (with --lon-east).\n"
+    "short_date (MM/DD/YYYY), long_date, lst_hours (with --lon-east),\n"
+    "tt_minus_utc_s, jd_tt.\n"
     "Exit status 1 with the dialog's message and caption on stderr for a date,\n"
     "time or Julian date that cannot be read.\n";
 
@@ -74,6 +80,8 @@ int RunTime(const Arguments& args, std::ostream& out, std::ostream& err) {
   j["short_date"] = t.ShortDateText();
   j["long_date"] = t.LongDateText();
   if (longitudeDeg) j["lst_hours"] = static_cast<double>(t.LocalSiderealTime(*longitudeDeg * kRadiansPerDegree));
+  j["tt_minus_utc_s"] = static_cast<double>(TTMinusUTCSeconds(t.GetJD()));
+  j["jd_tt"] = static_cast<double>(UtcToTT(t.GetJD()));
   out << j.dump(2) << "\n";
   return kExitOk;
 }

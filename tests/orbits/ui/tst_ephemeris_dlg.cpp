@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "foundations/time_scales.h"
 #include "orbits/ui/t_ephemeris_dlg.h"
 #include "support/scripted_platform.h"
 
@@ -35,6 +36,27 @@ class TestEphemerisDlg : public QObject {
   Q_OBJECT
 
  private slots:
+  // A start taken from an image: the TDT fields and, below them, the image's UTC until the start is edited.
+  void showsTheImagesUtcBelowTheStart() {
+    ScriptedPlatform ui;
+    EphemerisParams params = skarvel::DefaultEphemerisParams(46000.7);
+    const long double utc = 2458604.65625L;  // 2019-05-01 03:45:00 UTC
+    params.start.SetJD(skarvel::UtcToTT(utc));
+    EphemerisDialogLogic logic(params, 2025, ui);
+    logic.NoteImageTime(utc);
+    TEphemerisDlg dialog(logic);
+    dialog.show();
+    QCOMPARE(dialog.TimeField()->text(), QString("03:46:09"));
+    QVERIFY(!dialog.TimeNote()->isHidden());
+    QCOMPARE(dialog.TimeNote()->text(), QString("2019/05/01 03:45:00 UTC = 2019/05/01 03:46:09 TDT (TT - UTC = 69.184 s)"));
+    dialog.JulianFormat()->click();  // the same instant in the other form keeps the note
+    QVERIFY(!dialog.TimeNote()->isHidden());
+    dialog.CalendarFormat()->click();
+    Type(dialog.TimeField(), "04:00:00");
+    QVERIFY(dialog.TimeNote()->isHidden());
+    QCOMPARE(dialog.TimeNote()->text(), QString());
+  }
+
   void showsTheStoredParameters() {
     ScriptedPlatform ui;
     EphemerisParams params = skarvel::DefaultEphemerisParams(46000.7);  // 2025/12/09 16:48 -> start 2025/12/10

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include <QTest>
 
 #include "orbits/ui/t_orb_srch_dlg1.h"
+#include "support/picture_path.h"
 #include "support/scripted_platform.h"
 
 using skarvel::FieldKind;
@@ -121,8 +123,16 @@ class TestOrbSrchDlg1 : public QObject {
     QCOMPARE(dialog.Edit("DecMin1")->text(), QString("15"));
     QCOMPARE(dialog.Edit("SizeEd1")->text(), QString("24.0"));
     QVERIFY(dialog.Units(FieldKind::kArcMinutes)->isChecked());
+    // The image's 06:00:00 UTC is searched at its TT, and the note below says so.
     QCOMPARE(dialog.Edit("YMDInEd")->text(), QString("2025/12/09"));
-    QCOMPARE(dialog.Edit("HMSInEd")->text(), QString("06:00:00"));
+    QCOMPARE(dialog.Edit("HMSInEd")->text(), QString("06:01:09"));
+    QVERIFY(!dialog.TimeNote()->isHidden());
+    QCOMPARE(dialog.TimeNote()->text(), QString("2025/12/09 06:00:00 UTC = 2025/12/09 06:01:09 TDT (TT - UTC = 69.184 s)"));
+    QCOMPARE(dialog.findChild<QLabel*>("ImageTimeNote"), dialog.TimeNote());
+    {
+      skarvel::testing::TempDir dir;
+      QVERIFY(dialog.grab().toImage().save(skarvel::testing::PicturePath(dir, "orbit-search-image-time.png")));
+    }
     QVERIFY(!dialog.OppositionItem()->isChecked());
     dialog.Edit("MinMagEd")->setText("17.5");
     dialog.OppositionItem()->trigger();
@@ -130,6 +140,7 @@ class TestOrbSrchDlg1 : public QObject {
     QCOMPARE(dialog.Edit("SizeEd1")->text(), QString("5.0"));
     QVERIFY(dialog.Units(FieldKind::kDegrees)->isChecked());
     QCOMPARE(dialog.Edit("MinMagEd")->text(), QString("17.5"));
+    QVERIFY(!dialog.TimeNote()->isHidden());  // the opposition is taken at the instant shown: still the image's
     // The opposition point in early December lies near 5 h RA, +23 deg.
     QVERIFY(dialog.Edit("RAHr1")->text().toInt() >= 4 && dialog.Edit("RAHr1")->text().toInt() <= 5);
     QVERIFY(dialog.Edit("DecDeg1")->text().toInt() >= 21 && dialog.Edit("DecDeg1")->text().toInt() <= 23);
