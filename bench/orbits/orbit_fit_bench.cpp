@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "foundations/angles.h"
+#include "foundations/time_scales.h"
 #include "orbits/orbit_fit.h"
 #include "orbits/orbit_records.h"
 
@@ -37,7 +38,7 @@ std::vector<FitObservation> HundredObservations() {
       FitObservation o;
       o.jdUtc = 2458600.75L + night * 3.3L + k * 0.01L;
       o.code = "695";
-      const long double jdTT = o.jdUtc + TtMinusUtcSeconds(o.jdUtc) / 86400;
+      const long double jdTT = UtcToTT(o.jdUtc);
       const AstrometricPlace p = PlaceFromElements(el, ObserverPosition(site, o.jdUtc), jdTT);
       const long double scatter = 0.3L / 3600 * std::sin(static_cast<long double>(7 * night + 3 * k));
       o.raDeg = p.raRad * 180 / kPi + scatter;

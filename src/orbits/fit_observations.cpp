@@ -25,21 +25,6 @@ long double CalendarJd(int year, int month, long double day) {
          std::floor(30.6001L * static_cast<long double>(month + 1)) + day + static_cast<long double>(b) - 1524.5L;
 }
 
-/// The dates (year, month) from which TAI - UTC steps up by one second, from
-/// the IERS leap-second list; TAI - UTC is 10 s from 1972 January 1.
-struct LeapStep {
-  int year;
-  int month;
-};
-constexpr std::array<LeapStep, 27> kLeapSteps = {{
-    {1972, 7}, {1973, 1}, {1974, 1}, {1975, 1}, {1976, 1}, {1977, 1}, {1978, 1}, {1979, 1}, {1980, 1},
-    {1981, 7}, {1982, 7}, {1983, 7}, {1985, 7}, {1988, 1}, {1990, 1}, {1991, 1}, {1992, 7}, {1993, 7},
-    {1994, 7}, {1996, 1}, {1997, 7}, {1999, 1}, {2006, 1}, {2009, 1}, {2012, 7}, {2015, 7}, {2017, 1},
-}};
-
-/// TT - TAI (seconds).
-constexpr long double kTtMinusTai = 32.184L;
-
 std::string Trim(std::string_view s) {
   std::size_t b = 0;
   std::size_t e = s.size();
@@ -141,14 +126,6 @@ std::optional<long double> Mpc80Date(std::string_view field) {
 }
 
 }  // namespace
-
-long double TtMinusUtcSeconds(long double jdUtc) {
-  long double taiMinusUtc = 10;
-  for (const LeapStep& s : kLeapSteps) {
-    if (jdUtc >= CalendarJd(s.year, s.month, 1)) taiMinusUtc += 1;
-  }
-  return kTtMinusTai + taiMinusUtc;
-}
 
 const ObservatoryCode* ObservatoryCodeList::Find(const std::string& code) const {
   const auto it = codes.find(code);

@@ -21,14 +21,6 @@
 
 namespace skarvel {
 
-/// TT - UTC in seconds at the UTC Julian date jdUtc: 32.184 s plus TAI - UTC
-/// from the leap-second table of the IERS (10 s from 1972 January 1, then one
-/// second more at each leap second, 37 s from 2017 January 1, so 69.184 s
-/// since then and 68.184 s from 2015 July 1 to 2016 December 31). Before 1972
-/// the 1972 value (42.184 s) is used: the rubber-second era's offsets differ
-/// by under 2 s from it.
-long double TtMinusUtcSeconds(long double jdUtc);
-
 /// One line of the observatory code list. Units of rho: the Earth's
 /// equatorial radius. A code without parallax constants (a spacecraft or a
 /// roving observer) has hasPosition false.

@@ -9,6 +9,7 @@
 #include "foundations/astro_constants.h"
 #include "foundations/sky_coord.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 #include "orbits/fit_solver.h"
 #include "orbits/kepler.h"
 #include "orbits/minor_body.h"
@@ -58,7 +59,7 @@ Vec3 EclipticOfDateToJ2000(const Vec3& v, long double jd) {
 
 Vec3 EarthAt(long double jdTT) { return Earth().Rectangular(jdTT); }
 
-long double TTOf(long double jdUtc) { return jdUtc + TtMinusUtcSeconds(jdUtc) / kSecondsPerDay; }
+long double TTOf(long double jdUtc) { return UtcToTT(jdUtc); }
 
 Vec3 UnitVector(long double ra, long double dec) {
   return {std::cos(dec) * std::cos(ra), std::cos(dec) * std::sin(ra), std::sin(dec)};

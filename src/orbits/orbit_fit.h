@@ -6,7 +6,7 @@
 // sky-plane uncertainty.
 //
 // The dynamics run in TT; observation times are UTC and are converted with
-// TtMinusUtcSeconds. Positions are astrometric (light time, no aberration) in
+// UtcToTT (foundations/time_scales.h). Positions are astrometric (light time, no aberration) in
 // the mean equator and equinox of J2000, as the observations are. The orbit
 // is propagated by the program's own two-body code (ElementsToState) and the
 // Earth comes from its solar series (EarthObj), so an ephemeris of the fitted

@@ -23,16 +23,6 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-TEST(TtMinusUtc, LeapSecondTableSteps) {
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2457754.5L)), 69.184);          // 2017-01-01
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2457754.5L - 1e-6L)), 68.184);  // 2016-12-31
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2457204.5L)), 68.184);          // 2015-07-01
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2457204.5L - 1e-6L)), 67.184);
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2441317.5L)), 42.184);  // 1972-01-01
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2441499.5L)), 43.184);  // 1972-07-01
-  EXPECT_DOUBLE_EQ(static_cast<double>(TtMinusUtcSeconds(2430000.5L)), 42.184);  // before 1972
-}
-
 TEST(ObservatoryCodes, FixedColumnsFreeSpacingAndSpacecraft) {
   const std::string text =
       "<pre>\n"

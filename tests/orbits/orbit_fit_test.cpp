@@ -9,6 +9,8 @@
 // magnified by 1 AU / distance; the fit absorbs most of it over a short arc.
 #include <gtest/gtest.h>
 
+#include "foundations/time_scales.h"
+
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -89,7 +91,7 @@ long double SeparationArcsec(long double ra1h, long double dec1, long double ra2
 Prediction PredictAt(const FitResult& fit, const Truth& t) {
   const ObservatoryCode* site = Codes().Find(t.site);
   EXPECT_NE(site, nullptr);
-  const long double jdUtc = t.predictJd - TtMinusUtcSeconds(t.predictJd) / 86400;
+  const long double jdUtc = TTToUtc(t.predictJd);
   return PredictPlace(fit, ObserverPosition(*site, jdUtc), t.predictJd);
 }
 
@@ -260,7 +262,7 @@ TEST(OrbitFit, FitPlaceAgreesWithTheProgramsEphemeris) {
   const long double jd = fit.epochTT + 20;
   const ObservatoryCode* geo = Codes().Find("500");
   ASSERT_NE(geo, nullptr);
-  const long double jdUtc = jd - TtMinusUtcSeconds(jd) / 86400;
+  const long double jdUtc = TTToUtc(jd);
   const Prediction p = PredictPlace(fit, ObserverPosition(*geo, jdUtc), jd);
   MinorBody body(MinorBody::kAstrometric, SiteRecord{}, fit.elements);
   const EquatorialPlace e = AstrometricEquatorial(body, jd, EquinoxKind::kJulian, 2451545.0L);
