@@ -405,15 +405,19 @@ class TestMeasurement : public QObject {
                  skarvel::ObservationLines80(lab_->Report()->Observations()[0], lab_->Report()->site)[0].substr(0, 5)),
              QString("01620"));
     const long double firstRA = lab_->Report()->Observations()[0].target.fitRA;
-    // Back to the references: one star less, solved anew.
+    // Back to the references, solved anew, and the highest residual removed.
     m->runCancelOptions = [](const skarvel::CancelOptions&) { return skarvel::CancelChoice::AddDeleteReferences; };
     QTest::mouseClick(m->Dialog().CancelButton(), Qt::LeftButton);
     QCOMPARE(m->Dialog().windowTitle(), QString("Select Reference Stars"));
-    selection_[5].usePos = false;
     QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
     if (m->Dialog().windowTitle() == QString("Locate Reference Stars")) LocateAll(*m, form);
     QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    m->Dialog().showPopup = [](QMenu&, const QPoint&) {};
+    QTest::mouseClick(m->Dialog().ImproveButton(), Qt::LeftButton);
+    m->Dialog().PopupMenu()->findChild<QAction*>("RemoveHighest1")->trigger();
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
     QCOMPARE(form.measurement.plate.PairCount(), 5);
+    QVERIFY(form.measurement.target.fitRA != firstRA);
     QVERIFY(form.Action("AddToReportList1")->isEnabled());  // the new solution may go into the report
     // No to the replacement: the report keeps the first measurement.
     ui_->ClearRecords();
