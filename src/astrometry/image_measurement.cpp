@@ -119,6 +119,22 @@ void ImageMeasurement::MeasureReferences(const MeasureView& view, const BoxRecor
       r.kind = kRefNeither;
     }
   }
+  // A faint catalog star beside a bright one whose centre went over to the
+  // bright one's image star is no measurement of itself: left out.
+  constexpr long double kSameStarPixels = 1.0L;
+  for (ReferenceStar& r : references) r.sameStarAs = 0;
+  for (std::size_t i = 0; i < references.size(); ++i)
+    for (std::size_t j = i + 1; j < references.size(); ++j) {
+      ReferenceStar& a = references[i];
+      ReferenceStar& b = references[j];
+      if (!(a.usePos || a.useMag) || !(b.usePos || b.useMag) || !a.measured || !b.measured) continue;
+      if (std::hypot(a.imageX - b.imageX, a.imageY - b.imageY) >= kSameStarPixels) continue;
+      ReferenceStar& fainter = b.catMag >= a.catMag ? b : a;
+      fainter.sameStarAs = (&fainter == &a ? b : a).number;
+      fainter.usePos = false;
+      fainter.useMag = false;
+      fainter.kind = kRefNeither;
+    }
   referencesMeasured = true;
 }
 

@@ -89,7 +89,9 @@ class ImageMeasurement {
   /// Re-centres every reference used for position or magnitude at its stored
   /// position and measures its flux; a star with a pixel of its box at the
   /// view's saturation level is marked saturated and turned off (Kind 3, not
-  /// used for position or magnitude). Then the references-measured flag is set.
+  /// used for position or magnitude); of two references whose centres lie
+  /// within a pixel the fainter is turned off likewise (sameStarAs). Then
+  /// the references-measured flag is set.
   void MeasureReferences(const MeasureView& view, const BoxRecord& refBox);
   /// Locates the target near a click; false (target cleared) when no star is
   /// found. With a fitted centroid its uncertainty is kept (targetSigmaX/Y).

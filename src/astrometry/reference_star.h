@@ -54,6 +54,10 @@ struct ReferenceStar {
   /// box reached the image's saturation level, so it was left out of the
   /// plate and the magnitude solution.
   bool saturated = false;
+  /// In memory only: the Number of a brighter reference whose image star
+  /// this one's centre fell on (two catalog stars cannot be one image
+  /// star), so it was left out; 0 when none.
+  std::int32_t sameStarAs = 0;
 
   bool operator==(const ReferenceStar&) const = default;
 };

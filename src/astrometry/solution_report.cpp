@@ -179,6 +179,8 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
         }
       }
       if (r->saturated) out.push_back("   Saturated: left out of the plate and the magnitude solution.");
+      if (r->sameStarAs != 0)
+        out.push_back("   Centred on the image star of Star " + std::to_string(r->sameStarAs) + ": left out of the solution.");
     }
   }
   // 6. The field centre.

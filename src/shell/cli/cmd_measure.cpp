@@ -49,7 +49,8 @@ constexpr const char* kMeasureHelp =
     "milliseconds), jd_utc, mpc80 (the report's 80-column line), ades_psv (its\n"
     "ADES PSV data record), ades_psv_lines (the whole PSV text)}, target {x, y,\n"
     "flux}, references (list of {x, y, ra_hours, dec_deg, mag, id, used,\n"
-    "used_mag, saturated, res_ra, res_dec, mag_res}), solution {model, rms_arcsec,\n"
+    "used_mag, saturated, same_star_as (the brighter reference whose image star it\n"
+    "fell on, left out), res_ra, res_dec, mag_res}), solution {model, rms_arcsec,\n"
     "sigma_ra, sigma_dec, sigma, used, magnitude_used, saturated}, messages (what\n"
     "the windows would have shown).\n"
     "Exit status 1 when the image or the catalog cannot be read, Auto-Match finds\n"
@@ -202,6 +203,7 @@ int RunMeasure(const Arguments& args, std::ostream& out, std::ostream& err) {
                     {"used", r.usePos},
                     {"used_mag", r.useMag},
                     {"saturated", sat},
+                    {"same_star_as", r.sameStarAs},
                     {"res_ra", static_cast<double>(r.resRA)},
                     {"res_dec", static_cast<double>(r.resDec)},
                     {"mag_res", static_cast<double>(r.magRes)}});

@@ -9,10 +9,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "astrometry/ades_report.h"
+#include "astrometry/astrom_obs.h"
 #include "astrometry/headless_measurement.h"
 #include "astrometry/report_formats.h"
 #include "demo/demo_support.h"
