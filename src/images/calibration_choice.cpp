@@ -32,6 +32,8 @@ bool Clean(const std::string& s) { return s.find_first_of("\t\r\n") == std::stri
 
 }  // namespace
 
+std::string CameraKey(const std::string& camera) { return camera.empty() ? kUnnamedCamera : camera; }
+
 std::vector<CalibrationChoice> ParseCalibrationChoices(const std::string& text) {
   std::vector<CalibrationChoice> choices;
   std::istringstream in(text);
@@ -72,24 +74,25 @@ std::vector<CalibrationChoice> ReadChoices(const std::string& dataDir) {
 
 CalibrationChoice ChoiceForCamera(const std::string& dataDir, const std::string& camera) {
   for (const auto& c : ReadChoices(dataDir))
-    if (c.camera == camera) return c;
+    if (c.camera == CameraKey(camera)) return c;
   CalibrationChoice none;
-  none.camera = camera;
+  none.camera = CameraKey(camera);
   return none;
 }
 
 void RememberChoice(const std::string& dataDir, const CalibrationChoice& choice) {
   for (const std::string* s : {&choice.camera, &choice.bias, &choice.dark, &choice.flat})
     if (!Clean(*s)) throw CalibrationFailure("A name holds a tab or a line break: \"" + *s + "\".");
-  if (choice.camera.empty()) throw CalibrationFailure("The camera record has no name to remember the masters by.");
+  CalibrationChoice keyed = choice;
+  keyed.camera = CameraKey(choice.camera);
   std::vector<CalibrationChoice> all = ReadChoices(dataDir);
   bool placed = false;
   for (auto& c : all)
-    if (c.camera == choice.camera) {
-      c = choice;
+    if (c.camera == keyed.camera) {
+      c = keyed;
       placed = true;
     }
-  if (!placed) all.push_back(choice);
+  if (!placed) all.push_back(keyed);
   const std::string path = fs::WithTrailingSeparator(dataDir) + kCalibrationChoicesFile;
   const std::string text = CalibrationChoicesText(all);
   try {

@@ -18,6 +18,12 @@ namespace skarvel {
 
 inline constexpr const char* kCalibrationChoicesFile = "CALIBSET.DAT";
 inline constexpr const char* kCalibrationChoicesTitle = "Skarvel calibration masters 1";
+/// The key of a camera record without a name.
+inline constexpr const char* kUnnamedCamera = "(unnamed camera)";
+
+/// The key a camera record's masters are kept under: its name, or
+/// kUnnamedCamera for a record without one.
+std::string CameraKey(const std::string& camera);
 
 /// The masters of one camera.
 struct CalibrationChoice {

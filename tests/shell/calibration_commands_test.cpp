@@ -89,7 +89,7 @@ TEST_F(CalibrationCommandsTest, ImagesOfACameraThatCalibratesOnLoadArriveCalibra
 TEST_F(CalibrationCommandsTest, TheMenuItemCalibratesTheLoadedImagesOnDemand) {
   EXPECT_TRUE(lab->HasCommand("Calibration1"));
   EXPECT_EQ(lab->Menus().At("Calibration1").caption, "Calibration...");
-  EXPECT_FALSE(lab->Available("Calibration1"));  // the "&Images" menu waits for an image
+  EXPECT_FALSE(lab->Menus().At("Images1").enabled);  // the "&Images" menu waits for an image
   testing::WriteMiniFits(nightDir + "a.fits", 6, 4, 100);
   testing::WriteMiniFits(nightDir + "b.fits", 6, 4, 200);
   Load(0, nightDir + "a.fits");
@@ -107,6 +107,7 @@ TEST_F(CalibrationCommandsTest, TheMenuItemCalibratesTheLoadedImagesOnDemand) {
   shown = 0;
   ASSERT_TRUE(lab->Run("Calibration1"));
   EXPECT_EQ(camera, Camera());
+  EXPECT_EQ(CameraKey(camera), Camera().empty() ? "(unnamed camera)" : Camera());
   EXPECT_EQ(shown, 2);
   EXPECT_EQ(Pixel(0, 1, 1), 100 + 1 + 10 - 40);
   EXPECT_EQ(Pixel(1, 1, 1), 200 + 1 + 10 - 40);

@@ -9,6 +9,7 @@
 #include "images/calib_scene.h"
 #include "images/calibration_files.h"
 #include "shell/cli_run.h"
+#include "support/temp_dir.h"
 
 namespace skarvel {
 namespace {
@@ -16,10 +17,7 @@ namespace {
 namespace stdfs = std::filesystem;
 using testing::Cli;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+std::string Bytes(const std::string& path) { return testing::ReadText(path); }
 
 class CliCalibration : public ::testing::Test {
  protected:
