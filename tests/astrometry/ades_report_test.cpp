@@ -70,7 +70,7 @@ AstromObsObj SmallReport() {
   p.objectName = "2019 JA";
   p.designation = "K19J00A";
   p.note = kNoteDiscovery;
-  p.observationTime = *EncodeDateTime(2019, 5, 1, 4, 15, 59.96L);  // rounds into the next minute
+  p.observationTime = *EncodeDateTime(2019, 5, 1, 4, 15, 59.96L);  // kept to the millisecond, not rounded into the next minute
   t = {};
   t.fitRA = 23.99999999L;  // rounds to 360 degrees: written as 0
   t.fitDec = 0.0000001L;
@@ -185,10 +185,10 @@ TEST(AdesReportForms, ExactPsvOfASmallReport) {
       "! pixelScale 2.01",
       "permID|provID |trkSub |mode|stn|obsTime                 |ra        |dec       |rmsRA|rmsDec|astCat|mag  |"
       "rmsMag|band|disc",
-      "433   |       |       |CCD |695|2019-05-01T03:45:30.000Z|201.250000|-12.500000|0.25 |0.22  |GSC1.1|12.04|"
+      "433   |       |       |CCD |695|2019-05-01T03:45:30.040Z|201.250000|-12.500000|0.25 |0.22  |GSC1.1|12.04|"
       "0.030 |R   |",
       // 23.99999999 h rounds to 360 degrees at 5 decimals (1.5" errors): written as 0.
-      "      |2019 JA|       |CCD |695|2019-05-01T04:16:00.000Z|0.00000   |+0.00000  |1.5  |1.5   |GSC1.1|     |"
+      "      |2019 JA|       |CCD |695|2019-05-01T04:15:59.960Z|0.00000   |+0.00000  |1.5  |1.5   |GSC1.1|     |"
       "      |    |*",
       "      |       |myobjec|CCD |695|2019-05-01T04:45:00.000Z|15.000000 |+45.000000|     |      |GSC1.1|     |"
       "      |    |",
@@ -206,7 +206,7 @@ TEST(AdesReportForms, ExactXmlOfTheFirstObservationAndTheEscapedContext) {
   EXPECT_NE(text.find("        <institution>Lab &amp; Co &lt;North&gt;</institution>\n"), std::string::npos);
   EXPECT_NE(text.find("<name>B. J\xC3\xB8rgensen</name>"), std::string::npos);  // UTF-8 once joined
   EXPECT_NE(text.find("      <optical><permID>433</permID><mode>CCD</mode><stn>695</stn>"
-                      "<obsTime>2019-05-01T03:45:30.000Z</obsTime><ra>201.250000</ra><dec>-12.500000</dec>"
+                      "<obsTime>2019-05-01T03:45:30.040Z</obsTime><ra>201.250000</ra><dec>-12.500000</dec>"
                       "<rmsRA>0.25</rmsRA><rmsDec>0.22</rmsDec><astCat>GSC1.1</astCat><mag>12.04</mag>"
                       "<rmsMag>0.030</rmsMag><band>R</band></optical>\n"),
             std::string::npos);

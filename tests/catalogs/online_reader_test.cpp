@@ -165,7 +165,7 @@ TEST(VizieRAnswer, GaiaFieldColumnsByNameAtItsEpoch) {
   const CatalogStar& b = r.answer.stars[1];
   EXPECT_EQ(b.pmRA, 0);  // no proper motion given
   EXPECT_FLOAT_EQ(b.mag, 12.5f);
-  EXPECT_EQ(r.answer.stars[2].id, "741234567890120002");
+  EXPECT_EQ(r.answer.stars[2].id, "5741234567890120002");
 }
 
 std::string TableOf(const std::string& names, const std::vector<std::string>& rows) {
