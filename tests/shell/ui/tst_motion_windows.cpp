@@ -168,7 +168,8 @@ class TestMotionWindows : public QObject {
         [this](TMeanEphForm1& form) {
           QCOMPARE(form.windowTitle(), QString("Positions for Mean Motion"));
           QCOMPARE(form.NameField()->text(), QString("K19A12B"));
-          QCOMPARE(form.Position(1).julianDate->text(), QString("2458604.65625"));
+          // The report's UTC 03:45:00 as TT (TT - UTC = 69.184 s).
+          QCOMPARE(form.Position(1).julianDate->text(), QString("2458604.65705"));
           QCOMPARE(form.Position(2).raMinutes->text(), QString("31"));
           QVERIFY(form.Position(1).date->isEnabled());
           QVERIFY(!form.Position(1).julianDate->isEnabled());
@@ -196,10 +197,11 @@ class TestMotionWindows : public QObject {
     QCOMPARE(lines.value(2), QString("Positions are Estimated from Observed Motion - Reliability is Unknown"));
     QCOMPARE(lab_->Orbits().EphemerisWindow().TableLines(), std::size_t{3});
     const int first = static_cast<int>(lab_->Orbits().EphemerisWindow().FirstTableLine());
-    // 0.2 h of RA a day along the parallel of +10 degrees: 12 minutes of RA a day.
-    QCOMPARE(lines.value(first).left(47), QString("2019 05 01   05 45 00   14 31 00.0   +10 00 00 "));
-    QCOMPARE(lines.value(first + 1).left(47), QString("2019 05 02   05 45 00   14 43 00.0   +10 00 00 "));
-    QCOMPARE(lines.value(first + 2).left(47), QString("2019 05 03   05 45 00   14 55 00.0   +10 00 00 "));
+    // 0.2 h of RA a day along the parallel of +10 degrees: 12 minutes of RA a day;
+    // the observations' UTC become TT 69.184 s later, so each TDT row stands 0.6 s of RA lower.
+    QCOMPARE(lines.value(first).left(47), QString("2019 05 01   05 45 00   14 30 59.4   +10 00 00 "));
+    QCOMPARE(lines.value(first + 1).left(47), QString("2019 05 02   05 45 00   14 42 59.4   +10 00 00 "));
+    QCOMPARE(lines.value(first + 2).left(47), QString("2019 05 03   05 45 00   14 54 59.4   +10 00 00 "));
     QVERIFY(lines.contains("Observed Motion:"));
     QCOMPARE(lines.last(), QString(" Rate (Arc Minutes per Hour):  RA: 7.386, Dec: 0.000"));
     QVERIFY(window_->Action("ViewEphText1")->isEnabled());
@@ -394,7 +396,8 @@ class TestMotionWindows : public QObject {
               &seen);
           QTest::mouseClick(d.EphemerisDataButton(), Qt::LeftButton);
           QCOMPARE(d.Target().date->text(), QString("2019/05/03"));
-          QCOMPARE(d.Target().time->text(), QString("06:00:00"));
+          // The ephemeris line's 06:00:00 TDT as UT.
+          QCOMPARE(d.Target().time->text(), QString("05:58:51"));
           QCOMPARE(d.Target().raHours->text(), QString("0"));
           QCOMPARE(d.Target().raMinutes->text(), QString("30"));
           QCOMPARE(d.Target().decDegrees->text(), QString("-20"));
@@ -422,7 +425,7 @@ class TestMotionWindows : public QObject {
     const QStringList lines = Lines(window_->Motion()->BaselineForm()->ListBox());
     QCOMPARE(lines.size(), 14);
     QCOMPARE(lines[9], QString::fromLatin1("    RA:   0h 30m 00.00s    Dec: -20\xB0 45' 00.0\" "));
-    QCOMPARE(lines[11], QString("  Date: 2019 May 03,  UT: 06:00:00"));
+    QCOMPARE(lines[11], QString("  Date: 2019 May 03,  UT: 05:58:51"));
   }
 
   // Without observations or a table the data buttons are disabled.
