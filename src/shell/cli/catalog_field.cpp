@@ -50,21 +50,21 @@ bool CliCatalogField::Load(FieldParameters& params, long double julianDate) {
   return field_.ReadComplete();
 }
 
-namespace {
-
-struct OnlineKindName {
-  const char* kind;
-  std::uint8_t service;
-  std::uint8_t webCatalog;
-};
-
-constexpr OnlineKindName kOnlineKindNames[] = {
+constexpr OnlineKind kOnlineKinds[] = {
     {"online", kServiceVizieR, kWebGaiaDR3},        {"vizier-gaia-dr3", kServiceVizieR, kWebGaiaDR3},
     {"vizier-ucac4", kServiceVizieR, kWebUCAC4},    {"vizier-nomad", kServiceVizieR, kWebNOMAD},
     {"vizier-usno-b1", kServiceVizieR, kWebUSNOB1}, {"vizier-usno-a2", kServiceVizieR, kWebUSNOA2},
     {"usno-nomad", kServiceUSNO, kWebNOMAD},        {"usno-usno-b1", kServiceUSNO, kWebUSNOB1},
     {"usno-usno-a2", kServiceUSNO, kWebUSNOA2},
 };
+
+const OnlineKind* FindOnlineKind(const std::string& kind) {
+  for (const OnlineKind& k : kOnlineKinds)
+    if (kind == k.kind) return &k;
+  return nullptr;
+}
+
+namespace {
 
 bool LocalKind(const std::string& kind) {
   for (const char* k : {"gsc", "gsc-converted", "ucac2", "ucac3", "bss", "sa1", "sa2"})
@@ -81,12 +81,11 @@ std::optional<CatalogChoice> ParseCatalogChoice(const Flags& flags, const std::s
   }
   CatalogChoice c;
   c.kind = flags.Text("catalog");
-  for (const OnlineKindName& k : kOnlineKindNames)
-    if (c.kind == k.kind) {
-      c.online = true;
-      c.service = k.service;
-      c.webCatalog = k.webCatalog;
-    }
+  if (const OnlineKind* k = FindOnlineKind(c.kind)) {
+    c.online = true;
+    c.service = k->service;
+    c.webCatalog = k->webCatalog;
+  }
   if (!c.online && !LocalKind(c.kind)) {
     err << "skarvel-cli " << subcommand
         << ": --catalog takes gsc, gsc-converted, online, vizier-gaia-dr3, vizier-ucac4, vizier-nomad, "

@@ -3,6 +3,7 @@
 // field reads them. A missing file is not asked for: its prompt is printed.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -71,6 +72,18 @@ struct CatalogChoice {
 
 /// The flags ParseCatalogChoice reads (add them to the command's known flags).
 inline constexpr std::string_view kCatalogChoiceFlags[] = {"catalog", "path", "path2", "url", "colour", "timeout-s"};
+
+/// An on-line catalog name of --catalog ("online", "vizier-gaia-dr3", ...) with
+/// the service and web catalog it chooses.
+struct OnlineKind {
+  const char* kind;
+  std::uint8_t service;
+  std::uint8_t webCatalog;
+};
+
+/// The on-line catalog the --catalog name `kind` chooses; nullptr for a local
+/// catalog or an unknown name.
+const OnlineKind* FindOnlineKind(const std::string& kind);
 
 /// The catalog choice of a command line; nothing (the reason written as
 /// "skarvel-cli SUB: ...") when the kind is unknown, a local catalog has no

@@ -67,26 +67,6 @@ constexpr const char* kCatalogHelp =
     "no region overlapping, a region file unreadable, a zone catalog's index not\n"
     "found, or the on-line query failed.\n";
 
-struct OnlineKind {
-  const char* flag;
-  std::uint8_t service;
-  std::uint8_t webCatalog;
-};
-
-constexpr OnlineKind kOnlineKinds[] = {
-    {"online", kServiceVizieR, kWebGaiaDR3},      {"vizier-gaia-dr3", kServiceVizieR, kWebGaiaDR3},
-    {"vizier-ucac4", kServiceVizieR, kWebUCAC4},  {"vizier-nomad", kServiceVizieR, kWebNOMAD},
-    {"vizier-usno-b1", kServiceVizieR, kWebUSNOB1}, {"vizier-usno-a2", kServiceVizieR, kWebUSNOA2},
-    {"usno-nomad", kServiceUSNO, kWebNOMAD},      {"usno-usno-b1", kServiceUSNO, kWebUSNOB1},
-    {"usno-usno-a2", kServiceUSNO, kWebUSNOA2},
-};
-
-const OnlineKind* FindOnlineKind(const std::string& flag) {
-  for (const OnlineKind& k : kOnlineKinds)
-    if (flag == k.flag) return &k;
-  return nullptr;
-}
-
 int RunCatalog(const Arguments& args, std::ostream& out, std::ostream& err) {
   const auto flags = Flags::Parse(args,
                                   {"catalog", "path", "path2", "center", "size-arcmin", "mag-limit", "jd", "url",
