@@ -5,6 +5,7 @@
 // and position angle (or none). The truth of every frame is kept.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -27,6 +28,10 @@ struct SeriesSetup {
   double paDeg = 60;
   double driftPixels = 0.4;    ///< pointing drift per frame, pixels, in a random direction
   int hotPixels = 20, cosmicRays = 6;
+  /// > 0: the catalog is this many random stars (magnitudes 9 to 14) over a
+  /// square of 1.5 x the frame's longer side instead of the Tycho-2 list, so
+  /// that a fine scale still has stars to match.
+  int randomStars = 0;
   unsigned seed = 1;
 };
 
@@ -47,6 +52,15 @@ struct GeneratedSeries {
   double jd0 = 2460300.5;       ///< the first frame's mid-exposure
 
   explicit GeneratedSeries(const SeriesSetup& s) : setup(s) {
+    if (s.randomStars > 0) {
+      std::mt19937 starRng(s.seed + 7777);
+      std::uniform_real_distribution<double> v(-0.5, 0.5), m(9, 14);
+      const double side = 1.5 * std::max(s.width, s.height) * s.arcsecPerPixel / 3600;  // degrees
+      catalog.clear();
+      for (int i = 0; i < s.randomStars; ++i)
+        catalog.push_back({10.5L + side * v(starRng) / std::cos(45 * M_PI / 180) / 15, -45.0L + side * v(starRng),
+                           static_cast<float>(m(starRng))});
+    }
     for (const SkyStar& c : catalog) {
       CatalogStar star;
       star.ra = c.raHours;
