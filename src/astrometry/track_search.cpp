@@ -11,15 +11,15 @@ namespace skarvel {
 namespace {
 
 // A frame's SNR is stored as a signed byte of this many steps a unit (clipped
-// at +-5 it spans +-125; the step adds 0.012 rms, nothing beside the noise of 1).
-constexpr double kSnrSteps = 25;
+// at +-10 it spans +-120; the step adds 0.024 rms, nothing beside the noise of 1).
+constexpr double kSnrSteps = 12;
 // Background cells of a frame, pixels.
 constexpr std::int32_t kCellSize = 64;
 // A pixel whose frames scatter more than this many times the sky's noise
 // about their median is weighted down by the square of the ratio; weights
 // need this many frames.
 constexpr double kWeightScatter = 1.5;
-constexpr std::size_t kWeightFrames = 5;
+constexpr std::size_t kWeightFrames = 3;
 // A pixel this many sigmas above the background whose left and right (or
 // upper and lower) neighbours both hold less than this fraction of it is a defect.
 constexpr double kDefectSigma = 5;

@@ -35,7 +35,7 @@ struct TrackSearchSettings {
   double rateMaxArcsecPerMin = 10;
   double maxPeakLoss = 0.10;     ///< the most a motion between grid points loses of its peak
   double snrThreshold = 7;       ///< the stack SNR a candidate needs
-  double clipSnr = 5;            ///< a frame's SNR is clipped at +- this
+  double clipSnr = 10;           ///< a frame's SNR is clipped at +- this (keeps a bright object's peak)
   double psfSigma = 0;           ///< Gaussian sigma, pixels; 0: measured on the reference frame
   std::size_t maxCandidates = 50;
 };

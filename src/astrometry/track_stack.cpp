@@ -120,6 +120,7 @@ std::vector<std::string> StackHeaderCards(const FrameSeries& series, const Stack
   cards.push_back(RealCard("TRKPA", result.motion.paDeg, "stacked along: position angle, degrees"));
   cards.push_back(IntegerCard("NCOMBINE", result.frames, "frames stacked"));
   cards.push_back(StringCard("CMBMETHD", StackCombineName(settings.combine)));
+  cards.push_back(StringCard("RESAMPLE", settings.resample == StackResample::kBilinear ? "BILINEAR" : "NEAREST"));
   for (const std::string& name : result.leftOut)
     for (const std::string& h : HistoryCards("Left out (no plate): " + name)) cards.push_back(h);
   return cards;
@@ -172,11 +173,22 @@ StackResult StackAlongMotion(const FrameSeries& series, const SkyMotion& motion,
         const double y = y0 + j;
         for (std::int32_t x = 0; x < w; ++x) {
           const double sx = u.map[0] * x + u.map[1] * y + u.map[2], sy = u.map[3] * x + u.map[4] * y + u.map[5];
-          const long ix = std::lround(sx), iy = std::lround(sy);
-          if (ix < 0 || iy < 0 || ix >= w || iy >= h) continue;
           const std::size_t at = static_cast<std::size_t>(j) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
-          values[at * n + count[at]] =
-              static_cast<float>(px.Row(static_cast<std::int32_t>(iy))[static_cast<std::size_t>(ix)] - u.level);
+          double v = 0;
+          if (settings.resample == StackResample::kNearest) {
+            const long ix = std::lround(sx), iy = std::lround(sy);
+            if (ix < 0 || iy < 0 || ix >= w || iy >= h) continue;
+            v = px.Row(static_cast<std::int32_t>(iy))[static_cast<std::size_t>(ix)];
+          } else {
+            const double fx = std::floor(sx), fy = std::floor(sy);
+            const long ix = static_cast<long>(fx), iy = static_cast<long>(fy);
+            if (ix < 0 || iy < 0 || ix + 1 >= w || iy + 1 >= h) continue;
+            const double ax = sx - fx, ay = sy - fy;
+            const auto r0 = px.Row(static_cast<std::int32_t>(iy)), r1 = px.Row(static_cast<std::int32_t>(iy + 1));
+            const auto c = static_cast<std::size_t>(ix);
+            v = (1 - ay) * ((1 - ax) * r0[c] + ax * r0[c + 1]) + ay * ((1 - ax) * r1[c] + ax * r1[c + 1]);
+          }
+          values[at * n + count[at]] = static_cast<float>(v - u.level);
           ++count[at];
         }
       }

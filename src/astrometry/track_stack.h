@@ -33,11 +33,21 @@ inline constexpr double kStackClipSigma = 3.0;
 /// "MEAN" or "MEDIAN".
 std::string StackCombineName(StackCombine combine);
 
-/// Resampling: each stack pixel takes the value of the frame pixel its place
-/// falls in (the nearest pixel), so that the stack's pixels keep independent
-/// noise and its noise (and an SNR measured on it) stays true.
+/// How a frame is resampled to the stack's grid.
+enum class StackResample {
+  /// The value of the frame pixel the place falls in: the stack's pixels keep
+  /// independent noise, so that its noise (and an SNR measured on it) stays
+  /// true; each frame's place is rounded by up to half a pixel.
+  kNearest,
+  /// Bilinear between the four pixels around the place: no rounding of the
+  /// place (for positions), but neighbouring pixels share noise, so that a
+  /// noise measured from pixel differences reads low.
+  kBilinear,
+};
+
 struct StackSettings {
   StackCombine combine = StackCombine::kMean;
+  StackResample resample = StackResample::kNearest;
   /// The rows combined at a time: the frames' values of a strip are held
   /// (frames x rows x width floats).
   std::int32_t stripRows = 64;

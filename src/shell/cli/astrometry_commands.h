@@ -29,6 +29,10 @@ std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& star
 Subcommand MovingCommand();
 /// `measure`: the image window's measurement of a target, run without windows.
 Subcommand MeasureCommand();
+/// `stack`: a frame series stacked along a motion.
+Subcommand StackCommand();
+/// `track-search`: faint movers of a frame series by stacks over a grid of motions.
+Subcommand TrackSearchCommand();
 /// `report`: the report text of a report data file.
 Subcommand ReportCommand();
 

@@ -25,6 +25,8 @@ const std::vector<Subcommand>& Subcommands() {
       SolveCommand(),
       MovingCommand(),
       MeasureCommand(),
+      StackCommand(),
+      TrackSearchCommand(),
       ReportCommand(),
       DesignationCommand(),
       ConvertOrbitsCommand(),
