@@ -34,6 +34,32 @@ bool DownloadMPC(platform::Platform& ui, const OptionsRecord& options) {
   return Download(ui, options, "Help on MPC Download", options.mpcOrbURL);
 }
 
+std::string ObsCodesURL(std::string_view mpcURL) {
+  const std::string_view blanks = " \t\r\n";
+  const std::size_t first = mpcURL.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  std::string_view base = mpcURL.substr(first, mpcURL.find_last_not_of(blanks) - first + 1);
+  while (!base.empty() && base.back() == '/') base.remove_suffix(1);
+  if (base.empty()) return {};
+  return std::string(base) + "/" + std::string(kObsCodesPage);
+}
+
+bool DownloadObsCodes(platform::Platform& ui, const OptionsRecord& options) {
+  const std::string url = ObsCodesURL(options.mpcURL);
+  if (url.empty()) {
+    platform::Tell(ui, "The Minor Planet Center's address (MPCURL) in the options is empty.", "Observatory Codes",
+                   Icon::Exclamation);
+    return false;
+  }
+  OpenWebPage(ui, url);
+  if (!options.expertMode)
+    platform::Tell(ui,
+                   "Save the page as \"" + std::string(kObsCodesFileName) + "\" in the data folder\r\n" +
+                       options.dataDir + "\r\n\r\n\"Determine Orbit...\" reads it from there (or choose the file in its window).",
+                   "Observatory Codes", Icon::Information);
+  return true;
+}
+
 bool HelpOnDownload(platform::Platform& ui, std::string_view topic,
                     const std::function<bool(const std::string&)>& showTopic) {
   const std::string title(topic);

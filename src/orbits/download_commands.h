@@ -22,6 +22,23 @@ bool DownloadLowell(platform::Platform& ui, const OptionsRecord& options);
 /// "Download &MPC (MPCORB.dat, comet.dat)": the same with the MPC text and MPCOrbURL.
 bool DownloadMPC(platform::Platform& ui, const OptionsRecord& options);
 
+/// The file name the observatory code list is saved under in the data
+/// folder, the one "Determine Orbit..." looks for first.
+inline constexpr std::string_view kObsCodesFileName = "ObsCodes.html";
+/// The list's page below the Minor Planet Center's address.
+inline constexpr std::string_view kObsCodesPage = "iau/lists/ObsCodes.html";
+
+/// The address of the MPC's observatory code list: `mpcURL` (blanks around
+/// it cut) + "iau/lists/ObsCodes.html" with exactly one "/" between them,
+/// however many `mpcURL` ends with; empty when `mpcURL` is blank.
+std::string ObsCodesURL(std::string_view mpcURL);
+
+/// "Download O&bservatory Codes (ObsCodes.html)": opens ObsCodesURL(MPCURL)
+/// and, unless ExpertMode, says where to save the page ("Observatory Codes",
+/// information icon). A blank MPCURL opens nothing and says so.
+/// @return true when the page was asked for.
+bool DownloadObsCodes(platform::Platform& ui, const OptionsRecord& options);
+
 /// The help topics on downloading.
 inline constexpr std::string_view kLowellDownloadTopic = "Download the Lowell Database";
 inline constexpr std::string_view kMpcDownloadTopic = "Download the MPC Database";

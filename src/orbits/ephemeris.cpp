@@ -11,6 +11,7 @@
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 #include "orbits/minor_body.h"
+#include "orbits/orbit_fit.h"
 
 namespace skarvel {
 
@@ -39,6 +40,7 @@ std::string_view ElementSourceName(ElementSource source) {
 void CurrentElements::Set(const OrbitElements& el, const OrbitCodes& recordCodes, ElementSource from,
                           double dateTime) {
   valid = true;
+  fit.reset();
   elements = el;
   codes = recordCodes;
   source = from;
@@ -281,6 +283,11 @@ std::string EphemerisTableLine(const EphemerisRecord& r) {
   PutAt(line, 56, PadLeft(FormatFixed(3, r.deltaAu), 6));
   PutAt(line, 64, PadLeft(FormatFixed(2, r.altitudeDeg), 6));
   PutAt(line, 72, PadLeft(FormatFixed(2, r.azimuthDeg), 7));
+  if (r.hasSigma) {
+    line += PadLeft(FormatFixed(1, r.sigmaMajorArcsec), 10);
+    line += PadLeft(FormatFixed(1, r.sigmaMinorArcsec), 10);
+    line += PadLeft(FormatFixed(0, r.sigmaPaDeg), 6);
+  }
   return line;
 }
 
@@ -302,19 +309,35 @@ std::vector<std::string> EphemerisReport(const CurrentElements& current, const S
     lines.push_back("Mean Equator and Equinox of " +
                     std::string(kEquinoxChoices[static_cast<std::size_t>(params.equinox)].name));
   lines.push_back(BlankLine());
-  for (std::string& s : EphemerisTableHeader()) lines.push_back(std::move(s));
+  bool withSigma = false;
+  for (std::int32_t k = 0; k <= table.LastIndex(); ++k) withSigma = withSigma || table.GetAt(k)->hasSigma;
+  for (std::string& s : EphemerisTableHeader(withSigma)) lines.push_back(std::move(s));
   for (std::int32_t k = 0; k <= table.LastIndex(); ++k) lines.push_back(EphemerisTableLine(*table.GetAt(k)));
   table.Reset();
+  if (withSigma) {
+    lines.push_back(BlankLine());
+    lines.emplace_back(kEphemerisSigmaNote);
+    lines.emplace_back(kFitTwoBodyNote);
+  }
   if (current.source == ElementSource::kLowell || current.source == ElementSource::kMpc)
     for (std::string& s : OrbitNoteLines(current.source, current.codes)) lines.push_back(std::move(s));
   for (std::string& s : OsculatingElementLines(current)) lines.push_back(std::move(s));
   return lines;
 }
 
-std::vector<std::string> EphemerisTableHeader() {
+std::vector<std::string> EphemerisTableHeader(bool withSigma) {
   std::string units = "Yr   M  D    H  M  S    Hr Mn Sec     d  '  \"    Mag    (AU)    (Deg)    (Deg)";
   units.replace(38, 1, kDegreeSign);
-  return {"Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)", units};
+  std::string names = "Date         Time(TDT)  Right Ascn. Declination  App.   Delta    Alt     Az(E)";
+  if (withSigma) {
+    // Above the two semi-axes and the position angle of the table lines,
+    // which follow their 80 characters.
+    names.resize(80, ' ');
+    units.resize(80, ' ');
+    names += "      1-Sigma Ellipse     ";
+    units += "  Major(\")  Minor(\")    PA";
+  }
+  return {names, units};
 }
 
 std::string NumberedFileName(const std::string& folder, std::string_view prefix, std::string_view extension) {

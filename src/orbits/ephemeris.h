@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,8 @@
 #include "orbits/orbit_elements.h"
 
 namespace skarvel {
+
+struct FitResult;
 
 /// Where the current elements came from.
 enum class ElementSource : std::uint8_t {
@@ -47,8 +50,12 @@ struct CurrentElements {
   OrbitCodes codes{};
   ElementSource source = ElementSource::kElementDialog;
   double databaseDateTime = 0;  ///< date-time value of the database file (sources 0 and 1)
+  /// The orbit determination these elements came from, with its covariance
+  /// (the ephemeris then gives each place's uncertainty); empty for any
+  /// other orbit.
+  std::shared_ptr<const FitResult> fit;
 
-  /// Makes `el` the current elements.
+  /// Makes `el` the current elements (without a fit's covariance).
   void Set(const OrbitElements& el, const OrbitCodes& recordCodes, ElementSource from, double dateTime);
 };
 
@@ -84,6 +91,13 @@ struct EphemerisRecord {
   long double magnitude = 0; ///< apparent magnitude (100 when the model is unknown)
   long double altitudeDeg = 0;
   long double azimuthDeg = 0;  ///< from north through east, -180..180 (negative west of north)
+  /// The place's 1-sigma sky-plane ellipse, for elements from an orbit
+  /// determination (hasSigma false otherwise): semi-axes in arc seconds,
+  /// position angle of the major axis from north through east (J2000).
+  bool hasSigma = false;
+  long double sigmaMajorArcsec = 0;
+  long double sigmaMinorArcsec = 0;
+  long double sigmaPaDeg = 0;
 };
 
 /// The observing site as numbers: east longitude and latitude (radians), height (m).
@@ -131,12 +145,20 @@ std::vector<std::string> OsculatingElementLines(const CurrentElements& current);
 std::vector<std::string> EphemerisReport(const CurrentElements& current, const SiteRecord& site,
                                          const EphemerisParams& params, RecordList<EphemerisRecord>& table);
 
-/// One table line of the report (80 characters).
+/// One table line of the report (80 characters); a record with its
+/// uncertainty has the ellipse after them: major and minor semi-axis ("),
+/// 10 characters each with 1 decimal, and the position angle, 6 characters
+/// with no decimal.
 std::string EphemerisTableLine(const EphemerisRecord& record);
 
 /// The two column-header lines above the table lines ("Date         Time(TDT)
-/// ..." and "Yr   M  D    H  M  S ...", its 39th character the degree sign).
-std::vector<std::string> EphemerisTableHeader();
+/// ..." and "Yr   M  D    H  M  S ...", its 39th character the degree sign),
+/// with `withSigma` the headings of the ellipse columns after them.
+std::vector<std::string> EphemerisTableHeader(bool withSigma = false);
+
+/// The note below a table with uncertainties.
+inline constexpr std::string_view kEphemerisSigmaNote =
+    "Uncertainty: 1-sigma sky-plane ellipse of the orbit fit's linearised covariance.";
 
 /// Caption of the report window.
 inline constexpr std::string_view kEphemerisReportCaption = "VORN Ephemeris Report";

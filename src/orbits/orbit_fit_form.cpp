@@ -1,5 +1,7 @@
 #include "orbits/orbit_fit_form.h"
 
+#include <cmath>
+
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 
@@ -19,7 +21,39 @@ std::optional<std::string> ReadText(const std::string& path) {
   }
 }
 
+/// A measured uncertainty (arc seconds) the fit can weight by: positive and finite.
+bool UsableSigma(long double sigma) { return std::isfinite(sigma) && sigma > 0; }
+
+/// The report's observations read as 80-column lines, each position given
+/// its measured uncertainty where the line states none.
+ObservationReading ReadReport(const std::vector<ReportObservation>& report) {
+  std::string joined;
+  std::vector<std::size_t> owner;  // the report observation of each line
+  for (std::size_t k = 0; k < report.size(); ++k) {
+    for (const auto& l : report[k].lines) {
+      joined += l + "\n";
+      owner.push_back(k);
+    }
+  }
+  ObservationReading reading = ReadMpc80(joined);
+  for (FitObservation& o : reading.observations) {
+    if (o.line == 0 || o.line > owner.size()) continue;
+    const ReportObservation& r = report[owner[o.line - 1]];
+    if (o.sigmaRaArcsec <= 0 && UsableSigma(r.sigmaRaArcsec)) o.sigmaRaArcsec = r.sigmaRaArcsec;
+    if (o.sigmaDecArcsec <= 0 && UsableSigma(r.sigmaDecArcsec)) o.sigmaDecArcsec = r.sigmaDecArcsec;
+  }
+  return reading;
+}
+
 }  // namespace
+
+std::string DefaultObsCodesPath(const std::string& dataDir) {
+  const std::string dir = dataDir.empty() ? std::string() : fs::WithTrailingSeparator(dataDir);
+  // The file system layer finds a name in any letter case.
+  for (const char* name : {"ObsCodes.html", "ObsCodes.htm", "ObsCodes.txt"})
+    if (fs::FileExists(dir + name)) return fs::Resolve(dir + name);
+  return dir + "ObsCodes.html";
+}
 
 bool OrbitFitFormLogic::Fail(const std::string& text) {
   ui_.Message({text, kOrbitFitCaption, platform::Icon::Exclamation, platform::Buttons::Ok});
@@ -31,6 +65,14 @@ bool OrbitFitFormLogic::ChooseObservations() {
                                     fs::DirectoryOf(observationsPath), fs::FileNameOf(observationsPath)});
   if (!files || files->empty()) return false;
   observationsPath = files->front();
+  return true;
+}
+
+bool OrbitFitFormLogic::ChooseCodes() {
+  const auto files = ui_.OpenFiles({"Select Observatory Code List", "Observatory codes (ObsCodes.html)|*.*", "",
+                                    fs::DirectoryOf(codesPath), fs::FileNameOf(codesPath)});
+  if (!files || files->empty()) return false;
+  codesPath = files->front();
   return true;
 }
 
@@ -51,7 +93,10 @@ bool OrbitFitFormLogic::Fit() {
     settings.fixedQAu = *q;
   }
   const auto codesText = ReadText(codesPath);
-  if (!codesText) return Fail("Unable to Read the Observatory Code List!\r\n\r\nFile Name: " + codesPath);
+  if (!codesText)
+    return Fail("Unable to Read the Observatory Code List!\r\n\r\nFile Name: " + codesPath +
+                "\r\n\r\nThe list comes from \"Download Observatory Codes (ObsCodes.html)\" of the"
+                " \"Download Orbit Database\" menu.");
   ObservatoryCodeList codes = ParseObservatoryCodes(*codesText);
   if (codes.codes.empty()) return Fail("No observatory codes in the list!\r\n\r\nFile Name: " + codesPath);
   if (ownSite) {
@@ -60,9 +105,7 @@ bool OrbitFitFormLogic::Fit() {
   }
   ObservationReading reading;
   if (observationsPath.empty()) {
-    std::string joined;
-    for (const auto& l : reportLines_) joined += l + "\n";
-    reading = ReadMpc80(joined);
+    reading = ReadReport(report_);
   } else {
     const auto text = ReadText(observationsPath);
     if (!text) return Fail("Unable to Read the Observations File!\r\n\r\nFile Name: " + observationsPath);

@@ -6,7 +6,7 @@
 //
 // Usage:
 //   OrbitFitFormLogic logic(ui);
-//   logic.codesPath = options.obsCodeListPath; logic.observationsPath = path;
+//   logic.codesPath = DefaultObsCodesPath(options.dataDir); logic.observationsPath = path;
 //   if (logic.Fit()) { lines = logic.ReportLines(); current = *logic.Elements(); }
 #pragma once
 
@@ -23,11 +23,26 @@ namespace skarvel {
 /// Caption of the window and of its messages.
 inline constexpr const char* kOrbitFitCaption = "Determine Orbit";
 
+/// One observation of the report window: its 80-column line(s) and the
+/// measurement's uncertainties in arc seconds (RA x cos Dec, Dec); 0 (or a
+/// value that is not a positive finite number) when the measurement states
+/// none, and the fit then takes 0.5".
+struct ReportObservation {
+  std::vector<std::string> lines;
+  long double sigmaRaArcsec = 0;
+  long double sigmaDecArcsec = 0;
+};
+
+/// The observatory code list in the data folder `dataDir`: the first of
+/// "ObsCodes.html", "ObsCodes.htm", "ObsCodes.txt" that exists, in any
+/// letter case (its name as it is on disk), else "ObsCodes.html".
+std::string DefaultObsCodesPath(const std::string& dataDir);
+
 class OrbitFitFormLogic {
  public:
   explicit OrbitFitFormLogic(platform::Platform& ui) : ui_(ui) {}
 
-  std::string observationsPath;  ///< empty: the report's lines (SetReportLines)
+  std::string observationsPath;  ///< empty: the report's observations (SetReportObservations)
   std::string codesPath;         ///< the observatory code list
   std::string rejectSigmaText = "3";
   std::string holdEText;  ///< empty: e is fitted
@@ -36,11 +51,15 @@ class OrbitFitFormLogic {
   /// without a code) whatever the list says.
   std::optional<ObservatoryCode> ownSite;
 
-  /// The report window's observations as 80-column lines.
-  void SetReportLines(std::vector<std::string> lines) { reportLines_ = std::move(lines); }
+  /// The report window's observations, each weighted by its measured uncertainty.
+  void SetReportObservations(std::vector<ReportObservation> observations) { report_ = std::move(observations); }
+  const std::vector<ReportObservation>& ReportObservations() const { return report_; }
 
   /// "&Browse...": the file dialog "Select Observations File"; true when a file was chosen.
   bool ChooseObservations();
+  /// "Br&owse..." of the code list: the file dialog "Select Observatory Code
+  /// List"; true when a file was chosen.
+  bool ChooseCodes();
 
   /// "&Fit": reads the code list and the observations, checks the settings
   /// and runs the fit. Problems with the input go to a message box captioned
@@ -63,7 +82,7 @@ class OrbitFitFormLogic {
   bool Fail(const std::string& text);
 
   platform::Platform& ui_;
-  std::vector<std::string> reportLines_;
+  std::vector<ReportObservation> report_;
   std::vector<FitObservation> observations_;
   std::optional<FitResult> result_;
   std::vector<std::string> progress_;

@@ -1,9 +1,11 @@
 #include "orbits/orbit_fit_report.h"
 
 #include <cmath>
+#include <memory>
 
 #include "foundations/angles.h"
 #include "foundations/strings.h"
+#include "foundations/time_scales.h"
 #include "orbits/orbit_records.h"
 #include "orbits/saved_orbits.h"
 
@@ -38,7 +40,29 @@ OrbitElements FittedElements(const FitResult& fit, const std::string& designatio
 CurrentElements FittedAsCurrent(const FitResult& fit, const std::string& designation) {
   CurrentElements c;
   c.Set(FittedElements(fit, designation), OrbitCodes{}, ElementSource::kElementDialog, 0);
+  c.fit = std::make_shared<const FitResult>(fit);
   return c;
+}
+
+Prediction PredictAtSite(const FitResult& fit, const ObservatoryCode& site, long double jdTT) {
+  return PredictPlace(fit, ObserverPosition(site, TTToUtc(jdTT)), jdTT);
+}
+
+std::size_t AddFitUncertainty(const FitResult& fit, const SiteRecord& site, RecordList<EphemerisRecord>& table) {
+  const ObservatoryCode code = SiteObservatoryCode(site);
+  std::size_t given = 0;
+  for (std::int32_t k = 0; k <= table.LastIndex(); ++k) {
+    EphemerisRecord& r = *table.GetAt(k);
+    const Prediction p = PredictAtSite(fit, code, DateTimeToDays(r.dateTime) + kJulianDateOffset);
+    r.hasSigma = p.ok && std::isfinite(p.sigmaMajorArcsec) && std::isfinite(p.sigmaMinorArcsec);
+    if (!r.hasSigma) continue;
+    r.sigmaMajorArcsec = p.sigmaMajorArcsec;
+    r.sigmaMinorArcsec = p.sigmaMinorArcsec;
+    r.sigmaPaDeg = p.positionAngleDeg;
+    ++given;
+  }
+  table.Reset();
+  return given;
 }
 
 bool SaveFittedOrbit(platform::Platform& ui, const std::string& path, const FitResult& fit,

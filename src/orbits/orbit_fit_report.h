@@ -20,8 +20,18 @@ namespace skarvel {
 OrbitElements FittedElements(const FitResult& fit, const std::string& designation);
 
 /// The fitted elements as the program's current elements: source "Element
-/// Input Dialog", no codes.
+/// Input Dialog", no codes, the fit (with its covariance) carried along.
 CurrentElements FittedAsCurrent(const FitResult& fit, const std::string& designation);
+
+/// The predicted place at TT `jdTT` seen from an observatory code's site
+/// (the observer at the UTC of that instant), with its 1-sigma ellipse:
+/// what orbit-fit --predict prints and the ephemeris lines show.
+Prediction PredictAtSite(const FitResult& fit, const ObservatoryCode& site, long double jdTT);
+
+/// Gives every line of an ephemeris table its 1-sigma ellipse for the fit,
+/// seen from `site` as the orbit fit takes it (SiteObservatoryCode); a
+/// line whose prediction fails keeps none. @return the lines given one.
+std::size_t AddFitUncertainty(const FitResult& fit, const SiteRecord& site, RecordList<EphemerisRecord>& table);
 
 /// Saves the fitted elements in the saved-orbits file at `path` (the
 /// duplicate question and the file messages of the saved orbits).

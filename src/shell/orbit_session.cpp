@@ -11,6 +11,7 @@
 #include "orbits/download_commands.h"
 #include "orbits/find_orb.h"
 #include "orbits/orbit_files.h"
+#include "orbits/orbit_fit_report.h"
 #include "astrometry/report_formats.h"
 #include "orbits/saved_orbits.h"
 #include "shell/astrm_lab.h"
@@ -84,6 +85,7 @@ void OrbitSession::AddCommands(std::map<std::string, std::function<void()>>& com
   commands["OrbitStatistics1"] = [this] { OrbitStatistics(); };
   commands["Lowell1"] = [this] { DownloadLowell(lab_.Ui(), lab_.Options()); };
   commands["MPC1"] = [this] { DownloadMPC(lab_.Ui(), lab_.Options()); };
+  commands["ObsCodes1"] = [this] { DownloadObsCodes(lab_.Ui(), lab_.Options()); };
   // The download help goes through the help system's topic list.
   const auto showTopic = [this](const std::string& title) { return lab_.Help().ShowTopicByTitle(title); };
   commands["HelponLowelldownload1"] = [this, showTopic] { HelpOnDownload(lab_.Ui(), kLowellDownloadTopic, showTopic); };
@@ -373,16 +375,17 @@ void OrbitSession::DetermineOrbit() {
   if (!orbitFit_) {
     orbitFit_ = std::make_unique<OrbitFitFormLogic>(lab_.Ui());
     // The observatory code list as the MPC names it, downloaded into the data folder.
-    orbitFit_->codesPath = lab_.Options().dataDir + "ObsCodes.html";
+    orbitFit_->codesPath = DefaultObsCodesPath(lab_.Options().dataDir);
   }
-  std::vector<std::string> lines;
+  std::vector<ReportObservation> observations;
   if (const AstromObsObj* report = lab_.Report()) {
     for (const ObservationRecord& obs : report->Observations()) {
-      for (const std::string& line : ObservationLines80(obs, report->site)) lines.push_back(line);
+      // The target's error estimates of its measurement (arc seconds on the sky).
+      observations.push_back({ObservationLines80(obs, report->site), obs.target.resRA, obs.target.resDec});
     }
     orbitFit_->ownSite = SiteObservatoryCode(report->site);
   }
-  orbitFit_->SetReportLines(std::move(lines));
+  orbitFit_->SetReportObservations(std::move(observations));
   views_.orbitFitWindow(*orbitFit_, SavedOrbitsPath(lab_.Options()), [this](const CurrentElements& fitted) {
     current_ = fitted;
     NoteOrbitSelected();
@@ -430,6 +433,8 @@ void OrbitSession::GenerateEphemeris() {
     ephemerisList_.Clear();
     return;
   }
+  // Elements from the orbit determination: each place with its uncertainty.
+  if (current_.fit) AddFitUncertainty(*current_.fit, Site(), table_);
   ephemerisList_.Build(EphemerisReport(current_, Site(), ephemerisParams_, table_), ReportFolder());
   menus.SetChecked("GenEphem1", true);
   menus.SetEnabled("ViewEphText1", true);

@@ -20,6 +20,7 @@
 #include "foundations/strings.h"
 #include "orbits/ephemeris.h"
 #include "orbits/minor_body.h"
+#include "orbits/orbit_fit.h"
 #include "orbits/orbit_records.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -226,7 +227,7 @@ TEST(Ephemeris, OfDateUsesTheStartForEveryLine) {
     }
     EXPECT_DOUBLE_EQ(r.dateTime, static_cast<double>(t - kJulianDateOffset));
   }
-  const CurrentElements current{true, el, codes, ElementSource::kElementDialog, 0};
+  const CurrentElements current{true, el, codes, ElementSource::kElementDialog, 0, nullptr};
   const auto report = EphemerisReport(current, SiteRecord{}, params, table);
   EXPECT_EQ(report[7], "True Equator and Equinox of Date");
 }
@@ -337,6 +338,50 @@ OrbitElements RoundElements() {
   MeanMotion(el);
   TFromM(el);
   return el;
+}
+
+TEST(EphemerisReport, ThePlacesUncertaintyFollowsTheEightyColumns) {
+  EphemerisRecord r = Row(2010, 7, 23, 5, 6, 59.6, 1 + 2 / 60.0L + 3.04L / 3600, -0.5L, 12.345L, 1.23456L, 45.678L,
+                          -123.456L);
+  const std::string plain = EphemerisTableLine(r);
+  r.hasSigma = true;
+  r.sigmaMajorArcsec = 1234.56L;
+  r.sigmaMinorArcsec = 0.04L;
+  r.sigmaPaDeg = 179.6L;
+  const std::string line = EphemerisTableLine(r);
+  EXPECT_EQ(line, plain + "    1234.6       0.0   180");
+  r.sigmaMajorArcsec = 123456789.0L;  // wider than its column: the line grows, nothing is cut
+  EXPECT_EQ(EphemerisTableLine(r).substr(80), "123456789.0       0.0   180");
+  // The headings stand over their columns.
+  const std::vector<std::string> header = EphemerisTableHeader(true);
+  ASSERT_EQ(header.size(), 2u);
+  EXPECT_EQ(header[0], EphemerisTableHeader()[0] + "  " + "      1-Sigma Ellipse     ");
+  EXPECT_EQ(header[1], EphemerisTableHeader()[1] + "  " + "  Major(\")  Minor(\")    PA");
+  EXPECT_EQ(header[1].size(), line.size());
+  EXPECT_EQ(header[1].rfind("Major(\")") + 8, line.find("1234.6") + 6);
+
+  // A table with uncertainties says what they are and that perturbations are left out.
+  CurrentElements current;
+  current.Set(RoundElements(), OrbitCodes{}, ElementSource::kElementDialog, 0);
+  RecordList<EphemerisRecord> table;
+  table.Append(r);
+  const auto lines = EphemerisReport(current, KittPeak(), ParamsAt(2461192.5L, 1, 1, EquinoxChoice::kJ2000), table);
+  ASSERT_GE(lines.size(), 15u);
+  EXPECT_EQ(lines[9], header[0]);
+  EXPECT_EQ(lines[10], header[1]);
+  EXPECT_EQ(lines[11], EphemerisTableLine(r));
+  EXPECT_EQ(lines[12], std::string(80, ' '));
+  EXPECT_EQ(lines[13], "Uncertainty: 1-sigma sky-plane ellipse of the orbit fit's linearised covariance.");
+  EXPECT_EQ(lines[14], "Two-body orbit about the Sun: planetary perturbations are left out.");
+  // Without them: the plain header and no note.
+  table.GetAt(0)->hasSigma = false;
+  const auto without = EphemerisReport(current, KittPeak(), ParamsAt(2461192.5L, 1, 1, EquinoxChoice::kJ2000), table);
+  EXPECT_EQ(without[10], EphemerisTableHeader()[1]);
+  EXPECT_EQ(without.size(), lines.size() - 3);
+  // Elements set anew leave a fit's covariance behind.
+  current.fit = std::make_shared<const FitResult>();
+  current.Set(RoundElements(), OrbitCodes{}, ElementSource::kMpc, 0);
+  EXPECT_EQ(current.fit, nullptr);
 }
 
 TEST(EphemerisReport, WholeReportWithNotesAndElements) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundations/angles.h"
 #include "foundations/strings.h"
 #include "orbits/orbit_fit_report.h"
 #include "orbits/saved_orbits.h"
@@ -60,6 +61,10 @@ TEST(OrbitFitReport, CurrentElementsAndSavedOrbitRoundTrip) {
   EXPECT_EQ(current.source, ElementSource::kElementDialog);
   EXPECT_EQ(current.elements.designation, "J97X10E");
   EXPECT_EQ(current.elements.magModel, 0);
+  // The fit travels with the elements, covariance and all.
+  ASSERT_NE(current.fit, nullptr);
+  EXPECT_EQ(current.fit->params, fit.params);
+  EXPECT_EQ(current.fit->covariance, fit.covariance);
   testing::TempDir dir;
   testing::ScriptedPlatform ui;
   ASSERT_TRUE(SaveFittedOrbit(ui, dir / "SAVORBS.DAT", fit, "J97X10E"));
@@ -73,6 +78,51 @@ TEST(OrbitFitReport, CurrentElementsAndSavedOrbitRoundTrip) {
   ui.AnswerNext(platform::Answer::Yes);
   ASSERT_TRUE(SaveFittedOrbit(ui, dir / "SAVORBS.DAT", fit, "J97X10E"));
   EXPECT_EQ(ReadSavedOrbits(dir / "SAVORBS.DAT").LastIndex(), 0);
+}
+
+TEST(OrbitFitReport, EphemerisLinesCarryThePredictedPlacesEllipse) {
+  const auto obs = ReadObservations(FitFile("three_nights_02.txt")).observations;
+  const FitResult fit = FitOrbit(obs, ParseObservatoryCodes(FitFile("obscodes.txt")), FitSettings{});
+  ASSERT_TRUE(fit.ok);
+  const CurrentElements current = FittedAsCurrent(fit, "J97X10E");
+  SiteRecord site;
+  site.code = "809";
+  site.longitudeDeg = -70.73f;
+  site.latitudeDeg = -29.2567f;
+  site.altitudeM = 2347;
+  EphemerisParams params;
+  params.start.SetJD(2458691.535523L);  // the PyEphem fixture's prediction, 30 days after the arc
+  params.points = 4;
+  params.stepDays = 10;
+  RecordList<EphemerisRecord> table;
+  ASSERT_TRUE(GenerateEphemeris(current.elements, site, params, table));
+  EXPECT_EQ(AddFitUncertainty(*current.fit, site, table), 4u);
+  const ObservatoryCode code = SiteObservatoryCode(site);
+  long double previous = 0;
+  for (std::int32_t k = 0; k < 4; ++k) {
+    const EphemerisRecord& r = *table.GetAt(k);
+    const long double jd = 2458691.535523L + 10 * k;
+    const Prediction p = PredictAtSite(fit, code, jd);
+    ASSERT_TRUE(p.ok);
+    ASSERT_TRUE(r.hasSigma);
+    EXPECT_NEAR(static_cast<double>(r.sigmaMajorArcsec), static_cast<double>(p.sigmaMajorArcsec),
+                1e-6 * static_cast<double>(p.sigmaMajorArcsec));
+    EXPECT_NEAR(static_cast<double>(r.sigmaMinorArcsec), static_cast<double>(p.sigmaMinorArcsec),
+                1e-6 * static_cast<double>(p.sigmaMinorArcsec));
+    EXPECT_NEAR(static_cast<double>(r.sigmaPaDeg), static_cast<double>(p.positionAngleDeg), 1e-4);
+    EXPECT_GE(r.sigmaMajorArcsec, r.sigmaMinorArcsec);
+    // The ellipse belongs to the line's place: the table's own propagation
+    // and the fit's prediction agree far inside it.
+    const long double dRa = (r.raHours - p.raHours) * 15 * 3600 * std::cos(p.decDeg * kPi / 180);
+    const long double dDec = (r.decDeg - p.decDeg) * 3600;
+    EXPECT_LT(std::hypot(dRa, dDec), 1.0L) << k;
+    // Farther from the arc, the place is less certain.
+    EXPECT_GT(r.sigmaMajorArcsec, previous) << k;
+    previous = r.sigmaMajorArcsec;
+  }
+  const auto lines = EphemerisReport(current, site, params, table);
+  EXPECT_EQ(lines[10], EphemerisTableHeader(true)[1]);
+  EXPECT_EQ(lines[11].substr(80, 10), PadLeft(FormatFixed(1, table.GetAt(0)->sigmaMajorArcsec), 10));
 }
 
 TEST(OrbitFitReport, PredictionLineText) {

@@ -424,5 +424,49 @@ TEST(DownloadCommands, PagesAndHelp) {
   EXPECT_EQ(ui.Messages().size(), 1u);
 }
 
+TEST(DownloadCommands, ObservatoryCodeListAddress) {
+  const std::string page = "iau/lists/ObsCodes.html";
+  EXPECT_EQ(ObsCodesURL("https://www.minorplanetcenter.net/"), "https://www.minorplanetcenter.net/" + page);
+  EXPECT_EQ(ObsCodesURL("https://www.minorplanetcenter.net"), "https://www.minorplanetcenter.net/" + page);
+  EXPECT_EQ(ObsCodesURL("https://mpc.example///"), "https://mpc.example/" + page);
+  EXPECT_EQ(ObsCodesURL("  https://mirror.example/mpc/ \r\n"), "https://mirror.example/mpc/" + page);
+  EXPECT_EQ(ObsCodesURL("http://mpc.example:8080/a"), "http://mpc.example:8080/a/" + page);
+  // Nothing to build on: no address.
+  EXPECT_EQ(ObsCodesURL(""), "");
+  EXPECT_EQ(ObsCodesURL("   "), "");
+  EXPECT_EQ(ObsCodesURL("/"), "");
+}
+
+TEST(DownloadCommands, ObservatoryCodesPageAndWhereToSaveIt) {
+  ScriptedPlatform ui;
+  OptionsRecord options;
+  options.mpcURL = "https://mpc.example/";
+  options.dataDir = "/data/";
+  EXPECT_TRUE(DownloadObsCodes(ui, options));
+  EXPECT_EQ(ui.WebPages(), std::vector<std::string>{"https://mpc.example/iau/lists/ObsCodes.html"});
+  EXPECT_EQ(ui.BusyDepth(), 0);
+  EXPECT_GE(ui.BusyCalls(), 1);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "Save the page as \"ObsCodes.html\" in the data folder\r\n/data/\r\n\r\n\"Determine Orbit...\" reads it "
+            "from there (or choose the file in its window).");
+  EXPECT_EQ(ui.Messages()[0].caption, "Observatory Codes");
+  EXPECT_EQ(ui.Messages()[0].icon, platform::Icon::Information);
+  // ExpertMode: the page alone.
+  options.expertMode = true;
+  ui.ClearRecords();
+  EXPECT_TRUE(DownloadObsCodes(ui, options));
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_EQ(ui.WebPages().size(), 1u);
+  // No address in the options: nothing opened, and the person is told.
+  options.mpcURL = " ";
+  ui.ClearRecords();
+  EXPECT_FALSE(DownloadObsCodes(ui, options));
+  EXPECT_TRUE(ui.WebPages().empty());
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "The Minor Planet Center's address (MPCURL) in the options is empty.");
+  EXPECT_EQ(ui.Messages()[0].icon, platform::Icon::Exclamation);
+}
+
 }  // namespace
 }  // namespace skarvel

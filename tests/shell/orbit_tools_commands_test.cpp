@@ -82,7 +82,7 @@ class OrbitToolCommands : public ::testing::Test {
 
 TEST_F(OrbitToolCommands, EveryItemHasItsCommand) {
   for (const char* item : {"ElemDatabase1", "MPCDatabase1", "MPCCometFile1", "SearchMPCCometFile1", "OrbitStatistics1",
-                           "Lowell1", "MPC1", "HelponLowelldownload1", "HelponMPCdownload1",
+                           "Lowell1", "MPC1", "ObsCodes1", "HelponLowelldownload1", "HelponMPCdownload1",
                            "HelponCometFileDownload1", "MinorPlanetCenter1", "VORNWebsite1", "ProjectPluto1",
                            "USNOOnlineStatusInfo1"})
     EXPECT_TRUE(lab->Available(item)) << item;

@@ -30,7 +30,12 @@ TOrbitFitForm::TOrbitFitForm(OrbitFitFormLogic& logic, std::function<void(const 
   obsRow->addWidget(browse_);
   form->addRow("Observations:", obsRow);
   codes_ = new QLineEdit(Q(logic_.codesPath));
-  form->addRow("Observatory Codes:", codes_);
+  codes_->setToolTip("The Minor Planet Center's observatory code list, as saved from its page");
+  codesBrowse_ = new QPushButton("Bro&wse...");
+  auto* codesRow = new QHBoxLayout;
+  codesRow->addWidget(codes_);
+  codesRow->addWidget(codesBrowse_);
+  form->addRow("Observatory Codes:", codesRow);
   reject_ = new QLineEdit(Q(logic_.rejectSigmaText));
   reject_->setToolTip("Reject observations beyond this many sigma (0 keeps all)");
   form->addRow("Reject at (sigma):", reject_);
@@ -58,6 +63,10 @@ TOrbitFitForm::TOrbitFitForm(OrbitFitFormLogic& logic, std::function<void(const 
   connect(browse_, &QPushButton::clicked, this, [this] {
     logic_.observationsPath = observations_->text().toStdString();
     if (logic_.ChooseObservations()) observations_->setText(Q(logic_.observationsPath));
+  });
+  connect(codesBrowse_, &QPushButton::clicked, this, [this] {
+    logic_.codesPath = codes_->text().toStdString();
+    if (logic_.ChooseCodes()) codes_->setText(Q(logic_.codesPath));
   });
   connect(fit_, &QPushButton::clicked, this, &TOrbitFitForm::RunFit);
   connect(use_, &QPushButton::clicked, this, [this] {

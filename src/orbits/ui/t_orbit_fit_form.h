@@ -1,5 +1,5 @@
 // "Determine Orbit": the observations file (or the report's observations),
-// the observatory code list, the rejection limit and a held e or q; "&Fit"
+// the observatory code list (both with a file chooser), the rejection limit and a held e or q; "&Fit"
 // runs the fit and shows its report with the residuals, "&Use Elements"
 // makes the orbit the current elements and "&Save Orbit" puts it in the
 // saved orbits.
@@ -31,6 +31,7 @@ class TOrbitFitForm : public QDialog {
   QLineEdit* HoldEEdit() const { return holdE_; }
   QLineEdit* HoldQEdit() const { return holdQ_; }
   QPushButton* BrowseButton() const { return browse_; }
+  QPushButton* CodesBrowseButton() const { return codesBrowse_; }
   QPushButton* FitButton() const { return fit_; }
   QPushButton* UseButton() const { return use_; }
   QPushButton* SaveButton() const { return save_; }
@@ -43,7 +44,7 @@ class TOrbitFitForm : public QDialog {
   std::function<void(const CurrentElements&)> useElements_;
   std::string savedOrbitsPath_;
   QLineEdit *observations_, *codes_, *reject_, *holdE_, *holdQ_;
-  QPushButton *browse_, *fit_, *use_, *save_;
+  QPushButton *browse_, *codesBrowse_, *fit_, *use_, *save_;
   QPlainTextEdit* report_;
 };
 

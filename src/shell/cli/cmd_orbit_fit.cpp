@@ -6,7 +6,6 @@
 
 #include "foundations/angles.h"
 #include "foundations/file_system.h"
-#include "foundations/time_scales.h"
 #include "orbits/fit_observations.h"
 #include "orbits/orbit_fit.h"
 #include "orbits/orbit_fit_report.h"
@@ -123,8 +122,7 @@ int RunOrbitFit(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   std::optional<Prediction> predicted;
   if (predictJd) {
-    const long double jdUtc = TTToUtc(*predictJd);
-    predicted = PredictPlace(fit, ObserverPosition(*site, jdUtc), *predictJd);
+    predicted = PredictAtSite(fit, *site, *predictJd);
     if (!predicted->ok) {
       err << kFitNoConvergence << "\n";
       return kExitFailed;

@@ -352,6 +352,18 @@ class TestMainWindow : public QObject {
     QCOMPARE(ui_->WebPages().size(), std::size_t{2});
     QCOMPARE(ui_->WebPages()[0], lab_->Options().vornURL);
     QCOMPARE(ui_->WebPages()[1], lab_->Options().usnoStatusURL);
+    // The observatory code list, below the Minor Planet Center's address.
+    QCOMPARE(MenuCaptions(window_->Menu("DownloadOrbitDatabase1")).mid(8),
+             QStringList({"-", "Download O&bservatory Codes (ObsCodes.html)"}));
+    QVERIFY(window_->Action("ObsCodes1")->isEnabled());
+    lab_->Options().expertMode = false;
+    lab_->Options().mpcURL = "https://mpc.example/mirror";
+    ui_->ClearRecords();
+    window_->Action("ObsCodes1")->trigger();
+    QCOMPARE(ui_->WebPages(), std::vector<std::string>{"https://mpc.example/mirror/iau/lists/ObsCodes.html"});
+    QCOMPARE(ui_->Messages().size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(ui_->Messages()[0].caption), QString("Observatory Codes"));
+    QVERIFY(QString::fromStdString(ui_->Messages()[0].text).contains(QString::fromStdString(lab_->Options().dataDir)));
     Stop();
   }
 
