@@ -37,7 +37,9 @@ void B1CatObj::Failed(const platform::HttpResponse& response, const OnlineCatalo
   if (vizier) {
     if (noAnswer && !response.error.empty()) reason += std::string(kBreak) + "(" + response.error + ")";
     if (response.status >= 200 && response.status < 300) reason = "The answer broke off: " + response.error;
-    platform::Tell(ui_, "VizieR \"Get\" request for " + std::string(catalog.name) + " failed!" + kBreak2 + reason,
+    platform::Tell(ui_,
+                   "VizieR \"Get\" request for " + std::string(catalog.name) + " failed!" + kBreak2 + reason + kBreak2 +
+                       kVizieRFailureAdvice,
                    "Cannot Access Online Catalog!", platform::Icon::Error);
     return;
   }
