@@ -53,6 +53,9 @@ bool B1CatObj::OpenCatalog() {
   const OnlineCatalog& catalog = Catalog();
   const std::string name = catalog.name;
   const std::string query = QueryText();
+  // The very query of the stored answer (a colour choice the catalog lacks
+  // asks for its first colour): the answer would be the same.
+  if (key_.has_value() && query == answerQuery_ && options_.defaultRefMags == answerRefMags_) return true;
   ui_.ProgressNote(std::string(key.vizier ? "VizieR Web Service (CDS)" : "USNO-NVO Web Service") + kBreak +
                    "Requesting " + name + " Data");
   ++requests_;
@@ -71,6 +74,8 @@ bool B1CatObj::OpenCatalog() {
   if (!result.ok) return false;
   answer_ = std::move(result.answer);
   key_ = key;
+  answerQuery_ = query;
+  answerRefMags_ = options_.defaultRefMags;
   return true;
 }
 

@@ -348,9 +348,21 @@ TEST(OnlineReader, OneQueryServesASmallerFieldLater) {
   EXPECT_EQ(s.online.Requests(), 1);
   EXPECT_EQ(s.ui.HttpRequests().size(), 1u);
   EXPECT_EQ(s.field.StarCount(), 3);
-  // Another colour choice asks again (and fails here: nothing scripted for it).
-  EXPECT_FALSE(s.Load(GaiaFixtureField(19), 1));
+  // A colour choice Gaia DR3 lacks asks for its G magnitude: the very query of
+  // the stored answer, which serves it without a request.
+  s.online.SetField(p);
+  s.online.SetColourChoice(1);
+  EXPECT_EQ(s.online.QueryText(), query);
+  ASSERT_TRUE(s.Load(p, 1));
+  EXPECT_EQ(s.online.Requests(), 1);
+  EXPECT_EQ(s.field.StarCount(), 3);
+  // Another field asks again (and fails here: nothing scripted for it).
+  FieldParameters elsewhere = GaiaFixtureField(19);
+  elsewhere.centreDec += 1;
+  DeriveSearchWindow(elsewhere);
+  EXPECT_FALSE(s.Load(elsewhere, 0));
   EXPECT_EQ(s.online.Requests(), 2);
+  EXPECT_EQ(s.field.StarCount(), 3);  // the field as it was
 }
 
 TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
