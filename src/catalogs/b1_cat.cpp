@@ -37,7 +37,9 @@ void B1CatObj::Failed(const platform::HttpResponse& response, const OnlineCatalo
   if (vizier) {
     if (noAnswer && !response.error.empty()) reason += std::string(kBreak) + "(" + response.error + ")";
     if (response.status >= 200 && response.status < 300) reason = "The answer broke off: " + response.error;
-    platform::Tell(ui_, "VizieR \"Get\" request for " + std::string(catalog.name) + " failed!" + kBreak2 + reason,
+    platform::Tell(ui_,
+                   "VizieR \"Get\" request for " + std::string(catalog.name) + " failed!" + kBreak2 + reason + kBreak2 +
+                       kVizieRFailureAdvice,
                    "Cannot Access Online Catalog!", platform::Icon::Error);
     return;
   }
@@ -51,6 +53,9 @@ bool B1CatObj::OpenCatalog() {
   const OnlineCatalog& catalog = Catalog();
   const std::string name = catalog.name;
   const std::string query = QueryText();
+  // The very query of the stored answer (a colour choice the catalog lacks
+  // asks for its first colour): the answer would be the same.
+  if (key_.has_value() && query == answerQuery_ && options_.defaultRefMags == answerRefMags_) return true;
   ui_.ProgressNote(std::string(key.vizier ? "VizieR Web Service (CDS)" : "USNO-NVO Web Service") + kBreak +
                    "Requesting " + name + " Data");
   ++requests_;
@@ -69,6 +74,8 @@ bool B1CatObj::OpenCatalog() {
   if (!result.ok) return false;
   answer_ = std::move(result.answer);
   key_ = key;
+  answerQuery_ = query;
+  answerRefMags_ = options_.defaultRefMags;
   return true;
 }
 

@@ -30,7 +30,8 @@ class B1CatObj : public FieldCatalogReader {
 
   /// Sends the query, or reuses the previous answer when it covers the field
   /// (same service, address, catalog and colour; window within the previous
-  /// one; centre within 0.0028 degrees; size and limiting magnitude not larger).
+  /// one; centre within 0.0028 degrees; size and limiting magnitude not larger),
+  /// or when the query text is the stored answer's own.
   /// False, with the message shown, when the request failed or the answer
   /// could not be read; the previous answer then stays stored. A request the
   /// person stopped returns false without a message.
@@ -57,6 +58,8 @@ class B1CatObj : public FieldCatalogReader {
   FieldParameters params_;
   std::uint8_t colourChoice_ = 0;
   std::optional<OnlineQueryKey> key_;
+  std::string answerQuery_;     ///< the query text of the stored answer
+  bool answerRefMags_ = false;  ///< `DefaultRefMags` when it was read
   OnlineAnswer answer_;
   int requests_ = 0;
 };

@@ -285,7 +285,8 @@ AnswerResult ReadVizieRAnswer(std::string_view text, const OnlineCatalog& catalo
   if (first != std::string_view::npos && text[first] == '<')
     return Fail(std::move(r),
                 "VizieR answered the " + name + " query with a web page instead of a table." + kBreak2 +
-                    "The server may be down or the VizieR address in the options may be wrong.",
+                    "The server may be down or the VizieR address in the options may be wrong." + kBreak2 +
+                    kVizieRFailureAdvice,
                 kVizieRCaption);
   const OnlineColour& colour = catalog.colours[colourChoice < catalog.colours.size() ? colourChoice : 0];
   const bool hasPm = catalog.pmRAColumn != nullptr;

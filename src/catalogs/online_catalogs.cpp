@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "catalogs/catalog_star.h"
+#include "config/vizier_server.h"
 #include "foundations/angles.h"
 #include "foundations/astro_constants.h"
 #include "foundations/strings.h"
@@ -96,18 +97,7 @@ bool UsesVizieR(const OptionsRecord& options) {
   return options.onlineService != kServiceUSNO || OnlineCatalogOf(options.webCatalog).usnoName == nullptr;
 }
 
-std::string VizieREndpoint(const OptionsRecord& options) {
-  std::string server = options.vizierServer;
-  server.erase(0, std::min(server.size(), server.find_first_not_of(' ')));
-  while (!server.empty() && server.back() == ' ') server.pop_back();
-  if (server.empty()) server = kVizieRMainServer;
-  else if (server.find("://") == std::string::npos) server = "https://" + server;
-  while (!server.empty() && server.back() == '/') server.pop_back();
-  // An address with a path of its own names the endpoint itself.
-  const std::size_t host = server.find("://") + 3;
-  if (server.find('/', host) != std::string::npos) return server;
-  return server + kVizieRQueryPath;
-}
+std::string VizieREndpoint(const OptionsRecord& options) { return VizieREndpointOf(options.vizierServer); }
 
 std::string USNOQueryText(const std::string& base, const OnlineCatalog& catalog, const FieldParameters& params,
                           std::uint8_t colourChoice) {

@@ -64,6 +64,13 @@ std::string VizieREndpoint(const OptionsRecord& options);
 /// Rows asked of VizieR at most (the brightest first).
 inline constexpr int kVizieRRowLimit = 50000;
 
+/// What a VizieR query that failed (no answer, a slow one, an error code or a
+/// web page) advises: the windows' setting and the command line's options.
+inline constexpr const char* kVizieRFailureAdvice =
+    "Check the network connection and try again, or choose another VizieR server (a mirror such as "
+    "vizier.cfa.harvard.edu) under \"VizieR Server\" in \"Set Star Catalog Options\". On the command line: "
+    "--url URL, and --timeout-s for a slow server.";
+
 /// The USNO-style query: `base` (`USNOCatURL`, ending in "?") + "CAT=" + name +
 /// "&RA=" + centre RA in degrees (6 decimals) + "&DEC=" + centre Dec (6 decimals)
 /// + "&SR=" + size * 1.5 / 60 (2 decimals, degrees) + "&VERB=1&clr=" + colour

@@ -1,9 +1,11 @@
 #include "config/options_dialogs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
+#include "config/vizier_server.h"
 #include "foundations/file_system.h"
 #include "foundations/strings.h"
 
@@ -286,8 +288,11 @@ CatalogOptionsLogic::CatalogOptionsLogic(OptionsRecord& record) : record_(record
   suppl = ChoiceOf(record.supplCatalog, SupplCatalogCaptions());
   web = ChoiceOf(record.webCatalog, WebCatalogCaptions());
   service = ChoiceOf(record.onlineService, OnlineServiceCaptions());
+  vizierServer = record.vizierServer;
   EnableGroups();
 }
+
+std::string CatalogOptionsLogic::ServerInUseText() const { return "Queries go to " + VizieREndpointOf(vizierServer); }
 
 void CatalogOptionsLogic::EnableGroups() {
   const bool local = location == 0;
@@ -332,6 +337,10 @@ void CatalogOptionsLogic::Ok() {
   }
   if (web != kNone) record_.webCatalog = static_cast<std::uint8_t>(web);
   if (service != kNone) record_.onlineService = static_cast<std::uint8_t>(service);
+  std::string server = vizierServer;
+  server.erase(0, std::min(server.size(), server.find_first_not_of(' ')));
+  while (!server.empty() && server.back() == ' ') server.pop_back();
+  record_.vizierServer = server.substr(0, OptionsRecord::kVizieRServerText);
 }
 
 }  // namespace skarvel

@@ -187,6 +187,9 @@ class CatalogOptionsLogic {
   int suppl = 0;     ///< "Supplementary"
   int web = 0;       ///< "Web-Based Catalog"
   int service = 0;   ///< "On-line Service": 0 VizieR, 1 the USNO-style query at `USNOCatURL`
+  /// "VizieR Server": the `vizierServer` text (the same setting as the field
+  /// of "File Name Options"), edited with the web group.
+  std::string vizierServer;
   bool localEnabled = false;
   bool supplEnabled = false;
   bool webEnabled = false;  ///< the web catalog and the on-line service groups
@@ -200,8 +203,12 @@ class CatalogOptionsLogic {
   /// catalog shows "Selected supplementary catalog cannot be used with ..."
   /// (caption "Invalid Supplementary Catalog") and the choice becomes "(None)".
   void ChooseSuppl(int choice, platform::Platform& ui);
+  /// The caption under the server field: "Queries go to " + the address the
+  /// VizieR queries of the text now typed go to (VizieREndpointOf).
+  std::string ServerInUseText() const;
   /// OK: `CatalogLocation`, `PrimaryCatalog`, `SupplCatalog` (only when a
-  /// primary catalog is chosen), `WebCatalog` and the on-line service.
+  /// primary catalog is chosen), `WebCatalog`, the on-line service and
+  /// `vizierServer` (its surrounding spaces removed, cut to its 25 characters).
   void Ok();
 
  private:

@@ -194,7 +194,7 @@ TEST(VizieRAnswer, SeveralTablesAndEveryFault) {
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(last(r).text,
             "VizieR answered the UCAC4 query with a web page instead of a table.\r\n\r\nThe server may be down or the "
-            "VizieR address in the options may be wrong.");
+            "VizieR address in the options may be wrong.\r\n\r\n" + std::string(kVizieRFailureAdvice));
   EXPECT_EQ(last(r).caption, "VizieR Catalog Error!");
   // An error reported in the "#INFO" lines.
   r = ReadVizieRAnswer("#\n#INFO\tError=Unknown source: I/322A/outx\n\n", u4, 1, true);
@@ -348,9 +348,21 @@ TEST(OnlineReader, OneQueryServesASmallerFieldLater) {
   EXPECT_EQ(s.online.Requests(), 1);
   EXPECT_EQ(s.ui.HttpRequests().size(), 1u);
   EXPECT_EQ(s.field.StarCount(), 3);
-  // Another colour choice asks again (and fails here: nothing scripted for it).
-  EXPECT_FALSE(s.Load(GaiaFixtureField(19), 1));
+  // A colour choice Gaia DR3 lacks asks for its G magnitude: the very query of
+  // the stored answer, which serves it without a request.
+  s.online.SetField(p);
+  s.online.SetColourChoice(1);
+  EXPECT_EQ(s.online.QueryText(), query);
+  ASSERT_TRUE(s.Load(p, 1));
+  EXPECT_EQ(s.online.Requests(), 1);
+  EXPECT_EQ(s.field.StarCount(), 3);
+  // Another field asks again (and fails here: nothing scripted for it).
+  FieldParameters elsewhere = GaiaFixtureField(19);
+  elsewhere.centreDec += 1;
+  DeriveSearchWindow(elsewhere);
+  EXPECT_FALSE(s.Load(elsewhere, 0));
   EXPECT_EQ(s.online.Requests(), 2);
+  EXPECT_EQ(s.field.StarCount(), 3);  // the field as it was
 }
 
 TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
@@ -373,7 +385,8 @@ TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
   EXPECT_EQ(s.field.StarCount(), 3);
   ASSERT_EQ(s.ui.Messages().size(), 1u);
   EXPECT_EQ(s.ui.Messages()[0].text,
-            "VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nResponse Code = 500 Internal Server Error");
+            "VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nResponse Code = 500 Internal Server Error\r\n\r\n" +
+                std::string(kVizieRFailureAdvice));
   EXPECT_EQ(s.ui.Messages()[0].caption, "Cannot Access Online Catalog!");
   // The failure was told: the measurement adds no "No Reference Stars Found" to it.
   EXPECT_TRUE(s.failureTold);
@@ -384,7 +397,8 @@ TEST(OnlineReader, AFailedQueryLeavesThePreviousFieldAsItWas) {
   s.ui.SetHttpResponse(next, {false, 0, "", "no answer within 30 s"});
   EXPECT_FALSE(s.Load(elsewhere, 0));
   EXPECT_EQ(s.ui.Messages().back().text,
-            "VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nServer is not responding!\r\n(no answer within 30 s)");
+            "VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nServer is not responding!\r\n(no answer within 30 s)"
+            "\r\n\r\n" + std::string(kVizieRFailureAdvice));
   // Stopped by the person: no message.
   platform::HttpResponse stopped{false, 0, "", "stopped"};
   stopped.stopped = true;

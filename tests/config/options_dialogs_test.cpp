@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "config/vizier_server.h"
 #include "support/scripted_platform.h"
 
 namespace skarvel {
@@ -358,6 +359,33 @@ TEST(CatalogOptionsTest, OpeningEnablesTheGroupsOfTheLocation) {
   unknown.Ok();
   EXPECT_EQ(r.primaryCatalog, 5);
   EXPECT_EQ(r.supplCatalog, kSupplSA2);
+}
+
+TEST(CatalogOptionsTest, TheVizieRServerIsShownAsTheQueriesUseItAndKeptTrimmed) {
+  OptionsRecord r = Defaults();
+  CatalogOptionsLogic logic(r);
+  EXPECT_EQ(logic.vizierServer, "");
+  EXPECT_EQ(logic.ServerInUseText(), "Queries go to https://vizier.cds.unistra.fr/viz-bin/asu-tsv");
+  const std::pair<const char*, const char*> cases[] = {
+      {"vizier.cfa.harvard.edu", "https://vizier.cfa.harvard.edu/viz-bin/asu-tsv"},
+      {"  vizier.nao.ac.jp/ ", "https://vizier.nao.ac.jp/viz-bin/asu-tsv"},
+      {"http://127.0.0.1:8080", "http://127.0.0.1:8080/viz-bin/asu-tsv"},
+      {"http://127.0.0.1:8080/asu", "http://127.0.0.1:8080/asu"},  // a path of its own: the endpoint
+      {"   ", "https://vizier.cds.unistra.fr/viz-bin/asu-tsv"},
+  };
+  for (const auto& [text, endpoint] : cases) {
+    logic.vizierServer = text;
+    EXPECT_EQ(logic.ServerInUseText(), std::string("Queries go to ") + endpoint) << text;
+    EXPECT_EQ(VizieREndpointOf(text), endpoint) << text;
+  }
+  // OK keeps the text without its surrounding spaces, cut to the field's 25 characters.
+  logic.vizierServer = "  vizier.cfa.harvard.edu ";
+  logic.Ok();
+  EXPECT_EQ(r.vizierServer, "vizier.cfa.harvard.edu");
+  logic.vizierServer = "http://a-very-long-mirror-name.example:8080";
+  logic.Ok();
+  EXPECT_EQ(r.vizierServer, "http://a-very-long-mirror");
+  EXPECT_EQ(r.vizierServer.size(), OptionsRecord::kVizieRServerText);
 }
 
 TEST(CatalogOptionsTest, APrimaryChoiceDropsTheStoredSupplementThatDoesNotGoWithIt) {

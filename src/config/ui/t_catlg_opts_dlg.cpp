@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -32,6 +33,28 @@ TCatlgOptsDlg::TCatlgOptsDlg(OptionsRecord* record, platform::Platform& ui, QWid
     Show();
   });
   connect(web_.buttons, &QButtonGroup::idClicked, this, [this](int id) { logic_->web = id; });
+  // The VizieR server of the on-line queries (a mirror when the main one cannot be reached).
+  auto* serverBox = new QGroupBox("VizieR Server (Empty: Main Address)", this);
+  serverBox->setObjectName("VizieRServerGrp");
+  server_ = new QLineEdit(QString::fromStdString(logic_->vizierServer), serverBox);
+  server_->setObjectName("VizieRServerEd");
+  server_->setMaxLength(static_cast<int>(OptionsRecord::kVizieRServerText));
+  server_->setPlaceholderText(kVizieRMainServer);
+  server_->setToolTip("A VizieR mirror: a host name (vizier.cfa.harvard.edu) or scheme://host[:port]");
+  serverInUse_ = new QLabel(serverBox);
+  serverInUse_->setObjectName("ServerInUseLbl");
+  // Wide enough for a mirror's host of the field's 25 characters, so that the
+  // dialog keeps its width while the server is typed.
+  serverInUse_->setMinimumWidth(serverInUse_->fontMetrics().horizontalAdvance(
+      QString("Queries go to https://vizier.cfa.harvard.edu.xx") + kVizieRQueryPath));
+  auto* serverLayout = new QVBoxLayout(serverBox);
+  serverLayout->addWidget(server_);
+  serverLayout->addWidget(serverInUse_);
+  serverBox_ = serverBox;
+  connect(server_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    logic_->vizierServer = text.toStdString();
+    serverInUse_->setText(QString::fromStdString(logic_->ServerInUseText()));
+  });
 
   QDialogButtonBox* buttons = MakeOkCancel(this);
   auto* grid = new QGridLayout;
@@ -40,6 +63,7 @@ TCatlgOptsDlg::TCatlgOptsDlg(OptionsRecord* record, platform::Platform& ui, QWid
   grid->addWidget(location_.box, 1, 0);
   grid->addWidget(web_.box, 1, 1, 2, 1);
   grid->addWidget(service_.box, 2, 0);
+  grid->addWidget(serverBox, 3, 0, 1, 2);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(buttons);
@@ -59,6 +83,8 @@ void TCatlgOptsDlg::Show() {
   suppl_.box->setEnabled(logic_->supplEnabled);
   web_.box->setEnabled(logic_->webEnabled);
   service_.box->setEnabled(logic_->webEnabled);
+  serverBox_->setEnabled(logic_->webEnabled);
+  serverInUse_->setText(QString::fromStdString(logic_->ServerInUseText()));
 }
 
 int TCatlgOptsDlg::exec() {

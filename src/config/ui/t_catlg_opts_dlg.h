@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <memory>
 
 #include "config/options_dialogs.h"
@@ -26,6 +28,9 @@ class TCatlgOptsDlg : public QDialog {
   const RadioGroup& Location() const { return location_; }
   const RadioGroup& Web() const { return web_; }
   const RadioGroup& Service() const { return service_; }
+  /// "VizieR Server" and the address the queries go to, below it.
+  QLineEdit* ServerEdit() const { return server_; }
+  QLabel* ServerInUse() const { return serverInUse_; }
 
  private:
   void Show();
@@ -38,6 +43,9 @@ class TCatlgOptsDlg : public QDialog {
   RadioGroup location_;
   RadioGroup web_;
   RadioGroup service_;
+  QWidget* serverBox_ = nullptr;
+  QLineEdit* server_ = nullptr;
+  QLabel* serverInUse_ = nullptr;
 };
 
 }  // namespace skarvel::ui

@@ -2,6 +2,7 @@
 
 #include "catalogs/field_load.h"
 #include "catalogs/online_catalogs.h"
+#include "foundations/date_time.h"
 #include "foundations/file_system.h"
 #include "shell/cli/json_text.h"
 
@@ -57,6 +58,16 @@ constexpr OnlineKind kOnlineKinds[] = {
     {"usno-nomad", kServiceUSNO, kWebNOMAD},        {"usno-usno-b1", kServiceUSNO, kWebUSNOB1},
     {"usno-usno-a2", kServiceUSNO, kWebUSNOA2},
 };
+
+long double ImageJulianDate(const FITSFileObj& image) {
+  const double t = image.Header().observationTime;
+  return t != 0 ? kJulianDateOffset + static_cast<long double>(t) : 0;
+}
+
+std::string CliAutoMatchRefusal(const std::string& reason, const std::string& advice) {
+  return "No trustworthy match of the catalog stars with the stars of the image was found.\r\n\r\n" + reason +
+         "\r\n\r\n" + advice;
+}
 
 const OnlineKind* FindOnlineKind(const std::string& kind) {
   for (const OnlineKind& k : kOnlineKinds)
@@ -119,6 +130,11 @@ std::optional<CatalogChoice> ParseCatalogChoice(const Flags& flags, const std::s
     const auto v = flags.Number("timeout-s", 1, 3600, err);
     if (!v) return std::nullopt;
     c.timeoutS = *v;
+  }
+  if (flags.Has("jd")) {
+    const auto v = flags.Number("jd", 0, 1e8L, err);
+    if (!v) return std::nullopt;
+    c.jd = *v;
   }
   return c;
 }

@@ -15,6 +15,7 @@
 #include "catalogs/gsc_regions.h"
 #include "catalogs/zone_readers.h"
 #include "config/options.h"
+#include "images/fits_file.h"
 #include "platform/net/http_get.h"
 #include "shell/cli/cli_platform.h"
 #include "shell/cli/cli_support.h"
@@ -59,19 +60,38 @@ class CliCatalogField {
 
 /// The reference catalog a command reads, as --catalog KIND names it with
 /// --path ROOT [--path2 ROOT2] (local catalogs) or [--url URL] (on-line ones),
-/// [--colour N] and [--timeout-s T]: the catalogs and options of `catalog`.
+/// [--colour N], [--timeout-s T] and [--jd JD]: the catalogs and options of `catalog`.
 struct CatalogChoice {
   std::string kind;                 ///< gsc, gsc-converted, ucac2, ucac3, bss, sa1, sa2, online, vizier-*, usno-*
   std::string path, path2, url;     ///< path2 "" = path
   std::optional<std::uint8_t> colour;
   std::optional<long double> timeoutS;
+  /// --jd: the time the catalog's proper motions carry its stars to; absent,
+  /// the command takes the image's time (JulianDateFor).
+  std::optional<long double> jd;
   bool online = false;
   std::uint8_t service = 0;         ///< OnlineServiceChoice (on-line kinds)
   std::uint8_t webCatalog = 0;      ///< WebCatalogChoice (on-line kinds)
 };
 
 /// The flags ParseCatalogChoice reads (add them to the command's known flags).
-inline constexpr std::string_view kCatalogChoiceFlags[] = {"catalog", "path", "path2", "url", "colour", "timeout-s"};
+inline constexpr std::string_view kCatalogChoiceFlags[] = {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd"};
+
+/// The Julian date of an image's header time (0, no proper motion, when the
+/// header gives none).
+long double ImageJulianDate(const FITSFileObj& image);
+
+/// The Julian date a command reads its catalog at: --jd when given, else the
+/// image's time `imageJD`.
+inline long double JulianDateFor(const CatalogChoice& choice, long double imageJD) {
+  return choice.jd ? *choice.jd : imageJD;
+}
+
+
+/// The Auto-Match refusal as the command line tells it: what was not found,
+/// the reason, and `advice` (what to try on the command line) in place of the
+/// windows' advice to pick the reference stars by hand.
+std::string CliAutoMatchRefusal(const std::string& reason, const std::string& advice);
 
 /// An on-line catalog name of --catalog ("online", "vizier-gaia-dr3", ...) with
 /// the service and web catalog it chooses.

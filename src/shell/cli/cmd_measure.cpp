@@ -26,7 +26,7 @@ constexpr const char* kMeasureHelp =
     "                           --target X,Y [--model linear|cross|quadratic]\n"
     "                           [--options ASTROPTS.INI] [--object NAME] [--number N]\n"
     "                           [--designation PACKED] [--path2 ROOT2] [--colour N]\n"
-    "                           [--timeout-s T]\n\n"
+    "                           [--timeout-s T] [--jd JD]\n\n"
     "Measures the target at column X, row Y of a FITS image (0-based, file\n"
     "orientation) as the image window measures it, without windows: the image\n"
     "loaded as \"Image 1\" loads it (the header time corrected by the HeaderTimeType\n"
@@ -39,7 +39,8 @@ constexpr const char* kMeasureHelp =
     "the plate solved and the magnitude fitted; the observation recorded as \"&Add\n"
     "to Report List...\" records it.\n"
     "--catalog takes the catalogs of skarvel-cli catalog with the same --path,\n"
-    "--path2, --url, --colour and --timeout-s. --options reads an options file\n"
+    "--path2, --url, --colour and --timeout-s; --jd the time the proper motions\n"
+    "carry the stars to (default the image's). --options reads an options file\n"
     "(the boxes, ReadSkyForCentroid, SolutionType, HeaderTimeType, the field size\n"
     "and magnitude limit, the display defaults, the user, camera and site records);\n"
     "without it the defaults of a new installation. --model overrides SolutionType.\n"
@@ -92,7 +93,7 @@ int RunMeasure(const Arguments& args, std::ostream& out, std::ostream& err) {
   Arguments rest;
   const std::string file = TakeImage(args, rest);
   const auto flags = Flags::Parse(rest,
-                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "target", "model",
+                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "target", "model",
                                    "options", "object", "number", "designation"},
                                   "measure", err);
   if (!flags) return kExitUsage;
@@ -163,7 +164,8 @@ int RunMeasure(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   CliReferenceCatalog catalog(err, *choice, options);
   const double observed = image.Header().observationTime != 0 ? image.Header().observationTime : params.observationTime;
-  if (!catalog.Load(request, kJulianDateOffset + static_cast<long double>(observed))) return kExitFailed;
+  if (!catalog.Load(request, JulianDateFor(*choice, kJulianDateOffset + static_cast<long double>(observed))))
+    return kExitFailed;
 
   HeadlessMeasurement run(ui, options, catalog.Field(), request, report);
   if (!run.Measure(image, params, (*target)[0], (*target)[1])) {

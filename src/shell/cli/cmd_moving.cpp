@@ -25,12 +25,14 @@ namespace skarvel::cli {
 namespace {
 
 constexpr const char* kMovingHelp =
-    "Usage: skarvel-cli moving --images A.FIT B.FIT C.FIT [D.FIT] --catalog gsc|gsc-converted\n"
-    "                          --path ROOT [--path2 ROOT2] [--scale ARCSEC]\n"
+    "Usage: skarvel-cli moving --images A.FIT B.FIT C.FIT [D.FIT] --catalog KIND\n"
+    "                          (--path ROOT [--path2 ROOT2] | [--url URL] [--timeout-s T])\n"
+    "                          [--colour N] [--jd JD] [--scale ARCSEC]\n"
     "                          [--orbits MPCORB.CMO --site LON_EAST_DEG,LAT_DEG,HEIGHT_M]\n\n"
     "Finds what moves in three or four frames of one field, in time order: each\n"
     "frame is matched to the catalog as solve --auto does (the catalog read around\n"
-    "the first header's RA and DEC), its stars are placed on the sky, the sources\n"
+    "the frame's header RA and DEC at the frame's time, or at --jd), its stars are\n"
+    "placed on the sky, the sources\n"
     "at the same place (within 2\") in every frame are set aside as stars, and\n"
     "chains of one source per frame along a straight line at a constant rate\n"
     "(0.1\" to 100\" a minute, each within 2.5\" of the line, rms at most 1.2\") are\n"
@@ -47,7 +49,12 @@ constexpr const char* kMovingHelp =
     "field, each object predicted as seen from --site (light time and parallax;\n"
     "without --site the geocentric place), and a candidate within 60\" of an\n"
     "object's predicted place in every frame is named after the nearest; the\n"
-    "others get a temporary designation (trksub \"SKV0001\", ...).\n\n"
+    "others get a temporary designation (trksub \"SKV0001\", ...).\n"
+    "--catalog takes every catalog of skarvel-cli catalog (gsc, gsc-converted,\n"
+    "ucac2, ucac3, bss, sa1, sa2, online, vizier-*, usno-*) with its --path,\n"
+    "--path2, --url, --colour and --timeout-s; the proper motions carry the stars\n"
+    "to each frame's time unless --jd gives one time. An on-line catalog is asked\n"
+    "once for the frames of one pointing: its answer serves every frame of it.\n\n"
     "JSON keys: frames (file, jd, stars_found, pairs_matched, zero_point),\n"
     "candidates: {positions (x, y from 0 in the file's pixels, ra_hours, dec_deg,\n"
     "jd, detected: false where the frame missed it and the place is the\n"
@@ -56,7 +63,9 @@ constexpr const char* kMovingHelp =
     "image), rate_arcsec_per_min, pa_deg, mag, residual_arcsec, significance, known\n"
     "{number, name, designation, record, predicted_minus_measured: {ra_arcsec,\n"
     "dec_arcsec} per image, mean_arcsec} when identified, trksub otherwise}.\n"
-    "Exit status 1 when a frame cannot be read or matched.\n";
+    "Exit status 1 when a frame cannot be read or matched, or its catalog stars\n"
+    "cannot be read (the catalog's message says why: a server that does not\n"
+    "answer, a web page instead of a table, no stars in the field).\n";
 
 // A candidate is an object's when the prediction lies this near in every frame, arc seconds.
 constexpr double kKnownArcsec = 60;
@@ -64,6 +73,11 @@ constexpr double kKnownArcsec = 60;
 constexpr std::uint8_t kHeaderTimeStart = 0;
 constexpr long double kDefaultFieldArcmin = 30;
 constexpr long double kFieldPerImageSide = 2.4L;
+// Catalog stars read at most this faint.
+constexpr float kAllMagnitudes = 99;
+// What to try when a frame finds no match.
+constexpr const char* kAdvice =
+    "Give the image scale with --scale, or read another catalog; skarvel-cli solve --auto on the frame tells more.";
 
 int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
   std::vector<std::string> images;
@@ -75,18 +89,16 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
       rest.push_back(args[i]);
     }
   }
-  const auto flags = Flags::Parse(rest, {"catalog", "path", "path2", "scale", "orbits", "site"}, "moving", err);
+  const auto flags = Flags::Parse(
+      rest, {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "scale", "orbits", "site"}, "moving", err);
   if (!flags) return kExitUsage;
-  if (images.size() < 3 || images.size() > 4 || !flags->Has("catalog") || !flags->Has("path")) {
-    err << "skarvel-cli moving: give --images with three or four files, --catalog and --path (see skarvel-cli "
-           "moving --help)\n";
+  if (images.size() < 3 || images.size() > 4 || !flags->Has("catalog")) {
+    err << "skarvel-cli moving: give --images with three or four files and --catalog (with --path for a local "
+           "catalog; see skarvel-cli moving --help)\n";
     return kExitUsage;
   }
-  const std::string& kind = flags->Text("catalog");
-  if (kind != "gsc" && kind != "gsc-converted") {
-    err << "skarvel-cli moving: --catalog takes gsc or gsc-converted, not \"" << kind << "\"\n";
-    return kExitUsage;
-  }
+  const auto choice = ParseCatalogChoice(*flags, "moving", err);
+  if (!choice) return kExitUsage;
   long double scale = 0;
   if (flags->Has("scale")) {
     const auto v = flags->Number("scale", 0.001L, 3600, err);
@@ -110,22 +122,26 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
     FITSFileObj& image = files.emplace_back(ImageLoadContext{&ui, scratch.Path(), kHeaderTimeStart, nullptr, nullptr});
     if (!image.Load(fs::NativePath(name))) return kExitFailed;
   }
-  FITSFileObj& first = files.front();
-  FieldParameters params;
-  params.centreRA = first.Header().ra;
-  params.centreDec = first.Header().dec;
-  params.size = static_cast<float>(scale > 0 ? kFieldPerImageSide * std::max(first.width, first.height) * scale / 60
-                                             : kDefaultFieldArcmin);
-  params.limitMag = 99;
-  CliCatalogField catalog(err, kind == "gsc-converted", flags->Text("path"), flags->Has("path2") ? flags->Text("path2") : "");
-  if (!catalog.Load(params, 0)) return kExitFailed;
-  StarList& stars = catalog.Field().Stars();
-
+  // Each frame's field read around its pointing at its time; the catalog
+  // reader keeps the on-line answer, so frames of one field send one query.
+  OptionsRecord options;
+  CliReferenceCatalog catalog(err, *choice, options);
   std::vector<FrameDetections> frames;
   std::vector<MatchResult> matches;
   nlohmann::ordered_json frameList = nlohmann::ordered_json::array();
   for (std::size_t k = 0; k < files.size(); ++k) {
     FITSFileObj& image = files[k];
+    FieldRequest field;
+    field.params.centreRA = image.Header().ra;
+    field.params.centreDec = image.Header().dec;
+    field.params.size = static_cast<float>(
+        scale > 0 ? kFieldPerImageSide * std::max(image.width, image.height) * scale / 60 : kDefaultFieldArcmin);
+    field.params.limitMag = kAllMagnitudes;
+    if (!catalog.Load(field, JulianDateFor(*choice, ImageJulianDate(image)))) {
+      err << images[k] << ": the reference stars of the frame could not be read\n";
+      return kExitFailed;
+    }
+    StarList& stars = catalog.Field().Stars();
     AutoMatchRequest request;
     request.view.image = &image;
     request.view.clientWidth = image.width;
@@ -136,7 +152,7 @@ int RunMoving(const Arguments& args, std::ostream& out, std::ostream& err) {
     request.detect = MovingDetectSettings();
     const AutoMatchOutcome match = FindAutoReferences(request, stars);
     if (!match.found) {
-      err << images[k] << ": Auto-Match: " << TerminalText(AutoMatchRefusalText(match.reason)) << "\n";
+      err << images[k] << ": Auto-Match: " << TerminalText(CliAutoMatchRefusal(match.reason, kAdvice)) << "\n";
       return kExitFailed;
     }
     const long double jd = DateTimeToDays(image.Header().observationTime) + 2415018.5L;

@@ -33,13 +33,21 @@ constexpr const char* kSolveHelp =
     "Usage: skarvel-cli solve --auto IMAGE.FIT --catalog gsc|gsc-converted --path ROOT\n"
     "                         [--path2 ROOT2] [--center RA,DEC] [--scale ARCSEC]\n"
     "                         [--size-arcmin S] [--mag-limit M]\n"
+    "                         [--model linear|cross|quadratic] [--target X,Y]\n"
+    "       skarvel-cli solve --auto IMAGE.FIT --catalog KIND (--path ROOT | --url URL)\n"
+    "                         [--path2 ROOT2] [--colour N] [--timeout-s T] [--jd JD]\n"
+    "                         [--center RA,DEC] [--scale ARCSEC]\n"
+    "                         [--size-arcmin S] [--mag-limit M]\n"
     "                         [--model linear|cross|quadratic] [--target X,Y]\n\n"
     "Reduces a FITS image without a pairs file: its stars are found (robust sky\n"
     "and noise, peaks above 5 sigma; hot pixels, cosmic rays, saturated stars,\n"
     "trails and blends left out) and matched to the catalog stars of the field by\n"
     "the shapes of star triangles (any rotation, either mirroring), then refined by\n"
     "least squares with outliers rejected; up to 100 pairs spread over the image\n"
-    "solve the plate. The catalog options are those of skarvel-cli catalog. The\n"
+    "solve the plate. --catalog takes every catalog of skarvel-cli catalog (gsc,\n"
+    "gsc-converted, ucac2, ucac3, bss, sa1, sa2, online, vizier-*, usno-*) with its\n"
+    "--path, --path2, --url, --colour and --timeout-s; the proper motions carry\n"
+    "the stars to the image's time (the header's), or to --jd. The\n"
     "centre is the header's RA and DEC unless --center gives it; the true centre\n"
     "may lie up to half a field away. --scale is the expected image scale in arc\n"
     "seconds per pixel (the camera's; 20 percent off is accepted; without it any\n"
@@ -50,8 +58,10 @@ constexpr const char* kSolveHelp =
     "JSON keys: as above, and pairs (x, y, ra_hours, dec_deg, id, mag of each matched\n"
     "star, in the order of stars), match {stars_found, pairs_matched,\n"
     "arcsec_per_pixel, rotation_deg, mirrored, rms_arcsec}.\n"
-    "Exit status 1 with \"Auto-Match: No trustworthy match ...\" and the reason when\n"
-    "no match the stars support is found.\n";
+    "Exit status 1 with \"Auto-Match: No trustworthy match ...\", the reason and\n"
+    "what to try when no match the stars support is found, and with the catalog's\n"
+    "message when its stars cannot be read (a server that does not answer, a web\n"
+    "page instead of a table, no stars in the field).\n";
 
 int RunSolve(const Arguments& args, std::ostream& out, std::ostream& err) {
   for (const std::string& a : args)

@@ -25,6 +25,10 @@ constexpr long double kDefaultFieldArcmin = 30;
 constexpr long double kFieldPerImageSide = 2.4L;
 // Catalog stars read at most this faint.
 constexpr float kAllMagnitudes = 99;
+// What to try when Auto-Match finds no match.
+constexpr const char* kAdvice =
+    "Give the image scale with --scale, the field centre with --center, a larger --size-arcmin or a fainter "
+    "--mag-limit, or read another catalog; or pair the stars yourself (skarvel-cli solve --pairs).";
 
 }  // namespace
 
@@ -41,19 +45,17 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
     }
   }
   const auto flags = Flags::Parse(rest,
-                                  {"catalog", "path", "path2", "center", "model", "target", "scale", "size-arcmin",
-                                   "mag-limit"},
+                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "center", "model",
+                                   "target", "scale", "size-arcmin", "mag-limit"},
                                   "solve", err);
   if (!flags) return kExitUsage;
-  if (file.empty() || !flags->Has("catalog") || !flags->Has("path")) {
-    err << "skarvel-cli solve: --auto IMAGE.FIT needs --catalog and --path (see skarvel-cli solve --help)\n";
+  if (file.empty() || !flags->Has("catalog")) {
+    err << "skarvel-cli solve: --auto IMAGE.FIT needs --catalog (with --path for a local catalog; see skarvel-cli "
+           "solve --help)\n";
     return kExitUsage;
   }
-  const std::string& kind = flags->Text("catalog");
-  if (kind != "gsc" && kind != "gsc-converted") {
-    err << "skarvel-cli solve: --catalog takes gsc or gsc-converted, not \"" << kind << "\"\n";
-    return kExitUsage;
-  }
+  const auto choice = ParseCatalogChoice(*flags, "solve", err);
+  if (!choice) return kExitUsage;
   std::uint8_t type = 0;
   const std::string model = flags->Has("model") ? flags->Text("model") : "linear";
   if (model == "cross") type = 1;
@@ -91,15 +93,17 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
   if (!image.Load(fs::NativePath(file))) return kExitFailed;
   if (!centre) centre = std::vector<long double>{image.Header().ra, image.Header().dec};
 
-  FieldParameters params;
+  FieldRequest fieldRequest;
+  FieldParameters& params = fieldRequest.params;
   params.centreRA = (*centre)[0];
   params.centreDec = (*centre)[1];
   params.size = static_cast<float>(size ? *size
                                         : scale > 0 ? kFieldPerImageSide * std::max(image.width, image.height) * scale / 60
                                                     : kDefaultFieldArcmin);
   params.limitMag = magLimit ? static_cast<float>(*magLimit) : kAllMagnitudes;
-  CliCatalogField catalog(err, kind == "gsc-converted", flags->Text("path"), flags->Has("path2") ? flags->Text("path2") : "");
-  if (!catalog.Load(params, 0)) return kExitFailed;
+  OptionsRecord options;
+  CliReferenceCatalog catalog(err, *choice, options);
+  if (!catalog.Load(fieldRequest, JulianDateFor(*choice, ImageJulianDate(image)))) return kExitFailed;
 
   AutoMatchRequest request;
   request.view.image = &image;
@@ -112,7 +116,7 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
   StarList& stars = catalog.Field().Stars();
   const AutoMatchOutcome match = FindAutoReferences(request, stars);
   if (!match.found) {
-    err << "Auto-Match: " << TerminalText(AutoMatchRefusalText(match.reason)) << "\n";
+    err << "Auto-Match: " << TerminalText(CliAutoMatchRefusal(match.reason, kAdvice)) << "\n";
     return kExitFailed;
   }
 

@@ -213,8 +213,11 @@ bool TAstrmLab::LoadField(const FieldRequest& request, long double julianDate) {
   FieldLoadContext context{lab_.Options(), lab_.Ui(), *regions_, field, readers};
   const bool loaded = LoadReferenceField(context, request.params, julianDate);
   fieldFailureTold_ = context.failureTold;
-  for (auto& window : imageWindows_)
-    if (window != nullptr) window->measurement.plate.MarkUnsolved();
+  // A load that failed and said why (a query that failed keeps the field list
+  // as it was) leaves the plates solved on that field as they are.
+  if (loaded || !context.failureTold)
+    for (auto& window : imageWindows_)
+      if (window != nullptr) window->measurement.plate.MarkUnsolved();
   // A field without stars (only non-stellar entries, or none) is a loaded
   // field: the reference-field window reports it.
   return loaded;

@@ -389,6 +389,64 @@ class TestOptionsDialogs : public QObject {
     Stop();
   }
 
+  // The star catalog dialog shows the VizieR server the queries go to and
+  // changes it: the same `vizierServer` text as "File Name Options", saved in
+  // its bytes of the options file (length at 7997, 25 characters after it).
+  void theStarCatalogDialogShowsAndChangesTheVizieRServer() {
+    Start();
+    lab_->Options().catalogLocation = 0;
+    WithOptionsDialog([this](ui::TOptionsDlg& d) {
+      OnModal<ui::TCatlgOptsDlg>([this](ui::TCatlgOptsDlg& c) {
+        QLineEdit* server = c.ServerEdit();
+        QVERIFY(server != nullptr && c.findChild<QLineEdit*>("VizieRServerEd") == server);
+        QCOMPARE(server->text(), QString());
+        QCOMPARE(c.ServerInUse()->text(), QString("Queries go to https://vizier.cds.unistra.fr/viz-bin/asu-tsv"));
+        QVERIFY(!server->parentWidget()->isEnabled());  // local files: no query is sent
+        c.Location().Button(1)->click();
+        QVERIFY(server->parentWidget()->isEnabled());
+        QCOMPARE(server->maxLength(), 25);
+        QTest::keyClicks(server, "vizier.cfa.harvard.edu");
+        QCOMPARE(c.ServerInUse()->text(), QString("Queries go to https://vizier.cfa.harvard.edu/viz-bin/asu-tsv"));
+        QApplication::processEvents();
+        QVERIFY(c.ServerInUse()->width() >= c.ServerInUse()->sizeHint().width());  // the address shown whole
+        QVERIFY(c.grab().toImage().save(PicturePath(*root_, "star-catalog-options-vizier.png")));
+        Named(c, "OKBtn")->click();
+      });
+      Named(d, "StarCatBtn")->click();
+      Named(d, "OKBtn")->click();
+    });
+    QCOMPARE(lab_->Options().vizierServer, std::string("vizier.cfa.harvard.edu"));
+    QCOMPARE(lab_->Options().catalogLocation, std::uint8_t{1});
+    const std::vector<std::uint8_t> after = ReadAll(OptionsFile());
+    QCOMPARE(after.size(), std::size_t{8040});
+    QCOMPARE(int(after[7997]), 22);
+    QCOMPARE(std::string(after.begin() + 7998, after.begin() + 7998 + 22), std::string("vizier.cfa.harvard.edu"));
+    for (std::size_t at : Differences(before_, after))
+      QVERIFY2(at == 6958 || (at >= 7997 && at < 7997 + 26), qPrintable(QString("byte %1 changed").arg(at)));
+    // "File Name Options" shows the same setting; emptied, the main address is back.
+    const FileOptionsLogic files(lab_->Options());
+    QCOMPARE(files.texts.at(FileOptionsLogic::IndexOf("VizieRServerEd")), std::string("vizier.cfa.harvard.edu"));
+    lab_->Options().vizierServer.clear();
+    OnModal<ui::TCatlgOptsDlg>([](ui::TCatlgOptsDlg& c) {
+      QCOMPARE(c.ServerEdit()->text(), QString());
+      // A loopback address with its port, kept as written; Cancel keeps the record.
+      c.ServerEdit()->setText(" http://127.0.0.1:8080/ ");
+      QCOMPARE(c.ServerInUse()->text(), QString("Queries go to http://127.0.0.1:8080/viz-bin/asu-tsv"));
+      Named(c, "CancelBtn")->click();
+    });
+    ui::TCatlgOptsDlg direct(&lab_->Options(), *ui_);
+    direct.exec();
+    QCOMPARE(lab_->Options().vizierServer, std::string());
+    OnModal<ui::TCatlgOptsDlg>([](ui::TCatlgOptsDlg& c) {
+      c.ServerEdit()->setText(" http://127.0.0.1:8080/ ");
+      Named(c, "OKBtn")->click();
+    });
+    ui::TCatlgOptsDlg again(&lab_->Options(), *ui_);
+    again.exec();
+    QCOMPARE(lab_->Options().vizierServer, std::string("http://127.0.0.1:8080/"));
+    Stop();
+  }
+
   void boxAndImageDefaultsWriteOnlyOnOkAndCancelUndoesThem() {
     Start();
     const OptionsRecord old = lab_->Options();

@@ -21,6 +21,7 @@
 #include "astrometry/report_list.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "demo/demo_support.h"
+#include "demo/ui/demo_gaia_answer.h"
 #include "demo/ui/demo_window.h"
 #include "foundations/file_system.h"
 #include "images/ui/t_image_form1.h"
@@ -38,6 +39,8 @@ using skarvel::CatalogStar;
 using skarvel::RefSelection;
 using skarvel::platform::Answer;
 using skarvel::testing::ClickImage;
+using skarvel::testing::GaiaAnswerOfDemoStars;
+using skarvel::testing::NetworkedPlatform;
 using skarvel::testing::DemoImageTruth;
 using skarvel::testing::StartDemoWindow;
 using skarvel::testing::UsableStar;
@@ -54,41 +57,6 @@ namespace {
 QString ShotPath(const TempDir& dir, const QString& name) {
   const QByteArray keep = qgetenv("SKARVEL_SCREENSHOT_DIR");
   return (keep.isEmpty() ? QString::fromStdString(dir.Path()) : QString::fromLocal8Bit(keep) + "/") + name;
-}
-
-// The scripted platform with the real HTTP GET.
-class NetworkedPlatform : public ScriptedPlatform {
- public:
-  skarvel::platform::HttpResponse HttpGet(const std::string& url) override {
-    requests.push_back(url);
-    return skarvel::platform::QtHttpGet(url, skarvel::platform::HttpLimits{}, {});
-  }
-  std::vector<std::string> requests;
-};
-
-// The demo night's catalog stars (catalog/gsc_stars.csv: region, number,
-// entries, RA hours, Dec degrees, magnitude, source) as a VizieR Gaia DR3
-// answer: positions in degrees, no proper motions, the magnitude as G.
-std::string GaiaAnswerOfDemoStars(const std::string& demo) {
-  std::ifstream in(demo + "catalog/gsc_stars.csv");
-  std::string line;
-  std::getline(in, line);
-  std::string answer =
-      "#\n#   VizieR Astronomical Server (a test's loopback stand-in)\n#RESOURCE=yCat_1355\n#Name: I/355\n\n"
-      "RA_ICRS\tDE_ICRS\tSource\tpmRA\tpmDE\tGmag\ndeg\tdeg\t\tmas/yr\tmas/yr\tmag\n"
-      "---------------\t---------------\t-------------------\t------\t------\t------\n";
-  int n = 0;
-  while (std::getline(in, line)) {
-    std::vector<std::string> f;
-    std::stringstream s(line);
-    for (std::string cell; std::getline(s, cell, ',');) f.push_back(cell);
-    if (f.size() < 6) continue;
-    char row[160];
-    std::snprintf(row, sizeof row, "%.11f\t%.11f\t%lld\t\t\t%s\n", std::stod(f[3]) * 15, std::stod(f[4]),
-                  3811000000000000000LL + ++n, f[5].c_str());
-    answer += row;
-  }
-  return answer;
 }
 
 }  // namespace

@@ -231,11 +231,13 @@ class TestHttpGet : public QObject {
     QCOMPARE(ui.messages.size(), std::size_t{1});
     QCOMPARE(ui.messages[0].text, std::string("VizieR answered the UCAC4 query with a web page instead of a table."
                                               "\r\n\r\nThe server may be down or the VizieR address in the "
-                                              "options may be wrong."));
+                                              "options may be wrong.\r\n\r\n") +
+                                  skarvel::kVizieRFailureAdvice);
     options.vizierServer = server.BaseUrl() + "/silent/viz-bin/asu-tsv";
     QVERIFY(!online.OpenCatalog());
     QCOMPARE(ui.messages.back().text, std::string("VizieR \"Get\" request for UCAC4 failed!\r\n\r\nServer is not "
-                                                  "responding!\r\n(no answer within 400 ms)"));
+                                                  "responding!\r\n(no answer within 400 ms)\r\n\r\n") +
+                                      skarvel::kVizieRFailureAdvice);
     QCOMPARE(ui.messages.back().caption, std::string("Cannot Access Online Catalog!"));
     QVERIFY(!online.HasAnswer());
   }

@@ -20,6 +20,7 @@
 #include "astrometry/report_formats.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "catalogs/field_parameters.h"
+#include "catalogs/online_catalogs.h"
 #include "foundations/date_time.h"
 #include "images/ui/t_image_form1.h"
 #include "images/ui/t_image_text_window.h"
@@ -156,7 +157,8 @@ class TestMeasurement : public QObject {
     QCOMPARE(QString::fromStdString(ui_->Messages().back().caption), QString("Cannot Access Online Catalog!"));
     QCOMPARE(QString::fromStdString(ui_->Messages().back().text),
              QString("VizieR \"Get\" request for Gaia DR3 failed!\r\n\r\nServer is not responding!\r\n(no "
-                     "scripted response)"));
+                     "scripted response)\r\n\r\n") +
+                 QString(skarvel::kVizieRFailureAdvice));
     QVERIFY(!Said("No Reference Stars Found in Region!"));
     QVERIFY(window_->Measurement() == nullptr);
     QVERIFY(!window_->Action("MeasImg1")->isChecked());
