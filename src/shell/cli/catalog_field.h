@@ -1,6 +1,6 @@
-// The Guide Star Catalog field of a command-line run: the options a local GSC
-// reading needs, the regions table and the field, read as the reference
-// field reads them. A missing file is not asked for: its prompt is printed.
+// The reference catalog of a command-line run: the --catalog choice and its
+// options, and the field read as the reference field reads it (every local
+// and on-line catalog). A missing file is not asked for: its prompt is printed.
 #pragma once
 
 #include <cstdint>
@@ -35,27 +35,6 @@ class CatalogCliPlatform : public CliPlatform {
 
  private:
   std::ostream& err_;
-};
-
-class CliCatalogField {
- public:
-  /// `kind` "gsc" (CD-ROM layout) or "gsc-converted"; `path2` the second
-  /// volume (zones 14-24 when converted), "" for `path`. GSC primary, no
-  /// supplement, DefaultRefMags on.
-  CliCatalogField(std::ostream& err, bool converted, const std::string& path, const std::string& path2);
-  /// Reads the field of `params` (its search window derived here). False, with
-  /// the reason on the error stream, when the table cannot be read, no region
-  /// overlaps or a region file could not be read.
-  bool Load(FieldParameters& params, long double julianDate);
-  GSCFieldObj& Field() { return field_; }
-
- private:
-  std::ostream& err_;
-  ScratchDir scratch_;
-  CatalogCliPlatform ui_;
-  OptionsRecord options_;
-  GSCRgnsTblObj table_;
-  GSCFieldObj field_;
 };
 
 /// The reference catalog a command reads, as --catalog KIND names it with
