@@ -71,7 +71,18 @@ AutoMatchOutcome FindAutoReferences(const AutoMatchRequest& request, StarList& s
   out.found = true;
   for (const StarPair& p : out.match.pairs) {
     const ImageStar& s = found[static_cast<std::size_t>(p.image)];
-    out.allPairs.push_back({index[static_cast<std::size_t>(p.catalog)], s.x, s.y, detected[static_cast<std::size_t>(p.image)].flux});
+    const DetectedStar& d = detected[static_cast<std::size_t>(p.image)];
+    AutoReference r{index[static_cast<std::size_t>(p.catalog)], s.x, s.y, d.flux, d.sigmaX, d.sigmaY};
+    if (!(r.sigmaX > 0) || !(r.sigmaY > 0)) {
+      // The peak detector's centroid states none: the windowed centroid's at its place.
+      const auto fit = FitCentroid(*image, CentroidMethod::kWindowed, static_cast<double>(d.x),
+                                   static_cast<double>(d.y), PsfShape{static_cast<double>(statistics.psfSigma)});
+      if (fit) {
+        r.sigmaX = fit->sigmaX;
+        r.sigmaY = fit->sigmaY;
+      }
+    }
+    out.allPairs.push_back(r);
   }
   // Rounds over the ninths of the image, the brightest left in each.
   std::vector<std::vector<AutoReference>> cells(kSpreadCells * kSpreadCells);

@@ -40,6 +40,9 @@ struct AutoReference {
   long double imageX = 0;        ///< display image coordinates
   long double imageY = 0;
   long double flux = 0;          ///< of the image star
+  /// The one-sigma uncertainty per axis of the image position, pixels: the
+  /// detector's fitted centroid's, else the windowed centroid's at that place; 0 when unknown.
+  long double sigmaX = 0, sigmaY = 0;
 };
 
 struct AutoMatchOutcome {

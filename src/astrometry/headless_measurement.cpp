@@ -32,6 +32,7 @@ bool HeadlessMeasurement::Measure(GraphicsFileObj& image, const ObsParams& param
   view.clientHeight = image.height;
   view.readSkyForCentroid = options_.readSkyForCentroid;
   view.saturationLevel = SaturationLevel(image);
+  if (options_.centroidMethod <= kCentroidPsfFit) view.centroid = static_cast<CentroidMethod>(options_.centroidMethod);
 
   ReferenceFieldModel model(ui_, options_, field_, request_);
   model.InitField(PictureGeometry(image), false, nullptr);
@@ -49,6 +50,7 @@ bool HeadlessMeasurement::Measure(GraphicsFileObj& image, const ObsParams& param
     s.solutionType = options_.solutionType;
     s.cameraFilter = report_.camera.filter;
     s.expertMode = options_.expertMode;
+    s.weightByUncertainty = WeightPlateByUncertainty(options_);
     return s;
   };
   h.addToReport = [this, &added] {

@@ -36,7 +36,7 @@ bool ImageMeasurement::MeasureReference(const MeasureView& view, const BoxRecord
                                         long double screenY) {
   if (k < 1 || static_cast<std::size_t>(k) > references.size()) return false;
   ReferenceStar& r = references[static_cast<std::size_t>(k - 1)];
-  const std::optional<ScreenPoint> c = Centroid(view, refBox, screenX, screenY, false);
+  const std::optional<CentroidMeasure> c = MeasureCentroid(view, refBox, screenX, screenY, false);
   if (!c) {
     r.usePos = false;
     r.useMag = false;
@@ -47,8 +47,10 @@ bool ImageMeasurement::MeasureReference(const MeasureView& view, const BoxRecord
   }
   r.measured = true;
   referenceFound = true;
-  r.imageX = c->x / view.scale;
-  r.imageY = c->y / view.scale;
+  r.imageX = c->at.x / view.scale;
+  r.imageY = c->at.y / view.scale;
+  r.sigmaX = c->sigmaX;
+  r.sigmaY = c->sigmaY;
   if (k <= kMaxFit) {
     const auto i = static_cast<std::size_t>(k - 1);
     fitFieldX_[i] = r.fieldX;
@@ -101,11 +103,13 @@ std::optional<std::array<long double, 2>> ImageMeasurement::Predict(long double 
 void ImageMeasurement::MeasureReferences(const MeasureView& view, const BoxRecord& refBox) {
   for (ReferenceStar& r : references) {
     if (!r.usePos && !r.useMag) continue;
-    const std::optional<ScreenPoint> c =
-        Centroid(AtKnownPosition(view), refBox, r.imageX * view.scale, r.imageY * view.scale, false);
-    if (!c) continue;  // keeps its previous position and flux
-    r.imageX = c->x / view.scale;
-    r.imageY = c->y / view.scale;
+    const std::optional<CentroidMeasure> c =
+        MeasureCentroid(AtKnownPosition(view), refBox, r.imageX * view.scale, r.imageY * view.scale, false);
+    if (!c) continue;  // keeps its previous position, uncertainty and flux
+    r.imageX = c->at.x / view.scale;
+    r.imageY = c->at.y / view.scale;
+    r.sigmaX = c->sigmaX;
+    r.sigmaY = c->sigmaY;
     const ScreenPoint at = BoxPosition(view, r.imageX, r.imageY);
     r.flux = BoxSum(view, refBox, at.x, at.y, true);
     r.measured = true;
@@ -235,7 +239,7 @@ bool ImageMeasurement::Solve(const SolutionSettings& settings, platform::Platfor
   plate.StartSolution(settings.centreRAHours, settings.centreDecDeg);
   for (const ReferenceStar& r : references) plate.AddPair(r);
   constants_.clear();
-  if (!plate.SolvePlate(settings.solutionType)) return false;
+  if (!plate.SolvePlate(settings.solutionType, settings.weightByUncertainty)) return false;
   solvedType_ = settings.solutionType;
   constants_ = plate.PlateConstants(settings.solutionType);
   for (ReferenceStar& r : references) plate.ApplySolution(r, settings.solutionType);

@@ -41,6 +41,8 @@ struct SolutionSettings {
   std::uint8_t solutionType = 0;   ///< 0 linear, 1 cross term, 2 full quadratic
   std::uint8_t cameraFilter = 8;   ///< FilterCode of the report's camera record
   bool expertMode = false;
+  /// Weight the plate's stars by their measured uncertainties (the options' flag at 6943).
+  bool weightByUncertainty = false;
 };
 
 class ImageMeasurement {

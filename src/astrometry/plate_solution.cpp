@@ -112,6 +112,8 @@ void PlateSolnObj::StartSolution(long double centreRAHours, long double centreDe
   solved_ = false;
   sumRA2_ = sumDec2_ = sumTotal2_ = 0;
   usedCount_ = 0;
+  weighted_ = false;
+  weightedCount_ = 0;
 }
 
 void PlateSolnObj::AddPair(const ReferenceStar& star) {
@@ -124,14 +126,36 @@ void PlateSolnObj::AddPair(const ReferenceStar& star) {
   work_[100 + i] = star.imageY;
   work_[200 + i] = s.x;
   work_[300 + i] = s.y;
+  const long double sigma = std::sqrt((star.sigmaX * star.sigmaX + star.sigmaY * star.sigmaY) / 2);
+  sigma_[i] = std::isfinite(sigma) && sigma > 0 ? sigma : 0;
   ++pairCount_;
 }
 
-bool PlateSolnObj::SolvePlate(std::uint8_t solutionType) {
+bool PlateSolnObj::SolvePlate(std::uint8_t solutionType, bool weighted) {
   const int m = UnknownCount(solutionType);
   solved_ = false;
+  weighted_ = false;
+  weightedCount_ = 0;
   for (int k = 0; k < 2 * m; ++k) work_[400 + static_cast<std::size_t>(k)] = 0;
   if (pairCount_ < m) return false;
+  std::array<long double, kMaxPairs> weight{};
+  weight.fill(1);
+  if (weighted) {
+    std::vector<long double> known;
+    for (int p = 0; p < pairCount_; ++p)
+      if (sigma_[static_cast<std::size_t>(p)] > 0) known.push_back(sigma_[static_cast<std::size_t>(p)]);
+    if (!known.empty()) {
+      std::sort(known.begin(), known.end());
+      const std::size_t h = known.size() / 2;
+      const long double median = known.size() % 2 == 1 ? known[h] : (known[h - 1] + known[h]) / 2;
+      for (int p = 0; p < pairCount_; ++p) {
+        const auto i = static_cast<std::size_t>(p);
+        const long double s = sigma_[i] > 0 ? sigma_[i] : median;
+        weight[i] = 1 / std::sqrt(s * s + kPlateWeightFloorPixels * kPlateWeightFloorPixels);
+      }
+      weightedCount_ = static_cast<int>(known.size());
+    }
+  }
   std::array<long double, 12> constants{};
   for (int axis = 0; axis < 2; ++axis) {
     solver_.Setup(pairCount_, m);
@@ -139,8 +163,8 @@ bool PlateSolnObj::SolvePlate(std::uint8_t solutionType) {
       const auto i = static_cast<std::size_t>(p);
       std::array<long double, 6> t{};
       Terms(work_[i], work_[100 + i], solutionType, t);
-      for (int j = 0; j < m; ++j) solver_.At(p, j) = t[static_cast<std::size_t>(j)];
-      solver_.At(p, m) = work_[(axis == 0 ? 200 : 300) + i];
+      for (int j = 0; j < m; ++j) solver_.At(p, j) = weight[i] * t[static_cast<std::size_t>(j)];
+      solver_.At(p, m) = weight[i] * work_[(axis == 0 ? 200 : 300) + i];
     }
     if (!solver_.Solve()) return false;
     for (int j = 0; j < m; ++j)
@@ -148,6 +172,7 @@ bool PlateSolnObj::SolvePlate(std::uint8_t solutionType) {
   }
   for (int k = 0; k < 2 * m; ++k) work_[400 + static_cast<std::size_t>(k)] = constants[static_cast<std::size_t>(k)];
   solved_ = true;
+  weighted_ = weightedCount_ > 0;
   return true;
 }
 

@@ -64,6 +64,11 @@ inline constexpr long double kMinProjectionCosine = 1e-9L;
 /// Both NaN for a position on or beyond that rim (cosine <= kMinProjectionCosine).
 StandardCoordinates Gnomonic(long double raRad, long double decRad, long double ra0Rad, long double dec0Rad);
 
+/// The smallest uncertainty a weighted plate solution gives a star, image
+/// pixels: what stays of a bright star's error (the catalog position, the
+/// pixel grid's sampling of the image), so that no star alone fixes the plate.
+inline constexpr long double kPlateWeightFloorPixels = 0.05L;
+
 /// Number of unknowns per equation of a model: 3 linear, 4 cross term, 6 quadratic.
 int UnknownCount(std::uint8_t solutionType);
 
@@ -76,8 +81,16 @@ class PlateSolnObj {
   /// Takes the star when it is used for position and fewer than 100 pairs are in. Not solved afterwards.
   void AddPair(const ReferenceStar& star);
   /// Solves the model; false (all its constants 0) with fewer pairs than
-  /// unknowns or pairs that fix no unique solution.
-  bool SolvePlate(std::uint8_t solutionType);
+  /// unknowns or pairs that fix no unique solution. `weighted`: each pair's
+  /// equations are weighted by 1 / sqrt(s^2 + kPlateWeightFloorPixels^2),
+  /// s its measured uncertainty per axis (the root mean square of sigmaX and
+  /// sigmaY); a pair without one takes the median of the others. When no
+  /// pair has one the pairs are weighted equally (Weighted() false).
+  bool SolvePlate(std::uint8_t solutionType, bool weighted = false);
+  /// The last SolvePlate weighted the pairs by their uncertainties.
+  bool Weighted() const { return weighted_; }
+  /// Pairs that brought their own uncertainty to the weighting (0 unweighted).
+  int WeightedCount() const { return weighted_ ? weightedCount_ : 0; }
   /// When solved: the fitted position and residuals of `star`; stars used
   /// for position enter the sums of squared residuals.
   void ApplySolution(ReferenceStar& star, std::uint8_t solutionType);
@@ -109,6 +122,9 @@ class PlateSolnObj {
   long double ra0_ = 0, dec0_ = 0, cosDec0_ = 1, sinDec0_ = 0;
   long double sumRA2_ = 0, sumDec2_ = 0, sumTotal2_ = 0;
   int usedCount_ = 0;
+  bool weighted_ = false;
+  int weightedCount_ = 0;
+  std::array<long double, kMaxPairs> sigma_{};  ///< per pair, pixels; 0 unknown
   std::array<long double, 412> work_{};  ///< 0..99 x, 100..199 y, 200..299 X, 300..399 Y, 400..411 constants
   LstSqrObj solver_;
 };

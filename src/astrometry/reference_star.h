@@ -58,6 +58,10 @@ struct ReferenceStar {
   /// this one's centre fell on (two catalog stars cannot be one image
   /// star), so it was left out; 0 when none.
   std::int32_t sameStarAs = 0;
+  /// In memory only: the one-sigma uncertainty per axis of the measured
+  /// position (imageX, imageY), image pixels, from the centroid that
+  /// measured it; 0 when unknown. A weighted plate solution uses it.
+  long double sigmaX = 0, sigmaY = 0;
 
   bool operator==(const ReferenceStar&) const = default;
 };

@@ -141,6 +141,9 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
   if (n > m) {
     out.push_back("");
     out.push_back(std::to_string(n) + " reference stars used in plate solution.");
+    out.push_back(in.plateWeighted ? "Plate solution weighted by the centring uncertainties (" +
+                                         std::to_string(in.weightedStars) + " of " + std::to_string(n) + " stars measured)."
+                                   : std::string("Plate solution unweighted (all stars of equal weight)."));
     out.push_back(std::to_string(in.magnitude.n) +
                   (in.magnitude.n == 1 ? " reference star used in magnitude solution."
                                        : " reference stars used in magnitude solution."));
@@ -178,6 +181,9 @@ std::vector<std::string> SolutionReportLines(const SolutionReportInput& in) {
           out.push_back("   Unable to compute magnitude residual.(2)");
         }
       }
+      if (r->sigmaX > 0 || r->sigmaY > 0)
+        out.push_back("   Centring Uncertainty (Sigma): x = " + Fixed(3, r->sigmaX) + " px,   y = " + Fixed(3, r->sigmaY) +
+                      " px");
       if (r->saturated) out.push_back("   Saturated: left out of the plate and the magnitude solution.");
       if (r->sameStarAs != 0)
         out.push_back("   Centred on the image star of Star " + std::to_string(r->sameStarAs) + ": left out of the solution.");

@@ -54,6 +54,10 @@ struct SolutionReportInput {
   /// combined with the plate's.
   long double targetCentringArcsec = 0;
   std::vector<long double> constants; ///< the model's constants a, b, c, ...
+  /// The plate weighted its stars by their measured uncertainties
+  /// (PlateSolnObj::Weighted), and how many of them brought one.
+  bool plateWeighted = false;
+  int weightedStars = 0;
   CameraRecord camera;
   std::int32_t imageWidth = 0;
   std::int32_t imageHeight = 0;

@@ -70,6 +70,9 @@ inline constexpr const char* kVizieRQueryPath = "/viz-bin/asu-tsv";
 /// The centring choices of `centroidMethod` (the values of CentroidMethod).
 enum CentroidChoice : std::uint8_t { kCentroidClassic = 0, kCentroidWindowed = 1, kCentroidPsfFit = 2 };
 
+/// Bit 0 of `reservedByte` (offset 6943): weight the plate by the stars' measured uncertainties.
+inline constexpr std::uint8_t kWeightPlateFlag = 0x01;
+
 enum ImageFileTypeChoice : std::uint8_t { kImageFITS = 0, kImageST4 = 1, kImageSBIG = 2 };
 
 /// Every setting of the program. Field order is the record's order; the
@@ -124,6 +127,11 @@ struct OptionsRecord {
   AccessCode accessCode1;       ///< 16 bytes + length
   AccessCode accessCode2;       ///< 16 bytes + length
   std::string labTable;         ///< text[4]: laboratory table number
+  // The byte after the laboratory table (offset 6943) holds flags of the
+  // plate solution; a file from before holds 0 there and solves as always:
+  //   6943      1 byte   reservedByte   bit 0 (kWeightPlateFlag): the plate solution weights each
+  //                                     reference star by its measured centring uncertainty
+  //                                     (WeightPlateByUncertainty); bits 1..7: 0, kept as read
   std::uint8_t reservedByte = 0;
   bool administrator = false;   ///< not persisted: option saves also go to the program directory
   bool optionsAccess = true;
@@ -171,6 +179,13 @@ struct OptionsRecord {
 
   bool operator==(const OptionsRecord&) const = default;
 };
+
+/// Whether the plate solution weights its stars by their measured uncertainties (bit 0 at offset 6943).
+inline bool WeightPlateByUncertainty(const OptionsRecord& r) { return (r.reservedByte & kWeightPlateFlag) != 0; }
+/// Sets or clears that bit, the other bits kept.
+inline void SetWeightPlateByUncertainty(OptionsRecord& r, bool on) {
+  r.reservedByte = static_cast<std::uint8_t>(on ? (r.reservedByte | kWeightPlateFlag) : (r.reservedByte & ~kWeightPlateFlag));
+}
 
 /// Size of the persisted fields in the options file, bytes.
 inline constexpr std::size_t kOptionsFileBytes = 8040;

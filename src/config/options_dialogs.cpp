@@ -52,6 +52,8 @@ SoftwareOptionsLogic::SoftwareOptionsLogic(OptionsRecord& record) : record_(reco
   fileFormat = record.imageFileType <= kImageSBIG ? record.imageFileType : 0;
   timeType = record.headerTimeType <= 2 ? record.headerTimeType : 0;
   solutionType = record.solutionType <= 2 ? record.solutionType : 0;
+  centroidMethod = record.centroidMethod <= kCentroidPsfFit ? int{record.centroidMethod} : int{kCentroidClassic};
+  weightPlate = WeightPlateByUncertainty(record);
   fieldSize = OptionsNumberText(record.fieldSize);
   magLimit = OptionsNumberText(record.magLimit);
   // ST-4 files carry their own time convention; only FITS headers name the object to verify.
@@ -93,6 +95,9 @@ void SoftwareOptionsLogic::Ok() {
   record_.imageFileType = static_cast<std::uint8_t>(fileFormat);
   record_.headerTimeType = fileFormat == kImageST4 ? 3 : static_cast<std::uint8_t>(timeType >= 0 ? timeType : 0);
   record_.solutionType = static_cast<std::uint8_t>(solutionType);
+  if (centroidMethod >= kCentroidClassic && centroidMethod <= kCentroidPsfFit)
+    record_.centroidMethod = static_cast<std::uint8_t>(centroidMethod);
+  SetWeightPlateByUncertainty(record_, weightPlate);
   // A field of no size has no projection: only a positive size is taken.
   if (const auto size = FloatOf(fieldSize); size && *size > 0.0f) record_.fieldSize = *size;
   if (const auto mag = FloatOf(magLimit)) record_.magLimit = *mag;

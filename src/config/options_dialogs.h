@@ -56,6 +56,8 @@ class SoftwareOptionsLogic {
   int fileFormat = 0;      ///< "File Format": 0 FITS, 1 ST-4, 2 Other SBIG
   int timeType = kNone;    ///< "File Header Time is:" 0..2, kNone when cleared
   int solutionType = 0;    ///< "Astrometric Solution" 0..2
+  int centroidMethod = kCentroidWindowed;  ///< "Centring": 0 box centroid, 1 windowed, 2 PSF fit
+  bool weightPlate = false;  ///< "Weight Plate by Centring Errors" (bit 0 of the byte at 6943)
   std::string fieldSize;   ///< "Size (Arc Min)"
   std::string magLimit;    ///< "Mag Limit"
   bool timeGroupEnabled = true;
@@ -83,7 +85,8 @@ class SoftwareOptionsLogic {
   /// OK: every box and group into its field; `HeaderTimeType` 3 with ST-4,
   /// else the time choice (0 when none is checked); `FieldSize` only when
   /// its text is a number above 0 and `MagLimit` only when its text is a
-  /// number (both finite as 32-bit floats), else the old values stay.
+  /// number (both finite as 32-bit floats), else the old values stay;
+  /// `centroidMethod` and the plate-weighting bit (the byte's other bits kept).
   void Ok();
   /// Cancel: the whole record as it was at opening, sub-dialog changes included.
   void Cancel() { record_ = copy_; }

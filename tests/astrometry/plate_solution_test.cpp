@@ -126,17 +126,21 @@ TEST(PlateSolution, NoiseFreePlatesAreReproducedByEveryModel) {
 }
 
 // The linear plate fitted by the normal equations, in double: an independent fit of the same pairs.
-void NormalEquationsFit(const std::vector<ReferenceStar>& stars, const PlateSolnObj& s, double cx[3], double cy[3]) {
+// With `weights`, each pair's squared residual counts weights[i] times.
+void NormalEquationsFit(const std::vector<ReferenceStar>& stars, const PlateSolnObj& s, double cx[3], double cy[3],
+                        const std::vector<double>* weights = nullptr) {
   double n[3][3] = {};
   double bx[3] = {};
   double by[3] = {};
-  for (const auto& r : stars) {
+  for (std::size_t k = 0; k < stars.size(); ++k) {
+    const ReferenceStar& r = stars[k];
+    const double w = weights != nullptr ? (*weights)[k] : 1.0;
     const StandardCoordinates t = Gnomonic(r.catRA * 15 * kDeg, r.catDec * kDeg, s.RA0(), s.Dec0());
     const double v[3] = {static_cast<double>(r.imageX), static_cast<double>(r.imageY), 1.0};
     for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) n[i][j] += v[i] * v[j];
-      bx[i] += v[i] * static_cast<double>(t.x);
-      by[i] += v[i] * static_cast<double>(t.y);
+      for (int j = 0; j < 3; ++j) n[i][j] += w * v[i] * v[j];
+      bx[i] += w * v[i] * static_cast<double>(t.x);
+      by[i] += w * v[i] * static_cast<double>(t.y);
     }
   }
   // Cramer's rule on the 3 x 3 normal matrix.
@@ -182,6 +186,99 @@ TEST(PlateSolution, LinearFitAgreesWithTheNormalEquationsWithinAMilliArcsecond) 
     EXPECT_LT(static_cast<double>(Separation(target.fitRA, target.fitDec, trueRa, trueDec)),
               static_cast<double>(plate.scaleArcsec) * 0.6);
   }
+}
+
+// Stars whose measured positions scatter by their stated uncertainty: the
+// first half precise (0.05 px), the second half poor (1.5 px).
+std::vector<ReferenceStar> MixedStars(const Plate& plate, unsigned seed) {
+  std::vector<ReferenceStar> stars = Stars(plate, 30, 0, seed);
+  std::mt19937 rng(seed + 1000);
+  std::normal_distribution<double> unit(0, 1);
+  for (std::size_t i = 0; i < stars.size(); ++i) {
+    const long double sigma = i < 15 ? 0.05L : 1.5L;
+    stars[i].sigmaX = stars[i].sigmaY = sigma;
+    stars[i].imageX += sigma * unit(rng);
+    stars[i].imageY += sigma * unit(rng);
+  }
+  return stars;
+}
+
+TEST(PlateSolution, WeightedPlateIsTheWeightedLeastSquaresFitAndBeatsTheEqualOne) {
+  Plate plate;
+  const long double x = 700.5L, y = 100.25L;
+  long double trueRa, trueDec;
+  plate.Sky(x, y, trueRa, trueDec);
+  double sumWeighted = 0, sumEqual = 0;
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    SCOPED_TRACE(seed);
+    auto stars = MixedStars(plate, seed);
+    stars[3].sigmaX = stars[3].sigmaY = 0;  // no uncertainty: takes the median of the others
+    PlateSolnObj weighted;
+    weighted.StartSolution(plate.ra0Hours, plate.dec0Deg);
+    for (const auto& r : stars) weighted.AddPair(r);
+    ASSERT_TRUE(weighted.SolvePlate(0, true));
+    EXPECT_TRUE(weighted.Weighted());
+    EXPECT_EQ(weighted.WeightedCount(), 29);
+    // The independent fit: weights 1 / (s^2 + 0.05^2); the median of 14 x 0.05 and 15 x 1.5 is 1.5.
+    std::vector<double> w;
+    for (const auto& r : stars) {
+      const double sigma = r.sigmaX > 0 ? static_cast<double>(r.sigmaX) : 1.5;
+      w.push_back(1 / (sigma * sigma + 0.05 * 0.05));
+    }
+    double cx[3], cy[3];
+    NormalEquationsFit(stars, weighted, cx, cy, &w);
+    ReferenceStar target;
+    target.imageX = x;
+    target.imageY = y;
+    weighted.ApplySolution(target, 0);
+    long double ra, dec;
+    weighted.ToSky({cx[0] * x + cx[1] * y + cx[2], cy[0] * x + cy[1] * y + cy[2]}, ra, dec);
+    EXPECT_LT(static_cast<double>(Separation(target.fitRA, target.fitDec, ra, dec)), 1e-3);
+    sumWeighted += static_cast<double>(Separation(target.fitRA, target.fitDec, trueRa, trueDec));
+    PlateSolnObj equal = Solve(plate, stars, 0);
+    EXPECT_FALSE(equal.Weighted());
+    EXPECT_EQ(equal.WeightedCount(), 0);
+    ReferenceStar other;
+    other.imageX = x;
+    other.imageY = y;
+    equal.ApplySolution(other, 0);
+    sumEqual += static_cast<double>(Separation(other.fitRA, other.fitDec, trueRa, trueDec));
+  }
+  // Fifteen stars of 0.05 px against thirty with half of them at 1.5 px: the
+  // weighted error is near the precise stars' own (about 0.05 x 1.5" / sqrt 15 x a few).
+  EXPECT_LT(sumWeighted, 0.25 * sumEqual);
+  EXPECT_LT(sumWeighted / 20, 0.1);
+}
+
+TEST(PlateSolution, WeightingWithoutUncertaintiesOrWithEqualOnesChangesNothing) {
+  Plate plate;
+  auto stars = Stars(plate, 12, 0.4L, 5);
+  PlateSolnObj equal = Solve(plate, stars, 2);
+  // No star states an uncertainty: the plate stays unweighted.
+  PlateSolnObj none;
+  none.StartSolution(plate.ra0Hours, plate.dec0Deg);
+  for (const auto& r : stars) none.AddPair(r);
+  ASSERT_TRUE(none.SolvePlate(2, true));
+  EXPECT_FALSE(none.Weighted());
+  EXPECT_EQ(none.PlateConstants(2), equal.PlateConstants(2));
+  // Equal uncertainties weight alike: the same constants to rounding.
+  for (auto& r : stars) r.sigmaX = r.sigmaY = 0.3L;
+  PlateSolnObj same;
+  same.StartSolution(plate.ra0Hours, plate.dec0Deg);
+  for (const auto& r : stars) same.AddPair(r);
+  ASSERT_TRUE(same.SolvePlate(2, true));
+  EXPECT_TRUE(same.Weighted());
+  EXPECT_EQ(same.WeightedCount(), 12);
+  const auto a = equal.PlateConstants(2), b = same.PlateConstants(2);
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t k = 0; k < a.size(); ++k) EXPECT_NEAR(static_cast<double>(a[k]), static_cast<double>(b[k]), 1e-10 * std::fabs(static_cast<double>(a[k])) + 1e-20);
+  // A new start forgets the weighting; too few pairs solve nothing, weighted or not.
+  same.StartSolution(plate.ra0Hours, plate.dec0Deg);
+  EXPECT_FALSE(same.Weighted());
+  for (int i = 0; i < 2; ++i) same.AddPair(stars[static_cast<std::size_t>(i)]);
+  EXPECT_FALSE(same.SolvePlate(0, true));
+  EXPECT_FALSE(same.Weighted());
+  EXPECT_EQ(same.WeightedCount(), 0);
 }
 
 TEST(PlateSolution, ThreePairsSolveExactlyWithoutErrorEstimates) {

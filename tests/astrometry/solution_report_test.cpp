@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "foundations/date_time.h"
 
 namespace skarvel {
@@ -77,6 +79,7 @@ TEST(SolutionReport, CrossTermSolutionAboveTheMinimum) {
       "Estimated Error in Magnitude (Sigma): 0.03(3)",
       "",
       "5 reference stars used in plate solution.",
+      "Plate solution unweighted (all stars of equal weight).",
       "4 reference stars used in magnitude solution.",
       "",
       "Reference Stars by Position Residual (Descending):",
@@ -110,6 +113,38 @@ TEST(SolutionReport, CrossTermSolutionAboveTheMinimum) {
   // Focal length 9 um / (2 x 4.8e-6) twice, in mm: 1875.00; f/7.4 with a 254 mm aperture.
   EXPECT_NE(at("   Effective Focal Length = 1875.00mm,  f-Ratio = 7.4"), lines.end());
   EXPECT_EQ(lines.back(), "      magnitudes and passband differences.");
+}
+
+TEST(SolutionReport, AWeightedPlateSaysSoAndListsEachStarsCentringUncertainty) {
+  SolutionReportInput in;
+  in.fileName = "w.fit";
+  in.solutionType = 0;
+  in.pairCount = 4;
+  in.errors = {0.2L, 0.1L, 0.1L};
+  in.references = {Star(1, 0.2L, true, true), Star(2, 0.3L, true, true), Star(3, 0.1L, true, true),
+                   Star(4, 0.4L, true, true)};
+  in.references[0].sigmaX = 0.0314L;
+  in.references[0].sigmaY = 0.1275L;
+  in.references[2].sigmaY = 0.5L;
+  in.plateWeighted = true;
+  in.weightedStars = 2;
+  in.constants = std::vector<long double>(6, 0);
+  in.constants[0] = in.constants[4] = 5e-6L;
+  const auto lines = SolutionReportLines(in);
+  const auto at = [&](const std::string& text) { return std::find(lines.begin(), lines.end(), text); };
+  const auto used = at("4 reference stars used in plate solution.");
+  ASSERT_NE(used, lines.end());
+  EXPECT_EQ(*(used + 1), "Plate solution weighted by the centring uncertainties (2 of 4 stars measured).");
+  EXPECT_EQ(at("Plate solution unweighted (all stars of equal weight)."), lines.end());
+  // Star 1 (0.2") follows star 2 (0.3"): its uncertainty is the last line of its entry.
+  const auto star1 = at("Star 1 - Position Residual (RMS) = 0.200\"");
+  ASSERT_NE(star1, lines.end());
+  EXPECT_EQ(*(star1 + 4), "   Centring Uncertainty (Sigma): x = 0.031 px,   y = 0.128 px");
+  EXPECT_NE(at("   Centring Uncertainty (Sigma): x = 0.000 px,   y = 0.500 px"), lines.end());
+  // Stars without one have no such line.
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("   Centring Uncertainty", 0) == 0; }),
+            2);
 }
 
 TEST(SolutionReport, WithoutTargetAndWithUnequalPixels) {

@@ -111,6 +111,37 @@ TEST(SoftwareOptionsTest, OkWritesEveryControlAndTheST4TimeCode) {
   EXPECT_EQ(r.headerTimeType, 2);
 }
 
+TEST(SoftwareOptionsTest, CentringChoiceAndPlateWeightingKeepTheFlagByteOtherBits) {
+  OptionsRecord r = Defaults();
+  r.reservedByte = 0x84;  // bits a later program may use: kept as read
+  r.centroidMethod = 7;   // no choice of the dialog: shown as the box centroid
+  SoftwareOptionsLogic logic(r);
+  EXPECT_EQ(logic.centroidMethod, kCentroidClassic);
+  EXPECT_FALSE(logic.weightPlate);
+  logic.weightPlate = true;
+  logic.centroidMethod = kCentroidPsfFit;
+  logic.Ok();
+  EXPECT_EQ(r.reservedByte, 0x85);
+  EXPECT_EQ(r.centroidMethod, kCentroidPsfFit);
+  EXPECT_TRUE(WeightPlateByUncertainty(r));
+  SoftwareOptionsLogic again(r);
+  EXPECT_TRUE(again.weightPlate);
+  EXPECT_EQ(again.centroidMethod, kCentroidPsfFit);
+  again.weightPlate = false;
+  again.centroidMethod = 3;  // out of range: the choice stays
+  again.Ok();
+  EXPECT_EQ(r.reservedByte, 0x84);
+  EXPECT_EQ(r.centroidMethod, kCentroidPsfFit);
+  // Cancel puts both back.
+  SoftwareOptionsLogic cancelled(r);
+  cancelled.weightPlate = true;
+  cancelled.centroidMethod = kCentroidWindowed;
+  cancelled.Ok();
+  cancelled.Cancel();
+  EXPECT_EQ(r.reservedByte, 0x84);
+  EXPECT_EQ(r.centroidMethod, kCentroidPsfFit);
+}
+
 TEST(SoftwareOptionsTest, TextsThatAreNoUsableNumberKeepTheOldValues) {
   OptionsRecord r = Defaults();
   // Not numbers, a size of no field, and a number beyond a 32-bit float.

@@ -271,6 +271,32 @@ TEST(OptionsFile, AnExistingFileKeepsItsCentroidAndAnUnknownChoiceFallsBack) {
   }
 }
 
+TEST(OptionsFile, ThePlateWeightingIsBitZeroOfTheByteAfterTheLaboratoryTable) {
+  // 0 there (every file from before, and a new installation) solves unweighted;
+  // bit 0 weights by the measured uncertainties, the other bits are kept as read.
+  for (const auto& [stored, weighted] : std::vector<std::pair<std::uint8_t, bool>>{
+           {0x00, false}, {0x01, true}, {0xFE, false}, {0xFF, true}}) {
+    SCOPED_TRACE(int{stored});
+    ScriptedPlatform ui;
+    Installation inst;
+    auto bytes = Serialize(Distinctive());
+    bytes[6943] = stored;
+    WriteAll(inst.dataDir + "ASTROPTS.INI", bytes);
+    OptsObj opts("ASTROPTS.INI", "1.330", inst.Env(), ui);
+    ASSERT_TRUE(opts.Read(inst.dataDir + "ASTROPTS.INI"));
+    EXPECT_EQ(WeightPlateByUncertainty(opts.Record()), weighted);
+    EXPECT_EQ(opts.Record().labTable, "12");  // its neighbours unchanged
+    EXPECT_FALSE(opts.Record().optionsAccess);
+    // Switched over and written back: only bit 0 of byte 6943 changes.
+    SetWeightPlateByUncertainty(opts.Record(), !weighted);
+    ASSERT_TRUE(opts.Write(inst.dataDir));
+    auto expected = bytes;
+    expected[6943] = static_cast<std::uint8_t>(stored ^ kWeightPlateFlag);
+    EXPECT_EQ(ReadAll(inst.dataDir + "ASTROPTS.INI"), expected);
+  }
+  EXPECT_FALSE(WeightPlateByUncertainty(OptionsRecord{}));
+}
+
 TEST(OptionsFile, VersionPrefixDecidesAcceptance) {
   EXPECT_EQ(VersionPrefix("1.330"), "1.33");
   EXPECT_EQ(VersionPrefix("1.339"), "1.33");

@@ -55,6 +55,39 @@ TEST(DemoSolveAuto, EachImageIsReducedWithoutPairs) {
   }
 }
 
+TEST(DemoSolveAuto, WeightedByTheCentringUncertaintiesTheTargetStaysOnItsTruth) {
+  const auto truth = testing::ReadTruth();
+  for (const auto& t : truth) {
+    SCOPED_TRACE(t.file);
+    auto args = AutoArgs(t);
+    args.insert(args.end(), {"--scale", "1.996"});
+    const auto equal = nlohmann::json::parse(Cli(args).out);
+    EXPECT_FALSE(equal["weighted"].get<bool>());
+    EXPECT_EQ(equal["weighted_stars"].get<int>(), 0);
+    args.insert(args.end(), {"--weight", "uncertainty"});
+    const auto run = Cli(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(j["weighted"].get<bool>());
+    // Every matched star brings its uncertainty: positive, and below the pixel its pair is within.
+    EXPECT_EQ(j["weighted_stars"].get<std::size_t>(), j["pairs"].size());
+    for (const auto& p : j["pairs"]) {
+      EXPECT_GT(p["sigma_x"].get<double>(), 0) << p["id"];
+      EXPECT_LT(p["sigma_x"].get<double>(), 0.5) << p["id"];
+      EXPECT_GT(p["sigma_y"].get<double>(), 0) << p["id"];
+      EXPECT_LT(p["sigma_y"].get<double>(), 0.5) << p["id"];
+    }
+    EXPECT_EQ(j["pairs"], equal["pairs"]);  // the same stars, only weighted differently
+    const double off = testing::ArcsecApart(j["target"]["ra_hours"], j["target"]["dec_deg"], t.targetRA, t.targetDec);
+    EXPECT_LT(off, 0.3);
+  }
+  auto bad = AutoArgs(truth[0]);
+  bad.insert(bad.end(), {"--weight", "stars"});
+  const auto run = Cli(bad);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--weight is equal or uncertainty"), std::string::npos);
+}
+
 TEST(DemoSolveAuto, AWrongScaleIsRefusedAndUsageIsChecked) {
   const auto truth = testing::ReadTruth();
   auto args = AutoArgs(truth[0]);

@@ -159,6 +159,19 @@ TEST(CliMeasure, GeneratedNightsMeasureToTheirTruth) {
     for (const auto& r : j["references"]) EXPECT_EQ(r["id"].get<std::string>().size(), 19u) << r["id"];
     EXPECT_GE(j["solution"]["used"].get<int>(), 8);
     EXPECT_EQ(j["solution"]["model"], "linear");
+    // A new installation's windowed centroid: the target of SNR 80 and every
+    // measured reference carry their uncertainty; the plate is unweighted.
+    EXPECT_GT(j["target"]["sigma_x"].get<double>(), 0.001);
+    EXPECT_LT(j["target"]["sigma_x"].get<double>(), 0.1);
+    EXPECT_GT(j["target"]["sigma_y"].get<double>(), 0.001);
+    EXPECT_LT(j["target"]["sigma_y"].get<double>(), 0.1);
+    for (const auto& r : j["references"])
+      if (r["used"].get<bool>()) {
+        EXPECT_GT(r["sigma_x"].get<double>(), 0) << r["id"];
+        EXPECT_LT(r["sigma_x"].get<double>(), 1) << r["id"];
+      }
+    EXPECT_FALSE(j["solution"]["weighted"].get<bool>());
+    EXPECT_EQ(j["solution"]["weighted_stars"].get<int>(), 0);
   }
 }
 

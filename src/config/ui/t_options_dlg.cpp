@@ -46,6 +46,9 @@ const CheckBoxEntry kChecks[] = {
      &SoftwareOptionsLogic::maximizeBlink},
     {"MagDfltBox", "Default Ref Star Mags", "", &SoftwareOptionsLogic::defaultRefMags},
     {"RstrRefsBox", "Restore All Ref Stars", "", &SoftwareOptionsLogic::restoreAllRefs},
+    {"WeightBox", "Weight Plate by Centring Errors",
+     "Weight each reference star of the plate solution by its measured centring uncertainty.",
+     &SoftwareOptionsLogic::weightPlate},
     {"AdminBox", "\"Administrator\"", "", &SoftwareOptionsLogic::administrator},
 };
 
@@ -104,6 +107,10 @@ void TOptionsDlg::Build() {
                          {"Start of Exposure", "Midpoint of Exp.", "End of Exposure"});
   solution_ = MakeRadioGroup(this, "Astrometric Solution", "SolutionGrp",
                              {"Linear (6 Constants)", "Add  Cross-Term (8)", "Full Quadratic (12)"});
+  centring_ = MakeRadioGroup(this, "Centring", "CentroidGrp", {"Box Centroid", "Windowed Centroid", "PSF Fit"});
+  centring_.box->setToolTip(
+      "How a star's position is measured: the thresholded centroid of the box, the iterative\n"
+      "Gaussian-windowed centroid, or the least-squares fit of the star's image.");
   connect(format_.buttons, &QButtonGroup::idClicked, this, [this](int id) {
     ReadBack();
     logic_->ChooseFileFormat(id);
@@ -167,6 +174,7 @@ void TOptionsDlg::Build() {
   middle->addWidget(format_.box);
   middle->addWidget(time_.box);
   middle->addWidget(solution_.box);
+  middle->addWidget(centring_.box);
   middle->addWidget(field);
   middle->addStretch(1);
   auto* layout = new QHBoxLayout(this);
@@ -184,6 +192,7 @@ void TOptionsDlg::Show() {
   time_.Check(logic_->timeType);
   time_.box->setEnabled(logic_->timeGroupEnabled);
   solution_.Check(logic_->solutionType);
+  centring_.Check(logic_->centroidMethod);
   size_->setText(platform::ToQt(logic_->fieldSize));
   mag_->setText(platform::ToQt(logic_->magLimit));
   buttons_["UserBtn"]->setEnabled(logic_->userEnabled);
@@ -196,6 +205,7 @@ void TOptionsDlg::ReadBack() {
   if (format_.Checked() >= 0) logic_->fileFormat = format_.Checked();
   logic_->timeType = time_.Checked();
   if (solution_.Checked() >= 0) logic_->solutionType = solution_.Checked();
+  if (centring_.Checked() >= 0) logic_->centroidMethod = centring_.Checked();
   logic_->fieldSize = EditText(size_);
   logic_->magLimit = EditText(mag_);
 }

@@ -40,6 +40,7 @@ class TOptionsDlg : public QDialog {
   const RadioGroup& FileFormat() const { return format_; }
   const RadioGroup& TimeType() const { return time_; }
   const RadioGroup& Solution() const { return solution_; }
+  const RadioGroup& Centring() const { return centring_; }
   /// The pop-up menu of the "\"&Box\"" button (actions "UnknownBox1", "RefBox1").
   QMenu* BoxMenu() const { return boxMenu_; }
 
@@ -64,6 +65,7 @@ class TOptionsDlg : public QDialog {
   RadioGroup format_;
   RadioGroup time_;
   RadioGroup solution_;
+  RadioGroup centring_;
   QLineEdit* size_ = nullptr;
   QLineEdit* mag_ = nullptr;
   QMenu* boxMenu_ = nullptr;

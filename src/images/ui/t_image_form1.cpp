@@ -812,6 +812,8 @@ std::vector<std::string> TImageForm1::SolutionLines() const {
   in.errors = measurement.plate.ErrorEstimates(measurement.SolvedType());
   in.targetCentringArcsec = measurement.TargetCentringArcsec();
   in.constants = measurement.Constants();
+  in.plateWeighted = measurement.plate.Weighted();
+  in.weightedStars = measurement.plate.WeightedCount();
   if (host_.reportCamera) in.camera = host_.reportCamera();
   in.catalogName = host_.catalogName;
   return SolutionReportLines(in);

@@ -20,11 +20,12 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err);
 /// The plate of `stars` about (raHours, decDeg) as `solve` prints it: the
 /// fitted stars, the centre record's place and the target's with its errors;
 /// nothing, with the message on `err`, when the pairs do not fix the model.
+/// `weighted`: the pairs weighted by their measured uncertainties (sigmaX, sigmaY).
 std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& stars, long double raHours,
                                                 long double decDeg, std::uint8_t type, const std::string& model,
                                                 ReferenceStar centreRecord,
                                                 const std::optional<std::vector<long double>>& target,
-                                                std::ostream& err);
+                                                std::ostream& err, bool weighted = false);
 /// `moving`: what moves in three or four frames of a field, the known objects named.
 Subcommand MovingCommand();
 /// `measure`: the image window's measurement of a target, run without windows.

@@ -42,18 +42,23 @@ constexpr const char* kMeasureHelp =
     "--path2, --url, --colour and --timeout-s; --jd the time the proper motions\n"
     "carry the stars to (default the image's). --options reads an options file\n"
     "(the boxes, ReadSkyForCentroid, SolutionType, HeaderTimeType, the field size\n"
-    "and magnitude limit, the display defaults, the user, camera and site records);\n"
-    "without it the defaults of a new installation. --model overrides SolutionType.\n"
+    "and magnitude limit, the display defaults, the user, camera and site records,\n"
+    "the centring choice and the plate weighting); without it the defaults of a new\n"
+    "installation (the windowed centroid, an unweighted plate). --model overrides\n"
+    "SolutionType.\n"
     "--object, --number and --designation fill the observation parameters as the\n"
     "\"Verify/Complete\" dialog would (default: the header's object, no number).\n\n"
     "JSON keys: observation {ra_hours, dec_deg, mag, band, obs_time_utc (ISO,\n"
     "milliseconds), jd_utc, mpc80 (the report's 80-column line), ades_psv (its\n"
     "ADES PSV data record), ades_psv_lines (the whole PSV text)}, target {x, y,\n"
-    "flux}, references (list of {x, y, ra_hours, dec_deg, mag, id, used,\n"
-    "used_mag, saturated, same_star_as (the brighter reference whose image star it\n"
-    "fell on, left out), res_ra, res_dec, mag_res}), solution {model, rms_arcsec,\n"
-    "sigma_ra, sigma_dec, sigma, used, magnitude_used, saturated}, messages (what\n"
-    "the windows would have shown).\n"
+    "flux, sigma_x, sigma_y}, references (list of {x, y, ra_hours, dec_deg, mag,\n"
+    "id, used, used_mag, saturated, same_star_as (the brighter reference whose\n"
+    "image star it fell on, left out), res_ra, res_dec, mag_res, sigma_x,\n"
+    "sigma_y}), solution {model, rms_arcsec, sigma_ra, sigma_dec, sigma, used,\n"
+    "magnitude_used, saturated, weighted, weighted_stars}, messages (what the\n"
+    "windows would have shown). sigma_x and sigma_y are the one-sigma\n"
+    "uncertainties of x and y in pixels from the centroid (0 when unknown);\n"
+    "weighted tells whether the plate weighted its stars by them.\n"
     "Exit status 1 when the image or the catalog cannot be read, Auto-Match finds\n"
     "no match, no target is found at X,Y or the plate cannot be solved.\n";
 
@@ -208,14 +213,18 @@ int RunMeasure(const Arguments& args, std::ostream& out, std::ostream& err) {
                     {"same_star_as", r.sameStarAs},
                     {"res_ra", static_cast<double>(r.resRA)},
                     {"res_dec", static_cast<double>(r.resDec)},
-                    {"mag_res", static_cast<double>(r.magRes)}});
+                    {"mag_res", static_cast<double>(r.magRes)},
+                    {"sigma_x", static_cast<double>(r.sigmaX)},
+                    {"sigma_y", static_cast<double>(r.sigmaY)}});
   }
   const PlateSolnObj::Errors e = m.plate.ErrorEstimates(m.SolvedType());
   nlohmann::ordered_json j;
   j["observation"] = std::move(obs);
   j["target"] = {{"x", static_cast<double>(m.target.imageX)},
                  {"y", static_cast<double>(m.target.imageY)},
-                 {"flux", static_cast<double>(m.target.flux)}};
+                 {"flux", static_cast<double>(m.target.flux)},
+                 {"sigma_x", static_cast<double>(m.targetSigmaX)},
+                 {"sigma_y", static_cast<double>(m.targetSigmaY)}};
   j["references"] = std::move(refs);
   j["solution"] = {{"model", ModelKey(m.SolvedType())},
                    {"rms_arcsec", static_cast<double>(std::sqrt(e.ra * e.ra + e.dec * e.dec))},
@@ -224,7 +233,9 @@ int RunMeasure(const Arguments& args, std::ostream& out, std::ostream& err) {
                    {"sigma", static_cast<double>(e.total)},
                    {"used", m.plate.UsedCount()},
                    {"magnitude_used", m.magnitude.n},
-                   {"saturated", saturated}};
+                   {"saturated", saturated},
+                   {"weighted", m.plate.Weighted()},
+                   {"weighted_stars", m.plate.WeightedCount()}};
   nlohmann::ordered_json messages = nlohmann::ordered_json::array();
   for (const std::string& text : ui.texts) messages.push_back(Latin1ToUtf8(TerminalText(text)));
   j["messages"] = std::move(messages);

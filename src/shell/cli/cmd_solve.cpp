@@ -27,7 +27,9 @@ constexpr const char* kSolveHelp =
     "JSON keys: solved, model, constants (a, b, c, ...), stars (fit_ra_hours,\n"
     "fit_dec_deg, res_ra, res_dec, res_total in arc seconds, in input order),\n"
     "center {ra_hours, dec_deg, x, y}, target {ra_hours, dec_deg, sigma_ra,\n"
-    "sigma_dec, sigma} with --target.\n"
+    "sigma_dec, sigma} with --target; weighted (true when the plate weighted its\n"
+    "stars by their measured uncertainties) and weighted_stars (how many brought\n"
+    "one; a pairs file gives none, so its plate is unweighted).\n"
     "Exit status 1 with \"Not Enough Reference Stars for Selected Solution Type!\"\n"
     "when the pairs do not fix the model.\n\n"
     "Usage: skarvel-cli solve --auto IMAGE.FIT --catalog gsc|gsc-converted --path ROOT\n"
@@ -38,7 +40,8 @@ constexpr const char* kSolveHelp =
     "                         [--path2 ROOT2] [--colour N] [--timeout-s T] [--jd JD]\n"
     "                         [--center RA,DEC] [--scale ARCSEC]\n"
     "                         [--size-arcmin S] [--mag-limit M]\n"
-    "                         [--model linear|cross|quadratic] [--target X,Y]\n\n"
+    "                         [--model linear|cross|quadratic] [--target X,Y]\n"
+    "                         [--weight equal|uncertainty]\n\n"
     "Reduces a FITS image without a pairs file: its stars are found (robust sky\n"
     "and noise, peaks above 5 sigma; hot pixels, cosmic rays, saturated stars,\n"
     "trails and blends left out) and matched to the catalog stars of the field by\n"
@@ -55,9 +58,13 @@ constexpr const char* kSolveHelp =
     "the image's longer side at --scale, else 30) to --mag-limit (default all).\n"
     "X,Y: file columns and rows counted from 0; the image centre is (width / 2,\n"
     "height / 2).\n\n"
+    "--weight uncertainty weights each star of the plate by its measured centring\n"
+    "uncertainty, 1 / sqrt(sigma^2 + 0.05^2) in pixels (default equal: every star\n"
+    "counts alike, as the image window solves unless the options ask otherwise).\n\n"
     "JSON keys: as above, and pairs (x, y, ra_hours, dec_deg, id, mag of each matched\n"
-    "star, in the order of stars), match {stars_found, pairs_matched,\n"
-    "arcsec_per_pixel, rotation_deg, mirrored, rms_arcsec}.\n"
+    "star, in the order of stars, and sigma_x, sigma_y: the one-sigma uncertainty\n"
+    "per axis of x and y in pixels, 0 when unknown), match {stars_found,\n"
+    "pairs_matched, arcsec_per_pixel, rotation_deg, mirrored, rms_arcsec}.\n"
     "Exit status 1 with \"Auto-Match: No trustworthy match ...\", the reason and\n"
     "what to try when no match the stars support is found, and with the catalog's\n"
     "message when its stars cannot be read (a server that does not answer, a web\n"
@@ -162,11 +169,11 @@ std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& star
                                                 long double decDeg, std::uint8_t type, const std::string& model,
                                                 ReferenceStar centreRecord,
                                                 const std::optional<std::vector<long double>>& target,
-                                                std::ostream& err) {
+                                                std::ostream& err, bool weighted) {
   PlateSolnObj plate;
   plate.StartSolution(raHours, decDeg);
   for (const auto& r : stars) plate.AddPair(r);
-  if (!plate.SolvePlate(type)) {
+  if (!plate.SolvePlate(type, weighted)) {
     err << "Insufficient References: Not Enough Reference Stars for Selected Solution Type!\n";
     return std::nullopt;
   }
@@ -178,6 +185,8 @@ std::optional<nlohmann::ordered_json> SolveJson(std::vector<ReferenceStar>& star
   nlohmann::ordered_json constants = nlohmann::ordered_json::array();
   for (long double c : plate.PlateConstants(type)) constants.push_back(static_cast<double>(c));
   j["constants"] = constants;
+  j["weighted"] = plate.Weighted();
+  j["weighted_stars"] = plate.WeightedCount();
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const auto& r : stars)
     list.push_back({{"fit_ra_hours", static_cast<double>(r.fitRA)},

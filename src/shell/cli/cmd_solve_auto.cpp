@@ -46,7 +46,7 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   const auto flags = Flags::Parse(rest,
                                   {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "center", "model",
-                                   "target", "scale", "size-arcmin", "mag-limit"},
+                                   "target", "scale", "size-arcmin", "mag-limit", "weight"},
                                   "solve", err);
   if (!flags) return kExitUsage;
   if (file.empty() || !flags->Has("catalog")) {
@@ -74,6 +74,11 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
   }
   if (flags->Has("target") && !(target = NumberList(flags->Text("target"), 2))) {
     err << "skarvel-cli solve: --target needs X,Y\n";
+    return kExitUsage;
+  }
+  const std::string weight = flags->Has("weight") ? flags->Text("weight") : "equal";
+  if (weight != "equal" && weight != "uncertainty") {
+    err << "skarvel-cli solve: --weight is equal or uncertainty\n";
     return kExitUsage;
   }
   long double scale = 0;
@@ -132,13 +137,15 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
     r.catRA = s.ra;
     r.catDec = s.dec;
     r.catMag = s.mag;
+    r.sigmaX = a.sigmaX;
+    r.sigmaY = a.sigmaY;
     r.usePos = true;
     refs.push_back(r);
   }
   ReferenceStar centreRecord;
   centreRecord.imageX = image.width / 2;
   centreRecord.imageY = image.height / 2;
-  auto j = SolveJson(refs, params.centreRA, params.centreDec, type, model, centreRecord, target, err);
+  auto j = SolveJson(refs, params.centreRA, params.centreDec, type, model, centreRecord, target, err, weight == "uncertainty");
   if (!j) return kExitFailed;
   nlohmann::ordered_json pairs = nlohmann::ordered_json::array();
   for (const ReferenceStar& r : refs)
@@ -147,7 +154,9 @@ int RunSolveAuto(const Arguments& args, std::ostream& out, std::ostream& err) {
                      {"ra_hours", static_cast<double>(r.catRA)},
                      {"dec_deg", static_cast<double>(r.catDec)},
                      {"id", Latin1ToUtf8(r.id)},
-                     {"mag", static_cast<double>(r.catMag)}});
+                     {"mag", static_cast<double>(r.catMag)},
+                     {"sigma_x", static_cast<double>(r.sigmaX)},
+                     {"sigma_y", static_cast<double>(r.sigmaY)}});
   (*j)["pairs"] = pairs;
   (*j)["match"] = {{"stars_found", match.detected},
                 {"pairs_matched", match.allPairs.size()},

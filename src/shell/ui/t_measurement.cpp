@@ -54,6 +54,7 @@ SelectionHooks TMeasurement::Hooks() {
     s.solutionType = lab_.Options().solutionType;
     s.cameraFilter = lab_.Report() != nullptr ? lab_.Report()->camera.filter : std::uint8_t{8};
     s.expertMode = lab_.Options().expertMode;
+    s.weightByUncertainty = WeightPlateByUncertainty(lab_.Options());
     return s;
   };
   h.showSolution = [this] { image_.SolutionReady(); };

@@ -213,6 +213,39 @@ class TestOptionsDialogs : public QObject {
     Stop();
   }
 
+  void centringChoiceAndPlateWeightingAreSavedAtTheirBytes() {
+    Start();
+    WithOptionsDialog([](ui::TOptionsDlg& d) {
+      // A new installation measures with the windowed centroid and solves unweighted.
+      QCOMPARE(d.Centring().Checked(), 1);
+      QVERIFY(!d.Box("WeightBox")->isChecked());
+      QCOMPARE(d.Box("WeightBox")->text(), QString("Weight Plate by Centring Errors"));
+      d.Centring().Button(2)->click();
+      d.Box("WeightBox")->click();
+      Named(d, "OKBtn")->click();
+    });
+    const auto after = ReadAll(OptionsFile());
+    // The plate flags byte after the laboratory table and the centring byte, nothing else.
+    QCOMPARE(Differences(before_, after), (std::vector<std::size_t>{6943, 8023}));
+    QCOMPARE(after[6943], std::uint8_t{1});
+    QCOMPARE(after[8023], std::uint8_t{2});
+    QVERIFY(WeightPlateByUncertainty(lab_->Options()));
+    QCOMPARE(lab_->Options().centroidMethod, std::uint8_t{kCentroidPsfFit});
+    // Opened again it shows the saved choice; the box centroid and no weighting go back.
+    WithOptionsDialog([](ui::TOptionsDlg& d) {
+      QCOMPARE(d.Centring().Checked(), 2);
+      QVERIFY(d.Box("WeightBox")->isChecked());
+      d.Centring().Button(0)->click();
+      d.Box("WeightBox")->click();
+      Named(d, "OKBtn")->click();
+    });
+    const auto again = ReadAll(OptionsFile());
+    QCOMPARE(again[6943], std::uint8_t{0});
+    QCOMPARE(again[8023], std::uint8_t{0});
+    QCOMPARE(lab_->Options().centroidMethod, std::uint8_t{kCentroidClassic});
+    Stop();
+  }
+
   void cancelAfterTheCameraSubDialogRestoresTheOldCamera() {
     Start();
     const CameraRecord old = lab_->Options().cameraRecord;
@@ -567,7 +600,9 @@ class TestOptionsDialogs : public QObject {
                      "Default Ref Star Mags", "Restore All Ref Stars", "\"Special\"", "\"Administrator\"",
                      "File Format", "FITS", "ST-4", "Other SBIG", "File Header Time is:", "Start of Exposure",
                      "Midpoint of Exp.", "End of Exposure", "Astrometric Solution", "Linear (6 Constants)",
-                     "Add  Cross-Term (8)", "Full Quadratic (12)", "Star Field Defaults", "Size (Arc Min)",
+                     "Add  Cross-Term (8)", "Full Quadratic (12)", "Centring", "Box Centroid",
+                     "Windowed Centroid", "PSF Fit", "Weight Plate by Centring Errors", "Star Field Defaults",
+                     "Size (Arc Min)",
                      "Mag Limit", "S&tar Cat.", "&Files...", "&User...", "Ca&mera...", "&Site...", "\"&Box\"",
                      "&Image", "&OK", "&Cancel"});
     }
