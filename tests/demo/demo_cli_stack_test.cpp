@@ -92,6 +92,14 @@ TEST(DemoStack, TypedMotionAndMedianGiveTheSameReferencePlace) {
   EXPECT_DOUBLE_EQ(j["pa_deg"].get<double>(), 153.7);
   EXPECT_FALSE(j.contains("object"));
   EXPECT_TRUE(std::filesystem::exists(dir / "TYPED.FIT"));
+  // --jd moves the catalog's stars by their proper motions; the Guide Star
+  // Catalog has none, so the frames are matched and stacked alike.
+  args.back() = dir / "AT_JD.FIT";
+  args.insert(args.end(), {"--jd", "2458604.66"});
+  const auto atJd = Cli(args);
+  ASSERT_EQ(atJd.status, 0) << atJd.err;
+  EXPECT_EQ(nlohmann::json::parse(atJd.out)["reference_jd"], j["reference_jd"]);
+  EXPECT_EQ(testing::ReadAll((dir / "AT_JD.FIT").string()), testing::ReadAll((dir / "TYPED.FIT").string()));
 }
 
 TEST(DemoStack, UsageErrorsAndFailuresLeaveNoFile) {
@@ -108,6 +116,7 @@ TEST(DemoStack, UsageErrorsAndFailuresLeaveNoFile) {
   const auto combine = usage({"--rate", "1", "--pa", "0", "--combine", "sum", "--out", dir / "A.FIT"});
   EXPECT_EQ(combine.status, 2);
   EXPECT_EQ(combine.err, "skarvel-cli stack: --combine is mean or median\n");
+  EXPECT_EQ(usage({"--rate", "1", "--pa", "0", "--jd", "noon", "--out", dir / "A.FIT"}).status, 2);
   cli::Arguments missing{"stack", "--images", dir / "NONE.FIT", "--catalog", "gsc-converted", "--path",
                          testing::DemoPath("catalog/gsc_vorn"), "--rate", "1", "--pa", "0", "--out", dir / "A.FIT"};
   EXPECT_EQ(Cli(missing).status, 1);

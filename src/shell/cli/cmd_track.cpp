@@ -33,7 +33,7 @@ constexpr const char* kStackHelp =
     "                         --object NUMBER --orbits MPCORB.CMO --site LON_EAST_DEG,LAT_DEG,HEIGHT_M)\n"
     "                         --catalog KIND --path ROOT ... --out STACK.FIT\n"
     "                         [--combine mean|median] [--resample nearest|bilinear] [--scale ARCSEC]\n"
-    "                         [--header-time start|mid|end]\n\n"
+    "                         [--header-time start|mid|end] [--jd JD]\n\n"
     "Stacks up to 200 frames of one field along a motion: each frame is matched to\n"
     "the catalog (read around the first frame's pointing) as solve --auto does,\n"
     "resampled to the first solved frame's pixel grid (--resample: the nearest\n"
@@ -63,7 +63,7 @@ constexpr const char* kTrackSearchHelp =
     "Usage: skarvel-cli track-search --images F.FIT... --catalog KIND --path ROOT ...\n"
     "                                [--rate-min R] [--rate-max R] [--snr S] [--scale ARCSEC]\n"
     "                                [--orbits MPCORB.CMO --site LON_EAST_DEG,LAT_DEG,HEIGHT_M]\n"
-    "                                [--header-time start|mid|end]\n\n"
+    "                                [--header-time start|mid|end] [--jd JD]\n\n"
     "Searches a frame series (matched and registered as for stack) for faint\n"
     "movers: stacks over a grid of motions from --rate-min (0.1) to --rate-max\n"
     "(10) arc seconds a minute at every position angle, spaced so that no motion\n"
@@ -181,7 +181,7 @@ std::optional<int> LoadSeries(const std::vector<std::string>& images, const Flag
                                         : kDefaultFieldArcmin);
   p.limitMag = kAllMagnitudes;
   s.catalog = std::make_unique<CliReferenceCatalog>(err, choice, s.options);
-  if (!s.catalog->Load(request, static_cast<long double>(inputs.front().jd))) return kExitFailed;
+  if (!s.catalog->Load(request, JulianDateFor(choice, static_cast<long double>(inputs.front().jd)))) return kExitFailed;
   if (!s.series.Solve(inputs, s.catalog->Field().Stars(), scale)) {
     err << "skarvel-cli " << sub << ": " << s.series.Failure() << "\n";
     return kExitFailed;
@@ -223,7 +223,7 @@ int RunStack(const Arguments& args, std::ostream& out, std::ostream& err) {
   Arguments rest;
   const std::vector<std::string> images = TakeImages(args, rest);
   const auto flags = Flags::Parse(rest,
-                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "rate", "pa", "object",
+                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "rate", "pa", "object",
                                    "orbits", "site", "out", "combine", "resample", "scale", "header-time"},
                                   "stack", err);
   if (!flags) return kExitUsage;
@@ -340,7 +340,7 @@ int RunTrackSearch(const Arguments& args, std::ostream& out, std::ostream& err) 
   Arguments rest;
   const std::vector<std::string> images = TakeImages(args, rest);
   const auto flags = Flags::Parse(rest,
-                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "rate-min", "rate-max",
+                                  {"catalog", "path", "path2", "url", "colour", "timeout-s", "jd", "rate-min", "rate-max",
                                    "snr", "orbits", "site", "scale", "header-time"},
                                   "track-search", err);
   if (!flags) return kExitUsage;
