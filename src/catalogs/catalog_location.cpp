@@ -38,9 +38,11 @@ std::string WithTrailingBackslash(std::string location) {
 
 std::optional<CatalogLocationAnswer> AskCatalogLocation(platform::Platform& ui, const std::string& name,
                                               const std::string& caption, const std::string& location, bool error,
-                                              const std::string& programDir) {
+                                              const std::string& programDir, const std::string& opticalDrive) {
   const bool driveForm = location.size() >= 2 && location[1] == ':';
-  const std::string drive = driveForm ? location.substr(0, 3) : std::string(kDefaultCatalogDrive);
+  const std::string drive = driveForm               ? location.substr(0, 3)
+                            : !opticalDrive.empty() ? opticalDrive
+                                                    : std::string(kDefaultCatalogDrive);
   ui.Beep();  // information beep, or the warning beep of the error form
   const auto answer = ui.PromptText({caption, CatalogPromptText(name, location, error), drive, kCatalogBrowseAnswer});
   if (!answer) return std::nullopt;
@@ -51,17 +53,20 @@ std::optional<CatalogLocationAnswer> AskCatalogLocation(platform::Platform& ui, 
     return CatalogLocationAnswer{WithTrailingBackslash(*chosen), true};
   }
   if (answer->empty()) return std::nullopt;
+  // A folder (a mount point such as "/media/cdrom/"): taken as it stands.
+  if (answer->find('/') != std::string::npos) return CatalogLocationAnswer{WithTrailingBackslash(*answer), false};
   return CatalogLocationAnswer{
       std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>((*answer)[0])))) + ":\\", false};
 }
 
 std::optional<std::string> LocateCatalogFile(platform::Platform& ui, std::string location,
                                              const std::string& relative, const CatalogPromptTexts& texts,
-                                             const std::string& programDir) {
+                                             const std::string& programDir, const std::string& opticalDrive) {
   while (!fs::FileExists(location + relative)) {
-    const bool root = IsBareDriveRoot(location);
+    const bool root = IsBareDriveRoot(location, opticalDrive);
     auto next = AskCatalogLocation(ui, root ? texts.rootName : texts.errorName,
-                                   root ? texts.rootCaption : texts.errorCaption, location, !root, programDir);
+                                   root ? texts.rootCaption : texts.errorCaption, location, !root, programDir,
+                                   opticalDrive);
     if (!next) return std::nullopt;
     if (next->browsed && EndsWithPath(next->location, texts.browsedSuffix))
       next->location.erase(next->location.size() - texts.browsedSuffix.size());

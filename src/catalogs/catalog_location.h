@@ -28,8 +28,11 @@ inline constexpr const char* kDefaultCatalogDrive = "D:\\";
 /// incorrect, or Press "Browse" to locate on Fixed Disk.".
 std::string CatalogPromptText(const std::string& name, const std::string& location, bool error);
 
-/// True when a location is a bare drive root (three characters, "D:\").
-inline bool IsBareDriveRoot(const std::string& location) { return location.size() == 3; }
+/// True when a location is a bare drive root (three characters, "D:\"), or
+/// the mount point of the optical drive (`opticalDrive`, when not empty).
+inline bool IsBareDriveRoot(const std::string& location, const std::string& opticalDrive = "") {
+  return location.size() == 3 || (!opticalDrive.empty() && location == opticalDrive);
+}
 
 /// A location the person gave: typed (OK) or browsed.
 struct CatalogLocationAnswer {
@@ -37,14 +40,18 @@ struct CatalogLocationAnswer {
   bool browsed = false;
 };
 
-/// Shows the prompt once. Beeps (information or warning), then asks. OK: the
-/// first character of the drive field, upper-cased, + ":\"; Browse: a directory
-/// chooser at `location` (at `programDir` when that does not exist), the chosen
-/// directory with a trailing separator; nullopt when the person cancelled the
-/// prompt or the chooser (or gave an empty drive field).
+/// Shows the prompt once. Beeps (information or warning), then asks. The
+/// drive field shows the location's drive ("D:\" form), else the mount point
+/// of the mounted optical drive `opticalDrive` (where a drive letter means
+/// nothing), else "D:\". OK: a folder typed in the field (it holds a "/")
+/// with a trailing separator, else the first character of the field,
+/// upper-cased, + ":\"; Browse: a directory chooser at `location` (at
+/// `programDir` when that does not exist), the chosen directory with a
+/// trailing separator; nullopt when the person cancelled the prompt or the
+/// chooser (or gave an empty drive field).
 std::optional<CatalogLocationAnswer> AskCatalogLocation(platform::Platform& ui, const std::string& name,
                                               const std::string& caption, const std::string& location, bool error,
-                                              const std::string& programDir);
+                                              const std::string& programDir, const std::string& opticalDrive = "");
 
 /// The names and captions of one file's prompt.
 struct CatalogPromptTexts {
@@ -59,11 +66,12 @@ struct CatalogPromptTexts {
 std::string WithTrailingBackslash(std::string location);
 
 /// The loop of a reader: while location + relative does not exist, the prompt
-/// (bare-root form for a three-character location, else the error form); a
-/// browsed directory loses `browsedSuffix`. Returns the location under which
-/// the file exists, or nullopt when the person gave up.
+/// (bare-root form for a three-character location or the optical drive's
+/// mount point, else the error form); a browsed directory loses
+/// `browsedSuffix`. Returns the location under which the file exists, or
+/// nullopt when the person gave up.
 std::optional<std::string> LocateCatalogFile(platform::Platform& ui, std::string location,
                                              const std::string& relative, const CatalogPromptTexts& texts,
-                                             const std::string& programDir);
+                                             const std::string& programDir, const std::string& opticalDrive = "");
 
 }  // namespace skarvel

@@ -218,7 +218,7 @@ bool GSCFieldObj::OpenRegionFile(std::uint32_t region) {
   const std::string relative = GSCZoneDirectory(zone) + GSCRegionFileName(region, ".GSC");
   const std::string volume = volumeII ? "Guide Star Catalog Volume II" : "Guide Star Catalog Volume I";
   const CatalogPromptTexts texts{volume, "Change GSC Volume", volume, "GSC File Error!", "GSC\\"};
-  const auto found = LocateCatalogFile(ui_, path, relative, texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, path, relative, texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   path = *found;
   const std::string name = path + relative;

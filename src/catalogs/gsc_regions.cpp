@@ -90,7 +90,7 @@ void GSCRgnsTblObj::LoadRegions(bool allowPrompt) {
     const CatalogPromptTexts texts{"Guide Star Catalog Volume I or II", "GSC Regions Table",
                                    "Guide Star Catalog Regions Table", "GSC Regions Table Not Found", "TABLES\\"};
     const auto found =
-        LocateCatalogFile(ui_, WithTrailingBackslash(location), kTableFile, texts, options_.programDir);
+        LocateCatalogFile(ui_, WithTrailingBackslash(location), kTableFile, texts, options_.programDir, options_.cdromDrive);
     if (!found) return;
     location = *found;
   }

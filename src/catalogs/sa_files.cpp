@@ -76,7 +76,7 @@ bool SAFilesObj::LocateCatalog() {
   const std::string v = version_ == 1 ? "1.0" : "2.0";
   const CatalogPromptTexts texts{"USNO-SA" + v + " Catalog", "Load SA" + v + " CDROM", "USNO-SA" + v + " Catalog",
                                  "SA" + v + " File Error!", ""};
-  const auto found = LocateCatalogFile(ui_, path, "ZONE0000.ACC", texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, path, "ZONE0000.ACC", texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   path_ = *found;
   located_ = true;
@@ -121,7 +121,7 @@ bool SAFilesObj::ReadZone(const SAZone& zone, const SearchWindow& window, StarLi
   const std::string v = version_ == 1 ? "1.0" : "2.0";
   const CatalogPromptTexts texts{"USNO-SA" + v + " Catalog", "Load SA" + v + " CDROM", "USNO-SA" + v + " Catalog",
                                  "SA" + v + " File Error!", ""};
-  const auto found = LocateCatalogFile(ui_, path_, relative, texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, path_, relative, texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   path_ = *found;
   const std::string name = path_ + relative;

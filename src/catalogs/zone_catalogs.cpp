@@ -162,7 +162,7 @@ bool UCAC2FileObj::OpenCatalog() {
       FirstSet({&options_.ucac2Path, &options_.cdromDrive, &options_.gscPath1, &options_.programDir});
   const CatalogPromptTexts texts{"UCAC2 Catalog (Any Disk)", "Load UCAC2 CDROM", "UCAC2 Catalog",
                                  "UCAC2 File Error!", "U2\\"};
-  const auto found = LocateCatalogFile(ui_, path, "U2\\u2index.da", texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, path, "U2\\u2index.da", texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   path_ = *found;
   loaded_ = LoadIndex(path_ + "U2\\u2index.da");
@@ -186,7 +186,7 @@ bool UCAC2FileObj::OpenZone(int zone) {
   const std::string disk = zone < 107 ? "CD #1" : zone <= 182 ? "CD #2" : "CD #3";
   const CatalogPromptTexts texts{"UCAC2 Catalog " + disk, "Load UCAC2 CDROM", "UCAC2 Reference Catalog",
                                  "UCAC2 File Error!", "U2\\"};
-  const auto found = LocateCatalogFile(ui_, path_, relative, texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, path_, relative, texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   path_ = *found;
   return OpenZoneFile(path_ + relative, "Unable to Open UCAC2 File!", "UCAC2 File Error!");
@@ -336,7 +336,7 @@ bool UCAC3FileObj::OpenCatalog() {
   const std::string name = cdrom ? "UCAC3 Catalog (Any Disk)" : "UCAC3 Catalog";
   const std::string caption = cdrom ? "Load UCAC3 CDROM" : "UCAC3 File Error!";
   const auto found = LocateCatalogFile(ui_, working, "u3index.unf", {name, caption, name, caption, ""},
-                                       options_.programDir);
+                                       options_.programDir, options_.cdromDrive);
   if (!found) return false;
   working = *found;
   path_ = working;
@@ -363,7 +363,7 @@ bool UCAC3FileObj::OpenZone(int zone) {
     const std::string caption = firstSide ? "UCAC3 Catalog (Side 1)" : "UCAC3 Catalog (Side 2)";
     texts = {name, caption, name, caption, ""};
   }
-  const auto found = LocateCatalogFile(ui_, dir, relative, texts, options_.programDir);
+  const auto found = LocateCatalogFile(ui_, dir, relative, texts, options_.programDir, options_.cdromDrive);
   if (!found) return false;
   dir = *found;
   return OpenZoneFile(dir + relative, "Unable to Open UCAC3 File!", "UCAC3 File Error!");

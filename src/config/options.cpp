@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -125,6 +126,11 @@ void ReadOptionsFieldsAfterVersion(ByteReader& in, OptionsRecord& r) {
   r.fieldSize = in.F32();
 }
 
+namespace {
+/// FilterCode of a new camera record: 7, "&None".
+constexpr std::uint8_t kNewCameraFilter = 7;
+}  // namespace
+
 void SanitizeOptions(OptionsRecord& r) {
   const OptionsRecord d;
   auto choice = [](std::uint8_t& value, std::uint8_t last, std::uint8_t fallback) {
@@ -139,7 +145,7 @@ void SanitizeOptions(OptionsRecord& r) {
   choice(r.imageFileType, 2, d.imageFileType);
   choice(r.headerTimeType, 3, d.headerTimeType);
   choice(r.centroidMethod, kCentroidPsfFit, kCentroidClassic);
-  choice(r.cameraRecord.filter, 8, d.cameraRecord.filter);
+  choice(r.cameraRecord.filter, 8, kNewCameraFilter);
   auto box = [](BoxRecord& b) {
     const bool ok = b.peakHalfWidth >= 1 && b.peakHalfWidth <= 10 && b.centroidRadius >= 1 &&
                     b.centroidRadius <= 10 && b.skyBorder >= 1 && b.skyBorder <= 10 && b.skyCutoff >= -3 &&
@@ -229,6 +235,25 @@ std::string FindCdromDrive(const std::string& mountsFile) {
   return std::string();
 }
 
+namespace {
+
+/// With no optical drive in a mount table that could be read, the drive is
+/// asked for ("CDROM Drive?"). OK with a folder (it holds a "/", such as a
+/// mount point) gives that folder, else the first character typed + ":\";
+/// Cancel, or nothing typed, leaves no drive. Without a mount table (none
+/// at the path, or not a file) nothing can be told about the drives and
+/// nothing is asked.
+std::string AskCdromDrive(platform::Platform& ui, const std::string& mountsFile) {
+  std::error_code error;
+  if (mountsFile.empty() || !std::filesystem::is_regular_file(mountsFile, error)) return std::string();
+  const auto typed = ui.PromptText({"CDROM Drive?", "Please Enter Drive Letter of CDROM:", "", ""});
+  if (!typed || typed->empty()) return std::string();
+  if (typed->find('/') != std::string::npos) return fs::WithTrailingSeparator(*typed);
+  return std::string(1, (*typed)[0]) + ":\\";
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- OptsObj
 
 OptsObj::OptsObj(const std::string& fileName, const std::string& version, StorageEnvironment env,
@@ -275,6 +300,7 @@ bool OptsObj::FindDataDir() {
 bool OptsObj::Start() {
   if (!FindDataDir()) return false;
   record_.cdromDrive = FindCdromDrive(env_.mountsFile);
+  if (record_.cdromDrive.empty()) record_.cdromDrive = AskCdromDrive(ui_, env_.mountsFile);
   bool loaded = Read(record_.dataDir + record_.fileName);
   if (!loaded && record_.dataDir != record_.programDir) loaded = Read(record_.programDir + record_.fileName);
   record_.orbitFileArg.clear();
@@ -417,7 +443,11 @@ void OptsObj::SetDefaults() {
   r.userRecord = UserRecord{};
   r.userRecord.observers = keep.userRecord.observers;
   r.userRecord.measurers = keep.userRecord.measurers;
+  // A new camera is unfiltered ("&None", the astrometrist's usual camera)
+  // rather than the blue filter a zero would name; an image's FILTER card
+  // replaces it as the image is loaded.
   r.cameraRecord = CameraRecord{};
+  r.cameraRecord.filter = kNewCameraFilter;
   r.siteRecord = DefaultSiteRecord();
   r.displayDefaults = DisplaySettings{};
   r.refBox = BoxRecord{};

@@ -22,6 +22,7 @@
 #include "foundations/sun.h"
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
+#include "orbits/orbit_statistics.h"
 
 namespace skarvel {
 
@@ -452,16 +453,20 @@ struct ChunkOutput {
   std::vector<ScanEvent> events;
   std::int64_t highest = 0;
   std::int64_t candidates = 0;
+  long double newestEpoch = 0;  ///< Julian date, 0 when no record holds one
   bool ioError = false;
 };
 
-constexpr std::size_t kBlockRecords = 6472;  ///< about 1 MB per read
+constexpr std::size_t kBlockRecords = 6472;
+constexpr std::size_t kCmoEpochOffset = 51;  ///< byte of a converted record's epoch (extended float)
+  ///< about 1 MB per read
 
 void ScanChunk(int fd, std::int64_t first, std::int64_t last, const PreLimits& limits, const Evaluator& eval,
                std::atomic<std::int64_t>& progress, ChunkOutput& out) {
   std::vector<std::uint8_t> buffer(kBlockRecords * kCmoRecordBytes);
   auto earth = std::make_shared<EarthObj>();
   const KeplerErrorReporter silent{};
+  ExtendedBytes lastEpoch{};  // the epoch repeats from record to record: decoded only when it changes
   for (std::int64_t at = first; at < last;) {
     const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(kBlockRecords), last - at);
     const auto bytes = static_cast<std::size_t>(count) * kCmoRecordBytes;
@@ -479,6 +484,10 @@ void ScanChunk(int fd, std::int64_t first, std::int64_t last, const PreLimits& l
     for (std::int64_t k = 0; k < count; ++k) {
       const std::uint8_t* p = buffer.data() + static_cast<std::size_t>(k) * kCmoRecordBytes;
       const auto recordNumber = static_cast<std::int32_t>(at + k + 1);
+      if (std::memcmp(p + kCmoEpochOffset, lastEpoch.data(), lastEpoch.size()) != 0) {
+        std::memcpy(lastEpoch.data(), p + kCmoEpochOffset, lastEpoch.size());
+        out.newestEpoch = NewerEpoch(out.newestEpoch, DecodeExtended(lastEpoch));
+      }
       // The highest integer designation.
       const std::size_t len = std::min<std::size_t>(p[42], kOrbitDesignationChars);
       if (len > 0) {
@@ -646,9 +655,14 @@ bool TAstOrbFlSrch::SearchFile(const std::string& path, ElementSource source, do
                                "File: " + fs::FileNameOf(path) + "\nOrbits Analyzed: 0\nObjects Found: 0", 100, false);
   Prepare();
   counts_ = ScanCounts{};
+  newestEpoch_ = 0;
   const bool ok = Scan(path, strategy, progress.get());
   progress.reset();
   if (!ok) return false;
+  // The database is dated by its newest epoch of osculation, which the MPC and
+  // Lowell files carry in every record; the file's own time is only the time
+  // it was copied. A file without epochs keeps the date it was given.
+  searchedDateTime_ = DatabaseDateTime(newestEpoch_, searchedDateTime_);
   platform::Tell(context_.ui,
                  std::to_string(counts_.read) + " Orbits Analyzed." + "\r\n\r\n" + std::to_string(counts_.found) +
                      " Objects Meet Search Criteria.",
@@ -680,6 +694,7 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
     CmoRecord rec;
     while (reader->Next(rec)) {
       ++counts_.read;
+      newestEpoch_ = NewerEpoch(newestEpoch_, rec.epoch);
       const auto recordNumber = static_cast<std::int32_t>(counts_.read);
       if (counts_.read % every == 0) note(counts_.read, total);
       if (ZeroState(rec)) {
@@ -763,6 +778,7 @@ bool TAstOrbFlSrch::Scan(const std::string& path, ScanStrategy strategy, platfor
   for (const ChunkOutput& o : outputs)
     if (o.ioError) return false;
   counts_.read = total;
+  for (const ChunkOutput& o : outputs) newestEpoch_ = NewerEpoch(newestEpoch_, o.newestEpoch);
   // The events in record order: messages and results as the straightforward scan gives them.
   for (ChunkOutput& o : outputs) {
     counts_.highestNumber = std::max(counts_.highestNumber, o.highest);

@@ -198,6 +198,8 @@ class TAstOrbFlSrch {
   /// Prepare, then every record; a zero state vector shows "Orbit Computation
   /// Error", a failing object "Computational Error" (unless ExpertMode); at
   /// the end "Search Completed!". The sort order goes back to database entry.
+  /// The search is dated (report's "Dated", loaded results) by the newest
+  /// epoch among the records, else by `databaseDateTime`.
   /// @return false when the file cannot be opened (nothing shown: the caller
   ///         shows the database's own message).
   bool SearchFile(const std::string& path, ElementSource source, double databaseDateTime,
@@ -243,6 +245,7 @@ class TAstOrbFlSrch {
   bool hasResults_ = false;
   ElementSource searchedSource_ = ElementSource::kLowell;
   double searchedDateTime_ = 0;
+  long double newestEpoch_ = 0;  ///< Julian date of the newest epoch the last scan read
   std::string searchedFile_;
   std::size_t firstResultLine_ = 0;
 };

@@ -1,9 +1,13 @@
 #include "orbits/orbit_statistics.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "astrometry/info_list.h"
+#include "foundations/date_time.h"
+#include "foundations/extended_float.h"
 #include "foundations/file_system.h"
 #include "foundations/io_error.h"
 #include "foundations/strings.h"
@@ -15,6 +19,7 @@ namespace {
 /// Where the designation (length byte and 8 characters) and the codes lie in a converted record.
 constexpr std::size_t kDesignationOffset = 42;
 constexpr std::size_t kCodesOffset = 156;
+constexpr std::size_t kEpochOffset = 51;  ///< the epoch, an extended float
 /// Code bits of an MPC record (code 3).
 constexpr std::uint8_t kPhaBit = 128, kCriticalBit = 64, kOneOppositionBit = 32;
 
@@ -23,6 +28,14 @@ std::string Right(std::string_view s, std::size_t width) {
 }
 
 }  // namespace
+
+double DatabaseDateTime(long double newestEpochJd, double fallback) {
+  return newestEpochJd > 0 ? static_cast<double>(newestEpochJd - kJulianDateOffset) : fallback;
+}
+
+long double NewerEpoch(long double newest, long double epoch) {
+  return std::isfinite(epoch) && epoch > newest ? epoch : newest;
+}
 
 void OrbitStatisticsCounts::Add(const std::string& designation, const OrbitCodes& codes) {
   ++records;
@@ -65,6 +78,9 @@ OrbitStatisticsCounts CountOrbitStatistics(const std::string& path,
       OrbitCodes codes;
       for (std::size_t c = 0; c < codes.size(); ++c) codes[c] = static_cast<std::uint8_t>(rec[kCodesOffset + c]);
       counts.Add(designation, codes);
+      ExtendedBytes epoch;
+      std::memcpy(epoch.data(), rec + kEpochOffset, epoch.size());
+      counts.newestEpoch = NewerEpoch(counts.newestEpoch, DecodeExtended(epoch));
       if (progress && (read + k + 1) % interval == 0) progress(read + k + 1, total);
     }
     read += got;

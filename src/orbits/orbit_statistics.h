@@ -31,6 +31,7 @@ struct OrbitStatisticsCounts {
   std::array<OrbitGroupCounts, kOrbitGroups> groups{};  ///< index = orbit type - 1
   std::int64_t records = 0;
   std::int64_t highestNumber = 0;  ///< highest integer designation
+  long double newestEpoch = 0;     ///< Julian date of the newest epoch of osculation, 0 when none
 
   /// Counts one record by its designation and codes. Types above 17 have no
   /// counter set and count only as a record.
@@ -43,6 +44,17 @@ struct OrbitStatisticsCounts {
 /// @throws IOFailure when the file cannot be read.
 OrbitStatisticsCounts CountOrbitStatistics(const std::string& path,
                                            const std::function<void(std::int64_t, std::int64_t)>& progress = {});
+
+/// The date of a converted database as a date-time value (days since
+/// 1899-12-30): its newest epoch of osculation (a Julian date) when it has
+/// one, else `fallback` (the file's time). The MPC and Lowell databases give
+/// every record the epoch of their issue; a file's time is only when it was
+/// copied.
+double DatabaseDateTime(long double newestEpochJd, double fallback);
+
+/// The later of two epochs (Julian dates); a value that is not a finite,
+/// positive date does not count.
+long double NewerEpoch(long double newest, long double epoch);
 
 /// Caption of the statistics window.
 inline constexpr std::string_view kOrbitStatisticsCaption = "MPC Asteroid Database Orbit Statistics";

@@ -350,7 +350,7 @@ void OrbitSession::OrbitStatistics() {
     }
     platform::Tell(lab_.Ui(), std::to_string(counts.records) + "   Records Searched.", "Search Completed!",
                    platform::Icon::Information);
-    statistics_.SetLines(OrbitStatisticsReport(counts, date));
+    statistics_.SetLines(OrbitStatisticsReport(counts, DatabaseDateTime(counts.newestEpoch, date)));
     statistics_.SetTextFile(NumberedFileName(ReportFolder(), "STATS", ".TXT"), ReportFolder());
     statisticsBuilt_ = true;
   }

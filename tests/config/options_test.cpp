@@ -578,6 +578,25 @@ TEST(OptionsFile, AdministratorIsOffAfterEveryStart) {
   EXPECT_FALSE(again.SavedInDataDir());
 }
 
+// A new installation's camera: no name, numbers zero, and unfiltered ("&None",
+// code 7) rather than the blue filter a zero would name; it is so written.
+TEST(OptionsFile, ANewInstallationsCameraIsUnfiltered) {
+  ScriptedPlatform ui;
+  Installation inst;
+  OptsObj opts("ASTROPTS.INI", "1.330", inst.Env(), ui);
+  ASSERT_TRUE(opts.Start());
+  const CameraRecord& c = opts.Record().cameraRecord;
+  EXPECT_EQ(c.filter, 7);
+  EXPECT_EQ(c.name, "");
+  EXPECT_EQ(c.imageWidth, 0);
+  EXPECT_FLOAT_EQ(c.focalLengthMm, 0.0f);
+  ASSERT_TRUE(opts.Write(inst.dataDir));
+  const auto b = ReadAll(inst.dataDir + "ASTROPTS.INI");
+  ASSERT_EQ(b.size(), 8040u);
+  EXPECT_EQ(b[7720 + 68], 7);
+  EXPECT_EQ(b[7720], 0);  // the name's length
+}
+
 TEST(OptionsFile, SetDefaultsKeepsWhatItKeeps) {
   ScriptedPlatform ui;
   Installation inst;
@@ -599,7 +618,9 @@ TEST(OptionsFile, SetDefaultsKeepsWhatItKeeps) {
   EXPECT_EQ(r.userRecord.email, "");
   EXPECT_EQ(r.imagePath, "");
   EXPECT_EQ(r.mpcCometPath, "");
-  EXPECT_EQ(r.cameraRecord, CameraRecord{});
+  CameraRecord unfiltered;
+  unfiltered.filter = 7;  // "&None"
+  EXPECT_EQ(r.cameraRecord, unfiltered);
   EXPECT_EQ(r.siteRecord.code, "695");
   EXPECT_TRUE(r.optionsAccess);
   EXPECT_FALSE(r.expertMode);
@@ -700,6 +721,44 @@ TEST(StorageLocation, CdromDriveIsTheFirstMountedOpticalDrive) {
   EXPECT_EQ(FindCdromDrive(dir / "missing"), "");
 }
 
+// No optical drive in the mount table: "CDROM Drive?" asks for it at start.
+// OK gives the first character typed + ":\", or a folder typed as it stands;
+// Cancel no drive. With a drive mounted, or no mount table, nothing is asked.
+TEST(StorageLocation, WithoutAMountedOpticalDriveTheDriveIsAsked) {
+  struct Case {
+    std::optional<std::string> typed;
+    std::string drive;
+  };
+  for (const Case& c : {Case{std::string("e"), "e:\\"}, Case{std::string("Fgh"), "F:\\"},
+                        Case{std::string("/media/cdrom"), "/media/cdrom/"}, Case{std::nullopt, ""},
+                        Case{std::string(""), ""}}) {
+    Installation inst;
+    testing::WriteText(inst.root / "no-mounts", "/dev/vda1 / ext4 rw 0 0\n");
+    ScriptedPlatform ui;
+    ui.TypeNext(c.typed);
+    OptsObj opts("ASTROPTS.INI", "1.330", inst.Env(), ui);
+    ASSERT_TRUE(opts.Start());
+    ASSERT_EQ(ui.TextPrompts().size(), 1u);
+    EXPECT_EQ(ui.TextPrompts()[0].caption, "CDROM Drive?");
+    EXPECT_EQ(ui.TextPrompts()[0].prompt, "Please Enter Drive Letter of CDROM:");
+    EXPECT_EQ(ui.TextPrompts()[0].extraButton, "");
+    EXPECT_EQ(opts.Record().cdromDrive, c.drive);
+    EXPECT_EQ(ui.Unanswered(), 0);
+  }
+  // A mounted drive is taken without a question; no mount table, no question.
+  Installation inst;
+  testing::WriteText(inst.root / "no-mounts", "/dev/sr0 /media/disc iso9660 ro 0 0\n");
+  ScriptedPlatform ui;
+  OptsObj mounted("ASTROPTS.INI", "1.330", inst.Env(), ui);
+  ASSERT_TRUE(mounted.Start());
+  EXPECT_EQ(mounted.Record().cdromDrive, "/media/disc/");
+  Installation bare;
+  OptsObj none("ASTROPTS.INI", "1.330", bare.Env(), ui);
+  ASSERT_TRUE(none.Start());
+  EXPECT_EQ(none.Record().cdromDrive, "");
+  EXPECT_TRUE(ui.TextPrompts().empty());
+}
+
 class ExtendedOpts : public OptsObj {
  public:
   using OptsObj::OptsObj;
@@ -751,7 +810,7 @@ TEST(OptionsSanitize, ValuesNoDialogCanProduceFallBackToDefaults) {
   EXPECT_EQ(r.webCatalog, kWebGaiaDR3);
   EXPECT_EQ(r.onlineService, kServiceVizieR);
   EXPECT_EQ(r.headerTimeType, 0);
-  EXPECT_EQ(r.cameraRecord.filter, 0);
+  EXPECT_EQ(r.cameraRecord.filter, 7);  // "&None", the filter of a new camera record
   EXPECT_EQ(r.refBox, BoxRecord{});
   EXPECT_EQ(r.unknownBox, BoxRecord{});
   EXPECT_EQ(r.magLimit, 20.0f);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <map>
 #include <set>
 #include <string>
@@ -214,6 +215,44 @@ TEST_F(HelpTexts, TopicsTheProgramOpensByTitle) {
   std::string header;
   bool found = false;
   EXPECT_EQ(TopicText("VORNHELP.HLP", "On Help", header, found).size(), lines.size()) << "stops before its end";
+}
+
+// Every picture the README shows lies in docs/screenshots and is drawn by a Qt
+// test (a file name in quotes, or a "-%1" series of them), so that running the
+// window tests with SKARVEL_SCREENSHOT_DIR=docs/screenshots brings them all up
+// to date; none is drawn by hand or left behind by a window that changed.
+TEST(ReadmePictures, EveryPictureTheReadmeShowsIsDrawnByATest) {
+  const fs::path root = kHelpDir.parent_path().parent_path();
+  std::ifstream readme(root / "README.md", std::ios::binary);
+  ASSERT_TRUE(readme) << "README.md";
+  std::ostringstream whole;
+  whole << readme.rdbuf();
+  const std::string text = whole.str();
+  std::set<std::string> shown;
+  const std::string folder = "](docs/screenshots/";
+  for (std::size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at + 1)) {
+    const std::size_t begin = at + folder.size();
+    const std::size_t end = text.find(')', begin);
+    ASSERT_NE(end, std::string::npos);
+    shown.insert(text.substr(begin, end - begin));
+  }
+  ASSERT_GE(shown.size(), 10u);
+  std::ostringstream sources;
+  for (const auto& entry : fs::recursive_directory_iterator(root / "tests")) {
+    if (entry.path().extension() != ".cpp" || entry.path().parent_path().filename() != "ui") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    sources << in.rdbuf() << '\n';
+  }
+  const std::string tests = sources.str();
+  for (const std::string& name : shown) {
+    EXPECT_TRUE(fs::is_regular_file(root / "docs" / "screenshots" / name)) << name << " is not in docs/screenshots";
+    std::string series = name;
+    const std::size_t dash = series.rfind('-');
+    if (dash != std::string::npos && dash + 1 < series.size() && std::isdigit(static_cast<unsigned char>(series[dash + 1])))
+      series = series.substr(0, dash + 1) + "%1.png";
+    EXPECT_TRUE(tests.find('"' + name + '"') != std::string::npos || tests.find('"' + series + '"') != std::string::npos)
+        << name << " is drawn by no window test";
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "orbits/orbit_files.h"
 #include "orbits/orbit_records.h"
 #include "orbits/orbit_search.h"
+#include "orbits/orbit_statistics.h"
 #include "support/field_bodies.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
@@ -371,7 +373,8 @@ TEST(SearchReport, HeaderResultLinesAndLegend) {
   units[39] = '\xB0';
   const std::vector<std::string> head = {
       blank,
-      "Searched: MPC Orbit Database Dated 2026/05/01 08:00:00",
+      // The bodies' epoch (kJD), not the date the search was handed.
+      "Searched: MPC Orbit Database Dated 2026/06/01 00:00:00",
       "4 orbits analyzed.  Highest numbered asteroid is (433).",
       blank,
       "Search Parameters:",
@@ -421,6 +424,44 @@ TEST(SearchReport, HeaderResultLinesAndLegend) {
   EXPECT_EQ(tail[3], "   (1) Orbit Group/Zone");
   EXPECT_EQ(tail.back(), "       10: Highest Orbit Uncertainty");
   EXPECT_EQ(tail.size(), 30u);
+}
+
+// The MPC's NEA excerpt (tests/data/orbits, from ../shared/data/orbits) has
+// its epoch K1972 = 2019 July 2.0 in every line: the search and the
+// statistics are dated by it, not by the time the file was copied (here
+// 2026/12/09); a file with no epoch keeps the time it was given.
+TEST(SearchReport, TheDatabaseIsDatedByItsNewestEpoch) {
+  testing::TempDir dir;
+  {
+    std::ofstream out(dir / "MPCORB.DAT", std::ios::binary);
+    out << "Head\n" << std::string(160, '-') << "\n";
+    std::ifstream in(SKARVEL_TEST_DATA_DIR "/orbits/MPCORB_format_NEA_excerpt.txt", std::ios::binary);
+    out << in.rdbuf();
+  }
+  const ConversionStats stats = ConvertOrbitFile(dir / "MPCORB.DAT", dir / "MPCORB.CMO", OrbitSourceFormat::kMpcorb,
+                                                 true, MpcHeader::kSkipToDashes, {});
+  ASSERT_EQ(stats.records, 305);
+  const double copied = *EncodeDateTime(2026, 12, 9, 21, 0, 0);
+  for (const ScanStrategy strategy : {ScanStrategy::kFast, ScanStrategy::kStraightforward}) {
+    testing::ScriptedPlatform ui;
+    TAstOrbFlSrch search{SearchContext{ui, DefaultSiteRecord(), true}};
+    search.Params().instant.SetJD(kJD);
+    ASSERT_TRUE(search.SearchFile(dir / "MPCORB.CMO", ElementSource::kMpc, copied, strategy));
+    EXPECT_EQ(search.ResultReport().at(1), "Searched: MPC Orbit Database Dated 2019/07/02 00:00:00");
+  }
+  const OrbitStatisticsCounts counts = CountOrbitStatistics(dir / "MPCORB.CMO");
+  EXPECT_DOUBLE_EQ(static_cast<double>(counts.newestEpoch), 2458666.5);  // 2019 July 2.0
+  EXPECT_EQ(OrbitStatisticsReport(counts, DatabaseDateTime(counts.newestEpoch, copied)).at(1),
+            "Searched: MPC Orbit Database Dated 2019/07/02 00:00:00");
+  // The newest of several epochs; none at all: the file's time.
+  EXPECT_DOUBLE_EQ(static_cast<double>(NewerEpoch(NewerEpoch(0, 2458666.5L), 2458400.5L)), 2458666.5);
+  EXPECT_DOUBLE_EQ(static_cast<double>(NewerEpoch(0, std::numeric_limits<long double>::quiet_NaN())), 0.0);
+  EXPECT_DOUBLE_EQ(DatabaseDateTime(0, copied), copied);
+  std::ofstream(dir / "EMPTY.CMO", std::ios::binary).close();
+  testing::ScriptedPlatform ui;
+  TAstOrbFlSrch search{SearchContext{ui, DefaultSiteRecord(), true}};
+  ASSERT_TRUE(search.SearchFile(dir / "EMPTY.CMO", ElementSource::kMpc, copied, ScanStrategy::kFast));
+  EXPECT_EQ(search.ResultReport().at(1), "Searched: MPC Orbit Database Dated 2026/12/09 21:00:00");
 }
 
 TEST(SearchReport, LowellLegendAltitudeLinesAndLimitKind) {
@@ -493,7 +534,7 @@ TEST(SearchLoad, DoubleClickLoadsThatRecord) {
   EXPECT_TRUE(current.valid);
   EXPECT_EQ(current.elements.name, "Gamma");  // the farthest, record 3
   EXPECT_EQ(current.source, ElementSource::kMpc);
-  EXPECT_EQ(current.databaseDateTime, *EncodeDateTime(2026, 5, 1, 8, 0, 0));
+  EXPECT_EQ(current.databaseDateTime, *EncodeDateTime(2026, 6, 1, 0, 0, 0));  // the records' epoch, kJD
   ASSERT_TRUE(f.search.LoadResult(f.search.FirstResultLine() + 2, f.dir / "R.CMO", current));
   EXPECT_EQ(current.elements.name, "Eros");
   EXPECT_EQ(current.codes[4], 4);

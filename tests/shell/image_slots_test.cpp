@@ -102,6 +102,17 @@ TEST_F(ImageSlotsTest, LoadingSlotsStepByStepSetsTheMenus) {
   EXPECT_TRUE(Enabled("Blink1"));
   EXPECT_TRUE(ui.Messages().empty());
 
+  // A camera of a new installation is unfiltered ("&None"); an image naming its
+  // filter gives the report's camera that filter, one naming none keeps it.
+  EXPECT_EQ(lab->Report()->camera.filter, 7);
+  const std::string red = nightDir + "red.fits";
+  testing::WriteMiniFits(red, 6, 4, 100, {"OBJECT  = 'Eros'", "DATE-OBS= '2026-12-09T21:30:00'", "FILTER  = 'R'"});
+  ui.AnswerNext(Answer::Yes);  // replace image 2
+  ui.ChooseFilesNext(std::vector<std::string>{red});
+  ASSERT_TRUE(lab->Run("LoadImg2"));
+  EXPECT_EQ(lab->Report()->camera.filter, 2);
+  ui.ClearRecords();
+
   // Clear all enables "&Multiple Load" again.
   ui.AnswerNext(Answer::Yes);
   ASSERT_TRUE(lab->Run("Object1"));

@@ -160,18 +160,27 @@ QPoint QtPlatform::BesideAnchor(const QRect& anchor, const QSize& size, const QR
   places << inside(anchor.left(), above);
   if (below + size.height() > screen.bottom() + 1) places << inside(anchor.left(), below);
   places << inside(anchor.right() + 1 + kGap, anchor.top()) << inside(anchor.left() - kGap - size.width(), anchor.top());
-  // The anchor itself is never to be covered either.
-  QList<QRect> clear = avoid;
-  clear << anchor;
+  // Where the places beside the anchor are all taken: beside each window to
+  // keep clear, then the corners of the screen.
+  for (const QRect& r : avoid)
+    places << inside(r.left(), r.bottom() + 1 + kGap) << inside(r.left(), r.top() - kGap - size.height())
+           << inside(r.right() + 1 + kGap, r.top()) << inside(r.left() - kGap - size.width(), r.top());
+  places << inside(screen.left(), screen.top()) << inside(screen.right(), screen.top())
+         << inside(screen.left(), screen.bottom()) << inside(screen.right(), screen.bottom());
+  // The anchor itself is never to be covered either, though covering it
+  // weighs less than covering a window the question asks about.
+  constexpr long long kAvoidWeight = 4;
   QPoint best = places.front();
   long long bestCover = -1;
   for (const QPoint& p : places) {
     const QRect box(p, size);
     long long cover = 0;
-    for (const QRect& r : clear) {
+    auto add = [&](const QRect& r, long long weight) {
       const QRect common = box.intersected(r);
-      if (!common.isEmpty()) cover += static_cast<long long>(common.width()) * common.height();
-    }
+      if (!common.isEmpty()) cover += weight * common.width() * common.height();
+    };
+    for (const QRect& r : avoid) add(r, kAvoidWeight);
+    add(anchor, 1);
     if (cover == 0) return p;
     if (bestCover < 0 || cover < bestCover) {
       bestCover = cover;

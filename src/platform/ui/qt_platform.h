@@ -52,8 +52,10 @@ class QtPlatform : public Platform {
   QWidget* MessageAnchor() const { return anchor_; }
   /// Where a box of `size` stands beside `anchor` (frame geometry) on
   /// `screen`: below it, above it, right of it or left of it, in that order,
-  /// each moved into the screen; the first of these that covers neither the
-  /// anchor nor any of `avoid`, else the one that covers the least of them.
+  /// then beside each of `avoid` and in the screen's corners, each moved into
+  /// the screen; the first of these that covers neither the anchor nor any of
+  /// `avoid`, else the one that covers the least of them (`avoid` counting
+  /// four times the anchor).
   static QPoint BesideAnchor(const QRect& anchor, const QSize& size, const QRect& screen,
                              const QList<QRect>& avoid = {});
 

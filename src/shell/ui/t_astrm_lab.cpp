@@ -53,6 +53,27 @@ QFont ScreenFont() {
   return font;
 }
 
+// Draws the work screen again whenever another window of the program closes.
+// A window system without a window manager or compositor (a bare X server)
+// may not tell the main window that the part a dialog covered is to be drawn
+// again, which left the work screen blank after dialogs; this does not wait
+// for it.
+class RepaintAfterWindowsClose : public QObject {
+ public:
+  explicit RepaintAfterWindowsClose(QWidget* screen) : QObject(screen), screen_(screen) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+      auto* w = static_cast<QWidget*>(watched);
+      if (w->isWindow() && w != screen_->window()) screen_->update();
+    }
+    return false;
+  }
+
+ private:
+  QWidget* screen_;
+};
+
 }  // namespace
 
 TClientArea::TClientArea(AstrmLab& lab, TAstrmLab& window) : QWidget(&window), lab_(lab), window_(window) {
@@ -107,6 +128,7 @@ TAstrmLab::TAstrmLab(AstrmLab& lab, QWidget* parent)
   setObjectName("AstrmLab");
   setWindowTitle(AstrmLab::kCaption);
   setCentralWidget(client_);
+  qApp->installEventFilter(new RepaintAfterWindowsClose(client_));
   for (const MenuItem& top : lab_.Menus().Bar()) {
     QMenu* menu = menuBar()->addMenu(ToQt(top.caption));
     menu->setObjectName(ToQt(top.name));

@@ -638,6 +638,11 @@ class TestOptionsDialogs : public QObject {
                                &WebCatalogCaptions(), &OnlineServiceCaptions()})
         for (const std::string& c : *list) captions << QString::fromStdString(c);
       CheckCaptions(&d, picture, captions);
+      // The README shows this dialog as it is now (SKARVEL_SCREENSHOT_DIR=docs/screenshots renews it):
+      // a dialog that grew a catalog or a service is drawn anew.
+      const QImage shown(QStringLiteral(SKARVEL_TEST_DATA_DIR "/../../docs/screenshots/options-catalogs.png"));
+      QVERIFY(!shown.isNull());
+      QCOMPARE(shown.size(), picture.size());
     }
     Stop();
   }

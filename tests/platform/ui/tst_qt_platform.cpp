@@ -141,10 +141,20 @@ class TestQtPlatform : public QObject {
     QCOMPARE(at, QPoint(230, 0));
     // Nothing to avoid: below, as before.
     QCOMPARE(QtPlatform::BesideAnchor(image, box, screen, {}), QPoint(638, 478));
-    // Covered everywhere: the place covering least.
-    // Below covers 82 of its 120 rows; the others cover more (the window too, or all rows).
-    const QPoint least = QtPlatform::BesideAnchor(image, box, screen, {QRect(0, 0, 1280, 560)});
-    QCOMPARE(least, QPoint(638, 478));
+    // Every place beside the window taken: below the window to keep clear,
+    // where nothing is covered (before, the box covered 82 of its rows there).
+    const QPoint clear = QtPlatform::BesideAnchor(image, box, screen, {QRect(0, 0, 1280, 560)});
+    QCOMPARE(clear, QPoint(0, 568));
+    // Covered everywhere: the place covering least, which leaves the window free.
+    const QPoint least = QtPlatform::BesideAnchor(image, box, screen, {QRect(0, 0, 1280, 1024)});
+    QVERIFY(screen.contains(QRect(least, box)));
+    QVERIFY(!QRect(least, box).intersects(image));
+    // A magnifier just below and left of the window's corner, a dialog beside
+    // it (as a running measurement has them): the box leaves both in view.
+    const QRect small(329, 0, 400, 262), lens(398, 263, 155, 155), dialog(553, 263, 240, 300);
+    const QPoint judged = QtPlatform::BesideAnchor(small, QSize(404, 102), QRect(0, 0, 800, 600), {dialog, lens});
+    QVERIFY(!QRect(judged, QSize(404, 102)).intersects(lens));
+    QVERIFY(QRect(0, 0, 800, 600).contains(QRect(judged, QSize(404, 102))));
     // The box a question shows while a magnifier is kept clear.
     QWidget anchor;
     anchor.setGeometry(600, 0, 500, 300);

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QDialog>
 #include <QTimer>
 #include <filesystem>
 #include <memory>
@@ -422,6 +423,44 @@ class TestMainWindow : public QObject {
     const QImage above = work.copy(0, 0, 634, 70);
     QVERIFY(CountColour(band, QColor(255, 255, 0), 80) > 100);
     QCOMPARE(CountColour(above, QColor(0, 0, 128), 0), 634 * 70);
+    Stop();
+  }
+
+  // A dialog closed over the work screen gets it drawn again at once, without
+  // waiting for the window system to say so (a bare X server may not).
+  void theWorkScreenIsDrawnAgainAfterADialogCloses() {
+    Start();
+    lab_->SetScreenMode(AstrmLab::kWorkScreen);
+    const std::string path = root_->MakeDir("n1") + "img1.fits";
+    skarvel::testing::WriteMiniFits(path, 8, 8);
+    auto image = std::make_unique<skarvel::FITSFileObj>(
+        skarvel::ImageLoadContext{ui_.get(), root_->Path(), 0, nullptr, nullptr});
+    QVERIFY(image->Load(path));
+    lab_->Slots()[0].image = std::move(image);
+    window_->ClientArea()->repaint();
+    struct PaintCounter : QObject {
+      int paints = 0;
+      bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+      }
+    } counter;
+    window_->ClientArea()->installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    {
+      QDialog dialog(window_.get());
+      dialog.setWindowTitle("Over the work screen");
+      dialog.setGeometry(window_->geometry().adjusted(40, 60, -40, -60));
+      QTimer::singleShot(50, &dialog, &QDialog::accept);
+      dialog.exec();
+    }
+    QTest::qWait(50);
+    QVERIFY2(counter.paints > 0, "the work screen was not drawn again after the dialog closed");
+    const QImage work = window_->ClientArea()->grab().toImage();
+    QVERIFY(work.save(PicturePath(*root_, "main-window-after-dialog.png")));
+    QVERIFY(CountColour(work.copy(0, 0, 634, 70), QColor(255, 255, 0), 80) > 100);  // slot 1's lines
+    window_->ClientArea()->removeEventFilter(&counter);
     Stop();
   }
 

@@ -12,10 +12,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <deque>
+#include <functional>
 
 #include "astrometry/report_formats.h"
 #include "astrometry/ui/t_gsc_form1.h"
@@ -23,6 +27,7 @@
 #include "catalogs/online_catalogs.h"
 #include "foundations/date_time.h"
 #include "images/ui/t_image_form1.h"
+#include "platform/ui/qt_platform.h"
 #include "images/ui/t_image_text_window.h"
 #include "astrometry/ui/t_info_list_form1.h"
 #include "shell/astrm_lab.h"
@@ -48,6 +53,56 @@ using skarvel::ui::ReferenceFieldLink;
 using skarvel::ui::TAstrmLab;
 using skarvel::ui::TImageForm1;
 using skarvel::ui::TMeasurement;
+
+namespace {
+
+// The desktop's platform with the questions of a measurement shown as real
+// boxes: "Target Sky OK?" is placed by the platform, recorded where it stood
+// and answered Yes; the other questions are answered from a queue (No when it
+// is empty) without a box, and the file chooser gives the queued image.
+class PlacingPlatform : public skarvel::platform::QtPlatform {
+ public:
+  std::deque<Answer> answers;
+  std::vector<std::string> files;
+  std::vector<std::string> captions;
+  QRect targetSkyBox;  ///< frame of the "Target Sky OK?" box as it was shown
+  std::function<void(QWidget*)> whileShown;
+
+  Answer Message(const skarvel::platform::MessageRequest& request) override {
+    captions.push_back(request.caption);
+    if (request.caption == "Target Sky OK?") {
+      QTimer::singleShot(50, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+          targetSkyBox = box->frameGeometry();
+          if (whileShown) whileShown(box);
+          box->button(QMessageBox::Yes)->click();
+        }
+      });
+      return QtPlatform::Message(request);
+    }
+    if (request.buttons == skarvel::platform::Buttons::Ok) return Answer::Ok;
+    if (answers.empty()) return Answer::No;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::vector<std::string>> OpenFiles(const skarvel::platform::FileDialogRequest&) override {
+    return files;
+  }
+  std::optional<std::string> SaveFile(const skarvel::platform::FileDialogRequest&) override { return std::nullopt; }
+};
+
+// The screen as a person sees it: the given windows drawn where they stand.
+QImage ScreenPicture(const QRect& screen, const QList<QWidget*>& windows) {
+  QImage picture(screen.size(), QImage::Format_RGB32);
+  picture.fill(QColor(40, 60, 90));
+  QPainter painter(&picture);
+  for (QWidget* w : windows)
+    if (w != nullptr && w->isVisible()) painter.drawPixmap(w->geometry().topLeft() - screen.topLeft(), w->grab());
+  return picture;
+}
+
+}  // namespace
 
 class TestMeasurement : public QObject {
   Q_OBJECT
@@ -222,6 +277,90 @@ class TestMeasurement : public QObject {
                                           .arg(m->Dialog().x()).arg(m->Dialog().y())
                                           .arg(m->Dialog().width()).arg(m->Dialog().height())
                                           .arg(magnifier->x()).arg(magnifier->y())));
+  }
+
+  // In a running measurement the question "Target Sky OK?" lies within the
+  // screen and leaves the magnifier it asks about in view; the dialog of
+  // "Solution OK?" lies within the screen with its whole prompt and the
+  // Improve button (its place beside the magnifier is checked with the real
+  // reference field in aFieldOfNonStellarEntriesLoads).
+  void theMeasurementsQuestionsLeaveTheMagnifierInView() {
+    root_ = std::make_unique<TempDir>();
+    auto placing = std::make_unique<PlacingPlatform>();
+    PlacingPlatform& ui = *placing;
+    lab_ = std::make_unique<AstrmLab>(ui, skarvel::testing::LabEnvironment(*root_));
+    QCOMPARE(lab_->Create(), AstrmLab::StartResult::Running);
+    window_ = std::make_unique<TAstrmLab>(*lab_);
+    ui.SetParent(window_.get());
+    window_->show();
+    window_->runObsParams = [](skarvel::ObsParams& p, const std::string&, bool) {
+      p.objectName = "Target";
+      return true;
+    };
+    lab_->Views().fieldParametersDialog = [](skarvel::FieldRequest&) { return true; };
+    lab_->Views().loadReferenceField = [](const skarvel::FieldRequest&, long double) { return true; };
+    window_->showReferenceField = [this](int, bool) {
+      ReferenceFieldLink link;
+      link.selection = [this]() -> std::vector<ReferenceStar>& { return selection_; };
+      link.clearSelection = [this] { selection_.clear(); };
+      return link;
+    };
+    ui.files = {WriteImage()};
+    window_->Action("LoadImg1")->trigger();
+    window_->Action("MeasImg1")->trigger();
+    TMeasurement* m = window_->Measurement();
+    QVERIFY(m != nullptr);
+    TImageForm1& form = m->Image();
+    skarvel::ui::TCursorWindow* magnifier = form.CursorWindow();
+    QVERIFY(magnifier != nullptr);
+    // Without the reference-field window (replaced here) nothing places the
+    // magnifier: it stands where a person would keep it, below the image window.
+    magnifier->move(form.frameGeometry().left(), form.frameGeometry().bottom() + 1);
+    magnifier->show();
+    QVERIFY(QTest::qWaitForWindowExposed(magnifier));
+    selection_.clear();
+    for (int i = 0; i < 6; ++i) selection_.push_back(SyntheticPlate::Reference(stars_[static_cast<std::size_t>(i)], i + 1));
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    for (int i = 0; i < 3; ++i) {
+      Click(form, stars_[static_cast<std::size_t>(i)]);
+      QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    }
+    QTest::mouseClick(m->Dialog().AcceptButton(), Qt::LeftButton);
+    QCOMPARE(m->Dialog().windowTitle(), QString("Locate Unknown"));
+    Click(form, target_);
+    const QRect screen = form.screen()->availableGeometry();
+    QImage asked;
+    ui.whileShown = [&](QWidget* box) {
+      asked = ScreenPicture(screen, {&form, &m->Dialog(), magnifier, box});
+    };
+    QTest::mouseClick(m->Dialog().OkButton(), Qt::LeftButton);
+    QVERIFY2(!ui.targetSkyBox.isNull(), "no \"Target Sky OK?\" box was shown");
+    const QRect lens = magnifier->frameGeometry();
+    QVERIFY2(screen.contains(ui.targetSkyBox),
+             qPrintable(QString("box %1,%2 %3x%4 off the screen").arg(ui.targetSkyBox.x()).arg(ui.targetSkyBox.y())
+                            .arg(ui.targetSkyBox.width()).arg(ui.targetSkyBox.height())));
+    QVERIFY2(!ui.targetSkyBox.intersects(lens),
+             qPrintable(QString("box %1,%2 %3x%4 over the magnifier %5,%6 %7x%8")
+                            .arg(ui.targetSkyBox.x()).arg(ui.targetSkyBox.y()).arg(ui.targetSkyBox.width())
+                            .arg(ui.targetSkyBox.height()).arg(lens.x()).arg(lens.y()).arg(lens.width())
+                            .arg(lens.height())));
+    QVERIFY(asked.save(PicturePath(*root_, "target_sky_question.png")));
+    // "Solution OK?": the dialog on the screen, its prompt and buttons unclipped.
+    QCOMPARE(m->Dialog().windowTitle(), QString("Solution OK?"));
+    QVERIFY(QTest::qWaitForWindowExposed(&m->Dialog()));
+    const QRect dialog = m->Dialog().frameGeometry();
+    QVERIFY(screen.contains(dialog));
+    QVERIFY(m->Dialog().width() >= m->Dialog().minimumSizeHint().width());
+    QVERIFY(m->Dialog().height() >= m->Dialog().minimumSizeHint().height());
+    QPushButton* improve = m->Dialog().ImproveButton();
+    QVERIFY(improve->isVisible());
+    QVERIFY(m->Dialog().rect().contains(QRect(improve->mapTo(&m->Dialog(), QPoint(0, 0)), improve->size())));
+    QVERIFY(ScreenPicture(screen, {&form, &m->Dialog(), magnifier})
+                .save(PicturePath(*root_, "solution_question.png")));
+    ui.answers = {Answer::Yes, Answer::No, Answer::No};  // close, save nothing
+    window_->close();
+    window_.reset();
+    lab_.reset();
   }
 
   void measureAnImageFromSelectionToTheReport() {
