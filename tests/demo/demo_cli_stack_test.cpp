@@ -99,7 +99,7 @@ TEST(DemoStack, TypedMotionAndMedianGiveTheSameReferencePlace) {
   const auto atJd = Cli(args);
   ASSERT_EQ(atJd.status, 0) << atJd.err;
   EXPECT_EQ(nlohmann::json::parse(atJd.out)["reference_jd"], j["reference_jd"]);
-  EXPECT_EQ(testing::ReadAll((dir / "AT_JD.FIT").string()), testing::ReadAll((dir / "TYPED.FIT").string()));
+  EXPECT_EQ(testing::ReadAll(dir / "AT_JD.FIT"), testing::ReadAll(dir / "TYPED.FIT"));
 }
 
 TEST(DemoStack, UsageErrorsAndFailuresLeaveNoFile) {
