@@ -92,6 +92,9 @@ void AstrmLab::DefineCommands() {
   commands_["ViewAdjust1"] = [this] { ViewImages(); };
   commands_["Blink1"] = [this] { Blink(); };
   commands_["MovingObjects1"] = [this] { FindMovingObjects(); };
+  commands_["TrackStack1"] = [this] {
+    if (views_.trackSeries) views_.trackSeries();
+  };
   commands_["OnHelp1"] = [this] { help_->OnHelp(); };
   commands_["Topics1"] = [this] { help_->Topics(); };
   commands_["User1"] = [this] { help_->UserHelp(); };
@@ -439,9 +442,13 @@ void AstrmLab::NoteImageDirectory(const std::string& chosenFile) {
   imageFileName = fs::FileNameOf(chosenFile);
 }
 
-std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file) {
-  auto image = MakeImageReader(options_.imageFileType,
-                               ImageLoadContext{&ui_, options_.dataDir, options_.headerTimeType, &currentObsParms,
+std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file, int fileType, int headerTimeType,
+                                                     bool calibrateOnLoad) {
+  auto image = MakeImageReader(fileType >= 0 ? static_cast<std::uint8_t>(fileType) : options_.imageFileType,
+                               ImageLoadContext{&ui_, options_.dataDir,
+                                                headerTimeType >= 0 ? static_cast<std::uint8_t>(headerTimeType)
+                                                                    : options_.headerTimeType,
+                                                &currentObsParms,
                                                 report_.get()});
   if (image == nullptr) return nullptr;
   image->tempNameTaken = [this](const std::string& header, const std::string& bitmap) {
@@ -457,7 +464,7 @@ std::unique_ptr<GraphicsFileObj> AstrmLab::ReadImage(const std::string& file) {
   // The masters chosen for the camera, when it calibrates its images on load.
   const CalibrationChoice choice =
       ChoiceForCamera(options_.dataDir, report_ ? report_->camera.name : options_.cameraRecord.name);
-  if (choice.onLoad && !choice.Empty()) {
+  if (calibrateOnLoad && choice.onLoad && !choice.Empty()) {
     try {
       CalibrateImage(*image, LoadMasters(choice));
     } catch (const CalibrationFailure& e) {
@@ -580,6 +587,22 @@ void AstrmLab::MultipleLoad() {
     NoteImageDirectory(files[slot]);
     if (auto image = ReadImage(files[slot])) PutImage(static_cast<int>(slot), std::move(image));
   }
+}
+
+int AstrmLab::LoadIntoFreeSlot(const std::string& file) {
+  int slot = 0;
+  while (slot < kSlots && slots_[static_cast<std::size_t>(slot)].Loaded()) ++slot;
+  if (slot == kSlots) {
+    platform::Tell(ui_, "Every image slot holds an image: clear the images first to load the stack.",
+                   "No Free Image Slot", Icon::Exclamation);
+    return -1;
+  }
+  SetScreenMode(kWorkScreen);
+  platform::BusyCursor busy(ui_);
+  auto image = ReadImage(file, 0, 1, false);  // FITS; DATE-OBS is the stack's reference time
+  if (!image) return -1;
+  PutImage(slot, std::move(image));
+  return slot;
 }
 
 void AstrmLab::ViewImages() {

@@ -147,6 +147,8 @@ struct AstrmLabViews {
   std::function<void(int last)> movingObjects;
   /// "Calibration...": the calibration dialog on the host; true on OK.
   std::function<bool(CalibrationDialogHost)> calibration;
+  /// "Track and &Stack...": the frame series window.
+  std::function<void()> trackSeries;
   /// "Convert GSC to VORN Format" on the kept conversion settings: true on OK
   /// (the settings then hold the dialog's choices).
   std::function<bool(GSCConvertSettings&)> convertGSCDialog;
@@ -234,6 +236,10 @@ class AstrmLab {
   void FindMovingObjects();
   /// "Calibration...": the calibration dialog for the report's camera record.
   void Calibration();
+  /// A FITS file (a stack of a frame series) loaded into the first empty slot
+  /// as "Image n" loads it, its header time the midpoint of the exposure, not calibrated again; the slot, or -1 when it could not be read (the
+  /// reader told why) or every slot holds an image (the person told; nothing changes).
+  int LoadIntoFreeSlot(const std::string& file);
   /// The loaded images calibrated in place by the masters (a slot being
   /// measured is left alone) and shown again: their calibrated frames.
   /// Throws CalibrationFailure; the images done before a failure stay calibrated.
@@ -396,8 +402,12 @@ class AstrmLab {
   void UpdateHelpCommands();
   void OpenWebPage(const std::string& url);
   void NoteImageDirectory(const std::string& chosenFile);
-  /// Loads `file` into a new reader; the reader on success, else null (the reader has told why).
-  std::unique_ptr<GraphicsFileObj> ReadImage(const std::string& file);
+  /// Loads `file` into a new reader (of the options' file type, or of
+  /// `fileType` when not -1, its header times meaning the options' or
+  /// `headerTimeType`; calibrated by the camera's masters on load when the
+  /// options ask for it and `calibrateOnLoad`); the reader on success, else null (the reader has told why).
+  std::unique_ptr<GraphicsFileObj> ReadImage(const std::string& file, int fileType = -1, int headerTimeType = -1,
+                                            bool calibrateOnLoad = true);
   void PutImage(int slot, std::unique_ptr<GraphicsFileObj> image);
   void DefineCommands();
   void DefineReportCommands();

@@ -79,6 +79,8 @@ MenuModel MenuModel::Designed() {
            Separator("N3"), Item("Blink1", "&Blink..."),
            Item("MovingObjects1", "Find Moving &Objects...",
                 "Find what moves in three or four images of one field and name the known minor planets."),
+           Item("TrackStack1", "Track and &Stack...",
+                "Solve a series of up to 200 frames of one field and stack it along a motion into an image slot."),
            Separator("N3C"),
            Item("Calibration1", "Calibration...",
                 "Build master bias, dark and flat frames and calibrate the images with them.")}),

@@ -7,6 +7,7 @@
 #include "astrometry/frame_series.h"
 #include "astrometry/known_objects.h"
 #include "astrometry/track_search.h"
+#include "astrometry/track_session.h"
 #include "astrometry/track_stack.h"
 #include "catalogs/field_parameters.h"
 #include "foundations/date_time.h"
@@ -157,19 +158,7 @@ std::optional<int> LoadSeries(const std::vector<std::string>& images, const Flag
   for (const std::string& name : images) {
     FITSFileObj& image = s.files.emplace_back(ImageLoadContext{&ui, s.scratch.Path(), headerTime, nullptr, nullptr});
     if (!image.Load(fs::NativePath(name))) return kExitFailed;
-    SeriesFrameInput in;
-    in.image = &image;
-    in.name = name;
-    in.jd = static_cast<double>(DateTimeToDays(image.Header().observationTime) + kDateTimeZeroJd);
-    in.exposureS = static_cast<double>(image.Header().exposure);
-    in.centreRAHours = image.Header().ra;
-    in.centreDecDeg = image.Header().dec;
-    if (image.Wcs()) {
-      const WcsField w = FieldOfWcs(*image.Wcs(), image.width, image.height);
-      in.centreRAHours = w.centreRAHours;
-      in.centreDecDeg = w.centreDecDeg;
-    }
-    inputs.push_back(in);
+    inputs.push_back(SeriesInputOf(image, name));
   }
   FieldRequest request;
   ResetFieldParameters(request, s.options);
@@ -390,29 +379,8 @@ int RunTrackSearch(const Arguments& args, std::ostream& out, std::ostream& err) 
     search.site = site;
     search.topocentric = flags->Has("site");
     search.matchArcsec = kKnownArcsec;
-    const MatchResult& plate = s.series.Frames()[static_cast<std::size_t>(s.series.ReferenceIndex())].plate;
-    FrameField f;
-    f.jd = result.referenceJd;
-    PixelToSky(plate, s.series.Width() / 2.0L, s.series.Height() / 2.0L, f.centreRAHours, f.centreDecDeg);
-    f.halfSizeDeg = std::hypot(s.series.Width(), s.series.Height()) * s.series.ArcsecPerPixel() / 3600 / 2;
-    std::vector<MovingCandidate> asMoving;
-    for (const TrackCandidate& c : result.candidates) {
-      MovingCandidate m;
-      SkyDetection d;
-      d.x = c.x;
-      d.y = c.y;
-      d.raHours = c.raHours;
-      d.decDeg = c.decDeg;
-      d.snr = c.snr;
-      m.positions.push_back(d);
-      m.jd.push_back(c.jd);
-      m.detected.push_back(true);
-      m.rateArcsecPerMin = c.rateArcsecPerMin;
-      m.paDeg = c.paDeg;
-      asMoving.push_back(m);
-    }
     CliPlatform ui(err);
-    const auto named = IdentifyKnownObjects(ui, search, {f}, asMoving);
+    const auto named = NameTrackCandidates(ui, s.series, result, search);
     if (!named) return kExitFailed;
     known = *named;
   }

@@ -31,6 +31,7 @@
 #include "shell/ui/t_measurement.h"
 #include "astrometry/ui/t_gsc_form1.h"
 #include "astrometry/ui/t_moving_form1.h"
+#include "astrometry/ui/t_track_series_form.h"
 #include "astrometry/auto_match.h"
 #include "catalogs/field_parameters.h"
 #include "foundations/file_system.h"
@@ -305,6 +306,7 @@ void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
   };
   lab_.blinkRunning = [this] { return blink_ != nullptr && blink_->Blinking(); };
   views.movingObjects = [this](int last) { ShowMovingObjects(last); };
+  views.trackSeries = [this] { ShowTrackSeries(); };
   views.calibration = [this](CalibrationDialogHost host) { return TCalibrationDlg::Run(std::move(host), this); };
 }
 

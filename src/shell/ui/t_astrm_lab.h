@@ -36,6 +36,7 @@ class TAstrmLab;
 class TImageForm1;
 class TMeasurement;
 class TMovingForm1;
+class TTrackSeriesForm;
 struct ImageWindowHost;
 struct ReferenceFieldLink;
 class ReportViews;
@@ -101,6 +102,8 @@ class TAstrmLab : public QMainWindow {
   TBlinkForm1* BlinkWindow() const { return blink_.get(); }
   /// The "Moving Objects" window, or null before the first "Find Moving &Objects...".
   TMovingForm1* MovingWindow() const { return moving_.get(); }
+  /// The "Track and Stack" window, or null before the first "Track and &Stack...".
+  TTrackSeriesForm* TrackSeriesWindow() const { return track_.get(); }
 
   // Replaceable dialogs of the measurement (tests answer them).
   /// "Observation Parameters - " + mode on a record; true on OK.
@@ -130,6 +133,8 @@ class TAstrmLab : public QMainWindow {
   /// The selection dialog and the magnifier of the running measurement placed beside the reference window.
   void PlaceMeasurementWindows(TImageForm1& form, bool showMagnifier);
   void ShowMovingObjects(int last);
+  /// "Track and &Stack...": the window made on the first call and shown (shell/ui/track_views.cpp).
+  void ShowTrackSeries();
   void SetMeasurementViews(AstrmLabViews& views);
   /// The help window and the topic list dialog, handed to the help system.
   void MakeHelpWindows();
@@ -158,6 +163,7 @@ class TAstrmLab : public QMainWindow {
   std::unique_ptr<TMeasurement> measurement_;
   std::unique_ptr<TBlinkForm1> blink_;
   std::unique_ptr<TMovingForm1> moving_;
+  std::unique_ptr<TTrackSeriesForm> track_;
   std::unique_ptr<GSCRgnsTblObj> regions_;
   std::unique_ptr<GSCFieldObj> field_;
   std::unique_ptr<B1CatObj> online_;  ///< the on-line catalogs; keeps its last answer for the run
