@@ -76,7 +76,7 @@ TEST_F(AstrmLabTest, MenuStatesAfterStartUp) {
     EXPECT_FALSE(Visible(*lab, name)) << name;
   for (const char* name : {"ImageFileType1", "LoadImages1", "LoadImg1", "MultipleLoad1", "DownloadOrbitDatabase1",
                            "OtherURLs1", "Report1", "OrbitSearch1", "Ephemeris1", "SpreadSheet1", "Preferences1",
-                           "LoadData1", "Baseline1", "OnHelp1", "Topics1"})
+                           "LoadData1", "Baseline1", "OnHelp1", "Topics1", "TrackStack1"})
     EXPECT_TRUE(Enabled(*lab, name)) << name;
   for (const char* name : {"ClearImages1", "LoadImg2", "LoadImg3", "LoadImg4", "SaveUpdates1", "Images1", "MeasImg1",
                            "Blink1", "ViewEdit1", "SaveData1", "ClearData1", "ShowSearchResults1", "GenEphem1",
