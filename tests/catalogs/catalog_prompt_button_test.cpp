@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "catalogs/catalog_location.h"
+#include "foundations/file_system.h"
 #include "support/scripted_platform.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +37,10 @@ TEST(CatalogPrompt, OffersTheMountedOpticalDriveAndTakesATypedFolder) {
                                  "UCAC2 File Error!", ""};
   const auto found = LocateCatalogFile(ui, disc, "U2/u2index.da", texts, dir.Path(), disc);
   ASSERT_TRUE(found.has_value());
-  EXPECT_EQ(*found, copy);
+  // The folder gets the trailing separator a browsed folder gets ("\\", which
+  // the file layer reads as the native one).
+  EXPECT_EQ(*found, copy.substr(0, copy.size() - 1) + "\\");
+  EXPECT_TRUE(fs::FileExists(*found + "U2/u2index.da"));
   ASSERT_EQ(ui.TextPrompts().size(), 2u);
   EXPECT_EQ(ui.TextPrompts()[0].caption, "Load UCAC2 CDROM");
   EXPECT_EQ(ui.TextPrompts()[0].initial, disc);

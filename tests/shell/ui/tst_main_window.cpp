@@ -158,7 +158,8 @@ class TestMainWindow : public QObject {
              QStringList({"Set Image &File Type...", "&Clear Images/Ref. Fields", "L&oad Image Files", "-",
                           "Download &Orbit Database", "Other &URLs", "-", "&Preferences...", "-", "&Exit"}));
     QCOMPARE(MenuCaptions(window_->Menu("LoadImages1")),
-             QStringList({"&Multiple Load", "-", "Image &1", "Image &2", "Image &3", "Image &4"}));
+             QStringList({"&Multiple Load", "-", "Image &1", "Image &2", "Image &3", "Image &4", "-",
+                          "Track and &Stack..."}));
     QCOMPARE(MenuCaptions(window_->Menu("Preferences1")),
              QStringList({"&Options and Parameters...", "-", "&Save Updates", "-", "Convert &GSC..."}));
     QCOMPARE(MenuCaptions(window_->Menu("Report1")),
