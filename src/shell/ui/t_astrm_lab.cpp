@@ -310,6 +310,17 @@ void TAstrmLab::SetBlinkViews(AstrmLabViews& views) {
   views.calibration = [this](CalibrationDialogHost host) { return TCalibrationDlg::Run(std::move(host), this); };
 }
 
+std::optional<KnownSearch> TAstrmLab::OptionsKnownSearch() {
+  OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
+  const MPCFileObj& mpc = files.OpenMpcObject();
+  const std::string path = mpc.ConvertedName();
+  if (!mpc.ConvertedValid() || path.empty() || !fs::FileExists(path)) return std::nullopt;
+  KnownSearch k;
+  k.orbitsPath = path;
+  k.site = lab_.Options().siteRecord;
+  return k;
+}
+
 void TAstrmLab::ShowMovingObjects(int last) {
   moving_.reset();
   MovingWindowHost host;
@@ -352,16 +363,7 @@ void TAstrmLab::ShowMovingObjects(int last) {
     }
     return loaded && Field().Stars().LastIndex() >= 0 ? &Field().Stars() : nullptr;
   };
-  host.knownSearch = [this]() -> std::optional<KnownSearch> {
-    OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
-    const MPCFileObj& mpc = files.OpenMpcObject();
-    const std::string path = mpc.ConvertedName();
-    if (!mpc.ConvertedValid() || path.empty() || !fs::FileExists(path)) return std::nullopt;
-    KnownSearch k;
-    k.orbitsPath = path;
-    k.site = lab_.Options().siteRecord;
-    return k;
-  };
+  host.knownSearch = [this] { return OptionsKnownSearch(); };
   if (lab_.Report() != nullptr) host.arcsecPerPixel = CameraArcsecPerPixel(lab_.Report()->camera);
   host.unknownBox = lab_.Options().unknownBox;
   host.headerObject = [this](int slot) {

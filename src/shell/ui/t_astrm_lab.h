@@ -10,10 +10,12 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "astrometry/chart_content.h"
 #include "astrometry/info_list.h"
+#include "astrometry/known_objects.h"
 #include "catalogs/b1_cat.h"
 #include "catalogs/gsc_field.h"
 #include "catalogs/gsc_regions.h"
@@ -135,6 +137,9 @@ class TAstrmLab : public QMainWindow {
   void ShowMovingObjects(int last);
   /// "Track and &Stack...": the window made on the first call and shown (shell/ui/track_views.cpp).
   void ShowTrackSeries();
+  /// The known-object search over the options' converted MPC orbit file from
+  /// the options' site; none when that file is not converted or missing.
+  std::optional<KnownSearch> OptionsKnownSearch();
   void SetMeasurementViews(AstrmLabViews& views);
   /// The help window and the topic list dialog, handed to the help system.
   void MakeHelpWindows();

@@ -57,17 +57,8 @@ void TAstrmLab::ShowTrackSeries() {
       SyncMenus();
       return put;
     };
-    host.knownSearch = [this]() -> std::optional<KnownSearch> {
-      // The converted MPC orbit file of the options, as "Find Moving &Objects..." reads it.
-      OrbitFiles files(OrbitFileContext{lab_.Ui(), lab_.Options(), {}});
-      const MPCFileObj& mpc = files.OpenMpcObject();
-      const std::string path = mpc.ConvertedName();
-      if (!mpc.ConvertedValid() || path.empty() || !fs::FileExists(path)) return std::nullopt;
-      KnownSearch k;
-      k.orbitsPath = path;
-      k.site = lab_.Options().siteRecord;
-      return k;
-    };
+    // The converted MPC orbit file of the options, as "Find Moving &Objects..." reads it.
+    host.knownSearch = [this] { return OptionsKnownSearch(); };
     track_ = std::make_unique<TTrackSeriesForm>(std::move(host), this);
   }
   track_->show();
