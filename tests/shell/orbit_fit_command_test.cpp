@@ -19,24 +19,28 @@ namespace {
 using testing::ScriptedPlatform;
 using testing::TempDir;
 
-TEST(DetermineOrbitCommand, FitFromAFileBecomesTheCurrentElements) {
-  TempDir root;
-  const std::string programDir = testing::MakeProgramDir(root);
+// The program's environment in a fresh folder, with an options file in
+// expert mode (no option-saving questions in between).
+AstrmLabEnvironment ExpertEnvironment(const TempDir& root) {
   const std::string dataDir = root.MakeDir("work");
-  ScriptedPlatform ui;
   AstrmLabEnvironment env;
-  env.storage.programDir = programDir;
+  env.storage.programDir = testing::MakeProgramDir(root);
   env.storage.currentDir = dataDir;
   env.storage.perUserDir = root / "peruser/";
   env.storage.changeCurrentDirectory = false;
   env.storage.mountsFile = root / "no-mounts";
-  {
-    ScriptedPlatform quiet;
-    OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
-    ASSERT_TRUE(opts.Start());
-    opts.Record().expertMode = true;  // no option-saving questions in between
-    ASSERT_TRUE(opts.Write(dataDir));
-  }
+  ScriptedPlatform quiet;
+  OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
+  EXPECT_TRUE(opts.Start());
+  opts.Record().expertMode = true;
+  EXPECT_TRUE(opts.Write(dataDir));
+  return env;
+}
+
+TEST(DetermineOrbitCommand, FitFromAFileBecomesTheCurrentElements) {
+  TempDir root;
+  ScriptedPlatform ui;
+  AstrmLabEnvironment env = ExpertEnvironment(root);
   AstrmLab lab(ui, env);
   ASSERT_EQ(lab.Create(), AstrmLab::StartResult::Running);
   AstrmLabViews views;
@@ -69,22 +73,8 @@ TEST(DetermineOrbitCommand, FitFromAFileBecomesTheCurrentElements) {
 
 TEST(DetermineOrbitCommand, TheReportsObservationsCarryTheirMeasuredUncertainty) {
   TempDir root;
-  const std::string programDir = testing::MakeProgramDir(root);
-  const std::string dataDir = root.MakeDir("work");
   ScriptedPlatform ui;
-  AstrmLabEnvironment env;
-  env.storage.programDir = programDir;
-  env.storage.currentDir = dataDir;
-  env.storage.perUserDir = root / "peruser/";
-  env.storage.changeCurrentDirectory = false;
-  env.storage.mountsFile = root / "no-mounts";
-  {
-    ScriptedPlatform quiet;
-    OptsObj opts("ASTROPTS.INI", "1.330", env.storage, quiet);
-    ASSERT_TRUE(opts.Start());
-    opts.Record().expertMode = true;
-    ASSERT_TRUE(opts.Write(dataDir));
-  }
+  AstrmLabEnvironment env = ExpertEnvironment(root);
   AstrmLab lab(ui, env);
   ASSERT_EQ(lab.Create(), AstrmLab::StartResult::Running);
   ASSERT_NE(lab.Report(), nullptr);
